@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QMainWindow>
+
+class QLabel;
+class WebPanel;
+
+// The main window: the menu from which every other window opens, the advertising panel
+// and the maker's contact details. Closing it closes the program.
+class Form4 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit Form4(QWidget *parent = nullptr);
+
+    WebPanel *webPanel() const { return m_web; }
+
+Q_SIGNALS:
+    void customersRequested();
+    void invoiceRequested();
+    void batchRequested();
+    void settingsRequested();
+    void aboutRequested();
+    // Emitted while the window closes, before it goes: the other windows close first.
+    void closing();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    WebPanel *m_web;
+};
+
+// The program's own picture for the main window.
+QPixmap mainPicture(const QSize &size);

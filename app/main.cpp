@@ -1,0 +1,28 @@
+#include "app/Form4.h"
+#include "app/firstrun.h"
+#include "app/windows.h"
+#include "ui/messages.h"
+
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Fatura"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Fatura"));
+
+    // Qt's own dialogs (file and font choosers) in Turkish too.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Turkish, QLocale::Turkey), QStringLiteral("qtbase"),
+                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
+
+    const QStringList problems = firstRun(QDir::current());
+    Windows windows;
+    windows.showMain();
+    for (const QString &problem : problems)
+        Messages::error(windows.mainWindow(), problem);
+    return app.exec();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+// The maker's details, in one place until the maker's own are known.
+namespace Maker {
+
+inline QString webHost() {
+    return QStringLiteral("www.example.com");
+}
+inline QString webAddress() {
+    return QStringLiteral("http://") + webHost();
+}
+// The advertising page shown in the main window: plain HTTP on the maker's host.
+inline QString advertUrl() {
+    return webAddress() + QStringLiteral("/reklam/Pralkin/default.asp");
+}
+inline QString company() {
+    return QStringLiteral("Örnek Yazılım Ltd. Şti.");
+}
+inline QString services() {
+    return QStringLiteral("Fatura, stok ve cari hesap programları");
+}
+inline QString email() {
+    return QStringLiteral("destek@example.com");
+}
+inline QString messenger() {
+    return QStringLiteral("MSN: destek@example.com");
+}
+inline QString phones() {
+    return QStringLiteral("Tel: 0 (212) 555 01 00 - 0 (212) 555 01 01");
+}
+
+} // namespace Maker

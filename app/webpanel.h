@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QTextBrowser>
+#include <QUrl>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+
+// A light web panel: fetches one page over HTTP and shows it as rich text. Any failure
+// (no network, an error status, no answer within a few seconds) leaves an empty page,
+// "about:blank". No browser engine, no scripts.
+class WebPanel : public QTextBrowser {
+    Q_OBJECT
+public:
+    explicit WebPanel(QWidget *parent = nullptr);
+
+    void navigate(const QUrl &url);
+    QUrl currentUrl() const { return m_url; }
+
+    static constexpr int timeoutMs = 5000;
+
+Q_SIGNALS:
+    void finished(bool ok);
+
+private:
+    void showBlank();
+    void replyFinished(QNetworkReply *reply);
+
+    QNetworkAccessManager *m_network;
+    QNetworkReply *m_reply = nullptr;
+    QUrl m_url;
+};

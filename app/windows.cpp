@@ -1,0 +1,90 @@
+#include "app/windows.h"
+
+#include "app/Form1.h"
+#include "app/Form4.h"
+#include "batch/Form7.h"
+#include "customers/Form2.h"
+#include "invoice/Form3.h"
+#include "settings/Form5.h"
+
+Windows::Windows(QObject *parent)
+    : QObject(parent)
+    , m_main(new Form4) {
+    m_main->setAttribute(Qt::WA_DeleteOnClose);
+    connect(m_main, &Form4::customersRequested, this, &Windows::openCustomers);
+    connect(m_main, &Form4::invoiceRequested, this, &Windows::openInvoice);
+    connect(m_main, &Form4::batchRequested, this, &Windows::openBatch);
+    connect(m_main, &Form4::settingsRequested, this, &Windows::openSettings);
+    connect(m_main, &Form4::aboutRequested, this, &Windows::openAbout);
+    connect(m_main, &Form4::closing, this, &Windows::closeOthers);
+}
+
+Windows::~Windows() {
+    closeOthers();
+    delete m_main.data();
+}
+
+template <class W> W *Windows::open(QPointer<W> &slot) {
+    if (!slot) {
+        slot = new W;
+        slot->setAttribute(Qt::WA_DeleteOnClose);
+        wire(slot.data());
+    }
+    slot->show();
+    slot->raise();
+    slot->activateWindow();
+    return slot;
+}
+
+Form4 *Windows::mainWindow() const {
+    return m_main;
+}
+Form1 *Windows::about() const {
+    return m_about;
+}
+Form2 *Windows::customers() const {
+    return m_customers;
+}
+Form3 *Windows::invoice() const {
+    return m_invoice;
+}
+Form5 *Windows::settings() const {
+    return m_settings;
+}
+Form7 *Windows::batch() const {
+    return m_batch;
+}
+
+void Windows::showMain() {
+    m_main->show();
+    m_main->raise();
+    m_main->activateWindow();
+}
+
+Form1 *Windows::openAbout() {
+    return open(m_about);
+}
+Form2 *Windows::openCustomers() {
+    return open(m_customers);
+}
+Form3 *Windows::openInvoice() {
+    return open(m_invoice);
+}
+Form5 *Windows::openSettings() {
+    return open(m_settings);
+}
+Form7 *Windows::openBatch() {
+    return open(m_batch);
+}
+
+// Windows never know each other; the links between them are made here.
+void Windows::wire(Form2 *) {}
+void Windows::wire(Form3 *) {}
+
+void Windows::closeOthers() {
+    const QList<QWidget *> order = {m_about, m_customers, m_invoice, m_settings, m_batch};
+    for (QWidget *w : order) {
+        if (w)
+            w->close();
+    }
+}

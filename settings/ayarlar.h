@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <array>
+#include <stdexcept>
+
+// Where one printed item goes: x and y in twips from the top-left corner of the printable
+// area, the font face and the size in points. All four are kept as the user typed them.
+struct baski_yeri {
+    QString sol_bosluk;
+    QString ust_bosluk;
+    QString yazitipi_adi;
+    QString boyutu;
+
+    bool operator==(const baski_yeri &) const = default;
+};
+
+// The 23 values of ayarlar.dat, in the order of the file's lines.
+struct ayarlar {
+    QString kdv_yuzde;                 // 1
+    QString veritabani_yolu;           // 2
+    baski_yeri yer_adi_soyadi;         // 3
+    baski_yeri yer_adresi;             // 4
+    baski_yeri yer_vergi_dairesi;      // 5
+    baski_yeri yer_dagitim_bolgesi;    // 6
+    baski_yeri yer_fatura_tarihi;      // 7
+    baski_yeri yer_fatura_hareketleri; // 8
+    baski_yeri yer_iskonto;            // 9
+    baski_yeri yer_kdv_orani;          // 10
+    baski_yeri yer_ara_toplam;         // 11
+    baski_yeri yer_kdv_tutari;         // 12
+    baski_yeri yer_genel_toplam;       // 13
+    baski_yeri yer_yazi_ile;           // 14
+    QString satir_arasi_bosluk;        // 15
+    QString marj_aciklama;             // 16
+    QString marj_br_fiyat;             // 17
+    QString marj_miktar;               // 18
+    QString marj_tutar;                // 19
+    QString marj_iskonto;              // 20
+    baski_yeri yer_irsaliye_no;        // 21
+    baski_yeri yer_irsaliye_tarihi;    // 22
+    baski_yeri yer_fatura_no;          // 23
+
+    bool operator==(const ayarlar &) const = default;
+};
+
+// One line of the file: either a single value or a placement, with the caption the
+// settings window shows for it.
+struct AyarSatiri {
+    int satir;                // 1-based line number in the file
+    const char *ad;           // field name in the record
+    const char *baslik;       // caption in the settings window (UTF-8)
+    QString ayarlar::*tek;    // set for a single-value line
+    baski_yeri ayarlar::*yer; // set for a placement line
+};
+
+// The 23 lines in file order.
+const std::array<AyarSatiri, 23> &ayarSatirlari();
+
+// A settings file that cannot be used: missing, too short, unwritable. The text is Turkish
+// UTF-8, ready for a message box.
+class AyarHatasi : public std::runtime_error {
+public:
+    explicit AyarHatasi(const QString &mesaj);
+    QString mesaj() const;
+};
+
+// The settings file of the working directory.
+QString ayarDosyasi();
+
+// What a tolerant read found: the values of the lines that were there (the others empty)
+// and how many lines that was. Never fails; a missing file reads as 0 lines.
+struct AyarOkuma {
+    ayarlar deger;
+    int okunanSatir = 0;
+    bool dosyaVar = false;
+};
+AyarOkuma ayarDosyasiniOku(const QString &yol, int satirSayisi = 23);
+
+// Reads the first `satirSayisi` lines (2, 19 or 23) and throws AyarHatasi naming the file
+// when it is missing or shorter than that.
+ayarlar ayarlari_oku(int satirSayisi, const QString &yol = ayarDosyasi());
+
+// A value that could not be read back as it was written: a margin over 13 characters, a
+// font name over 50, a size over 5, a line break, a character Windows-1254 lacks, or a single
+// value holding both a comma and a double quote.
+struct YazmaSorunu {
+    int satir;     // file line
+    QString alan;  // which value: "KDV (%):", "Fatura No: Sol Boşluk", ...
+    QString neden; // why, in Turkish
+    QString mesaj() const;
+};
+QList<YazmaSorunu> yazilamayanDegerler(const ayarlar &a);
+
+// The exact bytes of the file: Windows-1254, CR LF after every line, placements in fixed
+// columns. Values are written as held, even those yazilamayanDegerler() reports.
+QByteArray ayarDosyasiIcerigi(const ayarlar &a);
+
+// Replaces the file in one step (a failure leaves the old file whole). Throws AyarHatasi,
+// and writes nothing, when a value cannot be written back or the file cannot be written.
+void ayarlari_yaz(const ayarlar &a, const QString &yol = ayarDosyasi());
+
+// The settings a new installation starts with: VAT 20, database fatura.MDB and a layout
+// for A4 paper.
+ayarlar varsayilanAyarlar();

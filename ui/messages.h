@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// Every message box of the program goes through here, so that they all carry the
+// application's title and a test can answer them instead of a person.
+namespace Messages {
+
+enum class Kind { Info, Warning, Error, Question };
+
+struct Message {
+    Kind kind;
+    QString title;
+    QString text;
+};
+
+// The application's title on message boxes and the main window.
+QString appTitle();
+
+// An OK box with no icon, as the program's own checks show them.
+void info(QWidget *parent, const QString &text, const QString &title = appTitle());
+// An OK box with a warning icon, for failures of files, the database or the printer.
+void error(QWidget *parent, const QString &text, const QString &title = appTitle());
+// Yes and No, no icon; true for Yes.
+bool ask(QWidget *parent, const QString &text, const QString &title = appTitle());
+
+// Tests: while a handler is set no box is shown; the handler sees each message and its
+// return value answers a question (true is Yes).
+using Handler = std::function<bool(const Message &)>;
+void setTestHandler(Handler handler);
+
+} // namespace Messages
