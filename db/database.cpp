@@ -1,5 +1,7 @@
 #include "db/database.h"
 
+#include "settings/ayarlar.h"
+
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
@@ -53,6 +55,14 @@ DosyaTuru dosyaTuru(const QString &yol) {
 QString veritabaniYolu(const QString &ayardakiYol) {
     const QString yol = ayardakiYol.trimmed();
     return yol.isEmpty() ? QStringLiteral("fatura.MDB") : yol;
+}
+
+QString metinDegeri(const QString &s) {
+    return s.isNull() ? QStringLiteral("") : s;
+}
+
+QString ayarlardakiVeritabani() {
+    return veritabaniYolu(ayarlari_oku(2).veritabani_yolu);
 }
 
 Veritabani::Veritabani(const QString &yol, Erisim erisim)

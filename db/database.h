@@ -20,6 +20,10 @@ DosyaTuru dosyaTuru(const QString &yol);
 // The path of the one database: the settings value trimmed, fatura.MDB when it is empty.
 QString veritabaniYolu(const QString &ayardakiYol);
 
+// The database the settings file names (its first two lines are read). Throws AyarHatasi
+// when the settings file cannot be read.
+QString ayarlardakiVeritabani();
+
 // One open database for the length of one operation. Opening checks that the file exists
 // and is an SQLite database (an Access/Jet file is told apart and named as such); a write
 // access also checks that the file and its folder can be written. Every instance has its
@@ -63,6 +67,10 @@ private:
     QString m_baglanti;
     QSqlDatabase m_db;
 };
+
+// A text for binding that is never NULL: the SQLite driver binds a null QString as NULL,
+// and a box left empty must be stored as the empty text.
+QString metinDegeri(const QString &s);
 
 // Creates a new database file with the program's tables and indexes. Refuses a path that
 // already exists.

@@ -246,3 +246,19 @@ std::optional<double> rebuiltValue(QStringView moneyText) {
     const bool negative = t.startsWith(u'-');
     return negative ? *integer - cents : *integer + cents;
 }
+
+std::optional<qint64> wholeNumber(QStringView text) {
+    const QStringView t = trimmedBlanks(text);
+    qsizetype i = (t.startsWith(u'-') || t.startsWith(u'+')) ? 1 : 0;
+    if (i >= t.size())
+        return std::nullopt;
+    for (qsizetype k = i; k < t.size(); ++k) {
+        if (!isDigit(t[k]))
+            return std::nullopt;
+    }
+    bool ok = false;
+    const qint64 v = t.toString().toLongLong(&ok);
+    if (!ok)
+        return std::nullopt;
+    return v;
+}

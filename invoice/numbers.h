@@ -46,3 +46,7 @@ QString plainNumberText(double value);
 // the two kuruş digits after it, the sign applying to both ("-12,50" is -12.5).
 // A text without "," or with parts that are not numbers has no rebuilt value.
 std::optional<double> rebuiltValue(QStringView moneyText);
+
+// A customer or invoice number as typed: digits only, blanks around allowed, an optional
+// sign, within the range of a 64-bit number. Anything else is no whole number.
+std::optional<qint64> wholeNumber(QStringView text);

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "db/database.h"
+
+#include <QList>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+
+// The campaign tables of the database: names that begin with "KAMPANYA" (case-sensitive),
+// in the order the database lists them; system tables are never campaigns.
+QStringList kampanyalar(Veritabani &db);
+
+// Which invoices of a campaign a batch run prints, as typed in the batch window. All three
+// empty selects every invoice; otherwise the number range (leading-number readings) and the
+// exact region must all hold, and a NULL never matches.
+struct KampanyaSecimi {
+    QString baslangic;
+    QString bitis;
+    QString bolge;
+};
+
+// One campaign invoice with its lines. Values are as stored; a NULL is an invalid QVariant.
+struct KampanyaFaturasi {
+    QVariant sirano;
+    QVariant fatura_tarihi;
+    QVariant bolge;
+    QVariant adi_soyadi;
+    QVariant adresi;
+    QVariant iskonto;
+    struct Kalem {
+        QVariant aciklama;
+        QVariant miktar;
+        QVariant br_fiyat;
+    };
+    QList<Kalem> kalemler;
+};
+
+// Reads the selected invoices of campaign `kampanya` ("FATCARI" + name and "FATSTOK" +
+// name) in one pass, in the order the header table yields them, each with its lines in the
+// order the line table yields them, and hands them to `her` one at a time; `her` returns
+// false to stop. Returns how many invoices were handed over.
+int kampanyaFaturalari(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim,
+                       const std::function<bool(const KampanyaFaturasi &)> &her);

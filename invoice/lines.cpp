@@ -1,0 +1,98 @@
+#include "invoice/lines.h"
+
+#include "invoice/numbers.h"
+
+namespace {
+
+// One line's effect, with every input already read as a number.
+void apply(InvoiceTotals &totals, double quantity, double price,
+           std::optional<double> discountPercent) {
+    if (discountPercent)
+        totals.discountTotal =
+            roundToMoney(totals.discountTotal + quantity * price * *discountPercent / 100);
+    totals.subtotal = roundToMoney(totals.subtotal + quantity * price);
+}
+
+TotalsTexts texts(const InvoiceTotals &totals, double vatRate, int vatMode) {
+    TotalsTexts t;
+    t.subtotal = moneyText(totals.subtotal);
+    t.discountTotal = plainNumberText(totals.discountTotal);
+    const double subtotal = rebuiltValue(t.subtotal).value_or(0);
+    const double discount = localNumber(t.discountTotal).value_or(0);
+    if (vatMode == VatIncluded) {
+        t.vat = QStringLiteral("Dahil");
+        t.grandTotal = moneyText(subtotal - discount);
+    } else {
+        t.vat =
+            moneyText((localNumber(t.subtotal).value_or(0) - totals.discountTotal) * vatRate / 100);
+        t.grandTotal = moneyText(subtotal + rebuiltValue(t.vat).value_or(0) - discount);
+    }
+    return t;
+}
+
+// A typed number: empty is `empty`, anything else must read as a number.
+std::optional<std::optional<double>> typedNumber(const QString &text, std::optional<double> empty) {
+    if (text.trimmed().isEmpty())
+        return std::optional<std::optional<double>>(empty);
+    const std::optional<double> v = inputNumber(text);
+    if (!v)
+        return std::nullopt;
+    return std::optional<std::optional<double>>(v);
+}
+
+} // namespace
+
+std::optional<TotalsTexts> totalsTexts(const InvoiceTotals &totals, const QString &vatRate,
+                                       int vatMode) {
+    double rate = 0;
+    if (vatMode != VatIncluded) {
+        const std::optional<double> r = inputNumber(vatRate);
+        if (!r)
+            return std::nullopt;
+        rate = *r;
+    }
+    return texts(totals, rate, vatMode);
+}
+
+LineResult addLine(InvoiceTotals &totals, const LineInput &input, const QString &vatRate,
+                   int vatMode) {
+    LineResult r;
+    const auto quantity = typedNumber(input.quantity, 0.0);
+    const auto price = typedNumber(input.unitPrice, 0.0);
+    const auto discount = typedNumber(input.discountPercent, std::nullopt);
+    if (!quantity)
+        r.error = QStringLiteral("Miktar geçerli bir sayı değil: %1").arg(input.quantity);
+    else if (!price)
+        r.error = QStringLiteral("Birim fiyat geçerli bir sayı değil: %1").arg(input.unitPrice);
+    else if (!discount)
+        r.error =
+            QStringLiteral("İskonto yüzdesi geçerli bir sayı değil: %1").arg(input.discountPercent);
+    else if (vatMode != VatIncluded && !inputNumber(vatRate))
+        r.error = QStringLiteral("KDV oranı geçerli bir sayı değil: %1").arg(vatRate);
+    if (!r.error.isEmpty())
+        return r;
+
+    apply(totals, **quantity, **price, *discount);
+    r.cells = {input.quantity, input.description, input.discountPercent,
+               priceCellText(input.unitPrice), moneyText(**quantity * **price)};
+    r.totals = *totalsTexts(totals, vatRate, vatMode);
+    return r;
+}
+
+LineResult addStoredLine(InvoiceTotals &totals, double quantity, const QString &description,
+                         const QString &discountPercent, const QString &unitPrice,
+                         const QString &vatRate, int vatMode) {
+    LineResult r;
+    const double price = leadingNumber(unitPrice);
+    const std::optional<double> discount =
+        discountPercent.isEmpty() ? std::nullopt : inputNumber(discountPercent);
+    apply(totals, quantity, price, discount);
+    r.cells = {plainNumberText(quantity), description, discountPercent, unitPrice,
+               moneyText(quantity * price)};
+    // A saved invoice loads even when the window's rate is not a number; the VAT fields
+    // then show nothing rather than a wrong figure.
+    r.totals = totalsTexts(totals, vatRate, vatMode)
+                   .value_or(TotalsTexts{
+                       moneyText(totals.subtotal), plainNumberText(totals.discountTotal), {}, {}});
+    return r;
+}
