@@ -113,6 +113,7 @@ Form4::Form4(QWidget *parent)
     grid->setRowStretch(1, 1);
     setCentralWidget(central);
 
+    resize(860, 520);
     m_web->navigate(QUrl(Maker::advertUrl()));
 }
 

@@ -31,7 +31,7 @@ void WebPanel::navigate(const QUrl &url) {
         return;
     }
     QNetworkRequest request(url);
-    request.setTransferTimeout(timeoutMs);
+    request.setTransferTimeout(m_timeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     m_reply = m_network->get(request);
@@ -51,12 +51,28 @@ void WebPanel::replyFinished(QNetworkReply *reply) {
         return;
     }
     const QByteArray body = reply->readAll();
-    // Turkish pages of this age are often Windows-1254 without saying so.
-    QTextCodec *codec = QTextCodec::codecForHtml(body, QTextCodec::codecForName("Windows-1254"));
-    const QString html = codec->toUnicode(body);
     m_url = reply->url();
-    setHtml(html);
+    setHtml(decodePage(body, reply->header(QNetworkRequest::ContentTypeHeader).toString()));
     Q_EMIT finished(true);
+}
+
+QString WebPanel::decodePage(const QByteArray &body, const QString &contentType) {
+    // The server's word first, then the page's own meta tag, then a guess: UTF-8 when the
+    // bytes are valid UTF-8, otherwise Windows-1254, which Turkish pages of this age use
+    // without saying so.
+    const qsizetype at = contentType.indexOf(QStringLiteral("charset="), 0, Qt::CaseInsensitive);
+    QTextCodec *codec = nullptr;
+    if (at >= 0)
+        codec = QTextCodec::codecForName(contentType.mid(at + 8).trimmed().toLatin1());
+    if (!codec) {
+        QTextCodec *utf8 = QTextCodec::codecForName("UTF-8");
+        QTextCodec::ConverterState state;
+        utf8->toUnicode(body.constData(), int(body.size()), &state);
+        QTextCodec *guess =
+            state.invalidChars == 0 ? utf8 : QTextCodec::codecForName("Windows-1254");
+        codec = QTextCodec::codecForHtml(body, guess);
+    }
+    return codec->toUnicode(body);
 }
 
 void WebPanel::showBlank() {

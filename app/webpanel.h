@@ -17,16 +17,19 @@ public:
     void navigate(const QUrl &url);
     QUrl currentUrl() const { return m_url; }
 
-    static constexpr int timeoutMs = 5000;
+    // How long a page may take before the panel gives up and stays empty.
+    void setTimeout(int ms) { m_timeoutMs = ms; }
 
 Q_SIGNALS:
     void finished(bool ok);
 
 private:
+    static QString decodePage(const QByteArray &body, const QString &contentType);
     void showBlank();
     void replyFinished(QNetworkReply *reply);
 
     QNetworkAccessManager *m_network;
     QNetworkReply *m_reply = nullptr;
     QUrl m_url;
+    int m_timeoutMs = 5000;
 };
