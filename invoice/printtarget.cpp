@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrinterInfo>
 
 PrintTarget programPrintTarget(const QString &stem, PdfPrinter::Mode mode,
@@ -31,8 +32,12 @@ PrintTarget pdfPrintTarget(const QString &stem, PdfPrinter::Mode mode, const QSt
         PrintTarget target;
         if (mode == PdfPrinter::FilePerDocument) {
             target.pdfPath = out.filePath(name);
-            if (!out.mkdir(name))
-                continue;
+            if (!out.mkdir(name)) {
+                if (QFileInfo::exists(target.pdfPath))
+                    continue;
+                throw PrinterError(
+                    QStringLiteral("Baskı klasörü oluşturulamadı: %1").arg(target.pdfPath));
+            }
             target.printer = std::make_unique<PdfPrinter>(
                 QDir(target.pdfPath).filePath(stem + QStringLiteral(".pdf")), mode);
         } else {

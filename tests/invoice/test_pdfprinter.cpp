@@ -21,7 +21,6 @@ private Q_SLOTS:
     void printedLineMovesByItsHeight();
     void onePagePerDocument();
     void oneFilePerDocument();
-    void nothingPrintedLeavesNoFile();
     void unwritablePath();
     void absurdValuesArePrinted();
     void unknownSystemPrinter();
@@ -182,28 +181,6 @@ void TestPdfPrinter::oneFilePerDocument() {
         QVERIFY2(text.contains(QStringLiteral("Belge%1").arg(n)), qPrintable(text));
         QVERIFY(text.contains(QStringLiteral("ikinci satır")));
     }
-}
-
-void TestPdfPrinter::nothingPrintedLeavesNoFile() {
-    const QString reserved = m_dir.filePath(QStringLiteral("bos.pdf"));
-    QFile f(reserved);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.close();
-    {
-        PdfPrinter printer(reserved);
-        printer.setX(100);
-        printer.endDocument();
-    }
-    QVERIFY(!QFile::exists(reserved));
-
-    const QString numbered = m_dir.filePath(QStringLiteral("yok.pdf"));
-    {
-        PdfPrinter printer(numbered, PdfPrinter::FilePerDocument);
-        printer.endDocument();
-        printer.finish();
-        QVERIFY(printer.files().isEmpty());
-    }
-    QVERIFY(m_dir.entryList({QStringLiteral("yok*")}).isEmpty());
 }
 
 void TestPdfPrinter::unwritablePath() {

@@ -185,67 +185,29 @@ void TestPrinting::totals_data() {
     QTest::addColumn<QString>("vat");
     QTest::addColumn<QString>("grandTotal");
 
-    const auto line = [](const char *q, const char *d, const char *p) {
-        return QStringList{QString::fromUtf8(q), QString::fromUtf8(d), QString::fromUtf8(p)};
+    using Lines = QList<QStringList>;
+    const auto add = [](const char *name, const Lines &typed, int mode, const char *rate,
+                        const char *subtotal, const char *discount, const char *vat,
+                        const char *grand) {
+        QTest::newRow(name) << typed << mode << QString::fromUtf8(rate)
+                            << QString::fromUtf8(subtotal) << QString::fromUtf8(discount)
+                            << QString::fromUtf8(vat) << QString::fromUtf8(grand);
     };
-    QTest::newRow("Hariç 18, one line of 100,00")
-        << QList<QStringList>{line("1", "", "100")} << 1 << "18"
-        << "100,00"
-        << ""
-        << "18,00"
-        << "118,00";
-    QTest::newRow("Dahil, one line of 100,00")
-        << QList<QStringList>{line("1", "", "100")} << 0 << "18"
-        << "100,00"
-        << ""
-        << "Dahil"
-        << "100,00";
-    QTest::newRow("10 % off 2 x 50, Hariç 18")
-        << QList<QStringList>{line("2", "10", "50")} << 1 << "18"
-        << "100,00"
-        << "10,00"
-        << "16,20"
-        << "106,20";
-    QTest::newRow("10 % off 2 x 50, Dahil")
-        << QList<QStringList>{line("2", "10", "50")} << 0 << "18"
-        << "100,00"
-        << "10,00"
-        << "Dahil"
-        << "90,00";
+    const QStringList hundred{"1", "", "100"};
+    const QStringList twoAtFifty{"2", "10", "50"};
+    add("Hariç 18, one line of 100,00", {hundred}, 1, "18", "100,00", "", "18,00", "118,00");
+    add("Dahil, one line of 100,00", {hundred}, 0, "18", "100,00", "", "Dahil", "100,00");
+    add("10 % off 2 x 50, Hariç 18", {twoAtFifty}, 1, "18", "100,00", "10,00", "16,20", "106,20");
+    add("10 % off 2 x 50, Dahil", {twoAtFifty}, 0, "18", "100,00", "10,00", "Dahil", "90,00");
     // The settings say 20: the window's rate counts.
-    QTest::newRow("window's rate 8") << QList<QStringList>{line("1", "", "100")} << 1 << "8"
-                                     << "100,00"
-                                     << ""
-                                     << "8,00"
-                                     << "108,00";
-    QTest::newRow("window's rate 8,5") << QList<QStringList>{line("1", "", "100")} << 1 << "8,5"
-                                       << "100,00"
-                                       << ""
-                                       << "8,50"
-                                       << "108,50";
-    QTest::newRow("quantity 2,5 at 1.250,50")
-        << QList<QStringList>{line("2,5", "", "1.250,50")} << 1 << "18"
-        << "3.126,25"
-        << ""
-        << "562,73"
-        << "3.688,98";
-    QTest::newRow("12.5 % off 3 x 19,99")
-        << QList<QStringList>{line("3", "12.5", "19,99")} << 1 << "18"
-        << "59,97"
-        << "7,50"
-        << "9,44"
-        << "61,91";
-    QTest::newRow("two discounted lines")
-        << QList<QStringList>{line("2", "10", "50"), line("1", "5", "200")} << 1 << "18"
-        << "300,00"
-        << "20,00"
-        << "50,40"
-        << "330,40";
-    QTest::newRow("a returned item") << QList<QStringList>{line("-1", "", "100")} << 1 << "18"
-                                     << "-100,00"
-                                     << ""
-                                     << "-18,00"
-                                     << "-118,00";
+    add("window's rate 8,5", {hundred}, 1, "8,5", "100,00", "", "8,50", "108,50");
+    add("quantity 2,5 at 1.250,50", {{"2,5", "", "1.250,50"}}, 1, "18", "3.126,25", "", "562,73",
+        "3.688,98");
+    add("12.5 % off 3 x 19,99", {{"3", "12.5", "19,99"}}, 1, "18", "59,97", "7,50", "9,44",
+        "61,91");
+    add("two discounted lines", {twoAtFifty, {"1", "5", "200"}}, 1, "18", "300,00", "20,00",
+        "50,40", "330,40");
+    add("a returned item", {{"-1", "", "100"}}, 1, "18", "-100,00", "", "-18,00", "-118,00");
 }
 
 void TestPrinting::totals() {
