@@ -22,9 +22,23 @@ public:
     virtual double x() const = 0;
     virtual double y() const = 0;
     virtual void printLine(const QString &text) = 0;
-    // Ends one document (one invoice); the next print starts a new one.
+    // Ends one document (one invoice); the next print starts a new one at x = 0, y = 0 with
+    // the font kept. A document in which nothing was printed produces nothing.
     virtual void endDocument() = 0;
+    // Ends the whole output after its last document. Printers that hand over every document
+    // as it ends need nothing here; a PDF that holds several documents is written now.
+    virtual void finish() {}
 };
+
+// Positions further out than this (about 17 m) are held at it, so that any position turns
+// into device units without overflow.
+inline constexpr double maxTwips = 1e6;
+// A position as a printer can take it: held within +-maxTwips, a NaN is 0.
+double clampedTwips(double twips);
+
+// A font size a printer accepts, in points: above 0 and no larger than a sheet of paper.
+inline constexpr double maxFontSize = 1000;
+bool usableFontSize(double points);
 
 // A printer failure (no such printer, a file that cannot be written), in Turkish.
 class PrinterError : public std::runtime_error {
@@ -54,11 +68,12 @@ public:
     double x() const override { return m_x; }
     double y() const override { return m_y; }
     void printLine(const QString &text) override;
-    void endDocument() override { ++m_documents; }
+    void endDocument() override;
 
     static double lineHeight(double points) { return points * 20 * 1.2; }
 
     const QList<Line> &lines() const { return m_lines; }
+    // Every endDocument() call counts, even one after an empty document.
     int documents() const { return m_documents; }
 
 private:
@@ -72,7 +87,8 @@ private:
 
 // The placement step: font face, size, x and y from one placement (sizes and positions by
 // the leading-number reading, the face with trailing blanks removed), `yOffset` twips added
-// to y, then one line printed.
+// to y, then one line printed. An empty face and a size that usableFontSize() refuses keep
+// the printer's current face and size; positions go through clampedTwips().
 void placeAndPrint(Printer &printer, const baski_yeri &placement, const QString &text,
                    double yOffset = 0);
 // Only the font of a placement.
