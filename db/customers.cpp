@@ -4,6 +4,8 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
+#include <limits>
+
 namespace {
 
 QSqlQuery calistir(Veritabani &db, const QString &sql, const QVariantList &degerler,
@@ -71,9 +73,17 @@ std::optional<Musteri> musteriAdiIle(Veritabani &db, const QString &adi_soyadi) 
 
 qint64 onerilenMusteriNo(Veritabani &db) {
     db.tabloGerekli(QStringLiteral("MUSTERI"));
-    QSqlQuery q = calistir(db, QStringLiteral("SELECT max(sirano) FROM MUSTERI"), {},
-                           QStringLiteral("müşteri numaraları okunurken"));
-    return q.next() && !q.value(0).isNull() ? q.value(0).toLongLong() + 1 : 1;
+    // Only whole numbers count: an odd value brought over from elsewhere (a text, a
+    // fraction) sorts above every number in SQLite and would spoil the proposal.
+    QSqlQuery q = calistir(
+        db, QStringLiteral("SELECT max(sirano) FROM MUSTERI WHERE typeof(sirano) = 'integer'"), {},
+        QStringLiteral("müşteri numaraları okunurken"));
+    if (!q.next() || q.value(0).isNull())
+        return 1;
+    const qint64 enBuyuk = q.value(0).toLongLong();
+    // Nothing lies above the largest number there is; proposing it again gets the
+    // "already in use" answer on save instead of an overflow.
+    return enBuyuk == std::numeric_limits<qint64>::max() ? enBuyuk : enBuyuk + 1;
 }
 
 MusteriSonucu musteriEkle(Veritabani &db, const Musteri &m) {

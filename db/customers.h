@@ -27,8 +27,8 @@ MusteriListesi musteriListesi(Veritabani &db);
 std::optional<Musteri> musteriNoIle(Veritabani &db, qint64 sirano);
 std::optional<Musteri> musteriAdiIle(Veritabani &db, const QString &adi_soyadi);
 
-// The number proposed for a new customer: the largest number in use plus one (1 for an
-// empty table).
+// The number proposed for a new customer: the largest whole number in use plus one (1 for
+// an empty table; the largest number itself when it is the largest a number can be).
 qint64 onerilenMusteriNo(Veritabani &db);
 
 enum class MusteriSonucu { Tamam, NoKayitli, Bulunamadi };
