@@ -275,6 +275,9 @@ void Form5::yukle() {
         m_yer[i][2]->setText(y.yazitipi_adi);
         m_yer[i][3]->setText(y.boyutu);
     }
+    // A value longer than its box shows from its beginning.
+    for (QLineEdit *kutu : findChildren<QLineEdit *>())
+        kutu->setCursorPosition(0);
 }
 
 ayarlar Form5::kutulardakiAyarlar() const {
