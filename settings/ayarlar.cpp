@@ -54,16 +54,30 @@ std::optional<QString> tekDegerYazimi(const QString &deger) {
     const QString hedef = deger.trimmed();
     if (tekDegerOku(deger).trimmed() == hedef)
         return deger;
-    const QString tirnakli = u'"' + deger + u'"';
+    const QString tirnakli = u'"' + sagiKirp(deger) + u'"';
     if (tekDegerOku(tirnakli).trimmed() == hedef)
         return tirnakli;
     return std::nullopt;
 }
 
+// Why a single value cannot be written: the reader takes a leading double quote as the start
+// of a quoted value, and a quoted value ends at its next quote.
+QString tekDegerSorunu(const QString &deger) {
+    qsizetype i = 0;
+    while (i < deger.size() && deger.at(i) == u' ')
+        ++i;
+    if (i < deger.size() && deger.at(i) == u'"')
+        return QStringLiteral("çift tırnak ile başlayamaz.");
+    return QStringLiteral("virgül ile çift tırnak birlikte kullanılamaz.");
+}
+
+// Trailing blanks of a field are dropped, so that a margin typed with blanks after it does
+// not push the fields behind it out of their columns.
 QString yerlesimYazimi(const baski_yeri &y) {
-    return y.sol_bosluk.leftJustified(14, u' ') + y.ust_bosluk.leftJustified(14, u' ') +
+    return sagiKirp(y.sol_bosluk).leftJustified(14, u' ') +
+           sagiKirp(y.ust_bosluk).leftJustified(14, u' ') +
            sagiKirp(y.yazitipi_adi).leftJustified(yaziTipiGenisligi, u' ') + QString(6, u' ') +
-           y.boyutu;
+           sagiKirp(y.boyutu);
 }
 
 bool satirSonuVar(const QString &s) {
@@ -131,7 +145,8 @@ AyarOkuma ayarDosyasiniOku(const QString &yol, int satirSayisi) {
     if (!satirlar.isEmpty() && satirlar.last().isEmpty())
         satirlar.removeLast();
     const auto &tanimlar = ayarSatirlari();
-    const int n = std::min<int>({satirSayisi, int(tanimlar.size()), int(satirlar.size())});
+    const int n =
+        std::max(0, std::min<int>({satirSayisi, int(tanimlar.size()), int(satirlar.size())}));
     for (int i = 0; i < n; ++i) {
         QString satir = satirlar.at(i);
         if (satir.endsWith(u'\r'))
@@ -174,7 +189,7 @@ QList<YazmaSorunu> yazilamayanDegerler(const ayarlar &a) {
         else if (enFazla > 0 && sagiKirp(deger).size() > enFazla)
             sorun(QStringLiteral("en fazla %1 karakter olabilir.").arg(enFazla));
         else if (enFazla == 0 && !tekDegerYazimi(deger))
-            sorun(QStringLiteral("virgül ile çift tırnak birlikte kullanılamaz."));
+            sorun(tekDegerSorunu(deger));
     };
     for (const AyarSatiri &s : ayarSatirlari()) {
         if (s.tek) {

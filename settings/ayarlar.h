@@ -86,7 +86,7 @@ ayarlar ayarlari_oku(int satirSayisi, const QString &yol = ayarDosyasi());
 
 // A value that could not be read back as it was written: a margin over 13 characters, a
 // font name over 50, a size over 5, a line break, a character Windows-1254 lacks, or a single
-// value holding both a comma and a double quote.
+// value that begins with a double quote or holds both a comma and a double quote.
 struct YazmaSorunu {
     int satir;     // file line
     QString alan;  // which value: "KDV (%):", "Fatura No: Sol Boşluk", ...
