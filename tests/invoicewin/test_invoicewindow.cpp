@@ -187,6 +187,11 @@ void TestInvoiceWindow::enterChain() {
             QTest::keyClicks(QApplication::focusWidget(), u"5"_qs); // the discount
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         QTRY_COMPARE(focused(), order[i]);
+        if (order[i] == u"Combo3"_qs) { // its face, not a text area, shows the focus
+            auto *mode = field<QComboBox>(&form, "Combo3");
+            QVERIFY(mode->palette().color(QPalette::Button) !=
+                    QApplication::palette(mode).color(QPalette::Button));
+        }
     }
     QCOMPARE(first->palette().color(QPalette::Base), FocusColours::normalColour(first));
     field(&form, "Text9")->setText(u"3"_qs);
