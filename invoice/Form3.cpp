@@ -502,7 +502,7 @@ void Form3::transfer() {
 
 void Form3::yazdir() {
     // What printing takes from the window; everything else it reads back from the
-    // database by the invoice number.
+    // database by the invoice number. The printing call that uses them is still to come.
     struct WindowFigures {
         QString invoiceNumber;
         QString taxOffice;

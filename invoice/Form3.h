@@ -12,7 +12,6 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
-struct MusteriListesi;
 
 // The invoice entry window "Fatura Giriş": one invoice's header, its lines and totals;
 // saves it, loads a saved one and hands it to printing.
@@ -38,8 +37,9 @@ public:
     // "Fatura bulunamadı !" when there is none.
     void faturabul(const QString &number);
 
-    // Prints the saved invoice shown, with the window's tax office, VAT mode, VAT amount
-    // and rate, then closes the window.
+    // Printing's side of the window: gathers the tax office, VAT mode, VAT amount and rate
+    // and the invoice number that printing takes from the window, then closes the window.
+    // The printing of the stored invoice itself is not joined here yet.
     void yazdir();
 
     // "yeni" while a new invoice is entered, "eski" after a saved one was loaded.
@@ -60,7 +60,6 @@ protected:
 private:
     void buildWindow();
     void load();
-    void fillCustomerLists(const MusteriListesi &lists);
     void pickCustomerByNumber(const QString &number);
     void pickCustomerByName(const QString &name);
     void addTypedLine();
