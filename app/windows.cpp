@@ -79,7 +79,9 @@ Form7 *Windows::openBatch() {
 
 // Windows never know each other; the links between them are made here.
 void Windows::wire(Form2 *) {}
-void Windows::wire(Form3 *) {}
+void Windows::wire(Form3 *invoice) {
+    connect(invoice, &Form3::yeniMusteriIstendi, this, &Windows::openCustomers);
+}
 
 void Windows::closeOthers() {
     const QList<QWidget *> order = {m_about, m_customers, m_invoice, m_settings, m_batch};

@@ -2,15 +2,29 @@
 
 #include "invoice/numbers.h"
 
+#include <cmath>
+
 namespace {
 
-// One line's effect, with every input already read as a number.
-void apply(InvoiceTotals &totals, double quantity, double price,
+const QString tooLargeMessage =
+    QStringLiteral("Satır tutarı hesaplanamayacak kadar büyük; satır eklenmedi.");
+
+// One line's effect, with every input already read as a number. A line whose amounts do
+// not fit in a number changes nothing and returns false: a money text of infinity is empty
+// and would read back as 0, silently wiping the running sums.
+bool apply(InvoiceTotals &totals, double quantity, double price,
            std::optional<double> discountPercent) {
+    InvoiceTotals next = totals;
     if (discountPercent)
-        totals.discountTotal =
-            roundToMoney(totals.discountTotal + quantity * price * *discountPercent / 100);
-    totals.subtotal = roundToMoney(totals.subtotal + quantity * price);
+        next.discountTotal =
+            roundToMoney(next.discountTotal + quantity * price * *discountPercent / 100);
+    next.subtotal = roundToMoney(next.subtotal + quantity * price);
+    const bool fits = std::isfinite(quantity * price) &&
+                      (!discountPercent || std::isfinite(quantity * price * *discountPercent)) &&
+                      std::isfinite(next.subtotal) && std::isfinite(next.discountTotal);
+    if (fits)
+        totals = next;
+    return fits;
 }
 
 TotalsTexts texts(const InvoiceTotals &totals, double vatRate, int vatMode) {
@@ -72,10 +86,20 @@ LineResult addLine(InvoiceTotals &totals, const LineInput &input, const QString 
     if (!r.error.isEmpty())
         return r;
 
-    apply(totals, **quantity, **price, *discount);
+    InvoiceTotals next = totals;
+    if (!apply(next, **quantity, **price, *discount)) {
+        r.error = tooLargeMessage;
+        return r;
+    }
+    const TotalsTexts t = *totalsTexts(next, vatRate, vatMode);
+    if (t.vat.isEmpty() || t.grandTotal.isEmpty()) {
+        r.error = tooLargeMessage;
+        return r;
+    }
+    totals = next;
     r.cells = {input.quantity, input.description, input.discountPercent,
                priceCellText(input.unitPrice), moneyText(**quantity * **price)};
-    r.totals = *totalsTexts(totals, vatRate, vatMode);
+    r.totals = t;
     return r;
 }
 
@@ -86,7 +110,10 @@ LineResult addStoredLine(InvoiceTotals &totals, double quantity, const QString &
     const double price = leadingNumber(unitPrice);
     const std::optional<double> discount =
         discountPercent.isEmpty() ? std::nullopt : inputNumber(discountPercent);
-    apply(totals, quantity, price, discount);
+    if (!apply(totals, quantity, price, discount)) {
+        r.error = tooLargeMessage;
+        return r;
+    }
     r.cells = {plainNumberText(quantity), description, discountPercent, unitPrice,
                moneyText(quantity * price)};
     // A saved invoice loads even when the window's rate is not a number; the VAT fields
@@ -95,4 +122,11 @@ LineResult addStoredLine(InvoiceTotals &totals, double quantity, const QString &
                    .value_or(TotalsTexts{
                        moneyText(totals.subtotal), plainNumberText(totals.discountTotal), {}, {}});
     return r;
+}
+
+std::optional<QString> steppedVatRate(const QString &vatRate, int step) {
+    const std::optional<double> rate = inputNumber(vatRate);
+    if (!rate)
+        return std::nullopt;
+    return plainNumberText(*rate + step);
 }

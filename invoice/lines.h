@@ -50,13 +50,14 @@ struct LineResult {
 
 // Adds a typed line: reads quantity, unit price, discount percent and VAT rate as the user
 // means them, refuses a non-number with a message, otherwise updates `totals` and returns
-// the grid cells and the new totals texts. An empty quantity or price counts as 0.
+// the grid cells and the new totals texts. An empty quantity or price counts as 0. A line
+// whose amounts are too large for a number is refused the same way.
 LineResult addLine(InvoiceTotals &totals, const LineInput &input, const QString &vatRate,
                    int vatMode);
 
 // Adds a line of a saved invoice the same way: quantity as stored, the stored unit price
 // ("." decimal point) and discount percent. A stored discount that is not a number adds no
-// discount.
+// discount. Only a line too large for a number is refused (`error` set, nothing changed).
 LineResult addStoredLine(InvoiceTotals &totals, double quantity, const QString &description,
                          const QString &discountPercent, const QString &unitPrice,
                          const QString &vatRate, int vatMode);
@@ -66,3 +67,7 @@ LineResult addStoredLine(InvoiceTotals &totals, double quantity, const QString &
 // Returns nothing when VAT is excluded and the rate is not a number.
 std::optional<TotalsTexts> totalsTexts(const InvoiceTotals &totals, const QString &vatRate,
                                        int vatMode);
+
+// The VAT rate one step up or down (`step` is +1 or -1) as plain number text: "18" gives
+// "19" and "17", "18,5" gives "19,5". Nothing when the rate is not a number.
+std::optional<QString> steppedVatRate(const QString &vatRate, int step);

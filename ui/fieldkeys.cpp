@@ -92,6 +92,14 @@ void FocusColours::paint(QWidget *w, bool focused) {
     QPalette p = w->palette();
     const QColor c = focused ? focusedColour(w) : normalColour(w);
     p.setColor(QPalette::Base, c);
+    // A drop-down list that cannot be typed into draws its face in the button colour.
+    if (auto *combo = qobject_cast<QComboBox *>(w); combo && !combo->isEditable()) {
+        const QPalette app = QApplication::palette(w);
+        const QColor button = app.color(QPalette::Active, QPalette::Button);
+        p.setColor(QPalette::Button,
+                   focused ? blend(button, app.color(QPalette::Active, QPalette::Highlight), 0.22)
+                           : button);
+    }
     w->setPalette(p);
     if (auto *combo = qobject_cast<QComboBox *>(w); combo && combo->lineEdit())
         combo->lineEdit()->setPalette(p);
