@@ -3,11 +3,13 @@
 #include "db/customers.h"
 #include "db/database.h"
 #include "db/invoices.h"
+#include "invoice/invoiceprint.h"
 #include "invoice/numbers.h"
 #include "settings/ayarlar.h"
 #include "ui/fieldkeys.h"
 #include "ui/guard.h"
 #include "ui/messages.h"
+#include "ui/picklist.h"
 #include "words/yaziyacevir.h"
 
 #include <QAbstractSpinBox>
@@ -100,12 +102,9 @@ void Form3::buildWindow() {
     const auto combo = [this](const char *name, bool editable) {
         auto *c = new QComboBox(this);
         c->setObjectName(QString::fromLatin1(name));
-        c->setEditable(editable);
-        if (editable) {
-            c->setInsertPolicy(QComboBox::NoInsert);
-            // No completion: Enter must take the number or name exactly as typed.
-            c->setCompleter(nullptr);
-        }
+        // Only a real pick loads a customer; typed text stays as typed.
+        if (editable)
+            makePickList(c);
         return c;
     };
     const auto button = [this](const char *name, const QString &caption) {
@@ -500,19 +499,32 @@ void Form3::transfer() {
     close();
 }
 
+namespace {
+
+Form3::PrintTargetFactory &printTargetFactory() {
+    static Form3::PrintTargetFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void Form3::setPrintTargetFactory(PrintTargetFactory factory) {
+    printTargetFactory() = std::move(factory);
+}
+
 void Form3::yazdir() {
-    // What printing takes from the window; everything else it reads back from the
-    // database by the invoice number. The printing call that uses them is still to come.
-    struct WindowFigures {
-        QString invoiceNumber;
-        QString taxOffice;
-        int vatMode;
-        QString vatAmount;
-        QString vatRate;
-    };
-    [[maybe_unused]] const WindowFigures figures = {m_invoiceNumber->text(), m_taxOffice->text(),
-                                                    m_vatMode->currentIndex(), m_vat->text(),
-                                                    m_vatRate->text()};
+    const InvoicePrintInputs inputs{m_invoiceNumber->text(), m_taxOffice->text(),
+                                    m_vatMode->currentIndex(), m_vat->text(), m_vatRate->text()};
+    guarded(this, [&] {
+        const ayarlar settings = ayarlari_oku(23);
+        const QString stem = QStringLiteral("fatura-") + inputs.invoiceNumber.trimmed();
+        PrintTarget target =
+            printTargetFactory() ? printTargetFactory()(stem) : programPrintTarget(stem);
+        printSavedInvoice(*target.printer, settings, inputs);
+        target.printer->finish();
+        if (!target.pdfPath.isEmpty())
+            Messages::info(this, pdfNotice(target.pdfPath));
+    });
     close();
 }
 

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "invoice/printtarget.h"
+
+#include <functional>
+
 #include "invoice/lines.h"
 #include "invoice/saving.h"
 
@@ -37,10 +41,14 @@ public:
     // "Fatura bulunamadı !" when there is none.
     void faturabul(const QString &number);
 
-    // Printing's side of the window: gathers the tax office, VAT mode, VAT amount and rate
-    // and the invoice number that printing takes from the window, then closes the window.
-    // The printing of the stored invoice itself is not joined here yet.
+    // Prints the saved invoice shown in the window (read back by its number, with the
+    // window's tax office, VAT mode, VAT amount and rate) as one document on the default
+    // printer, or into a PDF under baskilar/ when there is none, then closes the window.
     void yazdir();
+
+    // Tests choose where printing goes; an empty function restores the program's choice.
+    using PrintTargetFactory = std::function<PrintTarget(const QString &stem)>;
+    static void setPrintTargetFactory(PrintTargetFactory factory);
 
     // "yeni" while a new invoice is entered, "eski" after a saved one was loaded.
     QString state() const { return m_state; }

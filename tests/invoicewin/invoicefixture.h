@@ -4,6 +4,7 @@
 #include "db/database.h"
 #include "db/invoices.h"
 #include "invoice/Form3.h"
+#include "invoice/printer.h"
 #include "settings/ayarlar.h"
 #include "ui/messages.h"
 
@@ -33,8 +34,15 @@ public:
             messages << m;
             return answer;
         });
+        // Printing goes into `printed`, whatever printers the machine has.
+        Form3::setPrintTargetFactory([this](const QString &) {
+            PrintTarget t;
+            t.printer = std::make_unique<Recorder>(printed);
+            return t;
+        });
     }
     ~InvoiceFixture() {
+        Form3::setPrintTargetFactory({});
         Messages::setTestHandler({});
         QDir::setCurrent(m_oldDir);
     }
@@ -73,8 +81,34 @@ public:
         return faturaSatirlari(db, number);
     }
 
+    // Hands every operation to a RecordingPrinter that outlives the print target.
+    class Recorder : public Printer {
+    public:
+        explicit Recorder(RecordingPrinter &to)
+            : m_to(to) {}
+        void setFontName(const QString &n) override { m_to.setFontName(n); }
+        void setFontSize(double p) override { m_to.setFontSize(p); }
+        void setX(double t) override { m_to.setX(t); }
+        void setY(double t) override { m_to.setY(t); }
+        double x() const override { return m_to.x(); }
+        double y() const override { return m_to.y(); }
+        void printLine(const QString &text) override { m_to.printLine(text); }
+        void endDocument() override { m_to.endDocument(); }
+
+    private:
+        RecordingPrinter &m_to;
+    };
+
+    QStringList printedTexts() const {
+        QStringList t;
+        for (const RecordingPrinter::Line &l : printed.lines())
+            t << l.text;
+        return t;
+    }
+
     QList<Messages::Message> messages;
     bool answer = false;
+    RecordingPrinter printed;
 
 private:
     QString m_oldDir;

@@ -94,6 +94,16 @@ void TestInvoiceStore::saveNew() {
     QCOMPARE(m_fx->messages[0].text, u"Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"_qs);
     QCOMPARE(m_fx->messages[0].title, u"İşlem tamam"_qs);
     QVERIFY(!form.isVisible());
+
+    // Yes prints the stored invoice once, with the figures the window showed.
+    QCOMPARE(m_fx->printed.documents(), print ? 1 : 0);
+    if (print) {
+        const QStringList texts = m_fx->printedTexts();
+        for (const char *expected : {" 1", "Ömer Çelik", "Ulus 77", "Muayene", "Tahlil", "10,00",
+                                     "20,00", "1,00", "3,42", "22,42"})
+            QVERIFY2(texts.contains(QString::fromUtf8(expected)), expected);
+        QVERIFY(texts.contains(u"Y. Yirmiİki YTLKırkİki Ykr"_qs));
+    }
 }
 
 void TestInvoiceStore::storedNumberRefused() {
