@@ -261,9 +261,14 @@ QString surumAdi(const MdbHandle *mdb) {
     }
 }
 
-[[noreturn]] void yazmaHatasi(const QString &hedef, const QString &tablo, const QString &motor) {
-    throw VeritabaniHatasi(QStringLiteral("Aktarma yapılamadı (%1 tablosu yazılırken): %2\n%3")
-                               .arg(tablo, hedef, motor));
+[[noreturn]] void yazmaHatasi(const QString &hedef, const QString &neYapilirken,
+                              const QString &motor) {
+    throw VeritabaniHatasi(
+        QStringLiteral("Aktarma yapılamadı (%1): %2\n%3").arg(neYapilirken, hedef, motor));
+}
+
+[[noreturn]] void yazmaHatasi(const QString &hedef, const QString &tablo, const QSqlError &e) {
+    yazmaHatasi(hedef, QStringLiteral("%1 tablosu yazılırken").arg(tablo), e.text());
 }
 
 class Aktarici {
@@ -314,7 +319,7 @@ QString Aktarici::hazirla(const QString &kaynakAdi, std::vector<Kolon> &kolonlar
         QSqlQuery q(m_db.db());
         if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)")
                         .arg(tirnakla(kaynakAdi), tanimlar.join(QStringLiteral(", ")))))
-            yazmaHatasi(m_hedef, kaynakAdi, q.lastError().text());
+            yazmaHatasi(m_hedef, kaynakAdi, q.lastError());
         return kaynakAdi;
     }
 
@@ -385,7 +390,7 @@ void Aktarici::tablo(MdbCatalogEntry *girdi) {
                               .arg(tirnakla(hedefAdi), adlar.join(QStringLiteral(", ")),
                                    yerler.join(QStringLiteral(", ")));
     if (!ekle.prepare(sql))
-        yazmaHatasi(m_hedef, hedefAdi, ekle.lastError().text());
+        yazmaHatasi(m_hedef, hedefAdi, ekle.lastError());
 
     const qint64 satir = satirlariKopyala(tablo.get(), kaynakAdi, hedefAdi, kolonlar, ekle);
 
@@ -439,7 +444,7 @@ qint64 Aktarici::satirlariKopyala(MdbTableDef *tablo, const QString &kaynakAdi,
             if (kesik)
                 break;
             if (!ekle.exec())
-                yazmaHatasi(m_hedef, hedefAdi, ekle.lastError().text());
+                yazmaHatasi(m_hedef, hedefAdi, ekle.lastError());
             if (++satir % ilerlemeAraligi == 0)
                 ilerle(kaynakAdi, satir, std::max(toplam, satir));
         }
@@ -454,7 +459,7 @@ qint64 Aktarici::satirlariKopyala(MdbTableDef *tablo, const QString &kaynakAdi,
                     .arg(kaynakAdi));
         QSqlQuery sil(m_db.db());
         if (!sil.exec(QStringLiteral("DELETE FROM %1").arg(tirnakla(hedefAdi))))
-            yazmaHatasi(m_hedef, hedefAdi, sil.lastError().text());
+            yazmaHatasi(m_hedef, hedefAdi, sil.lastError());
     }
 }
 
@@ -489,13 +494,26 @@ AktarmaRaporu doldur(const QString &kaynak, const QString &gecici, const QString
             QStringLiteral("Access dosyasının tablo listesi okunamadı: %1").arg(kaynak));
 
     Aktarici aktarici(mdb.get(), db, hedef, ilerleme, rapor);
-    db.islem([&] {
+    // One transaction, so that a failure leaves nothing half-written even in the temporary
+    // file; errors name the target rather than the temporary file.
+    QSqlDatabase &baglanti = db.db();
+    if (!baglanti.transaction())
+        yazmaHatasi(hedef, QStringLiteral("işlem başlatılırken"), baglanti.lastError().text());
+    try {
         for (guint i = 0; i < katalog->len; ++i) {
             auto *girdi = static_cast<MdbCatalogEntry *>(g_ptr_array_index(katalog, i));
             if (girdi->object_type == MDB_TABLE && mdb_is_user_table(girdi))
                 aktarici.tablo(girdi);
         }
-    });
+    } catch (...) {
+        baglanti.rollback();
+        throw;
+    }
+    if (!baglanti.commit()) {
+        const QString metin = baglanti.lastError().text();
+        baglanti.rollback();
+        yazmaHatasi(hedef, QStringLiteral("kayıt tamamlanırken"), metin);
+    }
     aktarici.eksikProgramTablolari();
     return rapor;
 }
