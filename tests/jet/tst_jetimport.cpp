@@ -1,0 +1,427 @@
+#include "ornekler.h"
+
+#include "db/customers.h"
+#include "db/database.h"
+#include "db/jetimport.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <sys/resource.h>
+
+namespace {
+
+QVariant sorgu(const QString &yol, const QString &sql) {
+    Veritabani db(yol);
+    QSqlQuery q(db.db());
+    if (!q.exec(sql) || !q.next())
+        return QStringLiteral("SORGU HATASI: ") + q.lastError().text();
+    return q.value(0);
+}
+
+// What the import should hold for one mdb-json value (dates asked for as
+// "%Y-%m-%d %H:%M:%S"; libmdb writes day 0 of 1900 for a date it cannot place).
+QVariant beklenen(const QJsonValue &v) {
+    if (v.isUndefined())
+        return QVariant();
+    if (v.isDouble())
+        return v.toDouble();
+    if (v.isObject())
+        return QByteArray::fromBase64(v[QStringLiteral("$binary")].toString().toLatin1());
+    static const QRegularExpression tarih(
+        QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d) (\\d\\d:\\d\\d:\\d\\d)$"));
+    const QString s = v.toString();
+    const QRegularExpressionMatch m = tarih.match(s);
+    if (!m.hasMatch())
+        return s;
+    if (!QDate::fromString(m.captured(1), Qt::ISODate).isValid())
+        return QVariant();
+    return m.captured(2) == QLatin1String("00:00:00") ? m.captured(1) : s;
+}
+
+bool ayni(const QVariant &kayitli, const QVariant &b) {
+    if (b.isNull())
+        return kayitli.isNull();
+    switch (b.typeId()) {
+    case QMetaType::Double: {
+        bool ok = false;
+        const double d = kayitli.toDouble(&ok);
+        return ok && kayitli.typeId() != QMetaType::QString &&
+               qAbs(d - b.toDouble()) <= 1e-6 * qMax(1.0, qAbs(b.toDouble()));
+    }
+    case QMetaType::QByteArray:
+        return kayitli.typeId() == QMetaType::QByteArray && kayitli.toByteArray() == b;
+    default:
+        return kayitli.typeId() == QMetaType::QString && kayitli.toString() == b.toString();
+    }
+}
+
+// Every file this process writes stops growing at `sinir` bytes, as on a full disk.
+struct DoluDisk {
+    rlimit eski{};
+    explicit DoluDisk(rlim_t sinir) {
+        getrlimit(RLIMIT_FSIZE, &eski);
+        std::signal(SIGXFSZ, SIG_IGN);
+        rlimit r = eski;
+        r.rlim_cur = sinir;
+        setrlimit(RLIMIT_FSIZE, &r);
+    }
+    ~DoluDisk() { setrlimit(RLIMIT_FSIZE, &eski); }
+};
+
+enum class Bozma { Durdur, DoluDisk, KesikKaynak, SaltOkunurKlasor };
+
+} // namespace
+
+Q_DECLARE_METATYPE(Bozma)
+
+class JetImportTest : public QObject {
+    Q_OBJECT
+private slots:
+    void tablolarSatirlarDegerler_data();
+    void tablolarSatirlarDegerler();
+    void tekDegerler_data();
+    void tekDegerler();
+    void jet3MetniWindows1254();
+    void programTablolari();
+    void reddedilenler_data();
+    void reddedilenler();
+    void yaridaKalan_data();
+    void yaridaKalan();
+    void eskiDosyaninAdi_data();
+    void eskiDosyaninAdi();
+};
+
+void JetImportTest::tablolarSatirlarDegerler_data() {
+    QTest::addColumn<QString>("dosya");
+    QTest::newRow("Jet 3") << QStringLiteral("nwind.mdb");
+    QTest::newRow("Jet 4") << QStringLiteral("DateTestDatabase.mdb");
+}
+
+// Every table, its row count, its row order and every value against mdbtools' own reading.
+void JetImportTest::tablolarSatirlarDegerler() {
+    QFETCH(QString, dosya);
+    QTemporaryDir dir;
+    const QString kaynak = kopya(dosya, dir.path());
+    const QString hedef = dir.filePath(QStringLiteral("yeni.db"));
+    const AktarmaRaporu rapor = jetAktar(kaynak, hedef);
+
+    QByteArray cikti;
+    MDB_CALISTIR(cikti, "mdb-tables", QStringLiteral("-1"), kaynak);
+    const QStringList tablolar =
+        QString::fromUtf8(cikti).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(rapor.tablolar.size(), tablolar.size());
+
+    for (qsizetype t = 0; t < tablolar.size(); ++t) {
+        const QString &ad = tablolar[t];
+        QCOMPARE(rapor.tablolar[t].kaynakAdi, ad);
+        QCOMPARE(rapor.tablolar[t].hedefAdi, ad);
+        MDB_CALISTIR(cikti, "mdb-export", QStringLiteral("-H"), QStringLiteral("-e"),
+                     QStringLiteral("-b"), QStringLiteral("strip"), kaynak, ad);
+        const qint64 satir = cikti.count('\n');
+        QCOMPARE(rapor.tablolar[t].satirSayisi, satir);
+
+        const QString bicim = QStringLiteral("%Y-%m-%d %H:%M:%S");
+        MDB_CALISTIR(cikti, "mdb-json", QStringLiteral("-D"), bicim, QStringLiteral("-T"), bicim,
+                     kaynak, ad);
+        const QList<QByteArray> jsonSatirlari = cikti.trimmed().split('\n');
+        Veritabani db(hedef);
+        QSqlQuery q(db.db());
+        QVERIFY(q.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(ad)));
+        qint64 n = 0;
+        while (q.next()) {
+            QVERIFY2(n < jsonSatirlari.size(), qPrintable(ad));
+            const QJsonObject json = QJsonDocument::fromJson(jsonSatirlari[n]).object();
+            const QSqlRecord kayit = q.record();
+            for (int k = 0; k < kayit.count(); ++k) {
+                const QVariant b = beklenen(json.value(kayit.fieldName(k)));
+                QVERIFY2(ayni(kayit.value(k), b),
+                         qPrintable(QStringLiteral("%1 satır %2 %3: kayıtlı %4, beklenen %5")
+                                        .arg(ad)
+                                        .arg(n + 1)
+                                        .arg(kayit.fieldName(k), kayit.value(k).toString(),
+                                             b.toString())));
+            }
+            ++n;
+        }
+        QCOMPARE(n, satir);
+    }
+}
+
+void JetImportTest::tekDegerler_data() {
+    QTest::addColumn<QString>("dosya");
+    QTest::addColumn<QString>("sql");
+    QTest::addColumn<QVariant>("deger");
+    const QString nw = QStringLiteral("nwind.mdb");
+    const QString dt = QStringLiteral("DateTestDatabase.mdb");
+    const auto satir = [](const char *ad, const QString &dosya, const char *sql, QVariant d) {
+        QTest::newRow(ad) << dosya << QString::fromUtf8(sql) << d;
+    };
+    satir("para", nw, "SELECT Freight FROM Orders WHERE OrderID = 10330", 12.75);
+    satir("para sayı olarak", nw, "SELECT typeof(UnitPrice) FROM Products", "real");
+    satir("tek duyarlık", nw,
+          "SELECT Discount FROM \"Order Details\" WHERE OrderID = 10251 AND ProductID = 22", 0.05);
+    satir("tarih", nw, "SELECT OrderDate FROM Orders WHERE OrderID = 10330", "1994-11-16");
+    satir("doğru", nw, "SELECT Discontinued FROM Products WHERE ProductID = 5", 1);
+    satir("yanlış", nw, "SELECT Discontinued FROM Products WHERE ProductID = 1", 0);
+    satir("NULL", nw, "SELECT ShipRegion IS NULL FROM Orders WHERE OrderID = 10331", 1);
+    satir("NULL sayısı", nw, "SELECT count(*) FROM Orders WHERE ShipRegion IS NULL", 507);
+    satir("Umsätze metni", nw,
+          "SELECT ShipAddress || '|' || ShipCity FROM \"Umsätze\" WHERE OrderID = 10330",
+          "Carrera 52 con Ave. Bolívar #65-98 Llano Largo|Barquisimeto");
+    satir("Umsätze satırları", nw, "SELECT count(*) FROM \"Umsätze\"", 830);
+    satir("not alanı satır sonuyla", nw, "SELECT Address FROM Employees WHERE EmployeeID = 1",
+          "507 - 20th Ave. E.\r\nApt. 2A");
+    satir("resim", nw, "SELECT typeof(Photo) FROM Employees WHERE EmployeeID = 1", "blob");
+    satir("tarih 9999", dt, "SELECT DateTimeCol IS NULL FROM DateTest WHERE IDCol = 2", 1);
+    satir("tarih 1900 öncesi", dt, "SELECT DateCol IS NULL FROM DateTest WHERE IDCol = 3", 1);
+    satir("tarih 1000 öncesi", dt, "SELECT TimeCol IS NULL FROM DateTest WHERE IDCol = 4", 1);
+    satir("1900 başı", dt, "SELECT TimeCol FROM DateTest WHERE IDCol = 3", "1900-01-01");
+    satir("uzun metin", dt, "SELECT LongTextCol FROM DateTest WHERE IDCol = 6",
+          "New line\r\nin field");
+}
+
+void JetImportTest::tekDegerler() {
+    QFETCH(QString, dosya);
+    QFETCH(QString, sql);
+    QFETCH(QVariant, deger);
+    QTemporaryDir dir;
+    const QString hedef = dir.filePath(QStringLiteral("yeni.db"));
+    jetAktar(kopya(dosya, dir.path()), hedef);
+    const QVariant v = sorgu(hedef, sql);
+    QVERIFY2(v == deger, qPrintable(v.toString()));
+}
+
+// The samples have no Turkish letters and no time of day; patched copies bring both.
+void JetImportTest::jet3MetniWindows1254() {
+    QTemporaryDir dir;
+    // Byte 0xDD is İ in Windows-1254 (Ý in Windows-1252).
+    const QString kaynak = kopya(QStringLiteral("nwind.mdb"), dir.path(), {},
+                                 {{"Berguvsv", "\xDD"
+                                               "erguvsv"}});
+    const QString hedef = dir.filePath(QStringLiteral("yeni.db"));
+    jetAktar(kaynak, hedef);
+    const QString adres = QString::fromUtf8("\xC4\xB0"
+                                            "erguvsvägen  8");
+    QCOMPARE(sorgu(hedef, QStringLiteral("SELECT Address FROM Customers WHERE CustomerID = "
+                                         "'BERGS'")),
+             QVariant(adres));
+    QByteArray cikti;
+    MDB_CALISTIR(cikti, "mdb-export", kaynak, QStringLiteral("Customers"));
+    QVERIFY(QString::fromUtf8(cikti).contains(adres));
+
+    // Jet 4, a time of day: 2021-12-02 becomes 2021-12-02 12:00:30.
+    const QString saatli =
+        kopya(QStringLiteral("DateTestDatabase.mdb"), dir.path(), QStringLiteral("saat.mdb"),
+              {{QByteArray::fromHex("0000000080BEE540"), QByteArray::fromHex("832DD80290BEE540")}});
+    const QString hedef2 = dir.filePath(QStringLiteral("saat.db"));
+    jetAktar(saatli, hedef2);
+    QCOMPARE(sorgu(hedef2, QStringLiteral("SELECT DateTimeCol FROM DateTest WHERE IDCol = 1")),
+             QVariant(QStringLiteral("2021-12-02 12:00:30")));
+}
+
+// Customers renamed FATURALAR and Umsätze renamed Musteri, some columns renamed after the
+// program's own, in other letter cases.
+void JetImportTest::programTablolari() {
+    QTemporaryDir dir;
+    const QString kaynak = kopya(QStringLiteral("nwind.mdb"), dir.path(), {},
+                                 {{"Customers", "FATURALAR"},
+                                  {"Ums\xE4tze", "Musteri"},
+                                  {"CustomerID", "Adi_Soyadi"},
+                                  {"Region", "ADRESI"},
+                                  {"Country", "adresi2"}});
+    const QString hedef = dir.filePath(QStringLiteral("yeni.db"));
+    const AktarmaRaporu rapor = jetAktar(kaynak, hedef);
+
+    QStringList adlar;
+    for (const AktarilanTablo &t : rapor.tablolar)
+        adlar << t.kaynakAdi + QLatin1Char('>') + t.hedefAdi;
+    QVERIFY2(adlar.contains(QStringLiteral("FATURALAR>faturalar")), qPrintable(adlar.join(' ')));
+    QVERIFY(adlar.contains(QStringLiteral("Musteri>MUSTERI")));
+    const QString notlar = rapor.notlar.join(QLatin1Char('\n'));
+    QVERIFY2(notlar.contains(QStringLiteral("CompanyName")), qPrintable(notlar));
+    QVERIFY(notlar.contains(QStringLiteral("faturano")));
+
+    QCOMPARE(sorgu(hedef, QStringLiteral("SELECT group_concat(name) FROM sqlite_master")),
+             QVariant(QStringLiteral("MUSTERI,faturalar,faturalar_faturano,musteri_sirano,"
+                                     "musteri_adi_soyadi,Order Details,Orders,Products,Shippers,"
+                                     "Categories,Employees,Suppliers")));
+    QCOMPARE(sorgu(hedef, QStringLiteral("SELECT count(*) FROM pragma_table_info('faturalar')")),
+             QVariant(15));
+    QCOMPARE(sorgu(hedef, QStringLiteral("SELECT adi_soyadi || '|' || ifnull(adresi, 'NULL') || "
+                                         "'|' || adresi2 || '|' || count(*) FROM faturalar")),
+             QVariant(QStringLiteral("ALFKI|NULL|Germany|91")));
+
+    // The program's own reading finds the customers.
+    Veritabani db(hedef);
+    const MusteriListesi musteriler = musteriListesi(db);
+    QCOMPARE(musteriler.adlar.size(), 830);
+    QCOMPARE(musteriler.adlar.first(), QStringLiteral("LILAS"));
+}
+
+void JetImportTest::reddedilenler_data() {
+    QTest::addColumn<QString>("kaynakAdi");
+    QTest::addColumn<QString>("hedefAdi");
+    QTest::addColumn<QString>("mesaj");
+    QTest::newRow("kaynak yok") << "yok.mdb"
+                                << "yeni.db"
+                                << "Kaynak dosya bulunamadı";
+    QTest::newRow("kaynak metin") << "metin.mdb"
+                                  << "yeni.db"
+                                  << "Access (Jet) veritabanı değil";
+    QTest::newRow("kaynak SQLite") << "sqlite.db"
+                                   << "yeni.db"
+                                   << "Access (Jet) veritabanı değil";
+    QTest::newRow("hedef var") << "nwind.mdb"
+                               << "var.db"
+                               << "zaten var, üzerine yazılmaz";
+    QTest::newRow("hedef klasörü yok") << "nwind.mdb"
+                                       << "yok/yeni.db"
+                                       << "Hedef klasör bulunamadı";
+}
+
+void JetImportTest::reddedilenler() {
+    QFETCH(QString, kaynakAdi);
+    QFETCH(QString, hedefAdi);
+    QFETCH(QString, mesaj);
+    QTemporaryDir dir;
+    kopya(QStringLiteral("nwind.mdb"), dir.path());
+    QFile metin(dir.filePath(QStringLiteral("metin.mdb")));
+    QVERIFY(metin.open(QIODevice::WriteOnly));
+    metin.write("Standard Jet DB değil\n");
+    metin.close();
+    QFile var(dir.filePath(QStringLiteral("var.db")));
+    QVERIFY(var.open(QIODevice::WriteOnly));
+    var.write("dokunma");
+    var.close();
+    veritabaniOlustur(dir.filePath(QStringLiteral("sqlite.db")));
+    const QStringList once = klasorIcerigi(dir.path());
+
+    try {
+        jetAktar(dir.filePath(kaynakAdi), dir.filePath(hedefAdi));
+        QFAIL("not refused");
+    } catch (const VeritabaniHatasi &e) {
+        QVERIFY2(e.mesaj().contains(mesaj), qPrintable(e.mesaj()));
+    }
+    QCOMPARE(klasorIcerigi(dir.path()), once);
+}
+
+void JetImportTest::yaridaKalan_data() {
+    QTest::addColumn<Bozma>("bozma");
+    QTest::addColumn<bool>("programda");
+    for (const bool programda : {false, true}) {
+        const char *yol = programda ? "program: " : "aktarma: ";
+        QTest::addRow("%sdurduruldu", yol) << Bozma::Durdur << programda;
+        QTest::addRow("%sdisk doldu", yol) << Bozma::DoluDisk << programda;
+        QTest::addRow("%skaynak kesik", yol) << Bozma::KesikKaynak << programda;
+        QTest::addRow("%ssalt okunur klasör", yol) << Bozma::SaltOkunurKlasor << programda;
+    }
+}
+
+// A failure leaves the folder exactly as it was: the source byte for byte, no target, no
+// temporary file, and in the program no old file moved aside.
+void JetImportTest::yaridaKalan() {
+    QFETCH(Bozma, bozma);
+    QFETCH(bool, programda);
+    QTemporaryDir dir;
+    const QString kaynak =
+        kopya(QStringLiteral("nwind.mdb"), dir.path(), QStringLiteral("fatura.MDB"), {},
+              bozma == Bozma::KesikKaynak ? 1000000 : -1);
+    const QString hedef = dir.filePath(QStringLiteral("yeni.db"));
+    const QStringList once = klasorIcerigi(dir.path());
+    const QDateTime degisme = QFileInfo(kaynak).lastModified();
+
+    bool ortasinda = false;
+    const AktarmaIlerlemesi ilerleme = [&](const QString &tablo, qint64 yapilan, qint64) {
+        ortasinda = ortasinda || (tablo == QLatin1String("Orders") && yapilan > 0);
+        return !(bozma == Bozma::Durdur && ortasinda);
+    };
+    std::optional<DoluDisk> dolu;
+    if (bozma == Bozma::DoluDisk)
+        dolu.emplace(200 * 1024);
+    if (bozma == Bozma::SaltOkunurKlasor) {
+        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
+        if (QFileInfo(dir.path()).isWritable()) {
+            QFile::setPermissions(dir.path(),
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            QSKIP("running as a user who may write anywhere");
+        }
+    }
+    QString mesaj;
+    try {
+        if (programda)
+            jetVeritabaniniDonustur(kaynak, ilerleme);
+        else
+            jetAktar(kaynak, hedef, ilerleme);
+    } catch (const VeritabaniHatasi &e) {
+        mesaj = e.mesaj();
+    }
+    dolu.reset();
+    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QVERIFY2(!mesaj.isEmpty(), "the import did not fail");
+    if (bozma == Bozma::Durdur || bozma == Bozma::DoluDisk)
+        QVERIFY(ortasinda);
+    if (programda && bozma != Bozma::Durdur)
+        QVERIFY2(mesaj.contains(QStringLiteral("Eski dosya olduğu gibi duruyor")),
+                 qPrintable(mesaj));
+    QCOMPARE(klasorIcerigi(dir.path()), once);
+    QCOMPARE(QFileInfo(kaynak).lastModified(), degisme);
+}
+
+void JetImportTest::eskiDosyaninAdi_data() {
+    QTest::addColumn<QStringList>("onceden");
+    QTest::addColumn<QString>("eskiAdi");
+    QTest::newRow("ilk") << QStringList{} << "fatura.MDB.eski";
+    QTest::newRow(".eski var") << QStringList{"fatura.MDB.eski"} << "fatura.MDB.eski2";
+    QTest::newRow(".eski, .eski2 var")
+        << QStringList{"fatura.MDB.eski", "fatura.MDB.eski2"} << "fatura.MDB.eski3";
+    QTest::newRow("arada boşluk") << QStringList{"fatura.MDB.eski", "fatura.MDB.eski3"}
+                                  << "fatura.MDB.eski2";
+}
+
+// The program's replacement: the old file moves aside only after the import is complete,
+// and the new file takes the old name.
+void JetImportTest::eskiDosyaninAdi() {
+    QFETCH(QStringList, onceden);
+    QFETCH(QString, eskiAdi);
+    QTemporaryDir dir;
+    const QString yol =
+        kopya(QStringLiteral("DateTestDatabase.mdb"), dir.path(), QStringLiteral("fatura.MDB"));
+    const QByteArray iz = parmakIzi(yol);
+    for (const QString &ad : onceden) {
+        QFile f(dir.filePath(ad));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ad.toUtf8());
+    }
+    const QStringList digerleri = klasorIcerigi(dir.path()).filter(QStringLiteral(".eski"));
+
+    bool yerinde = true;
+    int cagri = 0;
+    const DonusturmeSonucu sonuc =
+        jetVeritabaniniDonustur(yol, [&](const QString &, qint64, qint64) {
+            ++cagri;
+            yerinde = yerinde && parmakIzi(yol) == iz && !QFile::exists(dir.filePath(eskiAdi));
+            return true;
+        });
+    QVERIFY(cagri >= 2);
+    QVERIFY(yerinde);
+    QCOMPARE(sonuc.eskiDosya, dir.filePath(eskiAdi));
+    QCOMPARE(parmakIzi(sonuc.eskiDosya), iz);
+    QCOMPARE(dosyaTuru(yol), DosyaTuru::SQLite);
+    QCOMPARE(sorgu(yol, QStringLiteral("SELECT count(*) FROM DateTest")), QVariant(6));
+    const QStringList sonra = klasorIcerigi(dir.path());
+    for (const QString &d : digerleri)
+        QVERIFY(sonra.contains(d));
+    QCOMPARE(sonra.size(), onceden.size() + 2);
+}
+
+QTEST_GUILESS_MAIN(JetImportTest)
+#include "tst_jetimport.moc"
