@@ -33,10 +33,12 @@ struct TabloBirak {
 using MdbDosyasi = std::unique_ptr<MdbHandle, MdbKapat>;
 using MdbTablosu = std::unique_ptr<MdbTableDef, TabloBirak>;
 
-// libmdb copies every value into a buffer of this size. A memo that does not fit comes
-// back cut short; the table is then read again with larger buffers, up to the last size.
-constexpr size_t ilkTamponBoyu = 64 * 1024;
+// libmdb copies every value into a buffer of the "bind size". A memo that does not fit
+// comes back cut short; the table is then read again with a larger size, up to the last.
+size_t ilkTamponBoyu = 64 * 1024;
 constexpr size_t enBuyukTamponBoyu = 64 * 1024 * 1024;
+// Large objects are copied a page at a time into the same buffers, whatever the bind size.
+constexpr size_t enKucukTampon = 8192;
 constexpr qint64 ilerlemeAraligi = 250;
 
 QString tirnakla(const QString &ad) {
@@ -148,7 +150,7 @@ int rakamlar(const char *s, int n) {
 }
 
 // The date text libmdb was told to write ("%Y-%m-%d %H:%M:%S"). A date it cannot place
-// (before 1899-12-30, or after about 2700) comes out as day 0 of 1900 and is invalid here.
+// (before 1899-12-30, or too far ahead) comes out as day 0 of 1900 and is invalid here.
 std::optional<QDateTime> tarih(const char *s, int n) {
     if (n != 19 || s[4] != '-' || s[7] != '-' || s[10] != ' ' || s[13] != ':' || s[16] != ':')
         return std::nullopt;
@@ -169,7 +171,7 @@ QString tarihMetni(const QDateTime &t, bool programMetni) {
 }
 
 // The current row's value of one bound column. `kesik` is set when a text may have been
-// cut short by the buffer.
+// cut short by the bind size.
 QVariant deger(MdbHandle *mdb, Kolon &k, bool &kesik) {
     const char *s = k.tampon.constData();
     const int n = k.uzunluk;
@@ -216,7 +218,7 @@ QVariant deger(MdbHandle *mdb, Kolon &k, bool &kesik) {
         ++k.okunamayanTarih;
         return QVariant();
     default:
-        if (size_t(n) + 4 >= size_t(k.tampon.size()))
+        if (size_t(n) + 4 >= mdb->bind_size)
             kesik = true;
         break;
     }
@@ -421,7 +423,7 @@ qint64 Aktarici::satirlariKopyala(MdbTableDef *tablo, const QString &kaynakAdi,
             k.okunamayanTarih = 0;
             if (k.yer < 0)
                 continue; // not bound: libmdb does not even decode it
-            k.tampon = QByteArray(qsizetype(boy), '\0');
+            k.tampon = QByteArray(qsizetype(std::max(boy, enKucukTampon)), '\0');
             k.uzunluk = 0;
             if (mdb_bind_column(tablo, int(i) + 1, k.tampon.data(), &k.uzunluk) < 0)
                 throw VeritabaniHatasi(
@@ -608,6 +610,10 @@ AktarmaRaporu jetAktar(const QString &kaynak, const QString &hedef,
                 : QStringLiteral("Aktarılan dosyaya son adı verilemedi: %1").arg(hedef));
     temizle.dismiss();
     return rapor;
+}
+
+void jetIlkTamponBoyu(size_t boy) {
+    ilkTamponBoyu = std::max<size_t>(boy, 32);
 }
 
 QString eskiDosyaAdi(const QString &yol) {

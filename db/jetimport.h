@@ -45,6 +45,10 @@ using AktarmaIlerlemesi = std::function<bool(const QString &tablo, qint64 yapila
 AktarmaRaporu jetAktar(const QString &kaynak, const QString &hedef,
                        const AktarmaIlerlemesi &ilerleme = {});
 
+// The bind size every table starts with (64 KiB); a longer text makes the import read that
+// table again with a larger one. Tests lower it to reach that path with short texts.
+void jetIlkTamponBoyu(size_t boy);
+
 // The name the old file is kept under: `<yol>.eski`, or `.eski2`, `.eski3`, ... when taken.
 QString eskiDosyaAdi(const QString &yol);
 
