@@ -96,7 +96,8 @@ struct Kolon {
     MdbColumn *mdb = nullptr;
     QString ad;
     Tur tur = Tur::Metin;
-    int yer = -1;              // position in the INSERT, -1 when the column is not copied
+    QString hedefAdi;          // column in the new database; empty when it is not copied
+    int yer = -1;              // position in the INSERT
     bool programMetni = false; // a text column of the program's own tables
     QByteArray tampon;
     int uzunluk = 0;
@@ -315,7 +316,7 @@ QString Aktarici::hazirla(const QString &kaynakAdi, std::vector<Kolon> &kolonlar
     if (!program) {
         QStringList tanimlar;
         for (Kolon &k : kolonlar) {
-            k.yer = int(tanimlar.size());
+            k.hedefAdi = k.ad;
             tanimlar << tirnakla(k.ad) + QLatin1Char(' ') + sqlTuru(k.tur);
         }
         QSqlQuery q(m_db.db());
@@ -330,12 +331,12 @@ QString Aktarici::hazirla(const QString &kaynakAdi, std::vector<Kolon> &kolonlar
     for (Kolon &k : kolonlar) {
         for (qsizetype i = 0; i < program->kolonlar.size(); ++i) {
             if (program->kolonlar[i].compare(k.ad, Qt::CaseInsensitive) == 0) {
-                k.yer = int(i);
+                k.hedefAdi = program->kolonlar[i];
                 k.programMetni = program->turler[i] == QLatin1String("TEXT");
-                bulunan << program->kolonlar[i];
+                bulunan << k.hedefAdi;
             }
         }
-        if (k.yer < 0)
+        if (k.hedefAdi.isEmpty())
             atilan << k.ad;
     }
     for (const QString &ad : std::as_const(program->kolonlar))
@@ -369,21 +370,13 @@ void Aktarici::tablo(MdbCatalogEntry *girdi) {
     const QString hedefAdi = hazirla(kaynakAdi, kolonlar);
 
     QStringList adlar, yerler;
-    const ProgramTablosu *program = nullptr;
-    for (const ProgramTablosu &t : std::as_const(m_programTablolari))
-        if (t.ad == hedefAdi)
-            program = &t;
-    for (const Kolon &k : kolonlar) {
-        if (k.yer < 0)
+    for (Kolon &k : kolonlar) {
+        if (k.hedefAdi.isEmpty())
             continue;
-        adlar << tirnakla(program ? program->kolonlar[k.yer] : k.ad);
+        k.yer = int(adlar.size());
+        adlar << tirnakla(k.hedefAdi);
         yerler << QStringLiteral("?");
     }
-    // Columns get their positions in the statement in order.
-    int sira = 0;
-    for (Kolon &k : kolonlar)
-        if (k.yer >= 0)
-            k.yer = sira++;
 
     QSqlQuery ekle(m_db.db());
     const QString sql =

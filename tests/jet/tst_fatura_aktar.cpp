@@ -26,6 +26,10 @@ void FaturaAktarTest::komutSatiri_data() {
     QTest::newRow("kaynak yok") << QStringList{"yok.mdb", "yeni.db"} << 1 << "bulunamadı" << 0;
     QTest::newRow("Jet değil") << QStringList{"metin.txt", "yeni.db"} << 1
                                << "Access (Jet) veritabanı değil" << 0;
+    QTest::newRow("SQLite kaynak")
+        << QStringList{"yeni-bicim.db", "yeni.db"} << 1 << "Access (Jet) veritabanı değil" << 0;
+    QTest::newRow("hedef klasörü yok")
+        << QStringList{"nwind.mdb", "yok/yeni.db"} << 1 << "Hedef klasör bulunamadı" << 0;
     QTest::newRow("hedef var") << QStringList{"nwind.mdb", "metin.txt"} << 1
                                << "zaten var, üzerine yazılmaz: " << 0;
     QTest::newRow("Jet 3") << QStringList{"nwind.mdb", "yeni.db"} << 0 << "Umsätze: 830 satır" << 9;
@@ -45,6 +49,7 @@ void FaturaAktarTest::komutSatiri() {
     QVERIFY(txt.open(QIODevice::WriteOnly));
     txt.write("bir metin\n");
     txt.close();
+    veritabaniOlustur(dir.filePath(QStringLiteral("yeni-bicim.db")));
     const QStringList once = klasorIcerigi(dir.path());
 
     QProcess p;

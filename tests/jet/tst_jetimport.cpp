@@ -92,8 +92,6 @@ private slots:
     void tekDegerler();
     void jet3MetniWindows1254();
     void programTablolari();
-    void reddedilenler_data();
-    void reddedilenler();
     void yaridaKalan_data();
     void yaridaKalan();
     void eskiDosyaninAdi_data();
@@ -174,27 +172,20 @@ void JetImportTest::tekDegerler_data() {
         QTest::newRow(ad) << dosya << yama << QString::fromUtf8(sql) << d;
     };
     satir("para", nw, "SELECT Freight FROM Orders WHERE OrderID = 10330", 12.75);
-    satir("para sayı olarak", nw, "SELECT typeof(UnitPrice) FROM Products", "real");
     satir("tek duyarlık", nw,
           "SELECT Discount FROM \"Order Details\" WHERE OrderID = 10251 AND ProductID = 22", 0.05);
     satir("tarih", nw, "SELECT OrderDate FROM Orders WHERE OrderID = 10330", "1994-11-16");
     satir("doğru", nw, "SELECT Discontinued FROM Products WHERE ProductID = 5", 1);
-    satir("yanlış", nw, "SELECT Discontinued FROM Products WHERE ProductID = 1", 0);
     satir("NULL", nw, "SELECT ShipRegion IS NULL FROM Orders WHERE OrderID = 10331", 1);
     satir("NULL sayısı", nw, "SELECT count(*) FROM Orders WHERE ShipRegion IS NULL", 507);
     satir("Umsätze metni", nw,
           "SELECT ShipAddress || '|' || ShipCity FROM \"Umsätze\" WHERE OrderID = 10330",
           "Carrera 52 con Ave. Bolívar #65-98 Llano Largo|Barquisimeto");
-    satir("Umsätze satırları", nw, "SELECT count(*) FROM \"Umsätze\"", 830);
     satir("not alanı satır sonuyla", nw, "SELECT Address FROM Employees WHERE EmployeeID = 1",
           "507 - 20th Ave. E.\r\nApt. 2A");
-    satir("resim", nw, "SELECT typeof(Photo) FROM Employees WHERE EmployeeID = 1", "blob");
     satir("tarih 9999", dt, "SELECT DateTimeCol IS NULL FROM DateTest WHERE IDCol = 2", 1);
     satir("tarih 1900 öncesi", dt, "SELECT DateCol IS NULL FROM DateTest WHERE IDCol = 3", 1);
-    satir("tarih 1000 öncesi", dt, "SELECT TimeCol IS NULL FROM DateTest WHERE IDCol = 4", 1);
     satir("1900 başı", dt, "SELECT TimeCol FROM DateTest WHERE IDCol = 3", "1900-01-01");
-    satir("uzun metin", dt, "SELECT LongTextCol FROM DateTest WHERE IDCol = 6",
-          "New line\r\nin field");
     // The samples have no time of day and no binary column; patched copies bring them.
     // 2021-12-02 becomes 2021-12-02 12:00:30:
     satir("saatli tarih", dt, "SELECT DateTimeCol FROM DateTest WHERE IDCol = 1",
@@ -278,53 +269,6 @@ void JetImportTest::programTablolari() {
     const MusteriListesi musteriler = musteriListesi(db);
     QCOMPARE(musteriler.adlar.size(), 830);
     QCOMPARE(musteriler.adlar.first(), QStringLiteral("LILAS"));
-}
-
-void JetImportTest::reddedilenler_data() {
-    QTest::addColumn<QString>("kaynakAdi");
-    QTest::addColumn<QString>("hedefAdi");
-    QTest::addColumn<QString>("mesaj");
-    QTest::newRow("kaynak yok") << "yok.mdb"
-                                << "yeni.db"
-                                << "Kaynak dosya bulunamadı";
-    QTest::newRow("kaynak metin") << "metin.mdb"
-                                  << "yeni.db"
-                                  << "Access (Jet) veritabanı değil";
-    QTest::newRow("kaynak SQLite") << "sqlite.db"
-                                   << "yeni.db"
-                                   << "Access (Jet) veritabanı değil";
-    QTest::newRow("hedef var") << "nwind.mdb"
-                               << "var.db"
-                               << "zaten var, üzerine yazılmaz";
-    QTest::newRow("hedef klasörü yok") << "nwind.mdb"
-                                       << "yok/yeni.db"
-                                       << "Hedef klasör bulunamadı";
-}
-
-void JetImportTest::reddedilenler() {
-    QFETCH(QString, kaynakAdi);
-    QFETCH(QString, hedefAdi);
-    QFETCH(QString, mesaj);
-    QTemporaryDir dir;
-    kopya(QStringLiteral("nwind.mdb"), dir.path());
-    QFile metin(dir.filePath(QStringLiteral("metin.mdb")));
-    QVERIFY(metin.open(QIODevice::WriteOnly));
-    metin.write("Standard Jet DB değil\n");
-    metin.close();
-    QFile var(dir.filePath(QStringLiteral("var.db")));
-    QVERIFY(var.open(QIODevice::WriteOnly));
-    var.write("dokunma");
-    var.close();
-    veritabaniOlustur(dir.filePath(QStringLiteral("sqlite.db")));
-    const QStringList once = klasorIcerigi(dir.path());
-
-    try {
-        jetAktar(dir.filePath(kaynakAdi), dir.filePath(hedefAdi));
-        QFAIL("not refused");
-    } catch (const VeritabaniHatasi &e) {
-        QVERIFY2(e.mesaj().contains(mesaj), qPrintable(e.mesaj()));
-    }
-    QCOMPARE(klasorIcerigi(dir.path()), once);
 }
 
 void JetImportTest::yaridaKalan_data() {
