@@ -29,38 +29,27 @@ QVariant sorgu(const QString &yol, const QString &sql) {
 // What the import should hold for one mdb-json value (dates asked for as
 // "%Y-%m-%d %H:%M:%S"; libmdb writes day 0 of 1900 for a date it cannot place).
 QVariant beklenen(const QJsonValue &v) {
-    if (v.isUndefined())
-        return QVariant();
-    if (v.isDouble())
-        return v.toDouble();
-    if (v.isObject())
-        return QByteArray::fromBase64(v[QStringLiteral("$binary")].toString().toLatin1());
     static const QRegularExpression tarih(
         QStringLiteral("^(\\d{4}-\\d\\d-\\d\\d) (\\d\\d:\\d\\d:\\d\\d)$"));
-    const QString s = v.toString();
-    const QRegularExpressionMatch m = tarih.match(s);
+    if (v.isObject())
+        return QByteArray::fromBase64(v[QStringLiteral("$binary")].toString().toLatin1());
+    const QRegularExpressionMatch m = tarih.match(v.toString());
     if (!m.hasMatch())
-        return s;
+        return v.toVariant();
     if (!QDate::fromString(m.captured(1), Qt::ISODate).isValid())
         return QVariant();
-    return m.captured(2) == QLatin1String("00:00:00") ? m.captured(1) : s;
+    return m.captured(2) == QLatin1String("00:00:00") ? m.captured(1) : v.toString();
 }
 
-bool ayni(const QVariant &kayitli, const QVariant &b) {
-    if (b.isNull())
-        return kayitli.isNull();
-    switch (b.typeId()) {
-    case QMetaType::Double: {
-        bool ok = false;
-        const double d = kayitli.toDouble(&ok);
-        return ok && kayitli.typeId() != QMetaType::QString &&
-               qAbs(d - b.toDouble()) <= 1e-6 * qMax(1.0, qAbs(b.toDouble()));
-    }
-    case QMetaType::QByteArray:
-        return kayitli.typeId() == QMetaType::QByteArray && kayitli.toByteArray() == b;
-    default:
-        return kayitli.typeId() == QMetaType::QString && kayitli.toString() == b.toString();
-    }
+// A value's kind and text, numbers to 7 digits: single-precision values differ further down.
+QString bicim(const QVariant &v) {
+    if (v.isNull())
+        return QStringLiteral("NULL");
+    if (v.typeId() == QMetaType::QByteArray)
+        return QStringLiteral("ikili ") + QString::fromLatin1(v.toByteArray().toHex());
+    if (v.typeId() == QMetaType::QString)
+        return QStringLiteral("metin ") + v.toString();
+    return QStringLiteral("sayı ") + QString::number(v.toDouble(), 'g', 7);
 }
 
 // Every file this process writes stops growing at `sinir` bytes, as on a full disk.
@@ -76,7 +65,7 @@ struct DoluDisk {
     ~DoluDisk() { setrlimit(RLIMIT_FSIZE, &eski); }
 };
 
-enum class Bozma { Durdur, DoluDisk, KesikKaynak, SaltOkunurKlasor };
+enum class Bozma { Durdur, DoluDisk, KesikKaynak };
 
 } // namespace
 
@@ -90,7 +79,6 @@ private slots:
     void tablolarSatirlarDegerler();
     void tekDegerler_data();
     void tekDegerler();
-    void jet3MetniWindows1254();
     void programTablolari();
     void yaridaKalan_data();
     void yaridaKalan();
@@ -133,9 +121,9 @@ void JetImportTest::tablolarSatirlarDegerler() {
         const qint64 satir = cikti.count('\n');
         QCOMPARE(rapor.tablolar[t].satirSayisi, satir);
 
-        const QString bicim = QStringLiteral("%Y-%m-%d %H:%M:%S");
-        MDB_CALISTIR(cikti, "mdb-json", QStringLiteral("-D"), bicim, QStringLiteral("-T"), bicim,
-                     kaynak, ad);
+        const QString tarihBicimi = QStringLiteral("%Y-%m-%d %H:%M:%S");
+        MDB_CALISTIR(cikti, "mdb-json", QStringLiteral("-D"), tarihBicimi, QStringLiteral("-T"),
+                     tarihBicimi, kaynak, ad);
         const QList<QByteArray> jsonSatirlari = cikti.trimmed().split('\n');
         Veritabani db(hedef);
         QSqlQuery q(db.db());
@@ -146,13 +134,10 @@ void JetImportTest::tablolarSatirlarDegerler() {
             const QJsonObject json = QJsonDocument::fromJson(jsonSatirlari[n]).object();
             const QSqlRecord kayit = q.record();
             for (int k = 0; k < kayit.count(); ++k) {
-                const QVariant b = beklenen(json.value(kayit.fieldName(k)));
-                QVERIFY2(ayni(kayit.value(k), b),
-                         qPrintable(QStringLiteral("%1 satır %2 %3: kayıtlı %4, beklenen %5")
-                                        .arg(ad)
-                                        .arg(n + 1)
-                                        .arg(kayit.fieldName(k), kayit.value(k).toString(),
-                                             b.toString())));
+                const QString yer =
+                    QStringLiteral("%1/%2/%3: ").arg(ad).arg(n).arg(kayit.fieldName(k));
+                QCOMPARE(yer + bicim(kayit.value(k)),
+                         yer + bicim(beklenen(json.value(kayit.fieldName(k)))));
             }
             ++n;
         }
@@ -177,7 +162,6 @@ void JetImportTest::tekDegerler_data() {
     satir("tarih", nw, "SELECT OrderDate FROM Orders WHERE OrderID = 10330", "1994-11-16");
     satir("doğru", nw, "SELECT Discontinued FROM Products WHERE ProductID = 5", 1);
     satir("NULL", nw, "SELECT ShipRegion IS NULL FROM Orders WHERE OrderID = 10331", 1);
-    satir("NULL sayısı", nw, "SELECT count(*) FROM Orders WHERE ShipRegion IS NULL", 507);
     satir("Umsätze metni", nw,
           "SELECT ShipAddress || '|' || ShipCity FROM \"Umsätze\" WHERE OrderID = 10330",
           "Carrera 52 con Ave. Bolívar #65-98 Llano Largo|Barquisimeto");
@@ -186,7 +170,12 @@ void JetImportTest::tekDegerler_data() {
     satir("tarih 9999", dt, "SELECT DateTimeCol IS NULL FROM DateTest WHERE IDCol = 2", 1);
     satir("tarih 1900 öncesi", dt, "SELECT DateCol IS NULL FROM DateTest WHERE IDCol = 3", 1);
     satir("1900 başı", dt, "SELECT TimeCol FROM DateTest WHERE IDCol = 3", "1900-01-01");
-    // The samples have no time of day and no binary column; patched copies bring them.
+    // The samples have no Turkish letter, no time of day and no binary column; patched
+    // copies bring them. Byte 0xDD is İ in Windows-1254 (Ý in Windows-1252):
+    satir("Jet 3 Windows-1254", nw, "SELECT Address FROM Customers WHERE CustomerID = 'BERGS'",
+          "İerguvsvägen  8",
+          {{"Berguvsv", "\xDD"
+                        "erguvsv"}});
     // 2021-12-02 becomes 2021-12-02 12:00:30:
     satir("saatli tarih", dt, "SELECT DateTimeCol FROM DateTest WHERE IDCol = 1",
           "2021-12-02 12:00:30",
@@ -211,25 +200,6 @@ void JetImportTest::tekDegerler() {
     jetAktar(kopya(dosya, dir.path(), {}, yama), hedef);
     const QVariant v = sorgu(hedef, sql);
     QVERIFY2(v == deger, qPrintable(v.toString()));
-}
-
-// Byte 0xDD is İ in Windows-1254 (Ý in Windows-1252); the sample has no Turkish letters, so
-// a patched copy brings one.
-void JetImportTest::jet3MetniWindows1254() {
-    QTemporaryDir dir;
-    const QString kaynak = kopya(QStringLiteral("nwind.mdb"), dir.path(), {},
-                                 {{"Berguvsv", "\xDD"
-                                               "erguvsv"}});
-    const QString hedef = dir.filePath(QStringLiteral("yeni.db"));
-    jetAktar(kaynak, hedef);
-    const QString adres = QString::fromUtf8("\xC4\xB0"
-                                            "erguvsvägen  8");
-    QCOMPARE(sorgu(hedef, QStringLiteral("SELECT Address FROM Customers WHERE CustomerID = "
-                                         "'BERGS'")),
-             QVariant(adres));
-    QByteArray cikti;
-    MDB_CALISTIR(cikti, "mdb-export", kaynak, QStringLiteral("Customers"));
-    QVERIFY(QString::fromUtf8(cikti).contains(adres));
 }
 
 // Customers renamed FATURALAR and Umsätze renamed Musteri, some columns renamed after the
@@ -279,7 +249,6 @@ void JetImportTest::yaridaKalan_data() {
         QTest::addRow("%sdurduruldu", yol) << Bozma::Durdur << programda;
         QTest::addRow("%sdisk doldu", yol) << Bozma::DoluDisk << programda;
         QTest::addRow("%skaynak kesik", yol) << Bozma::KesikKaynak << programda;
-        QTest::addRow("%ssalt okunur klasör", yol) << Bozma::SaltOkunurKlasor << programda;
     }
 }
 
@@ -304,14 +273,6 @@ void JetImportTest::yaridaKalan() {
     std::optional<DoluDisk> dolu;
     if (bozma == Bozma::DoluDisk)
         dolu.emplace(200 * 1024);
-    if (bozma == Bozma::SaltOkunurKlasor) {
-        QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner);
-        if (QFileInfo(dir.path()).isWritable()) {
-            QFile::setPermissions(dir.path(),
-                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-            QSKIP("running as a user who may write anywhere");
-        }
-    }
     QString mesaj;
     try {
         if (programda)
@@ -322,7 +283,6 @@ void JetImportTest::yaridaKalan() {
         mesaj = e.mesaj();
     }
     dolu.reset();
-    QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     QVERIFY2(!mesaj.isEmpty(), "the import did not fail");
     if (bozma == Bozma::Durdur || bozma == Bozma::DoluDisk)
