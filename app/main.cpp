@@ -1,6 +1,9 @@
 #include "app/Form4.h"
 #include "app/firstrun.h"
+#include "app/oldformat.h"
 #include "app/windows.h"
+#include "db/database.h"
+#include "settings/ayarlar.h"
 #include "ui/messages.h"
 
 #include <QApplication>
@@ -24,5 +27,8 @@ int main(int argc, char *argv[]) {
     windows.showMain();
     for (const QString &problem : problems)
         Messages::error(windows.mainWindow(), problem);
+    // An Access file from the old program: offer to bring it over before anything opens it.
+    offerOldFormatImport(windows.mainWindow(),
+                         veritabaniYolu(ayarDosyasiniOku(ayarDosyasi(), 2).deger.veritabani_yolu));
     return app.exec();
 }

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// At start-up: when the database at `path` is an old Access (Jet) file, asks whether to
+// bring it over now; on Yes replaces it with an SQLite copy under the same name, showing
+// the tables and rows as they go, and says how it went. Returns true when the file was
+// replaced; on No, a stop or a failure the old file stays as it was.
+bool offerOldFormatImport(QWidget *parent, const QString &path);
