@@ -40,6 +40,13 @@ struct KampanyaFaturasi {
 // Reads the selected invoices of campaign `kampanya` ("FATCARI" + name and "FATSTOK" +
 // name) in one pass, in the order the header table yields them, each with its lines in the
 // order the line table yields them, and hands them to `her` one at a time; `her` returns
-// false to stop. Returns how many invoices were handed over.
+// false to stop. Returns how many invoices were handed over. Line rows whose FATURANO is no
+// header's SIRANO are never read. Throws VeritabaniHatasi naming a missing table or column.
+// Writes nothing.
 int kampanyaFaturalari(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim,
                        const std::function<bool(const KampanyaFaturasi &)> &her);
+
+// How SQLite runs the statement of kampanyaFaturalari() for this selection, one line per
+// step of its query plan.
+QStringList kampanyaSorguPlani(Veritabani &db, const QString &kampanya,
+                               const KampanyaSecimi &secim);
