@@ -14,15 +14,18 @@
 
 namespace testdb {
 
-// Runs statements on the file through a connection of its own, as another program would.
+// Runs statements on the file through a connection of its own, as another program would,
+// all in one transaction.
 inline void sql(const QString &yol, const QStringList &komutlar) {
     Veritabani db(yol, Veritabani::Erisim::Yazma);
-    QSqlQuery q(db.db());
-    for (const QString &komut : komutlar) {
-        if (!q.exec(komut))
-            throw std::runtime_error(
-                (komut + QStringLiteral(": ") + q.lastError().text()).toStdString());
-    }
+    db.islem([&] {
+        QSqlQuery q(db.db());
+        for (const QString &komut : komutlar) {
+            if (!q.exec(komut))
+                throw std::runtime_error(
+                    (komut + QStringLiteral(": ") + q.lastError().text()).toStdString());
+        }
+    });
 }
 
 // Every row of a query, each as its list of values; a NULL is an invalid QVariant.
