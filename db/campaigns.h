@@ -9,12 +9,14 @@
 #include <functional>
 
 // The campaign tables of the database: names that begin with "KAMPANYA" (case-sensitive),
-// in the order the database lists them; system tables are never campaigns.
+// in the order the database lists them. Only tables count: system tables, views and indexes
+// are never campaigns.
 QStringList kampanyalar(Veritabani &db);
 
 // Which invoices of a campaign a batch run prints, as typed in the batch window. All three
-// empty selects every invoice; otherwise the number range (leading-number readings) and the
-// exact region must all hold, and a NULL never matches.
+// empty selects every invoice; otherwise the number range (leading-number readings, an empty
+// text counting as 0) and the region, character for character, must all hold: an empty
+// region matches only an empty region, and a NULL never matches.
 struct KampanyaSecimi {
     QString baslangic;
     QString bitis;
