@@ -1,7 +1,6 @@
 #include "db/customers.h"
 #include "db/database.h"
 #include "db/invoices.h"
-#include "settings/ayarlar.h"
 #include "testdb.h"
 
 #include <QDir>
@@ -56,7 +55,6 @@ private Q_SLOTS:
     void olusturma();
     void islem();
     void baglantiKalmaz();
-    void yol();
 };
 
 void TestDatabase::acilisHatalari_data() {
@@ -249,14 +247,8 @@ void TestDatabase::islem() {
     }));
     QCOMPARE(numaralar(), QVariantList{1});
 
-    // After a rollback the next transaction is a transaction again, not loose statements.
-    QVERIFY_THROWS_EXCEPTION(Dur, db.islem([&] {
-        ekle(db, 4);
-        throw Dur{};
-    }));
-    QCOMPARE(numaralar(), QVariantList{1});
-
-    // An inner transaction that fails takes the outer one with it.
+    // After a rollback the next transaction is a transaction again, not loose statements;
+    // an inner transaction that fails takes the outer one with it.
     QVERIFY_THROWS_EXCEPTION(Dur, db.islem([&] {
         ekle(db, 5);
         db.islem([&] {
@@ -296,27 +288,6 @@ void TestDatabase::baglantiKalmaz() {
                  db.hata(QStringLiteral("deneme"), QStringLiteral("motor"));
              }).isEmpty());
     QCOMPARE(QSqlDatabase::connectionNames(), QStringList{});
-}
-
-void TestDatabase::yol() {
-    QCOMPARE(veritabaniYolu(QStringLiteral("  /veri/fatura.db \t")),
-             QStringLiteral("/veri/fatura.db"));
-    QCOMPARE(veritabaniYolu(QString()), QStringLiteral("fatura.MDB"));
-    QCOMPARE(veritabaniYolu(QStringLiteral("   ")), QStringLiteral("fatura.MDB"));
-
-    // The settings file of the working directory names the one database.
-    QTemporaryDir dizin;
-    const QString once = QDir::currentPath();
-    const auto geri = qScopeGuard([&] { QDir::setCurrent(once); });
-    QVERIFY(QDir::setCurrent(dizin.path()));
-    QVERIFY_THROWS_EXCEPTION(AyarHatasi, ayarlardakiVeritabani());
-    ayarlar a = varsayilanAyarlar();
-    a.veritabani_yolu = QStringLiteral(" veri/Şirket.MDB ");
-    ayarlari_yaz(a);
-    QCOMPARE(ayarlardakiVeritabani(), QStringLiteral("veri/Şirket.MDB"));
-    a.veritabani_yolu.clear();
-    ayarlari_yaz(a);
-    QCOMPARE(ayarlardakiVeritabani(), QStringLiteral("fatura.MDB"));
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)

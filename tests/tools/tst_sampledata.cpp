@@ -110,8 +110,6 @@ void TestSampleData::icerik() {
 
     const MusteriListesi musteriler = musteriListesi(db);
     QCOMPARE(musteriler.numaralar.size(), 40);
-    QCOMPARE(musteriler.numaralar.first(), QStringLiteral("1"));
-    QCOMPARE(musteriler.numaralar.last(), QStringLiteral("40"));
     QList<qint64> numaralar;
     for (qint64 i = 1; i <= 25; ++i)
         numaralar << i;
@@ -147,7 +145,6 @@ void TestSampleData::icerik() {
             const LineResult geri = addStoredLine(toplam, *s.miktar, *s.aciklama, *s.iskonto,
                                                   *s.br_fiyat, QStringLiteral("20"), *s.kdvdahil);
             QCOMPARE(geri.cells.amount, *s.tutar);
-            QCOMPARE(priceCellText(*s.br_fiyat), *s.br_fiyat);
             if (!s.iskonto->isEmpty()) {
                 QVERIFY2(inputNumber(*s.iskonto), qPrintable(*s.iskonto));
                 indirim = true;
