@@ -9,12 +9,14 @@
 #include <functional>
 
 // The campaign tables of the database: names that begin with "KAMPANYA" (case-sensitive),
-// in the order the database lists them; system tables are never campaigns.
+// in the order the database lists them. Only tables count: system tables, views and indexes
+// are never campaigns.
 QStringList kampanyalar(Veritabani &db);
 
 // Which invoices of a campaign a batch run prints, as typed in the batch window. All three
-// empty selects every invoice; otherwise the number range (leading-number readings) and the
-// exact region must all hold, and a NULL never matches.
+// empty selects every invoice; otherwise the number range (leading-number readings, an empty
+// text counting as 0) and the region, character for character, must all hold: an empty
+// region matches only an empty region, and a NULL never matches.
 struct KampanyaSecimi {
     QString baslangic;
     QString bitis;
@@ -40,6 +42,13 @@ struct KampanyaFaturasi {
 // Reads the selected invoices of campaign `kampanya` ("FATCARI" + name and "FATSTOK" +
 // name) in one pass, in the order the header table yields them, each with its lines in the
 // order the line table yields them, and hands them to `her` one at a time; `her` returns
-// false to stop. Returns how many invoices were handed over.
+// false to stop. Returns how many invoices were handed over. Line rows whose FATURANO is no
+// header's SIRANO are never read. Throws VeritabaniHatasi naming a missing table or column.
+// Writes nothing.
 int kampanyaFaturalari(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim,
                        const std::function<bool(const KampanyaFaturasi &)> &her);
+
+// How SQLite runs the statement of kampanyaFaturalari() for this selection, one line per
+// step of its query plan.
+QStringList kampanyaSorguPlani(Veritabani &db, const QString &kampanya,
+                               const KampanyaSecimi &secim);

@@ -36,6 +36,14 @@ std::optional<Musteri> ilkSatir(QSqlQuery &q) {
     return satirdan(q);
 }
 
+const QString tablo = QStringLiteral("MUSTERI");
+
+void tumKolonlarGerekli(Veritabani &db) {
+    db.kolonlarGerekli(tablo, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi"),
+                               QStringLiteral("adresi"), QStringLiteral("adresi2"),
+                               QStringLiteral("vergidaire_no")});
+}
+
 // The first row with a number: the one the register acts on when numbers repeat.
 const char *const ilkSatirKosulu =
     "rowid = (SELECT rowid FROM MUSTERI WHERE sirano = ? ORDER BY rowid LIMIT 1)";
@@ -43,7 +51,7 @@ const char *const ilkSatirKosulu =
 } // namespace
 
 MusteriListesi musteriListesi(Veritabani &db) {
-    db.tabloGerekli(QStringLiteral("MUSTERI"));
+    db.kolonlarGerekli(tablo, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi")});
     QSqlQuery q =
         calistir(db, QStringLiteral("SELECT sirano, adi_soyadi FROM MUSTERI ORDER BY rowid"), {},
                  QStringLiteral("müşteriler okunurken"));
@@ -56,7 +64,7 @@ MusteriListesi musteriListesi(Veritabani &db) {
 }
 
 std::optional<Musteri> musteriNoIle(Veritabani &db, qint64 sirano) {
-    db.tabloGerekli(QStringLiteral("MUSTERI"));
+    tumKolonlarGerekli(db);
     QSqlQuery q =
         calistir(db, QStringLiteral("select * from MUSTERI where sirano=? ORDER BY rowid"),
                  {sirano}, QStringLiteral("müşteri aranırken"));
@@ -64,7 +72,7 @@ std::optional<Musteri> musteriNoIle(Veritabani &db, qint64 sirano) {
 }
 
 std::optional<Musteri> musteriAdiIle(Veritabani &db, const QString &adi_soyadi) {
-    db.tabloGerekli(QStringLiteral("MUSTERI"));
+    tumKolonlarGerekli(db);
     QSqlQuery q =
         calistir(db, QStringLiteral("select * from MUSTERI where adi_soyadi=? ORDER BY rowid"),
                  {adi_soyadi}, QStringLiteral("müşteri aranırken"));
@@ -72,9 +80,9 @@ std::optional<Musteri> musteriAdiIle(Veritabani &db, const QString &adi_soyadi) 
 }
 
 qint64 onerilenMusteriNo(Veritabani &db) {
-    db.tabloGerekli(QStringLiteral("MUSTERI"));
-    // Only whole numbers count: an odd value brought over from elsewhere (a text, a
-    // fraction) sorts above every number in SQLite and would spoil the proposal.
+    db.kolonlarGerekli(tablo, {QStringLiteral("sirano")});
+    // Only whole numbers count: a value stored as text by an older program sorts above
+    // every integer in SQLite and would spoil the proposal.
     QSqlQuery q = calistir(
         db, QStringLiteral("SELECT max(sirano) FROM MUSTERI WHERE typeof(sirano) = 'integer'"), {},
         QStringLiteral("müşteri numaraları okunurken"));
@@ -87,7 +95,7 @@ qint64 onerilenMusteriNo(Veritabani &db) {
 }
 
 MusteriSonucu musteriEkle(Veritabani &db, const Musteri &m) {
-    db.tabloGerekli(QStringLiteral("MUSTERI"));
+    tumKolonlarGerekli(db);
     MusteriSonucu sonuc = MusteriSonucu::Tamam;
     db.islem([&] {
         QSqlQuery var = calistir(db, QStringLiteral("SELECT 1 FROM MUSTERI WHERE sirano = ?"),
@@ -107,7 +115,7 @@ MusteriSonucu musteriEkle(Veritabani &db, const Musteri &m) {
 }
 
 MusteriSonucu musteriDegistir(Veritabani &db, const Musteri &m) {
-    db.tabloGerekli(QStringLiteral("MUSTERI"));
+    tumKolonlarGerekli(db);
     QSqlQuery q =
         calistir(db,
                  QStringLiteral("UPDATE MUSTERI SET sirano = ?, adi_soyadi = ?, adresi = ?, "
@@ -120,7 +128,7 @@ MusteriSonucu musteriDegistir(Veritabani &db, const Musteri &m) {
 }
 
 MusteriSonucu musteriSil(Veritabani &db, qint64 sirano) {
-    db.tabloGerekli(QStringLiteral("MUSTERI"));
+    db.kolonlarGerekli(tablo, {QStringLiteral("sirano")});
     QSqlQuery q = calistir(
         db, QStringLiteral("DELETE FROM MUSTERI WHERE ") + QString::fromLatin1(ilkSatirKosulu),
         {sirano}, QStringLiteral("müşteri silinirken"));

@@ -27,6 +27,15 @@ const char *const semaKomutlari[] = {
     "CREATE INDEX musteri_adi_soyadi ON MUSTERI(adi_soyadi)",
 };
 
+// Writable for this program: the system allows it and the file is not marked read-only
+// for everyone. The second test keeps a read-only mark meaningful for the superuser too,
+// whom the system would let write anyway.
+bool yazilabilir(const QFileInfo &bilgi) {
+    const auto yazmaIzni =
+        QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
+    return bilgi.isWritable() && (bilgi.permissions() & yazmaIzni);
+}
+
 } // namespace
 
 VeritabaniHatasi::VeritabaniHatasi(const QString &mesaj)
@@ -70,6 +79,8 @@ Veritabani::Veritabani(const QString &yol, Erisim erisim)
     , m_baglanti(yeniBaglantiAdi()) {
     switch (dosyaTuru(yol)) {
     case DosyaTuru::Yok:
+        if (QFileInfo(yol).isFile())
+            throw VeritabaniHatasi(QStringLiteral("Veritabanı okunamıyor: %1").arg(yol));
         throw VeritabaniHatasi(QStringLiteral("Veritabanı bulunamadı: %1").arg(yol));
     case DosyaTuru::Jet:
         throw VeritabaniHatasi(
@@ -84,10 +95,14 @@ Veritabani::Veritabani(const QString &yol, Erisim erisim)
         break;
     }
     if (erisim == Erisim::Yazma) {
+        // SQLite writes its journal beside the file, so the folder must be writable too.
         const QFileInfo bilgi(yol);
-        if (!bilgi.isWritable() || !QFileInfo(bilgi.absolutePath()).isWritable())
+        if (!yazilabilir(bilgi))
             throw VeritabaniHatasi(
                 QStringLiteral("Veritabanına yazılamıyor (salt okunur): %1").arg(yol));
+        if (!yazilabilir(QFileInfo(bilgi.absolutePath())))
+            throw VeritabaniHatasi(QStringLiteral("Veritabanının bulunduğu klasöre yazılamıyor: %1")
+                                       .arg(bilgi.absolutePath()));
     }
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_baglanti);
     m_db.setDatabaseName(yol);
@@ -132,6 +147,27 @@ void Veritabani::tabloGerekli(const QString &tablo) {
             QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(tablo, m_yol));
 }
 
+void Veritabani::kolonlarGerekli(const QString &tablo, const QStringList &kolonlar) {
+    QSqlQuery q(m_db);
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)")))
+        hata(QStringLiteral("tablo okunurken"), q.lastError().text());
+    q.addBindValue(tablo);
+    if (!q.exec())
+        hata(QStringLiteral("tablo okunurken"), q.lastError().text());
+    QStringList var;
+    while (q.next())
+        var << q.value(0).toString();
+    if (var.isEmpty())
+        throw VeritabaniHatasi(
+            QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(tablo, m_yol));
+    for (const QString &kolon : kolonlar) {
+        if (!var.contains(kolon, Qt::CaseInsensitive))
+            throw VeritabaniHatasi(QStringLiteral("Veritabanının %1 tablosunda %2 sütunu yok: %3")
+                                       .arg(tablo, kolon, m_yol));
+    }
+}
+
 void Veritabani::hata(const QString &neYapilirken, const QString &motorMetni) const {
     throw VeritabaniHatasi(
         QStringLiteral("Veritabanı hatası (%1): %2\n%3").arg(neYapilirken, m_yol, motorMetni));
@@ -140,9 +176,11 @@ void Veritabani::hata(const QString &neYapilirken, const QString &motorMetni) co
 void Veritabani::basla() {
     if (!m_db.transaction())
         hata(QStringLiteral("işlem başlatılırken"), m_db.lastError().text());
+    m_islemde = true;
 }
 
 void Veritabani::onayla() {
+    m_islemde = false;
     if (!m_db.commit()) {
         const QString metin = m_db.lastError().text();
         m_db.rollback();
@@ -151,6 +189,7 @@ void Veritabani::onayla() {
 }
 
 void Veritabani::geriAl() {
+    m_islemde = false;
     m_db.rollback();
 }
 

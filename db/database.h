@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <stdexcept>
 
@@ -43,8 +44,18 @@ public:
     // Throws VeritabaniHatasi naming the table when it does not exist.
     void tabloGerekli(const QString &tablo);
 
+    // Throws VeritabaniHatasi naming the table when it does not exist, or the first of
+    // `kolonlar` it lacks. Column names are matched without regard to case.
+    void kolonlarGerekli(const QString &tablo, const QStringList &kolonlar);
+
     // Runs `f` inside one transaction: committed when it returns, rolled back when it throws.
+    // Called while a transaction is already open, `f` simply joins it, so the outer caller
+    // decides about the whole.
     template <class F> void islem(F &&f) {
+        if (m_islemde) {
+            f();
+            return;
+        }
         basla();
         try {
             f();
@@ -66,6 +77,7 @@ private:
     QString m_yol;
     QString m_baglanti;
     QSqlDatabase m_db;
+    bool m_islemde = false;
 };
 
 // A text for binding that is never NULL: the SQLite driver binds a null QString as NULL,

@@ -8,6 +8,23 @@ namespace {
 
 const QString tablo = QStringLiteral("faturalar");
 
+// In the order the rows are written.
+const QStringList kolonlar = {QStringLiteral("musterino"),
+                              QStringLiteral("adi_soyadi"),
+                              QStringLiteral("adresi"),
+                              QStringLiteral("adresi2"),
+                              QStringLiteral("vergidaire_no"),
+                              QStringLiteral("kdvdahil"),
+                              QStringLiteral("fatura_tarihi"),
+                              QStringLiteral("irsaliye_no"),
+                              QStringLiteral("irsaliye_tarihi"),
+                              QStringLiteral("FATURANO"),
+                              QStringLiteral("MIKTAR"),
+                              QStringLiteral("ACIKLAMA"),
+                              QStringLiteral("iskonto"),
+                              QStringLiteral("BR_FIYAT"),
+                              QStringLiteral("TUTAR")};
+
 template <class T> std::optional<T> deger(const QSqlRecord &r, const char *kolon) {
     // Column names are matched without regard to case: FATURANO and faturano are one column.
     const int i = r.indexOf(QString::fromLatin1(kolon));
@@ -61,37 +78,6 @@ void calistir(Veritabani &db, QSqlQuery &q, const QString &neYapilirken) {
         db.hata(neYapilirken, q.lastError().text());
 }
 
-void kalemleriYaz(Veritabani &db, const FaturaBasligi &b, const QList<FaturaKalemi> &kalemler) {
-    const QString neYapilirken = QStringLiteral("%1 numaralı fatura kaydedilirken").arg(b.faturano);
-    QSqlQuery q(db.db());
-    hazirla(db, q,
-            QStringLiteral("INSERT INTO faturalar (musterino, adi_soyadi, adresi, adresi2, "
-                           "vergidaire_no, kdvdahil, fatura_tarihi, irsaliye_no, irsaliye_tarihi, "
-                           "FATURANO, MIKTAR, ACIKLAMA, iskonto, BR_FIYAT, TUTAR) "
-                           "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"),
-            neYapilirken);
-    for (const FaturaKalemi &k : kalemler) {
-        const QVariantList degerler = {metinDegeri(b.musterino),
-                                       metinDegeri(b.adi_soyadi),
-                                       metinDegeri(b.adresi),
-                                       metinDegeri(b.adresi2),
-                                       metinDegeri(b.vergidaire_no),
-                                       b.kdvdahil,
-                                       metinDegeri(b.fatura_tarihi),
-                                       metinDegeri(b.irsaliye_no),
-                                       metinDegeri(b.irsaliye_tarihi),
-                                       b.faturano,
-                                       k.miktar,
-                                       metinDegeri(k.aciklama),
-                                       metinDegeri(k.iskonto),
-                                       metinDegeri(k.br_fiyat),
-                                       metinDegeri(k.tutar)};
-        for (int i = 0; i < degerler.size(); ++i)
-            q.bindValue(i, degerler.at(i));
-        calistir(db, q, neYapilirken);
-    }
-}
-
 bool faturaVar(Veritabani &db, qint64 faturano) {
     QSqlQuery q(db.db());
     hazirla(db, q, QStringLiteral("SELECT 1 FROM faturalar WHERE faturano = ? LIMIT 1"),
@@ -104,7 +90,7 @@ bool faturaVar(Veritabani &db, qint64 faturano) {
 } // namespace
 
 QList<qint64> faturaNumaralari(Veritabani &db) {
-    db.tabloGerekli(tablo);
+    db.kolonlarGerekli(tablo, {QStringLiteral("faturano")});
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
     hazirla(db, q, QStringLiteral("select distinct faturano from faturalar order by faturano"),
@@ -119,7 +105,7 @@ QList<qint64> faturaNumaralari(Veritabani &db) {
 }
 
 QList<KayitliSatir> faturaSatirlari(Veritabani &db, qint64 faturano) {
-    db.tabloGerekli(tablo);
+    db.kolonlarGerekli(tablo, kolonlar);
     const QString neYapilirken = QStringLiteral("%1 numaralı fatura okunurken").arg(faturano);
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
@@ -135,12 +121,12 @@ QList<KayitliSatir> faturaSatirlari(Veritabani &db, qint64 faturano) {
 
 bool yeniFaturaKaydet(Veritabani &db, const FaturaBasligi &baslik,
                       const QList<FaturaKalemi> &kalemler) {
-    db.tabloGerekli(tablo);
+    db.kolonlarGerekli(tablo, kolonlar);
     bool kaydedildi = false;
     db.islem([&] {
         if (faturaVar(db, baslik.faturano))
             return;
-        kalemleriYaz(db, baslik, kalemler);
+        FaturaYazici(db).ekle(baslik, kalemler);
         kaydedildi = true;
     });
     return kaydedildi;
@@ -148,7 +134,7 @@ bool yeniFaturaKaydet(Veritabani &db, const FaturaBasligi &baslik,
 
 void faturaDegistir(Veritabani &db, const FaturaBasligi &baslik,
                     const QList<FaturaKalemi> &kalemler) {
-    db.tabloGerekli(tablo);
+    db.kolonlarGerekli(tablo, kolonlar);
     db.islem([&] {
         const QString neYapilirken =
             QStringLiteral("%1 numaralı fatura silinirken").arg(baslik.faturano);
@@ -156,6 +142,40 @@ void faturaDegistir(Veritabani &db, const FaturaBasligi &baslik,
         hazirla(db, q, QStringLiteral("DELETE FROM faturalar WHERE faturano = ?"), neYapilirken);
         q.addBindValue(baslik.faturano);
         calistir(db, q, neYapilirken);
-        kalemleriYaz(db, baslik, kalemler);
+        FaturaYazici(db).ekle(baslik, kalemler);
     });
+}
+
+FaturaYazici::FaturaYazici(Veritabani &db)
+    : m_db(db)
+    , m_sorgu(db.db()) {
+    m_db.kolonlarGerekli(tablo, kolonlar);
+    QStringList yerler;
+    for (qsizetype i = 0; i < kolonlar.size(); ++i)
+        yerler << QStringLiteral("?");
+    hazirla(m_db, m_sorgu,
+            QStringLiteral("INSERT INTO faturalar (%1) VALUES (%2)")
+                .arg(kolonlar.join(QStringLiteral(", ")), yerler.join(QStringLiteral(", "))),
+            QStringLiteral("fatura kaydedilirken"));
+}
+
+void FaturaYazici::ekle(const FaturaBasligi &b, const QList<FaturaKalemi> &kalemler) {
+    const QString neYapilirken = QStringLiteral("%1 numaralı fatura kaydedilirken").arg(b.faturano);
+    // The header is the same on every row; bind it once.
+    const QVariantList baslik = {metinDegeri(b.musterino),       metinDegeri(b.adi_soyadi),
+                                 metinDegeri(b.adresi),          metinDegeri(b.adresi2),
+                                 metinDegeri(b.vergidaire_no),   b.kdvdahil,
+                                 metinDegeri(b.fatura_tarihi),   metinDegeri(b.irsaliye_no),
+                                 metinDegeri(b.irsaliye_tarihi), b.faturano};
+    for (int i = 0; i < baslik.size(); ++i)
+        m_sorgu.bindValue(i, baslik.at(i));
+    const int ilkKalemKolonu = int(baslik.size());
+    for (const FaturaKalemi &k : kalemler) {
+        m_sorgu.bindValue(ilkKalemKolonu, k.miktar);
+        m_sorgu.bindValue(ilkKalemKolonu + 1, metinDegeri(k.aciklama));
+        m_sorgu.bindValue(ilkKalemKolonu + 2, metinDegeri(k.iskonto));
+        m_sorgu.bindValue(ilkKalemKolonu + 3, metinDegeri(k.br_fiyat));
+        m_sorgu.bindValue(ilkKalemKolonu + 4, metinDegeri(k.tutar));
+        calistir(m_db, m_sorgu, neYapilirken);
+    }
 }

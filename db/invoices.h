@@ -3,6 +3,7 @@
 #include "db/database.h"
 
 #include <QList>
+#include <QSqlQuery>
 
 #include <optional>
 
@@ -63,3 +64,16 @@ bool yeniFaturaKaydet(Veritabani &db, const FaturaBasligi &baslik,
 // holds either the old rows or the new ones, never neither.
 void faturaDegistir(Veritabani &db, const FaturaBasligi &baslik,
                     const QList<FaturaKalemi> &kalemler);
+
+// Adds invoice rows through one prepared statement, as they are and with no check of the
+// number, inside the caller's transaction (Veritabani::islem). For writers of many invoices
+// at once, such as the sample data; the windows use the two functions above.
+class FaturaYazici {
+public:
+    explicit FaturaYazici(Veritabani &db);
+    void ekle(const FaturaBasligi &baslik, const QList<FaturaKalemi> &kalemler);
+
+private:
+    Veritabani &m_db;
+    QSqlQuery m_sorgu;
+};

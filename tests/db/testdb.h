@@ -1,0 +1,67 @@
+#pragma once
+
+// Helpers for tests on real database files.
+
+#include "db/database.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringList>
+#include <QVariantList>
+
+#include <stdexcept>
+
+namespace testdb {
+
+// Runs statements on the file through a connection of its own, as another program would,
+// all in one transaction.
+inline void sql(const QString &yol, const QStringList &komutlar) {
+    Veritabani db(yol, Veritabani::Erisim::Yazma);
+    db.islem([&] {
+        QSqlQuery q(db.db());
+        for (const QString &komut : komutlar) {
+            if (!q.exec(komut))
+                throw std::runtime_error(
+                    (komut + QStringLiteral(": ") + q.lastError().text()).toStdString());
+        }
+    });
+}
+
+// Every row of a query, each as its list of values; a NULL is an invalid QVariant.
+inline QList<QVariantList> satirlar(const QString &yol, const QString &sorgu) {
+    Veritabani db(yol);
+    QSqlQuery q(db.db());
+    q.setForwardOnly(true);
+    if (!q.exec(sorgu))
+        throw std::runtime_error(
+            (sorgu + QStringLiteral(": ") + q.lastError().text()).toStdString());
+    QList<QVariantList> sonuc;
+    while (q.next()) {
+        QVariantList satir;
+        for (int i = 0; i < q.record().count(); ++i)
+            satir << (q.isNull(i) ? QVariant() : q.value(i));
+        sonuc << satir;
+    }
+    return sonuc;
+}
+
+// The first column of a query.
+inline QVariantList sutun(const QString &yol, const QString &sorgu) {
+    QVariantList sonuc;
+    for (const QVariantList &satir : satirlar(yol, sorgu))
+        sonuc << satir.value(0);
+    return sonuc;
+}
+
+// The text of the VeritabaniHatasi that `f` throws; empty when it throws none.
+template <class F> QString hata(F &&f) {
+    try {
+        f();
+    } catch (const VeritabaniHatasi &e) {
+        return e.mesaj();
+    }
+    return {};
+}
+
+} // namespace testdb
