@@ -30,7 +30,6 @@ constexpr double enCok = 4;
 constexpr std::array<double, 15> adimlar = {0.25, 0.33, 0.5,  0.67, 0.75, 0.9, 1, 1.1,
                                             1.25, 1.5,  1.75, 2,    2.5,  3,   4};
 
-const QColor arkaPlan(128, 128, 128);
 const QString formDosyasi = QStringLiteral("fatura-formu.jpg");
 
 } // namespace
@@ -62,7 +61,7 @@ protected:
         const int metreBasina = qRound(m_dpi / 0.0254);
         resim.setDotsPerMeterX(metreBasina);
         resim.setDotsPerMeterY(metreBasina);
-        resim.fill(arkaPlan);
+        resim.fill(palette().color(QPalette::Dark)); // as the scroll area around it
         const QPoint kose = kagit().topLeft() - parca.topLeft();
         {
             QPainter p(&resim);
@@ -105,7 +104,8 @@ Onizleme::Onizleme(QWidget *parent)
         dugme("sigdir_dugmesi", QStringLiteral("Sayfaya Sığdır"), QStringLiteral("Ctrl+0"));
     QPushButton *deneme =
         dugme("deneme_baskisi_dugmesi", QStringLiteral("Deneme Baskısı"),
-              QStringLiteral("Bu faturayı kutulardaki değerlerle varsayılan yazıcıya basar"));
+              QStringLiteral("Bu faturayı kutulardaki değerlerle varsayılan yazıcıya basar; "
+                             "yazıcı yoksa baskilar klasörüne PDF olarak kaydeder"));
     m_yakinlikEtiketi = new QLabel(this);
     m_yakinlikEtiketi->setObjectName(QStringLiteral("yakinlik_etiketi"));
     m_yakinlikEtiketi->setMinimumWidth(
@@ -149,7 +149,7 @@ Onizleme::Onizleme(QWidget *parent)
     duzen->addWidget(m_kaydirma, 1);
 
     yakinligiUygula();
-    // Wide enough for the whole width of the page at true size, as tall as the screen allows.
+    // The whole page at true size; yanina() cuts it down to the screen.
     const QSize sayfa = m_gorunum->size();
     resize(sayfa.width() + 40, sayfa.height() + 120);
 }
