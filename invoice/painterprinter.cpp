@@ -110,12 +110,16 @@ QString PdfPrinter::numberedPath(const QString &path, int number) {
     return info.dir().filePath(name);
 }
 
+QPageLayout PdfPrinter::pageLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Point);
+}
+
 void PdfPrinter::openWriter(QPainter &painter, const QString &path) {
     m_writer = std::make_unique<QPdfWriter>(path);
     m_writer->setCreator(QStringLiteral("Fatura"));
     m_writer->setResolution(1200);
-    m_writer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                        QMarginsF(10, 10, 10, 10), QPageLayout::Point));
+    m_writer->setPageLayout(pageLayout());
     m_currentFile = path;
     if (!painter.begin(m_writer.get())) {
         m_writer.reset();

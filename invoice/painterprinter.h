@@ -3,6 +3,7 @@
 #include "invoice/printer.h"
 
 #include <QFont>
+#include <QPageLayout>
 #include <QPainter>
 #include <QStringList>
 
@@ -73,6 +74,8 @@ public:
     QStringList files() const { return m_files; }
     // The path of the document with this number (1 for the first) in FilePerDocument mode.
     static QString numberedPath(const QString &path, int number);
+    // The page every file gets; its paint rectangle is where the printing's twips start.
+    static QPageLayout pageLayout();
 
 protected:
     void startDocument(QPainter &painter) override;

@@ -1,6 +1,7 @@
 #include "settings/Form5.h"
 
 #include "invoice/numbers.h"
+#include "settings/onizlemepenceresi.h"
 #include "ui/guard.h"
 #include "ui/imagebutton.h"
 #include "ui/messages.h"
@@ -250,6 +251,19 @@ Form5::Form5(QWidget *parent)
     kaydetDugmesi->setPressArea(ImageButton::PressArea::Caption);
     connect(kaydetDugmesi, &ImageButton::released, this, &Form5::kaydetVeGizle);
 
+    // The print preview, under "Kaydet". It follows every change of a box, saved or not.
+    ImageButton *onizlemeDugmesi =
+        dugme(QStringLiteral("onizleme_dugmesi"), QStringLiteral("Önizleme"), 8.25,
+              twips(6810, 7650, 1005, 405), twips(6960, 7695, 705, 195));
+    onizlemeDugmesi->setPressArea(ImageButton::PressArea::Caption);
+    connect(onizlemeDugmesi, &ImageButton::released, this, &Form5::onizlemeyiAc);
+    for (QLineEdit *k : findChildren<QLineEdit *>()) {
+        connect(k, &QLineEdit::textChanged, this, [this] {
+            if (m_onizleme)
+                m_onizleme->setAyarlar(kutulardakiAyarlar());
+        });
+    }
+
     yukle();
 
     if (const QScreen *ekran = screen()) {
@@ -309,6 +323,19 @@ void Form5::kaydetVeGizle() {
         return;
     Messages::info(this, QStringLiteral("Ayarlar Kaydedildi."), QStringLiteral("Ayarlar"));
     hide();
+}
+
+// The invoice is read again at every opening: the database box may name another file now.
+void Form5::onizlemeyiAc() {
+    if (!m_onizleme) {
+        m_onizleme = new Onizleme(this);
+        m_onizleme->yanina(frameGeometry());
+    }
+    if (guarded(this, [&] { m_onizleme->yukle(kutulardakiAyarlar()); })) {
+        m_onizleme->show();
+        m_onizleme->raise();
+        m_onizleme->activateWindow();
+    }
 }
 
 void Form5::veritabaniSec() {

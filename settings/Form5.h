@@ -3,6 +3,7 @@
 #include "settings/ayarlar.h"
 
 #include <QFont>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 
@@ -11,6 +12,7 @@
 #include <optional>
 
 class ImageButton;
+class Onizleme;
 class QLineEdit;
 
 // The settings window "Ayarlar": one box for every value of ayarlar.dat, filled from the file
@@ -42,6 +44,7 @@ private:
     void yaziTipiSec(int satir);
     void satirArasiAdim(int adim);
     void kaydetVeGizle();
+    void onizlemeyiAc();
 
     QRect twips(int left, int top, int width, int height) const;
     ImageButton *dugme(const QString &name, const QString &caption, qreal points, const QRect &at,
@@ -51,4 +54,5 @@ private:
     // Boxes by file line (index = line - 1): one for a single value, four for a placement.
     std::array<QLineEdit *, 23> m_tek{};
     std::array<std::array<QLineEdit *, 4>, 23> m_yer{};
+    QPointer<Onizleme> m_onizleme;
 };

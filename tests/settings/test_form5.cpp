@@ -449,7 +449,7 @@ void TestForm5::captionsFitAndNothingOverlaps() {
     for (QWidget *c : w->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
         controls << c;
     controls.removeIf([](QWidget *c) { return qobject_cast<QLabel *>(c); });
-    QCOMPARE(controls.size(), 68 + 17 + 2);
+    QCOMPARE(controls.size(), 68 + 18 + 2);
     for (QWidget *c : controls) {
         QVERIFY(w->rect().contains(c->geometry()));
         for (QWidget *d : controls)
