@@ -197,9 +197,12 @@ void Form7::yazdir() {
         }
         dialog->setLabelText(QStringLiteral("%1 / %2").arg(n).arg(total));
         dialog->setValue(n);
-        return !dialog->wasCanceled();
+        // Closing the window stops the run as cancelling does.
+        return !dialog->wasCanceled() && isVisible();
     };
     guarded(this, [&] {
+        // Gone before a failure's message shows.
+        const auto closeDialog = qScopeGuard([&] { dialog.reset(); });
         const ayarlar settings = ayarlari_oku(19);
         const QString stem = fileStem(campaign);
         target = printTargetFactory() ? printTargetFactory()(stem, mode)
@@ -208,7 +211,6 @@ void Form7::yazdir() {
                  selection, progress);
         target.printer->finish();
     });
-    dialog.reset();
     // After a failure too, the invoices printed before it are handed over.
     target.printer.reset();
     if (target.pdfPath.isEmpty())

@@ -28,7 +28,7 @@ public:
     // Prints the invoices the window's inputs select, each its own document, on the default
     // printer or, when there is none, into PDF under baskilar/ as chosen in the window. Says
     // "Kampanya seçiniz!" when no campaign is picked. A long run shows its progress and can
-    // be cancelled: what was printed stays printed.
+    // be cancelled, or stopped by closing the window: what was printed stays printed.
     void yazdir();
 
     // Tests choose where printing goes; an empty function restores the program's choice.
