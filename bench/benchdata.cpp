@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -64,4 +65,29 @@ QString yuzBinFatura(bool indeksli) {
         return yol;
     }();
     return indeksli ? ile : siz;
+}
+
+QString benchKampanyasi() {
+    return QStringLiteral("KAMPANYA2026");
+}
+
+void kampanyaDosyasiYaz(const QString &yol, int fatura) {
+    OrnekVeri a;
+    a.musteri = 1;
+    a.fatura = 0;
+    a.kampanyaFatura = fatura;
+    a.kalem = 5;
+    a.tamKalem = true;
+    a.yil = 2026;
+    ornekVeritabaniYaz(yol, a);
+}
+
+QString kampanyaDosyasi(int fatura) {
+    static QHash<int, QString> dosyalar;
+    if (!dosyalar.contains(fatura)) {
+        const QString yol = benchDosyasi(QStringLiteral("kampanya-%1.MDB").arg(fatura));
+        kampanyaDosyasiYaz(yol, fatura);
+        dosyalar.insert(fatura, yol);
+    }
+    return dosyalar.value(fatura);
 }

@@ -11,3 +11,12 @@ QString benchDosyasi(const QString &ad);
 // 1,000 customers and 100,000 saved invoices of 5 lines each (500,000 rows), with the
 // program's index on faturalar(faturano) or, the same file, without it.
 QString yuzBinFatura(bool indeksli);
+
+// The campaign of the files below.
+QString benchKampanyasi();
+
+// A database holding one campaign of `fatura` invoices with 5 lines each, made once per size.
+QString kampanyaDosyasi(int fatura);
+
+// Writes such a database at `yol`.
+void kampanyaDosyasiYaz(const QString &yol, int fatura);

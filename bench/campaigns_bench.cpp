@@ -4,9 +4,7 @@
 #include "benchdata.h"
 
 #include "db/campaigns.h"
-#include "tools/sampledata.h"
 
-#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -14,25 +12,7 @@
 
 namespace {
 
-const QString kampanya = QStringLiteral("KAMPANYA2026");
-
-// A campaign of `fatura` invoices with 5 lines each, made once per size.
-QString kampanyaDosyasi(int fatura) {
-    static QHash<int, QString> dosyalar;
-    if (!dosyalar.contains(fatura)) {
-        const QString yol = benchDosyasi(QStringLiteral("kampanya-%1.MDB").arg(fatura));
-        OrnekVeri a;
-        a.musteri = 1;
-        a.fatura = 0;
-        a.kampanyaFatura = fatura;
-        a.kalem = 5;
-        a.tamKalem = true;
-        a.yil = 2026;
-        ornekVeritabaniYaz(yol, a);
-        dosyalar.insert(fatura, yol);
-    }
-    return dosyalar.value(fatura);
-}
+const QString kampanya = benchKampanyasi();
 
 void TekGecis(benchmark::State &state) {
     const int fatura = int(state.range(0));

@@ -39,31 +39,43 @@ enum Kolon {
     BrFiyat,
 };
 
+// The selection as SQL, its values bound in order by bindSecim(). The numbers compare as
+// numbers even where a table keeps them as text; the region compares character for character
+// even where the column was declared to ignore case. A NULL makes every comparison false, so
+// such a row is never selected.
+QString secimKosulu(const KampanyaSecimi &secim) {
+    if (hepsiSecili(secim))
+        return {};
+    return QStringLiteral(" WHERE CAST(h.SIRANO AS NUMERIC) >= ?"
+                          " AND CAST(h.SIRANO AS NUMERIC) <= ?"
+                          " AND h.DAGITIM_BOLGESI = ? COLLATE BINARY");
+}
+
+enum class Sorgu { Faturalar, Plan, Sayi };
+
 // Header and lines in one statement. The line table has no index of its own, so SQLite
 // builds a temporary one on FATURANO for the join: one pass over each table instead of a
 // pass over the lines for every invoice. Only the header order is asked of SQL; asking for
 // the line order too would make SQLite sort the whole run before the first row. The lines
 // of one invoice are put in table order afterwards.
-QString sorguMetni(const QString &kampanya, bool secimli) {
+QString sorguMetni(const QString &kampanya, const KampanyaSecimi &secim, Sorgu tur) {
+    const QString baslik = tanimlayici(baslikOnEki + kampanya);
+    if (tur == Sorgu::Sayi)
+        return QStringLiteral("SELECT count(*) FROM %1 AS h").arg(baslik) + secimKosulu(secim);
     QString sql =
         QStringLiteral("SELECT h.rowid, h.SIRANO, h.FATURA_TARIHI, h.BOLGE, h.ADI_SOYADI, "
                        "h.ADRESI, h.ISKONTO, k.rowid, k.ACIKLAMA, k.MIKTAR, k.BR_FIYAT "
                        "FROM %1 AS h LEFT JOIN %2 AS k ON k.FATURANO = h.SIRANO")
-            .arg(tanimlayici(baslikOnEki + kampanya), tanimlayici(kalemOnEki + kampanya));
-    // The numbers compare as numbers even where a table keeps them as text; the region
-    // compares character for character even where the column was declared to ignore case.
-    // A NULL makes every comparison false, so such a row is never selected.
-    if (secimli)
-        sql += QStringLiteral(" WHERE CAST(h.SIRANO AS NUMERIC) >= ?"
-                              " AND CAST(h.SIRANO AS NUMERIC) <= ?"
-                              " AND h.DAGITIM_BOLGESI = ? COLLATE BINARY");
-    sql += QStringLiteral(" ORDER BY h.rowid");
+            .arg(baslik, tanimlayici(kalemOnEki + kampanya));
+    sql += secimKosulu(secim) + QStringLiteral(" ORDER BY h.rowid");
+    if (tur == Sorgu::Plan)
+        sql.prepend(QStringLiteral("EXPLAIN QUERY PLAN "));
     return sql;
 }
 
 // Checks both tables, then prepares and runs the statement for the selection.
 void calistir(Veritabani &db, QSqlQuery &q, const QString &kampanya, const KampanyaSecimi &secim,
-              bool plan) {
+              Sorgu tur) {
     db.kolonlarGerekli(baslikOnEki + kampanya,
                        {QStringLiteral("SIRANO"), QStringLiteral("DAGITIM_BOLGESI"),
                         QStringLiteral("FATURA_TARIHI"), QStringLiteral("BOLGE"),
@@ -73,14 +85,10 @@ void calistir(Veritabani &db, QSqlQuery &q, const QString &kampanya, const Kampa
                        {QStringLiteral("FATURANO"), QStringLiteral("ACIKLAMA"),
                         QStringLiteral("MIKTAR"), QStringLiteral("BR_FIYAT")});
     const QString neYapilirken = QStringLiteral("%1 kampanyası okunurken").arg(kampanya);
-    const bool secimli = !hepsiSecili(secim);
-    QString sql = sorguMetni(kampanya, secimli);
-    if (plan)
-        sql.prepend(QStringLiteral("EXPLAIN QUERY PLAN "));
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
+    if (!q.prepare(sorguMetni(kampanya, secim, tur)))
         db.hata(neYapilirken, q.lastError().text());
-    if (secimli) {
+    if (!hepsiSecili(secim)) {
         q.addBindValue(leadingNumber(secim.baslangic));
         q.addBindValue(leadingNumber(secim.bitis));
         // An empty region matches only an empty region, never a missing one.
@@ -132,7 +140,7 @@ QStringList kampanyalar(Veritabani &db) {
 int kampanyaFaturalari(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim,
                        const std::function<bool(const KampanyaFaturasi &)> &her) {
     QSqlQuery q(db.db());
-    calistir(db, q, kampanya, secim, false);
+    calistir(db, q, kampanya, secim, Sorgu::Faturalar);
 
     int verilen = 0;
     bool fatura = false;
@@ -175,10 +183,18 @@ int kampanyaFaturalari(Veritabani &db, const QString &kampanya, const KampanyaSe
     return verilen;
 }
 
+int kampanyaFaturaSayisi(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim) {
+    QSqlQuery q(db.db());
+    calistir(db, q, kampanya, secim, Sorgu::Sayi);
+    if (!q.next())
+        db.hata(QStringLiteral("%1 kampanyası okunurken").arg(kampanya), q.lastError().text());
+    return q.value(0).toInt();
+}
+
 QStringList kampanyaSorguPlani(Veritabani &db, const QString &kampanya,
                                const KampanyaSecimi &secim) {
     QSqlQuery q(db.db());
-    calistir(db, q, kampanya, secim, true);
+    calistir(db, q, kampanya, secim, Sorgu::Plan);
     QStringList satirlar;
     while (q.next())
         satirlar << q.value(3).toString();

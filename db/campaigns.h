@@ -48,6 +48,10 @@ struct KampanyaFaturasi {
 int kampanyaFaturalari(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim,
                        const std::function<bool(const KampanyaFaturasi &)> &her);
 
+// How many invoices kampanyaFaturalari() would hand over for this selection, counted
+// without reading them. Throws as kampanyaFaturalari() does.
+int kampanyaFaturaSayisi(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim);
+
 // How SQLite runs the statement of kampanyaFaturalari() for this selection, one line per
 // step of its query plan.
 QStringList kampanyaSorguPlani(Veritabani &db, const QString &kampanya,

@@ -203,6 +203,8 @@ void TestCampaigns::secim() {
     {
         Veritabani db(m_yol, Veritabani::Erisim::Yazma);
         QCOMPARE(adlar(oku(db, QStringLiteral("KAMPANYAK"), {baslangic, bitis, bolge})), secilen);
+        QCOMPARE(kampanyaFaturaSayisi(db, QStringLiteral("KAMPANYAK"), {baslangic, bitis, bolge}),
+                 secilen.size());
         // A list with nothing picked may give a null text: the same as the empty one.
         if (bolge.isEmpty())
             QCOMPARE(adlar(oku(db, QStringLiteral("KAMPANYAK"), {baslangic, bitis, QString()})),

@@ -1,0 +1,74 @@
+// fatura-batch-olcum: the time and memory of one batch run to PDF, in a process of its own so
+// that its peak memory is the run's.
+//
+//   fatura-batch-olcum hazirla DOSYA N     a campaign of N invoices with 5 lines each
+//   fatura-batch-olcum yeni|eski DOSYA PDF the run, read in one pass or the old way
+
+#include "benchdata.h"
+#include "eskibasim.h"
+
+#include "batch/batchrun.h"
+#include "invoice/painterprinter.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+
+#include <cstdio>
+
+namespace {
+
+// A "Vm..." value of /proc/self/status in kB, -1 where there is none.
+long durum(const char *ad) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray onEk = QByteArray(ad) + ':';
+    for (const QByteArray &satir : f.readAll().split('\n')) {
+        if (satir.startsWith(onEk))
+            return satir.mid(onEk.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+int kullanim() {
+    std::fputs("Kullanım: fatura-batch-olcum hazirla DOSYA N | yeni|eski DOSYA PDF\n", stderr);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QStringList a = app.arguments();
+    if (a.size() != 4)
+        return kullanim();
+    try {
+        if (a.at(1) == u"hazirla") {
+            kampanyaDosyasiYaz(a.at(2), a.at(3).toInt());
+            return 0;
+        }
+        if (a.at(1) != u"yeni" && a.at(1) != u"eski")
+            return kullanim();
+        const ayarlar ayar = varsayilanAyarlar();
+        const long once = durum("VmHWM");
+        QElapsedTimer sure;
+        sure.start();
+        int n = 0;
+        {
+            PdfPrinter p(a.at(3));
+            n = a.at(1) == u"yeni" ? runBatch(p, ayar, a.at(2), benchKampanyasi(), {})
+                                   : eskiYontemleBasim(p, ayar, a.at(2), benchKampanyasi());
+            p.finish();
+        }
+        std::printf("%s: %d fatura, %.2f s; VmHWM önce %ld kB, sonra %ld kB; VmRSS sonra %ld kB\n",
+                    qPrintable(a.at(1)), n, sure.nsecsElapsed() / 1e9, once, durum("VmHWM"),
+                    durum("VmRSS"));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

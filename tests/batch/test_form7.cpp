@@ -1,0 +1,176 @@
+// Mouse events go through the window system, as a user's do, so that a release belongs to
+// the widget that took the press.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "../db/testdb.h"
+#include "batch/Form7.h"
+#include "settings/ayarlar.h"
+#include "ui/imagebutton.h"
+#include "ui/messages.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+// Hands every operation to a RecordingPrinter that outlives the print target.
+class Recorder : public Printer {
+public:
+    explicit Recorder(RecordingPrinter &to)
+        : m_to(to) {}
+    void setFontName(const QString &n) override { m_to.setFontName(n); }
+    void setFontSize(double p) override { m_to.setFontSize(p); }
+    void setX(double t) override { m_to.setX(t); }
+    void setY(double t) override { m_to.setY(t); }
+    double x() const override { return m_to.x(); }
+    double y() const override { return m_to.y(); }
+    void printLine(const QString &text) override { m_to.printLine(text); }
+    void endDocument() override { m_to.endDocument(); }
+
+private:
+    RecordingPrinter &m_to;
+};
+
+} // namespace
+
+class TestForm7 : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init();
+    void cleanup();
+    void load();
+    void unreadableDatabase();
+    void noCampaignPicked();
+    void captionClickPrints();
+    void releasedElsewherePrintsNothing();
+
+private:
+    ImageButton *shownButton(Form7 &w);
+
+    QTemporaryDir m_dir;
+    QString m_oldDir;
+    QString m_db;
+    QStringList m_messages;
+    QList<PdfPrinter::Mode> m_targets;
+    RecordingPrinter m_printed;
+};
+
+void TestForm7::init() {
+    m_oldDir = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    ayarlari_yaz(varsayilanAyarlar());
+    m_db = m_dir.filePath(veritabaniYolu(varsayilanAyarlar().veritabani_yolu));
+    QFile::remove(m_db);
+    veritabaniOlustur(m_db);
+    testdb::sql(m_db,
+                {u"CREATE TABLE KAMPANYA1 (a)"_qs, u"CREATE TABLE kampanya2 (a)"_qs,
+                 u"CREATE TABLE FATCARIKAMPANYA1 (SIRANO INTEGER, DAGITIM_BOLGESI, "
+                 "FATURA_TARIHI, BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
+                 u"CREATE TABLE FATSTOKKAMPANYA1 (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
+                 // SQLite's own table, made by the first AUTOINCREMENT row.
+                 u"CREATE TABLE sayac (n INTEGER PRIMARY KEY AUTOINCREMENT)"_qs,
+                 u"INSERT INTO sayac DEFAULT VALUES"_qs, u"CREATE TABLE KAMPANYA (a)"_qs,
+                 u"INSERT INTO FATCARIKAMPANYA1 VALUES (1, 'ADANA', NULL, 'X', 'a', '', 0), "
+                 "(2, 'ANKARA', NULL, 'X', 'b', '', 0), (3, 'İZMİR', NULL, 'X', 'c', '', 0)"_qs});
+    m_messages.clear();
+    Messages::setTestHandler([this](const Messages::Message &m) {
+        m_messages << m.text;
+        return false;
+    });
+    m_targets.clear();
+    m_printed = RecordingPrinter();
+    Form7::setPrintTargetFactory([this](const QString &, PdfPrinter::Mode mode) {
+        m_targets << mode;
+        PrintTarget t;
+        t.printer = std::make_unique<Recorder>(m_printed);
+        t.pdfPath = u"baskilar/kampanya"_qs;
+        return t;
+    });
+}
+
+void TestForm7::cleanup() {
+    Form7::setPrintTargetFactory({});
+    Messages::setTestHandler({});
+    QDir::setCurrent(m_oldDir);
+}
+
+ImageButton *TestForm7::shownButton(Form7 &w) {
+    w.show();
+    if (!QTest::qWaitForWindowExposed(&w))
+        return nullptr;
+    return w.findChild<ImageButton *>(u"Yazdir"_qs);
+}
+
+void TestForm7::load() {
+    Form7 w;
+    const auto items = [&](const char *name) {
+        auto *c = w.findChild<QComboBox *>(QString::fromLatin1(name));
+        QStringList s;
+        for (int i = 0; c && i < c->count(); ++i)
+            s << c->itemText(i);
+        return s;
+    };
+    // Only tables whose names begin with the capitals, in the order they were made.
+    QCOMPARE(items("Combo1"), (QStringList{"KAMPANYA1", "KAMPANYA"}));
+    QCOMPARE(items("Combo2"),
+             (QStringList{"ANTALYA", "ADANA", "ANKARA", "İSTANBUL", "İZMİR", "TRABZON"}));
+    for (const char *name : {"Combo1", "Combo2"})
+        QCOMPARE(w.findChild<QComboBox *>(QString::fromLatin1(name))->currentText(), QString());
+    QVERIFY(m_messages.isEmpty());
+}
+
+void TestForm7::unreadableDatabase() {
+    QFile::remove(m_db);
+    Form7 w;
+    QCOMPARE(m_messages.size(), 1);
+    // Named as the settings name it.
+    QVERIFY2(m_messages.at(0).contains(varsayilanAyarlar().veritabani_yolu.trimmed()),
+             qPrintable(m_messages.at(0)));
+    QCOMPARE(w.findChild<QComboBox *>(u"Combo1"_qs)->count(), 0);
+    QCOMPARE(w.findChild<QComboBox *>(u"Combo2"_qs)->count(), 6);
+}
+
+void TestForm7::noCampaignPicked() {
+    Form7 w;
+    ImageButton *b = shownButton(w);
+    QVERIFY(b);
+    QTest::mouseClick(b, Qt::LeftButton, {}, b->captionRect().center());
+    QCOMPARE(m_messages, QStringList{u"Kampanya seçiniz!"_qs});
+    QVERIFY(m_targets.isEmpty());
+}
+
+void TestForm7::captionClickPrints() {
+    Form7 w;
+    ImageButton *b = shownButton(w);
+    QVERIFY(b);
+    w.findChild<QComboBox *>(u"Combo1"_qs)->setCurrentIndex(0);
+    w.findChild<QRadioButton *>(u"AyriPdf"_qs)->setChecked(true);
+    QTest::mouseClick(b, Qt::LeftButton, {}, b->captionRect().center());
+    // Both numbers and the region empty: every invoice of the campaign.
+    QCOMPARE(m_targets, QList<PdfPrinter::Mode>{PdfPrinter::FilePerDocument});
+    QCOMPARE(m_printed.documents(), 3);
+    QCOMPARE(m_messages, QStringList{pdfNotice(u"baskilar/kampanya"_qs)});
+}
+
+void TestForm7::releasedElsewherePrintsNothing() {
+    Form7 w;
+    ImageButton *b = shownButton(w);
+    QVERIFY(b);
+    w.findChild<QComboBox *>(u"Combo1"_qs)->setCurrentIndex(0);
+    QTest::mousePress(b, Qt::LeftButton, {}, b->captionRect().center());
+    QVERIFY(b->isDown());
+    const QPoint elsewhere(5, 5);
+    QTest::mouseMove(&w, elsewhere);
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, elsewhere);
+    QVERIFY(!b->isDown());
+    QVERIFY(m_targets.isEmpty());
+    QVERIFY(m_messages.isEmpty());
+}
+
+QTEST_MAIN(TestForm7)
+#include "test_form7.moc"
