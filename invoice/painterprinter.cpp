@@ -29,14 +29,18 @@ PainterPrinter::PainterPrinter() {
 PainterPrinter::~PainterPrinter() = default;
 
 void PainterPrinter::setFontName(const QString &name) {
-    if (!name.isEmpty())
+    if (!name.isEmpty() && name != m_font.family()) {
         m_font.setFamily(name);
+        m_fontReady = false;
+    }
 }
 
 void PainterPrinter::setFontSize(double points) {
     // QFont refuses sizes <= 0 with a warning; an unusable size keeps the current one.
-    if (usableFontSize(points))
+    if (usableFontSize(points) && points != m_font.pointSizeF()) {
         m_font.setPointSizeF(points);
+        m_fontReady = false;
+    }
 }
 
 void PainterPrinter::setX(double twips) {
@@ -51,17 +55,22 @@ void PainterPrinter::printLine(const QString &text) {
     if (!m_inDocument) {
         startDocument(m_painter);
         m_inDocument = true;
+        m_fontReady = false;
     }
-    // The painter's own metrics are those of the device's resolution; a QFontMetrics of the
-    // bare font would measure at screen resolution.
-    m_painter.setFont(m_font);
-    const QFontMetrics metrics = m_painter.fontMetrics();
     const int dpiX = m_painter.device()->logicalDpiX();
     const int dpiY = m_painter.device()->logicalDpiY();
-    m_painter.drawText(QPoint(deviceUnits(m_x, dpiX), deviceUnits(m_y, dpiY) + metrics.ascent()),
-                       text);
+    if (!m_fontReady) {
+        // The painter's own metrics are those of the device's resolution; a QFontMetrics of
+        // the bare font would measure at screen resolution.
+        m_painter.setFont(m_font);
+        const QFontMetrics metrics = m_painter.fontMetrics();
+        m_ascent = metrics.ascent();
+        m_lineHeightTwips = metrics.lineSpacing() * twipsPerInch / dpiY;
+        m_fontReady = true;
+    }
+    m_painter.drawText(QPoint(deviceUnits(m_x, dpiX), deviceUnits(m_y, dpiY) + m_ascent), text);
     m_x = 0;
-    m_y = clampedTwips(m_y + metrics.lineSpacing() * twipsPerInch / dpiY);
+    m_y = clampedTwips(m_y + m_lineHeightTwips);
 }
 
 void PainterPrinter::endDocument() {

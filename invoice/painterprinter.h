@@ -50,6 +50,11 @@ protected:
 private:
     QPainter m_painter;
     QFont m_font;
+    // The painter's font and its metrics stay set until the font changes or a new document
+    // starts: setting a font and measuring it on every line costs a tenth of a batch run.
+    bool m_fontReady = false;
+    int m_ascent = 0;
+    double m_lineHeightTwips = 0;
     double m_x = 0;
     double m_y = 0;
     bool m_inDocument = false;

@@ -244,7 +244,8 @@ ayarlar varsayilanAyarlar() {
     a.yer_vergi_dairesi = yer(600, 3300, 10);
     a.yer_dagitim_bolgesi = yer(600, 3600, 10);
     a.yer_fatura_tarihi = yer(8400, 2400, 10);
-    a.yer_fatura_hareketleri = yer(600, 4500, 10);
+    // 8 pt keeps the batch totals caption "KDV MATRAHI" clear of the figure 1200 twips on.
+    a.yer_fatura_hareketleri = yer(600, 4500, 8);
     a.yer_iskonto = yer(9200, 12000, 10);
     a.yer_kdv_orani = yer(7800, 12600, 10);
     a.yer_ara_toplam = yer(9200, 11700, 10);
