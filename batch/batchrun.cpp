@@ -78,15 +78,6 @@ QString nameLine(const KampanyaFaturasi &invoice) {
            text(invoice.adi_soyadi);
 }
 
-// One cell of a line: the line block's font, the column's x, the line's y.
-void printCell(Printer &printer, const ayarlar &settings, const QString &column, double y,
-               const QString &value) {
-    setPlacementFont(printer, settings.yer_fatura_hareketleri);
-    printer.setX(clampedTwips(leadingNumber(column)));
-    printer.setY(clampedTwips(y));
-    printer.printLine(value);
-}
-
 // One step of the totals block: x, then y moved from where the last printed line left it.
 void printBelow(Printer &printer, double x, double yChange, const QString &value) {
     printer.setX(clampedTwips(x));
@@ -111,11 +102,14 @@ void printCampaignInvoice(Printer &printer, const ayarlar &settings,
         const std::optional<double> price = number(line.br_fiyat);
         const double amount = quantity.value_or(0) * price.value_or(0);
         const double y = top + offset;
-        printCell(printer, settings, settings.marj_aciklama, y, text(line.aciklama));
-        printCell(printer, settings, settings.marj_miktar, y, numberText(line.miktar));
-        printCell(printer, settings, settings.marj_br_fiyat, y, numberText(line.br_fiyat));
-        printCell(printer, settings, settings.marj_tutar, y,
-                  quantity && price ? plainNumberText(amount) : QString());
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_aciklama, y,
+                      text(line.aciklama));
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_miktar, y,
+                      numberText(line.miktar));
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_br_fiyat, y,
+                      numberText(line.br_fiyat));
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_tutar, y,
+                      quantity && price ? plainNumberText(amount) : QString());
         subtotal += amount;
         offset += lineAdvance;
     }

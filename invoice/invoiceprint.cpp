@@ -20,15 +20,6 @@ QString text(const std::optional<QString> &column) {
     return column.value_or(QString());
 }
 
-// One cell of an invoice line: the line block's font and y, the column's x.
-void printCell(Printer &printer, const ayarlar &settings, const QString &column, double y,
-               const QString &value) {
-    setPlacementFont(printer, settings.yer_fatura_hareketleri);
-    printer.setX(clampedTwips(leadingNumber(column)));
-    printer.setY(clampedTwips(y));
-    printer.printLine(value);
-}
-
 } // namespace
 
 void printInvoice(Printer &printer, const ayarlar &settings, const QList<KayitliSatir> &rows,
@@ -65,12 +56,15 @@ void printInvoice(Printer &printer, const ayarlar &settings, const QList<Kayitli
         figures = line.totals;
 
         const double y = top + offset;
-        printCell(printer, settings, settings.marj_miktar, y,
-                  row.miktar ? printedNumber(*row.miktar) : QString());
-        printCell(printer, settings, settings.marj_aciklama, y, line.cells.description);
-        printCell(printer, settings, settings.marj_iskonto, y, discount);
-        printCell(printer, settings, settings.marj_br_fiyat, y, text(row.br_fiyat));
-        printCell(printer, settings, settings.marj_tutar, y, line.cells.amount);
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_miktar, y,
+                      row.miktar ? printedNumber(*row.miktar) : QString());
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_aciklama, y,
+                      line.cells.description);
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_iskonto, y, discount);
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_br_fiyat, y,
+                      text(row.br_fiyat));
+        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_tutar, y,
+                      line.cells.amount);
         offset += lineStep;
     }
 

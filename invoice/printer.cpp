@@ -78,3 +78,11 @@ void placeAndPrint(Printer &printer, const baski_yeri &placement, const QString 
 void printAtPosition(Printer &printer, const baski_yeri &placement, const QString &text) {
     placeAndPrintLine(printer, placement, text, 0);
 }
+
+void printLineCell(Printer &printer, const baski_yeri &lineBlock, const QString &columnMargin,
+                   double y, const QString &text) {
+    setPlacementFont(printer, lineBlock);
+    printer.setX(clampedTwips(leadingNumber(columnMargin)));
+    printer.setY(clampedTwips(y));
+    printer.printLine(text);
+}

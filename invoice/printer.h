@@ -95,3 +95,7 @@ void placeAndPrint(Printer &printer, const baski_yeri &placement, const QString 
 void setPlacementFont(Printer &printer, const baski_yeri &placement);
 // Only the position of a placement, keeping the current font, then one line printed.
 void printAtPosition(Printer &printer, const baski_yeri &placement, const QString &text);
+// One cell of an invoice line: the font of the line block, x from a column's margin setting
+// (its leading number), the line's y.
+void printLineCell(Printer &printer, const baski_yeri &lineBlock, const QString &columnMargin,
+                   double y, const QString &text);

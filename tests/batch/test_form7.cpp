@@ -15,27 +15,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+#include "tests/common/recorder.h"
 
-// Hands every operation to a RecordingPrinter that outlives the print target.
-class Recorder : public Printer {
-public:
-    explicit Recorder(RecordingPrinter &to)
-        : m_to(to) {}
-    void setFontName(const QString &n) override { m_to.setFontName(n); }
-    void setFontSize(double p) override { m_to.setFontSize(p); }
-    void setX(double t) override { m_to.setX(t); }
-    void setY(double t) override { m_to.setY(t); }
-    double x() const override { return m_to.x(); }
-    double y() const override { return m_to.y(); }
-    void printLine(const QString &text) override { m_to.printLine(text); }
-    void endDocument() override { m_to.endDocument(); }
-
-private:
-    RecordingPrinter &m_to;
-};
-
-} // namespace
+namespace {} // namespace
 
 class TestForm7 : public QObject {
     Q_OBJECT

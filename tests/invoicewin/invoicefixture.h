@@ -18,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/common/recorder.h"
+
 // A working directory holding ayarlar.dat (VAT rate 18) and an empty database, current
 // while the fixture lives. Message boxes go to `messages` and are answered with `answer`.
 class InvoiceFixture {
@@ -80,24 +82,6 @@ public:
         Veritabani db(m_db);
         return faturaSatirlari(db, number);
     }
-
-    // Hands every operation to a RecordingPrinter that outlives the print target.
-    class Recorder : public Printer {
-    public:
-        explicit Recorder(RecordingPrinter &to)
-            : m_to(to) {}
-        void setFontName(const QString &n) override { m_to.setFontName(n); }
-        void setFontSize(double p) override { m_to.setFontSize(p); }
-        void setX(double t) override { m_to.setX(t); }
-        void setY(double t) override { m_to.setY(t); }
-        double x() const override { return m_to.x(); }
-        double y() const override { return m_to.y(); }
-        void printLine(const QString &text) override { m_to.printLine(text); }
-        void endDocument() override { m_to.endDocument(); }
-
-    private:
-        RecordingPrinter &m_to;
-    };
 
     QStringList printedTexts() const {
         QStringList t;
