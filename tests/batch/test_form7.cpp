@@ -17,8 +17,6 @@
 
 #include "tests/common/recorder.h"
 
-namespace {} // namespace
-
 class TestForm7 : public QObject {
     Q_OBJECT
 
