@@ -1,13 +1,12 @@
 #include "eskibasim.h"
 
 #include "batch/batchrun.h"
-#include "db/campaigns.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 
-int eskiYontemleBasim(Printer &printer, const ayarlar &settings, const QString &yol,
-                      const QString &kampanya) {
+int eskiYontemleOku(const QString &yol, const QString &kampanya,
+                    const std::function<void(const KampanyaFaturasi &)> &her) {
     Veritabani db(yol);
     QSqlQuery basliklar(db.db());
     basliklar.setForwardOnly(true);
@@ -37,8 +36,15 @@ int eskiYontemleBasim(Printer &printer, const ayarlar &settings, const QString &
                 f.kalemler << KampanyaFaturasi::Kalem{kalemler.value(1), kalemler.value(2),
                                                       kalemler.value(3)};
         }
-        printCampaignInvoice(printer, settings, f, QString());
+        her(f);
         ++basilan;
     }
     return basilan;
+}
+
+int eskiYontemleBasim(Printer &printer, const ayarlar &settings, const QString &yol,
+                      const QString &kampanya) {
+    return eskiYontemleOku(yol, kampanya, [&](const KampanyaFaturasi &f) {
+        printCampaignInvoice(printer, settings, f, QString());
+    });
 }

@@ -1,13 +1,19 @@
 #pragma once
 
+#include "db/campaigns.h"
 #include "invoice/printer.h"
 #include "settings/ayarlar.h"
 
 #include <QString>
 
-// The batch run as the program once did it, for comparison: every header row of the
-// campaign in table order and, for each, the whole line table from its first row to its
-// last, keeping the rows whose FATURANO is the header's SIRANO. Every invoice is printed
-// with printCampaignInvoice(). Returns how many were printed.
+#include <functional>
+
+// Reading a campaign as the program once did: every header row in table order and, for
+// each, the whole line table from its first row to its last, keeping the rows whose FATURANO
+// is the header's SIRANO. Hands every invoice to `her`; returns how many there were.
+int eskiYontemleOku(const QString &yol, const QString &kampanya,
+                    const std::function<void(const KampanyaFaturasi &)> &her);
+
+// The old batch run: eskiYontemleOku() with every invoice printed by printCampaignInvoice().
 int eskiYontemleBasim(Printer &printer, const ayarlar &settings, const QString &yol,
                       const QString &kampanya);
