@@ -83,12 +83,18 @@ QString numbersProblem(const QByteArray &bytes) {
     const std::optional<double> v = valueOf(bytes);
     if (!v || !std::isfinite(*v))
         return {};
-    // The plain text keeps 15 significant digits and reads back as exactly that value.
+    // Both texts keep 15 significant digits. Next to the largest double that rounding goes
+    // past it (-1.7976931348623157e308 is written "-1,79769313486232E+308"), and no text of
+    // that value can read back.
     char digits[64];
     std::snprintf(digits, sizeof digits, "%.15g", *v);
+    const double fifteen = std::strtod(digits, nullptr);
+    if (!std::isfinite(fifteen))
+        return {};
+    // The plain text reads back as exactly the 15-digit value.
     const QString plainText = plainNumberText(*v);
     const auto plain = localNumber(plainText);
-    if (!plain || *plain != std::strtod(digits, nullptr))
+    if (!plain || *plain != fifteen)
         return QStringLiteral("plain text %1 of %2").arg(plainText, QLatin1String(digits));
     const QString money = moneyText(*v);
     const auto back = localNumber(money);
