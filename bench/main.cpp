@@ -1,4 +1,4 @@
-#include <QGuiApplication>
+#include <QApplication>
 
 #include <benchmark/benchmark.h>
 
@@ -7,10 +7,11 @@ int main(int argc, char **argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
     // The SQL driver is a plugin, found through the application object; drawing text on PDF
-    // needs the fonts of a GUI application, which runs without a display here.
+    // needs the fonts of a GUI application, and the windows a display: offscreen unless
+    // another is asked for.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -36,6 +36,29 @@ bool yazilabilir(const QFileInfo &bilgi) {
     return bilgi.isWritable() && (bilgi.permissions() & yazmaIzni);
 }
 
+// A write cut short (the program killed, the power gone) leaves its journal beside the file,
+// and only a connection that may write can roll it back: a read-only one refuses the file.
+// Let a writing connection do that first; if it cannot, the read reports the failure.
+void yarimKalanIslemiGeriAl(const QString &yol) {
+    const QFileInfo bilgi(yol);
+    if (!QFileInfo::exists(yol + QStringLiteral("-journal")) || !yazilabilir(bilgi) ||
+        !yazilabilir(QFileInfo(bilgi.absolutePath())))
+        return;
+    const QString baglanti = yeniBaglantiAdi();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), baglanti);
+        db.setDatabaseName(yol);
+        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+        if (db.open()) {
+            // The first read of the file is what rolls the journal back.
+            QSqlQuery q(db);
+            q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(baglanti);
+}
+
 } // namespace
 
 VeritabaniHatasi::VeritabaniHatasi(const QString &mesaj)
@@ -104,6 +127,8 @@ Veritabani::Veritabani(const QString &yol, Erisim erisim)
             throw VeritabaniHatasi(QStringLiteral("Veritabanının bulunduğu klasöre yazılamıyor: %1")
                                        .arg(bilgi.absolutePath()));
     }
+    if (erisim == Erisim::Okuma)
+        yarimKalanIslemiGeriAl(yol);
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_baglanti);
     m_db.setDatabaseName(yol);
     if (erisim == Erisim::Okuma)

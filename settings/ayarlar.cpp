@@ -131,15 +131,10 @@ QString ayarDosyasi() {
     return QStringLiteral("ayarlar.dat");
 }
 
-AyarOkuma ayarDosyasiniOku(const QString &yol, int satirSayisi) {
+AyarOkuma ayarMetniniOku(const QByteArray &bytes, int satirSayisi) {
     AyarOkuma sonuc;
-    QFile dosya(yol);
-    if (!dosya.open(QIODevice::ReadOnly))
-        return sonuc;
     sonuc.dosyaVar = true;
-    const QString metin = kodSayfasi()->toUnicode(dosya.readAll());
-    dosya.close();
-
+    const QString metin = kodSayfasi()->toUnicode(bytes);
     QStringList satirlar = metin.split(u'\n');
     // A final line break ends the last line; it does not start another.
     if (!satirlar.isEmpty() && satirlar.last().isEmpty())
@@ -159,6 +154,13 @@ AyarOkuma ayarDosyasiniOku(const QString &yol, int satirSayisi) {
     }
     sonuc.okunanSatir = n;
     return sonuc;
+}
+
+AyarOkuma ayarDosyasiniOku(const QString &yol, int satirSayisi) {
+    QFile dosya(yol);
+    if (!dosya.open(QIODevice::ReadOnly))
+        return {};
+    return ayarMetniniOku(dosya.readAll(), satirSayisi);
 }
 
 ayarlar ayarlari_oku(int satirSayisi, const QString &yol) {

@@ -80,6 +80,10 @@ struct AyarOkuma {
 };
 AyarOkuma ayarDosyasiniOku(const QString &yol, int satirSayisi = 23);
 
+// The same reading on the file's bytes, already in memory (dosyaVar is true: the bytes are
+// the file). The file reader above goes through this one.
+AyarOkuma ayarMetniniOku(const QByteArray &bytes, int satirSayisi = 23);
+
 // Reads the first `satirSayisi` lines (2, 19 or 23) and throws AyarHatasi naming the file
 // when it is missing or shorter than that.
 ayarlar ayarlari_oku(int satirSayisi, const QString &yol = ayarDosyasi());
