@@ -44,6 +44,16 @@ TotalsTexts texts(const InvoiceTotals &totals, double vatRate, int vatMode) {
     return t;
 }
 
+// A typed text as a message quotes it: a long one only by its beginning, so that the
+// message stays readable.
+QString quoted(const QString &typed) {
+    constexpr qsizetype longest = 40;
+    if (typed.size() <= longest)
+        return typed;
+    const qsizetype cut = typed.at(longest - 1).isHighSurrogate() ? longest - 1 : longest;
+    return typed.left(cut) + QStringLiteral("…");
+}
+
 // A typed number: empty is `empty`, anything else must read as a number.
 std::optional<std::optional<double>> typedNumber(const QString &text, std::optional<double> empty) {
     if (text.trimmed().isEmpty())
@@ -75,14 +85,17 @@ LineResult addLine(InvoiceTotals &totals, const LineInput &input, const QString 
     const auto price = typedNumber(input.unitPrice, 0.0);
     const auto discount = typedNumber(input.discountPercent, std::nullopt);
     if (!quantity)
-        r.error = QStringLiteral("Miktar geçerli bir sayı değil: %1").arg(input.quantity);
+        r.error = QStringLiteral("Miktar geçerli bir sayı değil: %1").arg(quoted(input.quantity));
     else if (!price)
-        r.error = QStringLiteral("Birim fiyat geçerli bir sayı değil: %1").arg(input.unitPrice);
-    else if (!discount)
         r.error =
-            QStringLiteral("İskonto yüzdesi geçerli bir sayı değil: %1").arg(input.discountPercent);
+            QStringLiteral("Birim fiyat geçerli bir sayı değil: %1").arg(quoted(input.unitPrice));
+    else if (!discount)
+        r.error = QStringLiteral("İskonto yüzdesi geçerli bir sayı değil: %1")
+                      .arg(quoted(input.discountPercent));
+    else if (vatMode != VatIncluded && vatRate.trimmed().isEmpty())
+        r.error = QStringLiteral("KDV oranı girilmelidir!");
     else if (vatMode != VatIncluded && !inputNumber(vatRate))
-        r.error = QStringLiteral("KDV oranı geçerli bir sayı değil: %1").arg(vatRate);
+        r.error = QStringLiteral("KDV oranı geçerli bir sayı değil: %1").arg(quoted(vatRate));
     if (!r.error.isEmpty())
         return r;
 

@@ -3,6 +3,7 @@
 #include "invoice/numbers.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -65,5 +66,8 @@ QString alreadyStoredMessage(qint64 invoiceNumber) {
 qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers) {
     if (storedNumbers.isEmpty())
         return 1;
-    return *std::max_element(storedNumbers.begin(), storedNumbers.end()) + 1;
+    const qint64 largest = *std::max_element(storedNumbers.begin(), storedNumbers.end());
+    // Nothing lies above the largest number there is: proposing it again gets the "already
+    // stored" answer on save instead of an overflow.
+    return largest == std::numeric_limits<qint64>::max() ? largest : largest + 1;
 }

@@ -42,5 +42,6 @@ std::optional<InvoiceRecord> invoiceRecord(const InvoiceTexts &texts);
 // The refusal of a new invoice under a number that is already stored.
 QString alreadyStoredMessage(qint64 invoiceNumber);
 
-// The number proposed for a new invoice: the largest stored number plus 1, or 1.
+// The number proposed for a new invoice: the largest stored number plus 1 (the largest itself
+// when no number lies above it), or 1.
 qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers);

@@ -88,6 +88,14 @@ QString alanAdi(const AyarSatiri &s, const char *alan) {
     return QString::fromUtf8(s.baslik) + u' ' + QString::fromUtf8(alan);
 }
 
+// A single value is named by its caption alone; the message puts its own colon after it.
+QString tekAlanAdi(const AyarSatiri &s) {
+    QString baslik = QString::fromUtf8(s.baslik);
+    if (baslik.endsWith(u':'))
+        baslik.chop(1);
+    return baslik;
+}
+
 } // namespace
 
 const std::array<AyarSatiri, 23> &ayarSatirlari() {
@@ -195,7 +203,7 @@ QList<YazmaSorunu> yazilamayanDegerler(const ayarlar &a) {
     };
     for (const AyarSatiri &s : ayarSatirlari()) {
         if (s.tek) {
-            kontrol(s, QString::fromUtf8(s.baslik), a.*s.tek, 0);
+            kontrol(s, tekAlanAdi(s), a.*s.tek, 0);
             continue;
         }
         const baski_yeri &y = a.*s.yer;

@@ -93,7 +93,7 @@ ayarlar ayarlari_oku(int satirSayisi, const QString &yol = ayarDosyasi());
 // value that begins with a double quote or holds both a comma and a double quote.
 struct YazmaSorunu {
     int satir;     // file line
-    QString alan;  // which value: "KDV (%):", "Fatura No: Sol Boşluk", ...
+    QString alan;  // which value: "KDV (%)", "Fatura No: Sol Boşluk", ...
     QString neden; // why, in Turkish
     QString mesaj() const;
 };

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <limits>
+
 class TestInvoiceSaving : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -47,6 +49,8 @@ void TestInvoiceSaving::record() {
     QVERIFY(!invoiceRecord(t));
     QCOMPARE(nextInvoiceNumber({}), 1);
     QCOMPARE(nextInvoiceNumber({7, 1, 2}), 8);
+    const qint64 largest = std::numeric_limits<qint64>::max();
+    QCOMPARE(nextInvoiceNumber({3, largest}), largest);
 }
 
 void TestInvoiceSaving::tooLargeLine() {

@@ -116,6 +116,9 @@ void TestLines::refusals_data() {
                                 << "10"
                                 << ""
                                 << "KDV oranı";
+    QTest::newRow("long text") << ""
+                               << "1" << QString(5000, u'x') << "18"
+                               << "Birim fiyat";
     QTest::newRow("infinite") << ""
                               << "1e400"
                               << "10"
@@ -132,6 +135,8 @@ void TestLines::refusals() {
     InvoiceTotals totals{100, 5};
     const LineResult r = addLine(totals, {u"x"_qs, discount, quantity, price}, rate, VatExcluded);
     QVERIFY2(r.error.startsWith(field), qPrintable(r.error));
+    // Readable in a message box: a long text is quoted only in part, an empty one not at all.
+    QVERIFY2(r.error.size() < 100 && !r.error.endsWith(u' '), qPrintable(r.error));
     // Nothing changed.
     QCOMPARE(totals.subtotal, 100.0);
     QCOMPARE(totals.discountTotal, 5.0);
