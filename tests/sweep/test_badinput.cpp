@@ -265,7 +265,7 @@ void TestBadInput::initTestCase() {
     });
     const auto recorder = [this] {
         PrintTarget t;
-        t.printer = std::make_unique<InvoiceFixture::Recorder>(m_printed);
+        t.printer = std::make_unique<Recorder>(m_printed);
         return t;
     };
     Form3::setPrintTargetFactory([recorder](const QString &) { return recorder(); });
