@@ -1,10 +1,8 @@
 #pragma once
 
-#include "db/customers.h"
-#include "db/database.h"
+#include "../db/testdb.h"
 #include "db/invoices.h"
 #include "invoice/Form3.h"
-#include "invoice/printer.h"
 #include "settings/ayarlar.h"
 #include "ui/messages.h"
 
@@ -13,7 +11,6 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -21,22 +18,22 @@
 #include "tests/common/recorder.h"
 
 // A working directory holding ayarlar.dat (VAT rate 18) and an empty database, current
-// while the fixture lives. Message boxes go to `messages` and are answered with `answer`.
+// while the fixture lives. Messages are kept and questions answered with `answer`;
+// printing goes into `printed`.
 class InvoiceFixture {
 public:
     InvoiceFixture()
-        : m_oldDir(QDir::currentPath()) {
+        : oldDir(QDir::currentPath()) {
         ayarlar a = varsayilanAyarlar();
         a.kdv_yuzde = u" 18 "_qs;
-        ayarlari_yaz(a, m_dir.filePath(u"ayarlar.dat"_qs));
-        m_db = m_dir.filePath(veritabaniYolu(a.veritabani_yolu));
-        veritabaniOlustur(m_db);
-        QDir::setCurrent(m_dir.path());
+        ayarlari_yaz(a, dir.filePath(u"ayarlar.dat"_qs));
+        db = dir.filePath(veritabaniYolu(a.veritabani_yolu));
+        veritabaniOlustur(db);
+        QDir::setCurrent(dir.path());
         Messages::setTestHandler([this](const Messages::Message &m) {
             messages << m;
             return answer;
         });
-        // Printing goes into `printed`, whatever printers the machine has.
         Form3::setPrintTargetFactory([this](const QString &) {
             PrintTarget t;
             t.printer = std::make_unique<Recorder>(printed);
@@ -46,10 +43,8 @@ public:
     ~InvoiceFixture() {
         Form3::setPrintTargetFactory({});
         Messages::setTestHandler({});
-        QDir::setCurrent(m_oldDir);
+        QDir::setCurrent(oldDir);
     }
-
-    const QString &database() const { return m_db; }
 
     QStringList messageTexts() const {
         QStringList t;
@@ -57,47 +52,25 @@ public:
             t << m.text;
         return t;
     }
-
-    void addCustomer(qint64 number, const QString &name, const QString &address = {},
-                     const QString &address2 = {}, const QString &taxOffice = {}) {
-        Veritabani db(m_db, Veritabani::Erisim::Yazma);
-        musteriEkle(db, {number, name, address, address2, taxOffice});
-    }
-
     void storeInvoice(qint64 number, const QList<FaturaKalemi> &lines, int vatMode = 0) {
-        const FaturaBasligi h = {
-            u"3"_qs, u"Kayıtlı Müşteri"_qs, u"Kayıtlı adres"_qs, u"Kat 2"_qs,      u"Konak 42"_qs,
-            vatMode, u"05.03.2024"_qs,      u"İ-9"_qs,           u"04.03.2024"_qs, number};
-        Veritabani db(m_db, Veritabani::Erisim::Yazma);
-        yeniFaturaKaydet(db, h, lines);
+        Veritabani d(db, Veritabani::Erisim::Yazma);
+        yeniFaturaKaydet(d,
+                         {u"3"_qs, u"Kayıtlı Müşteri"_qs, u"Kayıtlı adres"_qs, u"Kat 2"_qs,
+                          u"Konak 42"_qs, vatMode, u"05.03.2024"_qs, u"İ-9"_qs, u"04.03.2024"_qs,
+                          number},
+                         lines);
     }
-
-    void execute(const QString &sql) {
-        Veritabani db(m_db, Veritabani::Erisim::Yazma);
-        QSqlQuery q(db.db());
-        QVERIFY2(q.exec(sql), qPrintable(sql));
-    }
-
     QList<KayitliSatir> rows(qint64 number) {
-        Veritabani db(m_db);
-        return faturaSatirlari(db, number);
+        Veritabani d(db);
+        return faturaSatirlari(d, number);
     }
 
-    QStringList printedTexts() const {
-        QStringList t;
-        for (const RecordingPrinter::Line &l : printed.lines())
-            t << l.text;
-        return t;
-    }
-
+    QString oldDir;
+    QTemporaryDir dir;
+    QString db;
     QList<Messages::Message> messages;
     bool answer = false;
     RecordingPrinter printed;
-
-private:
-    QString m_oldDir;
-    QTemporaryDir m_dir;
-    QString m_db;
 };
 
 template <class T = QLineEdit> T *field(const QWidget *form, const char *name) {
@@ -107,30 +80,29 @@ template <class T = QLineEdit> T *field(const QWidget *form, const char *name) {
     return w;
 }
 
+// The texts of one or more boxes.
+inline QStringList texts(const QWidget *form, std::initializer_list<const char *> names) {
+    QStringList t;
+    for (const char *name : names)
+        t << field(form, name)->text();
+    return t;
+}
 inline QString text(const QWidget *form, const char *name) {
     return field(form, name)->text();
 }
 
-// The texts of several boxes at once.
-inline QStringList texts(const QWidget *form, std::initializer_list<const char *> names) {
-    QStringList t;
-    for (const char *name : names)
-        t << text(form, name);
-    return t;
+// The grid: its rows, each as its five cells (line n of the invoice is row n - 1).
+inline QList<QStringList> grid(const QWidget *form) {
+    const auto *g = field<QTableWidget>(form, "MSFlexGrid1");
+    QList<QStringList> rows;
+    for (int r = 0; r < g->rowCount(); ++r) {
+        rows << QStringList();
+        for (int c = 0; c < g->columnCount(); ++c)
+            rows.last() << (g->item(r, c) ? g->item(r, c)->text() : QString());
+    }
+    return rows;
 }
-
-// The five cells of a grid row; line n of the invoice is table row n - 1.
-inline QStringList line(const QWidget *form, int row) {
-    const auto *grid = field<QTableWidget>(form, "MSFlexGrid1");
-    QStringList cells;
-    for (int c = 0; c < grid->columnCount(); ++c)
-        cells << (grid->item(row, c) ? grid->item(row, c)->text() : QString());
-    return cells;
-}
-
-inline int gridRows(const QWidget *form) {
-    return field<QTableWidget>(form, "MSFlexGrid1")->rowCount();
-}
+inline const QStringList emptyRow(5);
 
 inline void click(const QWidget *form, const char *button) {
     QTest::mouseClick(field<QPushButton>(form, button), Qt::LeftButton);

@@ -1,14 +1,14 @@
 #include "invoicefixture.h"
 
+#include "invoice/saving.h"
 #include "ui/fieldkeys.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>
-#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
-#include <QSignalSpy>
 
+#include <limits>
 #include <memory>
 
 class TestInvoiceWindow : public QObject {
@@ -16,68 +16,67 @@ class TestInvoiceWindow : public QObject {
 private Q_SLOTS:
     void init() { m_fx = std::make_unique<InvoiceFixture>(); }
     void cleanup() { m_fx.reset(); }
-    void load_data();
     void load();
     void workedExample_data();
     void workedExample();
-    void typedNumbers();
+    void typedLines();
     void refusedInput_data();
     void refusedInput();
     void enterChain();
     void saveChecks();
-    void newInvoice();
-    void vatSpinner();
     void customerPick();
-    void customerListsRefresh();
-    void invoiceList();
 
 private:
     std::unique_ptr<InvoiceFixture> m_fx;
 };
 
-void TestInvoiceWindow::load_data() {
-    QTest::addColumn<QList<qint64>>("stored");
-    QTest::addColumn<QStringList>("list");
-    QTest::addColumn<QString>("number");
-    QTest::newRow("none") << QList<qint64>{} << QStringList{} << u"1"_qs;
-    QTest::newRow("1 2 7") << QList<qint64>{7, 1, 2} << QStringList{"1", "2", "7"} << u"8"_qs;
-}
-
 void TestInvoiceWindow::load() {
-    QFETCH(QList<qint64>, stored);
-    for (qint64 n : stored)
-        m_fx->storeInvoice(n, {{1, u"x"_qs, {}, u"1"_qs, u"1,00"_qs}});
+    const auto entries = [](const Form3 &form) {
+        QStringList e;
+        for (const QListWidgetItem *i :
+             field<QListWidget>(&form, "List1")->findItems({}, Qt::MatchContains))
+            e << i->text();
+        return e;
+    };
+    {
+        Form3 form;
+        form.show();
+        QCOMPARE(text(&form, "Text12"), u"1"_qs);
+        QCOMPARE(entries(form), QStringList());
+        const QString today = QDate::currentDate().toString(u"dd.MM.yyyy"_qs);
+        QCOMPARE(texts(&form, {"Text8", "Text1", "Text13"}), (QStringList{"18", today, today}));
+        QCOMPARE(field<QComboBox>(&form, "Combo3")->currentText(), u"Dahil"_qs);
+        QCOMPARE(form.state(), u"yeni"_qs);
+        QCOMPARE(grid(&form), QList<QStringList>{emptyRow});
+    }
+    for (qint64 n : {7, 1, 2})
+        m_fx->storeInvoice(n, {{double(n), u"Kayıtlı"_qs, {}, u"4.00"_qs, {}}});
     Form3 form;
     form.show();
-    QTEST(text(&form, "Text12"), "number");
-    auto *list = field<QListWidget>(&form, "List1");
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->item(i)->text();
-    QTEST(entries, "list");
-    QVERIFY(!list->isVisible());
-    const QString today = QDate::currentDate().toString(u"dd.MM.yyyy"_qs);
-    QCOMPARE(texts(&form, {"Text8", "Text1", "Text13"}), (QStringList{"18", today, today}));
-    auto *mode = field<QComboBox>(&form, "Combo3");
-    QCOMPARE(mode->count(), 2);
-    QCOMPARE(mode->currentText(), u"Dahil"_qs);
-    QCOMPARE(mode->itemText(1), u"Hariç"_qs);
-    QCOMPARE(form.state(), u"yeni"_qs);
-    QTRY_VERIFY(field(&form, "Text12")->hasFocus());
+    QCOMPARE(text(&form, "Text12"), u"8"_qs);
+    QCOMPARE(entries(form), (QStringList{"1", "2", "7"}));
+    // After the largest number there is, the proposal stays put; saving it is then refused.
+    const qint64 largest = std::numeric_limits<qint64>::max();
+    QCOMPARE(nextInvoiceNumber({3, largest}), largest);
 
-    // Five centred headers, each as wide as its printed column at this screen's resolution
-    // (never narrower than its header), and one empty row.
-    auto *grid = field<QTableWidget>(&form, "MSFlexGrid1");
-    const QStringList headers = {"MİKTAR", "AÇIKLAMA", "İSK.%", "BİRİM FİYAT", "TUTAR"};
-    const int twips[] = {1500, 3500, 500, 2500, 2960};
-    for (int c = 0; c < 5; ++c) {
-        QCOMPARE(grid->horizontalHeaderItem(c)->text(), headers[c]);
-        QCOMPARE(grid->horizontalHeaderItem(c)->textAlignment(), int(Qt::AlignCenter));
-        const int width = qRound(twips[c] * grid->logicalDpiX() / 1440.0);
-        QCOMPARE(grid->columnWidth(c),
-                 std::max(width, grid->horizontalHeader()->sectionSizeHint(c)));
-    }
-    QCOMPARE(grid->rowCount(), 1);
+    // " Liste" shows the numbers; Esc and the right button hide them, a double click loads.
+    auto *list = field<QListWidget>(&form, "List1");
+    QVERIFY(!list->isVisible());
+    click(&form, "Command5");
+    QVERIFY(list->isVisible());
+    QTest::keyClick(list, Qt::Key_Escape);
+    QVERIFY(!list->isVisible());
+    click(&form, "Command5");
+    QTest::mousePress(list->viewport(), Qt::RightButton);
+    QVERIFY(!list->isVisible());
+    QTest::mouseRelease(list->viewport(), Qt::RightButton);
+    click(&form, "Command5");
+    // A double click is a click followed by the second press.
+    const QPoint entry = list->visualItemRect(list->item(2)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
+    QVERIFY(!list->isVisible());
+    QCOMPARE(grid(&form).first(), (QStringList{"7", "Kayıtlı", "", "4.00", "28,00"}));
 }
 
 void TestInvoiceWindow::workedExample_data() {
@@ -103,10 +102,9 @@ void TestInvoiceWindow::workedExample() {
     addLine(&form, u"Tahlil"_qs, u"10"_qs, u"2"_qs, u"1250,50"_qs);
     QTEST(texts(&form, {"Text5", "Text15", "Text6", "Text7"}), "second");
     QTEST(field<QLabel>(&form, "Label4")->text(), "words");
-    QCOMPARE(line(&form, 0), (QStringList{"1", "Muayene", "", "10.00", "10,00"}));
-    QCOMPARE(line(&form, 1), (QStringList{"2", "Tahlil", "10", "1250.50", "2.501,00"}));
-    QCOMPARE(line(&form, 2), QStringList(5));
-    QCOMPARE(gridRows(&form), 3);
+    QCOMPARE(grid(&form), (QList<QStringList>{{"1", "Muayene", "", "10.00", "10,00"},
+                                              {"2", "Tahlil", "10", "1250.50", "2.501,00"},
+                                              emptyRow}));
     // The line entry is emptied, ready for the next line.
     QCOMPARE(texts(&form, {"Text3", "Text14", "Text9", "Text10"}), QStringList(4));
     // The words follow any change of the grand total and empty with it.
@@ -116,23 +114,52 @@ void TestInvoiceWindow::workedExample() {
     QCOMPARE(field<QLabel>(&form, "Label4")->text(), QString());
 }
 
-void TestInvoiceWindow::typedNumbers() {
+void TestInvoiceWindow::typedLines() {
     Form3 form;
     form.show();
     field<QComboBox>(&form, "Combo3")->setCurrentIndex(1);
     // Two and a half counts as two and a half; a grouped price is the price meant.
     addLine(&form, u"A"_qs, {}, u"2,5"_qs, u"10,00"_qs);
     addLine(&form, u"B"_qs, {}, u"1"_qs, u"1.250,50"_qs);
-    QCOMPARE(line(&form, 0), (QStringList{"2,5", "A", "", "10.00", "25,00"}));
-    QCOMPARE(line(&form, 1), (QStringList{"1", "B", "", "1250.50", "1.250,50"}));
-    // A returned item: the sign holds for the kuruş too.
+    // A returned item takes the subtotal below zero, the sign holding for the kuruş too.
     addLine(&form, u"İade"_qs, {}, u"-1"_qs, u"1.288,00"_qs);
-    QCOMPARE(texts(&form, {"Text5", "Text6", "Text7"}), (QStringList{"-12,50", "-2,25", "-14,75"}));
-    // All four fields empty still adds a line, worth nothing.
+    // All four fields empty still add a line, worth nothing.
     addLine(&form, {}, {}, {}, {});
-    QCOMPARE(line(&form, 3), (QStringList{"", "", "", "", "0,00"}));
-    QCOMPARE(gridRows(&form), 5);
+    QCOMPARE(grid(&form), (QList<QStringList>{{"2,5", "A", "", "10.00", "25,00"},
+                                              {"1", "B", "", "1250.50", "1.250,50"},
+                                              {"-1", "İade", "", "1288.00", "-1.288,00"},
+                                              {"", "", "", "", "0,00"},
+                                              emptyRow}));
+    QCOMPARE(texts(&form, {"Text5", "Text6", "Text7"}), (QStringList{"-12,50", "-2,25", "-14,75"}));
     QVERIFY(m_fx->messages.isEmpty());
+
+    // The VAT rate's arrows step it by one; nothing is recomputed until the next line.
+    auto *arrows = field<QAbstractSpinBox>(&form, "UpDown1");
+    arrows->stepUp();
+    QCOMPARE(text(&form, "Text8"), u"19"_qs);
+    arrows->stepDown();
+    arrows->stepDown();
+    QCOMPARE(texts(&form, {"Text8", "Text6"}), (QStringList{"17", "-2,25"}));
+    addLine(&form, {}, {}, {}, {});
+    QCOMPARE(texts(&form, {"Text5", "Text6"}), (QStringList{"-12,50", "-2,13"}));
+
+    // YENİ FATURA starts over: the next number, the grid back to one empty row, the sums
+    // gone, the line entry prefilled; the discount percent stays as typed.
+    m_fx->storeInvoice(6, {{1, u"x"_qs, {}, u"1"_qs, {}}});
+    field(&form, "Text11")->setText(u"Adres"_qs);
+    field(&form, "Text14")->setText(u"5"_qs);
+    field(&form, "Text12")->setEnabled(false);
+    click(&form, "Command1");
+    QVERIFY(field(&form, "Text12")->isEnabled());
+    QCOMPARE(text(&form, "Text12"), u"7"_qs);
+    QCOMPARE(grid(&form), QList<QStringList>{emptyRow});
+    QCOMPARE(texts(&form, {"Text5", "Text6", "Text7", "Text15", "Text11"}), QStringList(5));
+    QCOMPARE(field<QComboBox>(&form, "Combo3")->currentIndex(), 0);
+    QCOMPARE(texts(&form, {"Text3", "Text9", "Text10", "Text14"}),
+             (QStringList{"Muayene Bedeli", "1", "10,00", "5"}));
+    field(&form, "Text14")->clear();
+    click(&form, "Command2");
+    QCOMPARE(texts(&form, {"Text5", "Text7"}), (QStringList{"10,00", "10,00"}));
 }
 
 void TestInvoiceWindow::refusedInput_data() {
@@ -157,10 +184,9 @@ void TestInvoiceWindow::refusedInput() {
     field(&form, qPrintable(box))->setText(typed);
     click(&form, "Command2");
     QCOMPARE(m_fx->messages.size(), 1);
-    QVERIFY(m_fx->messages[0].kind == Messages::Kind::Info);
     QVERIFY2(m_fx->messages[0].text.contains(named), qPrintable(m_fx->messages[0].text));
     // Nothing added, nothing recomputed, nothing the user typed lost.
-    QCOMPARE(gridRows(&form), 2);
+    QCOMPARE(grid(&form).size(), 2);
     QCOMPARE(texts(&form, {"Text5", "Text7", "Text3"}), (QStringList{"5,00", "5,90", "İkinci"}));
     QCOMPARE(text(&form, qPrintable(box)), typed);
 }
@@ -197,17 +223,8 @@ void TestInvoiceWindow::enterChain() {
     field(&form, "Text9")->setText(u"3"_qs);
     field(&form, "Text10")->setText(u"2,50"_qs);
     QTest::keyClick(field<QPushButton>(&form, "Command2"), Qt::Key_Return);
-    QCOMPARE(line(&form, 0), (QStringList{"3", "", "5", "2.50", "7,50"}));
+    QCOMPARE(grid(&form).first(), (QStringList{"3", "", "5", "2.50", "7,50"}));
     QTRY_COMPARE(focused(), u"Text3"_qs);
-
-    // Tab takes the same way.
-    QWidget *w = first;
-    for (int i = 1; i < order.size(); ++i) {
-        do
-            w = w->nextInFocusChain();
-        while (w->focusPolicy() == Qt::NoFocus || qobject_cast<QComboBox *>(w->parentWidget()));
-        QCOMPARE(w->objectName(), order[i]);
-    }
 }
 
 void TestInvoiceWindow::saveChecks() {
@@ -224,71 +241,18 @@ void TestInvoiceWindow::saveChecks() {
     click(&form, "Command3");
     QCOMPARE(m_fx->messageTexts(), (QStringList{"Fatura No giriniz!", "Müşteri No giriniz!",
                                                 "Müşteri adı giriniz!", "Fatura No geçersiz!"}));
-    for (const Messages::Message &m : std::as_const(m_fx->messages))
-        QVERIFY(m.kind == Messages::Kind::Info && m.title == u"Fatura"_qs);
     QVERIFY(form.isVisible());
     QVERIFY(m_fx->rows(4).isEmpty());
 }
 
-void TestInvoiceWindow::newInvoice() {
-    m_fx->storeInvoice(6, {{1, u"x"_qs, {}, u"1"_qs, u"1,00"_qs}});
-    Form3 form;
-    form.show();
-    field<QComboBox>(&form, "Combo3")->setCurrentIndex(1);
-    field(&form, "Text11")->setText(u"Adres"_qs);
-    addLine(&form, u"A"_qs, {}, u"1"_qs, u"100"_qs);
-    addLine(&form, u"B"_qs, {}, u"2"_qs, u"50"_qs);
-    field(&form, "Text14")->setText(u"5"_qs);
-    field(&form, "Text12")->setEnabled(false);
-
-    click(&form, "Command1");
-    QVERIFY(field(&form, "Text12")->isEnabled());
-    QCOMPARE(text(&form, "Text12"), u"7"_qs);
-    QCOMPARE(gridRows(&form), 1);
-    QCOMPARE(line(&form, 0), QStringList(5));
-    QCOMPARE(texts(&form, {"Text5", "Text6", "Text7", "Text15", "Text11"}), QStringList(5));
-    QVERIFY(field<QLabel>(&form, "Label4")->text().isEmpty());
-    QCOMPARE(field<QComboBox>(&form, "Combo3")->currentIndex(), 0);
-    QCOMPARE(texts(&form, {"Text3", "Text9", "Text10", "Text14"}),
-             (QStringList{"Muayene Bedeli", "1", "10,00", "5"}));
-
-    // The running sums start again: the first line of the new invoice is all there is.
-    field(&form, "Text14")->clear();
-    click(&form, "Command2");
-    QCOMPARE(line(&form, 0), (QStringList{"1", "Muayene Bedeli", "", "10.00", "10,00"}));
-    QCOMPARE(texts(&form, {"Text5", "Text7"}), (QStringList{"10,00", "10,00"}));
-}
-
-void TestInvoiceWindow::vatSpinner() {
-    Form3 form;
-    form.show();
-    field<QComboBox>(&form, "Combo3")->setCurrentIndex(1);
-    addLine(&form, u"A"_qs, {}, u"1"_qs, u"100"_qs);
-    auto *arrows = field<QAbstractSpinBox>(&form, "UpDown1");
-    arrows->stepUp();
-    QCOMPARE(text(&form, "Text8"), u"19"_qs);
-    arrows->stepDown();
-    arrows->stepDown();
-    // Nothing is recomputed until the next line.
-    QCOMPARE(texts(&form, {"Text8", "Text6", "Text7"}), (QStringList{"17", "18,00", "118,00"}));
-    addLine(&form, {}, {}, {}, {});
-    QCOMPARE(text(&form, "Text6"), u"17,00"_qs);
-    // A rate that is no number is left for the user to mend.
-    field(&form, "Text8")->setText(u"yok"_qs);
-    arrows->stepUp();
-    QCOMPARE(text(&form, "Text8"), u"yok"_qs);
-}
-
 void TestInvoiceWindow::customerPick() {
-    m_fx->addCustomer(12, u"Ali Veli"_qs, u"Cumhuriyet Cad. 1"_qs, u"Daire 3"_qs, u"Konak 1"_qs);
-    m_fx->addCustomer(5, u"Ayşe'nin Dükkânı"_qs, u"Liman Sok."_qs, {}, u"Bornova 2"_qs);
-    m_fx->addCustomer(8, u"Silinecek"_qs, u"Yok"_qs);
+    testdb::sql(m_fx->db, {u"INSERT INTO MUSTERI VALUES (12, 'Ali Veli', 'Cumhuriyet Cad. 1', "
+                           "'Daire 3', 'Konak 1'), (5, 'Ayşe''nin Dükkânı', 'Liman Sok.', '', "
+                           "'Bornova 2'), (8, 'Silinecek', 'Yok', '', '')"_qs});
     Form3 form;
     form.show();
     auto *number = field<QComboBox>(&form, "Combo1");
     auto *name = field<QComboBox>(&form, "Combo2");
-    QCOMPARE(number->count(), 3);
-    QCOMPARE(name->itemText(1), u"Ayşe'nin Dükkânı"_qs);
     QVERIFY(number->currentText().isEmpty());
 
     choose(number, u"12"_qs);
@@ -297,76 +261,15 @@ void TestInvoiceWindow::customerPick() {
              (QStringList{"Cumhuriyet Cad. 1", "Daire 3", "Konak 1"}));
     choose(name, u"Ayşe'nin Dükkânı"_qs);
     QCOMPARE(number->currentText(), u"5"_qs);
-    QCOMPARE(texts(&form, {"Text11", "Text16", "Text2"}),
-             (QStringList{"Liman Sok.", "", "Bornova 2"}));
+    const QStringList picked = {"Liman Sok.", "", "Bornova 2"};
+    QCOMPARE(texts(&form, {"Text11", "Text16", "Text2"}), picked);
 
     // A customer removed since the lists were filled is found by neither: nothing changes.
-    {
-        Veritabani db(m_fx->database(), Veritabani::Erisim::Yazma);
-        musteriSil(db, 8);
-    }
+    testdb::sql(m_fx->db, {u"DELETE FROM MUSTERI WHERE sirano = 8"_qs});
     choose(number, u"8"_qs);
     QCOMPARE(name->currentText(), u"Ayşe'nin Dükkânı"_qs);
-    choose(name, u"Silinecek"_qs);
-    QCOMPARE(number->currentText(), u"8"_qs);
-    QCOMPARE(texts(&form, {"Text11", "Text16", "Text2"}),
-             (QStringList{"Liman Sok.", "", "Bornova 2"}));
+    QCOMPARE(texts(&form, {"Text11", "Text16", "Text2"}), picked);
     QVERIFY(m_fx->messages.isEmpty());
-
-    // A row without a number lists as an empty entry; picking it asks nothing of the database.
-    m_fx->execute(u"INSERT INTO MUSTERI (sirano, adi_soyadi) VALUES (NULL, 'Numarasız')"_qs);
-    form.musteriListeleriniYenile();
-    choose(number, QString());
-    QCOMPARE(m_fx->messageTexts(), QStringList{u"Müşteri No geçersiz!"_qs});
-    QCOMPARE(name->currentText(), u"Silinecek"_qs);
-}
-
-void TestInvoiceWindow::customerListsRefresh() {
-    m_fx->addCustomer(1, u"Bir"_qs);
-    Form3 form;
-    form.show();
-    field<QComboBox>(&form, "Combo1")->setEditText(u"1"_qs);
-    field(&form, "Text1")->setText(u"01.01.2024"_qs);
-    addLine(&form, u"A"_qs, {}, u"1"_qs, u"100"_qs);
-    m_fx->addCustomer(2, u"İki"_qs);
-
-    form.musteriListeleriniYenile();
-    QCOMPARE(field<QComboBox>(&form, "Combo1")->count(), 2);
-    QCOMPARE(field<QComboBox>(&form, "Combo2")->itemText(1), u"İki"_qs);
-    QCOMPARE(field<QComboBox>(&form, "Combo1")->currentText(), u"1"_qs);
-    QCOMPARE(texts(&form, {"Text1", "Text5"}), (QStringList{"01.01.2024", "100,00"}));
-    // The running subtotal was kept, so the next line adds to it.
-    addLine(&form, u"B"_qs, {}, u"1"_qs, u"50"_qs);
-    QCOMPARE(text(&form, "Text5"), u"150,00"_qs);
-}
-
-void TestInvoiceWindow::invoiceList() {
-    m_fx->storeInvoice(3, {{2, u"Kayıtlı"_qs, {}, u"4.00"_qs, u"8,00"_qs}});
-    Form3 form;
-    form.show();
-    QSignalSpy newCustomer(&form, &Form3::yeniMusteriIstendi);
-    click(&form, "Command4");
-    QCOMPARE(newCustomer.size(), 1);
-
-    auto *list = field<QListWidget>(&form, "List1");
-    click(&form, "Command5");
-    QVERIFY(list->isVisible());
-    QTest::keyClick(list, Qt::Key_Escape);
-    QVERIFY(!list->isVisible());
-    click(&form, "Command5");
-    // Hidden as the right button goes down.
-    QTest::mousePress(list->viewport(), Qt::RightButton);
-    QVERIFY(!list->isVisible());
-    QTest::mouseRelease(list->viewport(), Qt::RightButton);
-
-    click(&form, "Command5");
-    // A double click is a click followed by the second press.
-    const QPoint entry = list->visualItemRect(list->item(0)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
-    QVERIFY(!list->isVisible());
-    QCOMPARE(form.state(), u"eski"_qs);
-    QCOMPARE(line(&form, 0), (QStringList{"2", "Kayıtlı", "", "4.00", "8,00"}));
 }
 
 QTEST_MAIN(TestInvoiceWindow)

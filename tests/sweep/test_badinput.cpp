@@ -32,6 +32,19 @@
 
 namespace {
 
+// The cells of one grid row and the number of rows, as the invoice window shows them.
+QStringList line(const QWidget *form, int row) {
+    const auto *grid = field<QTableWidget>(form, "MSFlexGrid1");
+    QStringList cells;
+    for (int c = 0; c < grid->columnCount(); ++c)
+        cells << (grid->item(row, c) ? grid->item(row, c)->text() : QString());
+    return cells;
+}
+
+int gridRows(const QWidget *form) {
+    return field<QTableWidget>(form, "MSFlexGrid1")->rowCount();
+}
+
 constexpr int sampleCustomers = 6;
 
 // The invoice window's boxes besides the invoice number (saved only as a whole number not in
