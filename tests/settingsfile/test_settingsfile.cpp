@@ -3,13 +3,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTextCodec>
 
 namespace {
-
-QByteArray cp1254(const QString &s) {
-    return QTextCodec::codecForName("Windows-1254")->fromUnicode(s);
-}
 
 QByteArray readAll(const QString &path) {
     QFile f(path);
@@ -18,15 +13,32 @@ QByteArray readAll(const QString &path) {
 
 void writeRaw(const QString &path, const QByteArray &bytes) {
     QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
+    QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
 }
 
-QList<QByteArray> linesOf(const QByteArray &bytes) {
-    QList<QByteArray> lines = bytes.split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
+QByteArray col(const QByteArray &s, int width) {
+    return s.leftJustified(width, ' ');
+}
+
+// `a` with the values of the lines after line `n` emptied.
+ayarlar firstLines(ayarlar a, int n) {
+    for (const AyarSatiri &s : ayarSatirlari()) {
+        if (s.satir > n && s.tek)
+            a.*s.tek = QString();
+        else if (s.satir > n)
+            a.*s.yer = baski_yeri{};
+    }
+    return a;
+}
+
+// Field 0-3 of a placement line, or the value of a single-value line.
+QString &field(ayarlar &a, int line, int which) {
+    const AyarSatiri &s = ayarSatirlari()[line - 1];
+    if (s.tek)
+        return a.*s.tek;
+    baski_yeri &y = a.*s.yer;
+    QString *fields[] = {&y.sol_bosluk, &y.ust_bosluk, &y.yazitipi_adi, &y.boyutu};
+    return *fields[which];
 }
 
 } // namespace
@@ -34,12 +46,10 @@ QList<QByteArray> linesOf(const QByteArray &bytes) {
 class TestSettingsFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { QVERIFY(m_dir.isValid()); }
-    void placementColumns();
-    void turkishLettersAndBlanks();
-    void roundTripEveryValue();
-    void shortAndMissingFiles();
-    void readingFewerLines();
+    void init() { QFile::remove(path()); }
+    void writtenAndReadBack();
+    void lineCounts_data();
+    void lineCounts();
     void singleValueRules();
     void unwritableValues_data();
     void unwritableValues();
@@ -49,190 +59,113 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestSettingsFile::placementColumns() {
+void TestSettingsFile::writtenAndReadBack() {
+    // Every value distinct, so a value written to or read from the wrong line shows.
     ayarlar a;
-    a.kdv_yuzde = u"18"_qs;
-    a.yer_adi_soyadi = {u"1200"_qs, u"3400"_qs, u"Arial"_qs, u"10"_qs};
-    a.yer_fatura_no = {{}, {}, QString(50, u'F'), u"12"_qs};
-    ayarlari_yaz(a, path());
-    const QByteArray bytes = readAll(path());
-    const QList<QByteArray> lines = linesOf(bytes);
-    QCOMPARE(lines.size(), 23);
-    for (const QByteArray &l : lines)
-        QVERIFY(l.endsWith('\r'));
-    QVERIFY(bytes.endsWith("\r\n"));
-    QCOMPARE(lines[0], QByteArray("18\r"));
-
-    // Fixed columns: 1-14 x, 15-28 y, 29-78 face, 79-84 blank, 85- size, no blanks after.
-    const QByteArray name = lines[2].chopped(1);
-    QCOMPARE(name.size(), 86);
-    QCOMPARE(name.mid(0, 14), QByteArray("1200          "));
-    QCOMPARE(name.mid(14, 14), QByteArray("3400          "));
-    QCOMPARE(name.mid(28, 50), QByteArray("Arial").leftJustified(50, ' '));
-    QCOMPARE(name.mid(78, 6), QByteArray(6, ' '));
-    QCOMPARE(name.mid(84), QByteArray("10"));
-
-    // An all-empty placement is 84 blanks and reads back empty.
-    QCOMPARE(lines[3], QByteArray(84, ' ') + '\r');
-    // A 50-character face fills its columns; the size still starts at column 85.
-    QCOMPARE(lines[22].mid(28, 50), QByteArray(50, 'F'));
-    QCOMPARE(lines[22].mid(78, 6), QByteArray(6, ' '));
-    QCOMPARE(lines[22].mid(84), QByteArray("12\r"));
-
-    const ayarlar back = ayarlari_oku(23, path());
-    QCOMPARE(back.yer_adi_soyadi, a.yer_adi_soyadi);
-    QCOMPARE(back.yer_adresi, baski_yeri{});
-    QCOMPARE(back.yer_fatura_no, a.yer_fatura_no);
-}
-
-void TestSettingsFile::turkishLettersAndBlanks() {
-    ayarlar a;
-    a.veritabani_yolu = u"Şirket/Müşteri ğüşıöçİ.db"_qs;
-    // Leading blanks of a margin stay; trailing blanks of a face are dropped.
-    a.yer_adresi = {u"  900"_qs, u"2700"_qs, u"Times New Roman   "_qs, u"11"_qs};
-    ayarlari_yaz(a, path());
-    const QList<QByteArray> lines = linesOf(readAll(path()));
-    QCOMPARE(lines[1], cp1254(a.veritabani_yolu) + '\r');
-    QVERIFY(lines[1].contains('\xDE')); // Ş in Windows-1254
-    QVERIFY(lines[1].contains('\xDD')); // İ
-    QCOMPARE(lines[3].mid(28, 50), QByteArray("Times New Roman").leftJustified(50, ' '));
-    const ayarlar back = ayarlari_oku(23, path());
-    QCOMPARE(back.veritabani_yolu, a.veritabani_yolu);
-    QCOMPARE(back.yer_adresi.sol_bosluk, u"  900"_qs);
-    QCOMPARE(back.yer_adresi.yazitipi_adi, u"Times New Roman"_qs);
-}
-
-void TestSettingsFile::roundTripEveryValue() {
-    // Every value distinct, so a line written to the wrong place shows.
-    ayarlar a;
-    int n = 0;
     for (const AyarSatiri &s : ayarSatirlari()) {
-        ++n;
-        if (s.tek) {
-            a.*s.tek = QString::number(n * 7);
-        } else {
-            a.*s.yer = {QString::number(n * 100), QString::number(n * 100 + 1),
-                        u"Yazı %1"_qs.arg(n), QString::number(n % 5 + 8)};
+        if (s.tek)
+            a.*s.tek = QString::number(s.satir * 7);
+        else
+            a.*s.yer = {QString::number(s.satir * 100), QString::number(s.satir * 100 + 1),
+                        u"Yazı %1"_qs.arg(s.satir), QString::number(s.satir % 5 + 8)};
+    }
+    a.veritabani_yolu = u"Şİğ, ü.db"_qs; // a comma: written between quotes
+    a.yer_adresi = {};
+    // Leading blanks stay; trailing ones never push the next field out of its columns.
+    a.yer_fatura_no = {u"  900          "_qs, u"2700 "_qs, QString(50, u'F'), u"12   "_qs};
+    ayarlari_yaz(a, path());
+
+    const QByteArray bytes = readAll(path());
+    QVERIFY(bytes.endsWith("\r\n") && bytes.count("\r\n") == 23 && bytes.count('\n') == 23);
+    const QList<QByteArray> lines = bytes.split('\n');
+    QCOMPARE(lines[0], QByteArray("7\r"));
+    QCOMPARE(lines[1], QByteArray("\"\xDE\xDD\xF0, \xFC.db\"\r")); // Windows-1254
+    QCOMPARE(lines[2], col("300", 14) + col("301", 14) + col("Yaz\xFD 3", 56) + "11\r");
+    QCOMPARE(lines[3], QByteArray(84, ' ') + '\r');
+    QCOMPARE(lines[14], QByteArray("105\r"));
+    QCOMPARE(lines[19], QByteArray("140\r"));
+    QCOMPARE(lines[20].left(14), col("2100", 14));
+    QCOMPARE(lines[22], col("  900", 14) + col("2700", 14) + QByteArray(50, 'F') +
+                            QByteArray(6, ' ') + "12\r");
+
+    a.yer_fatura_no = {u"  900"_qs, u"2700"_qs, QString(50, u'F'), u"12"_qs};
+    QCOMPARE(ayarlari_oku(23, path()), a);
+}
+
+void TestSettingsFile::lineCounts_data() {
+    QTest::addColumn<QByteArray>("bytes"); // null: no file
+    QTest::addColumn<int>("lines");
+    QTest::newRow("no file") << QByteArray() << 0;
+    QTest::newRow("ends after line 2") << QByteArray("20\r\nfatura.MDB\r\n") << 2;
+    QTest::newRow("LF only, last line unended") << QByteArray("20\nfatura.MDB") << 2;
+    QTest::newRow("23 lines") << ayarDosyasiIcerigi(varsayilanAyarlar()) << 23;
+}
+
+// The tolerant read takes what is there; a reader asking for more lines than the file
+// holds is told so, naming the file; one asking for fewer gets only those.
+void TestSettingsFile::lineCounts() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, lines);
+    if (!bytes.isNull())
+        writeRaw(path(), bytes);
+    const AyarOkuma okuma = ayarDosyasiniOku(path());
+    QCOMPARE(okuma.dosyaVar, !bytes.isNull());
+    QCOMPARE(okuma.okunanSatir, lines);
+    QCOMPARE(okuma.deger, firstLines(varsayilanAyarlar(), lines));
+    for (int n : {2, 19, 23}) {
+        if (n <= lines) {
+            QCOMPARE(ayarlari_oku(n, path()), firstLines(varsayilanAyarlar(), n));
+            continue;
+        }
+        try {
+            ayarlari_oku(n, path());
+            QFAIL("a short file was read as complete");
+        } catch (const AyarHatasi &e) {
+            QVERIFY(e.mesaj().contains(path()));
         }
     }
-    a.veritabani_yolu = u"C:\\Fatura, Yedek\\fatura.MDB"_qs; // a comma: written in quotes
-    ayarlari_yaz(a, path());
-    QCOMPARE(ayarlari_oku(23, path()), a);
-    QCOMPARE(ayarDosyasiIcerigi(a), readAll(path()));
-    QVERIFY(linesOf(readAll(path()))[1].startsWith('"'));
-
-    // The line numbers the printing relies on.
-    const QList<QByteArray> lines = linesOf(readAll(path()));
-    QVERIFY(lines[22].startsWith(QByteArray::number(23 * 100))); // yer_fatura_no
-    QCOMPARE(lines[19], QByteArray::number(20 * 7) + '\r');      // marj_iskonto
-    QVERIFY(lines[20].startsWith(QByteArray::number(21 * 100))); // yer_irsaliye_no
-}
-
-void TestSettingsFile::shortAndMissingFiles() {
-    // A file that ends after line 2: the tolerant read gives two values, the others empty.
-    writeRaw(path(), "18\r\nfatura.MDB\r\n");
-    const AyarOkuma okuma = ayarDosyasiniOku(path());
-    QVERIFY(okuma.dosyaVar);
-    QCOMPARE(okuma.okunanSatir, 2);
-    QCOMPARE(okuma.deger.kdv_yuzde, u"18"_qs);
-    QCOMPARE(okuma.deger.veritabani_yolu, u"fatura.MDB"_qs);
-    QCOMPARE(okuma.deger.yer_adi_soyadi, baski_yeri{});
-    QVERIFY(okuma.deger.marj_tutar.isEmpty());
-    // Readers that need more say so, naming the file.
-    QCOMPARE(ayarlari_oku(2, path()).kdv_yuzde, u"18"_qs);
-    try {
-        ayarlari_oku(19, path());
-        QFAIL("a short file was read as complete");
-    } catch (const AyarHatasi &e) {
-        QVERIFY(e.mesaj().contains(path()));
-        QVERIFY(e.mesaj().contains(u"19"_qs));
-    }
-    // A missing file.
-    QFile::remove(path());
-    QCOMPARE(ayarDosyasiniOku(path()).dosyaVar, false);
-    QCOMPARE(ayarDosyasiniOku(path()).okunanSatir, 0);
-    QVERIFY_THROWS_EXCEPTION(AyarHatasi, ayarlari_oku(2, path()));
-    // Line breaks without CR and a last line without a break still count.
-    writeRaw(path(), "20\nyol.db");
-    QCOMPARE(ayarlari_oku(2, path()).veritabani_yolu, u"yol.db"_qs);
-}
-
-void TestSettingsFile::readingFewerLines() {
-    ayarlari_yaz(varsayilanAyarlar(), path());
-    const ayarlar two = ayarlari_oku(2, path());
-    const ayarlar all = ayarlari_oku(23, path());
-    QCOMPARE(two.kdv_yuzde, all.kdv_yuzde);
-    QCOMPARE(two.veritabani_yolu, all.veritabani_yolu);
-    QCOMPARE(two.yer_adi_soyadi, baski_yeri{});
-    const ayarlar nineteen = ayarlari_oku(19, path());
-    QCOMPARE(nineteen.marj_tutar, all.marj_tutar);
-    QVERIFY(nineteen.marj_iskonto.isEmpty());
-    QCOMPARE(all, varsayilanAyarlar());
 }
 
 void TestSettingsFile::singleValueRules() {
     // Blanks before a value are skipped, a comma ends it, quotes keep it whole.
-    QByteArray bytes = "   18,5\r\n  \"a, b\" ve sonrası\r\n";
-    // A placement line with a 6-character size reads back the first five.
-    bytes += QByteArray("100").leftJustified(14, ' ') + QByteArray("200").leftJustified(14, ' ') +
-             QByteArray("Arial").leftJustified(50, ' ') + QByteArray(6, ' ') + "123456\r\n";
-    // A short placement line: the fields it does not reach are empty.
-    bytes += "300\r\n";
+    QByteArray bytes = "   18,5\r\n  \"a, b\" ve sonras\xFD\r\n";
+    // A 6-character size reads back its first five; a short placement line leaves the
+    // fields it does not reach empty.
+    bytes += col("100", 14) + col("200", 14) + col("Arial", 56) + "123456\r\n300\r\n";
     writeRaw(path(), bytes);
-    const AyarOkuma okuma = ayarDosyasiniOku(path());
-    QCOMPARE(okuma.okunanSatir, 4);
-    QCOMPARE(okuma.deger.kdv_yuzde, u"18"_qs);
-    QCOMPARE(okuma.deger.veritabani_yolu, u"a, b"_qs);
-    QCOMPARE(okuma.deger.yer_adi_soyadi.boyutu, u"12345"_qs);
-    QCOMPARE(okuma.deger.yer_adresi, (baski_yeri{u"300"_qs, {}, {}, {}}));
+    const ayarlar a = ayarDosyasiniOku(path()).deger;
+    QCOMPARE(a.kdv_yuzde, u"18"_qs);
+    QCOMPARE(a.veritabani_yolu, u"a, b"_qs);
+    QCOMPARE(a.yer_adi_soyadi, (baski_yeri{u"100"_qs, u"200"_qs, u"Arial"_qs, u"12345"_qs}));
+    QCOMPARE(a.yer_adresi, (baski_yeri{u"300"_qs, {}, {}, {}}));
 }
 
 void TestSettingsFile::unwritableValues_data() {
     QTest::addColumn<int>("line");
-    QTest::addColumn<QString>("field");
+    QTest::addColumn<int>("which"); // placement field 0-3
     QTest::addColumn<QString>("value");
     QTest::addColumn<QString>("named");
-    QTest::newRow("14-character margin") << 23 << "sol"
-                                         << "12345678901234"
-                                         << "Fatura No: Sol Boşluk";
+    QTest::newRow("14-character margin")
+        << 23 << 0 << u"12345678901234"_qs << u"Fatura No: Sol Boşluk"_qs;
     QTest::newRow("51-character face")
-        << 3 << "face" << QString(51, u'A') << "Adı Soyadı: Yazıtipi Adı";
-    QTest::newRow("6-character size") << 8 << "size"
-                                      << "123456"
-                                      << "Fatura Hareketleri: Boyutu";
-    QTest::newRow("line break") << 4 << "ust"
-                                << "12\r\n34"
-                                << "Adresi: Üst Boşluk";
-    QTest::newRow("not in Windows-1254") << 7 << "face"
-                                         << "宋体"
-                                         << "Fatura Tarihi: Yazıtipi Adı";
-    QTest::newRow("comma and quote") << 1 << "single"
-                                     << "1,\"8\""
-                                     << "KDV (%):";
+        << 3 << 2 << QString(51, u'A') << u"Adı Soyadı: Yazıtipi Adı"_qs;
+    QTest::newRow("6-character size") << 8 << 3 << u"123456"_qs << u"Fatura Hareketleri: Boyutu"_qs;
+    QTest::newRow("line break") << 4 << 1 << u"12\r\n34"_qs << u"Adresi: Üst Boşluk"_qs;
+    QTest::newRow("not in Windows-1254")
+        << 7 << 2 << u"宋体"_qs << u"Fatura Tarihi: Yazıtipi Adı"_qs;
+    QTest::newRow("comma and quote") << 1 << 0 << u"1,\"8\""_qs << u"KDV (%):"_qs;
+    QTest::newRow("starting with a quote") << 2 << 0 << u" \"fatura.db"_qs << u"Database:"_qs;
 }
 
 void TestSettingsFile::unwritableValues() {
     QFETCH(int, line);
-    QFETCH(QString, field);
+    QFETCH(int, which);
     QFETCH(QString, value);
     QFETCH(QString, named);
-    const ayarlar good = varsayilanAyarlar();
-    ayarlari_yaz(good, path());
+    ayarlari_yaz(varsayilanAyarlar(), path());
     const QByteArray before = readAll(path());
-
-    ayarlar bad = good;
-    const AyarSatiri &s = ayarSatirlari()[line - 1];
-    if (field == u"single")
-        bad.*s.tek = value;
-    else if (field == u"sol")
-        (bad.*s.yer).sol_bosluk = value;
-    else if (field == u"ust")
-        (bad.*s.yer).ust_bosluk = value;
-    else if (field == u"face")
-        (bad.*s.yer).yazitipi_adi = value;
-    else
-        (bad.*s.yer).boyutu = value;
-
+    ayarlar bad = varsayilanAyarlar();
+    field(bad, line, which) = value;
     const QList<YazmaSorunu> problems = yazilamayanDegerler(bad);
     QCOMPARE(problems.size(), 1);
     QCOMPARE(problems.first().satir, line);
