@@ -21,51 +21,40 @@ constexpr int roundsPerCase = 200;
 // Both cases together stop here, done or not; a slow machine fails rather than runs long.
 constexpr int deadlineSeconds = 90;
 
-struct Kill {
-    QList<qint64> reported; // generations the writer finished before it died
-    QString failure;        // set when the writer did not run until it was killed
-};
-
 // Starts the writer, waits until it is ready, lets it write for `delayNs` (or, given
-// `cycleNs`, for five generations, to measure one) and kills it with SIGKILL.
-Kill killWriter(const QStringList &args, qint64 delayNs, qint64 *cycleNs) {
-    Kill k;
+// `cycleNs`, for five generations, to measure one) and kills it with SIGKILL. Returns the
+// generations it finished before it died; nothing when it did not run until it was killed.
+std::optional<QList<qint64>> killWriter(const QStringList &args, qint64 delayNs, qint64 *cycleNs) {
     QProcess p;
     p.start(QStringLiteral(FAULT_WRITER), args);
     while (!p.canReadLine() && p.state() != QProcess::NotRunning)
         p.waitForReadyRead(30000);
+    const bool ready = p.readLine() == "ready\n";
     QElapsedTimer clock;
     clock.start();
-    if (p.readLine() != "ready\n") {
-        p.kill();
-        p.waitForFinished();
-        k.failure = u"the writer did not start: "_qs + p.errorString();
-        return k;
-    }
     QByteArray out;
-    if (cycleNs) {
-        while (out.count('\n') < 5 && p.state() == QProcess::Running) {
-            p.waitForReadyRead(30000);
-            out += p.readAll();
-        }
-        *cycleNs = clock.nsecsElapsed() / 5;
+    while (ready && cycleNs && out.count('\n') < 5 && p.state() == QProcess::Running) {
+        p.waitForReadyRead(30000);
+        out += p.readAll();
     }
+    if (cycleNs)
+        *cycleNs = clock.nsecsElapsed() / 5;
     // The moment of the kill, to the microsecond: a timer is far too coarse.
     while (clock.nsecsElapsed() < delayNs) {
     }
-    const bool wasRunning = p.state() == QProcess::Running;
+    const bool running = p.state() == QProcess::Running;
     p.kill();
     p.waitForFinished();
-    if (!wasRunning || p.exitStatus() != QProcess::CrashExit) {
-        k.failure =
-            u"the writer ended by itself: "_qs + QString::fromLocal8Bit(p.readAllStandardError());
-        return k;
+    if (!ready || !running || p.exitStatus() != QProcess::CrashExit) {
+        qWarning("%s %s", qPrintable(p.errorString()), p.readAllStandardError().constData());
+        return std::nullopt;
     }
+    QList<qint64> reported;
     for (const QByteArray &line : (out + p.readAllStandardOutput()).split('\n')) {
         if (!line.isEmpty())
-            k.reported << line.toLongLong();
+            reported << line.toLongLong();
     }
-    return k;
+    return reported;
 }
 
 // One case: rounds of start, kill at a random moment, check. `check` gets the generations
@@ -76,6 +65,7 @@ void killRounds(const QString &mode, const QString &path, qint64 first, QDeadlin
                 Check &&check) {
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
+    qInfo("random seed %u", seed);
     qint64 cycleNs = 0;
     qint64 next = first;
     int done = 0;
@@ -83,21 +73,14 @@ void killRounds(const QString &mode, const QString &path, qint64 first, QDeadlin
         QVERIFY2(!deadline.hasExpired(),
                  qPrintable(QStringLiteral("deadline reached after %1 rounds").arg(round)));
         // The first run measures a write; later kills come at any point of up to three.
-        const Kill k = killWriter({mode, path, QString::number(next)},
-                                  qint64(random.bounded(3.0 * double(cycleNs))),
-                                  round == 0 ? &cycleNs : nullptr);
-        QVERIFY2(k.failure.isEmpty(), qPrintable(k.failure));
-        const qint64 inFlight = k.reported.isEmpty() ? next : k.reported.last() + 1;
+        const std::optional<QList<qint64>> reported = killWriter(
+            {mode, path, QString::number(next)}, qint64(random.bounded(3.0 * double(cycleNs))),
+            round == 0 ? &cycleNs : nullptr);
+        QVERIFY2(reported, "the writer did not run until it was killed");
+        const qint64 inFlight = reported->isEmpty() ? next : reported->last() + 1;
         bool inFlightDone = false;
-        QString wrong;
-        try {
-            wrong = check(k.reported, inFlight, inFlightDone);
-        } catch (const std::exception &e) {
-            wrong = QString::fromUtf8(e.what());
-        }
-        QVERIFY2(
-            wrong.isEmpty(),
-            qPrintable(QStringLiteral("round %1 (seed %2): %3").arg(round).arg(seed).arg(wrong)));
+        const QString wrong = check(*reported, inFlight, inFlightDone);
+        QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(wrong)));
         done += inFlightDone;
         next = inFlight + 1;
     }
@@ -142,21 +125,15 @@ void TestFaults::invoiceReplacement() {
                    if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next() ||
                        q.value(0).toString() != u"ok")
                        return u"integrity check: "_qs + q.value(0).toString();
-                   QList<qint64> numbers;
-                   for (const auto &[number, generation] : stored)
-                       numbers << number;
-                   if (faturaNumaralari(db) != numbers)
-                       return u"invoice numbers changed"_qs;
                    for (auto &[number, generation] : stored) {
                        const std::optional<qint64> g =
                            invoiceGeneration(number, faturaSatirlari(db, number));
                        if (g == generation)
                            continue;
                        if (g != inFlight || invoiceOf(inFlight) != number)
-                           return QStringLiteral("invoice %1 is neither generation %2 nor %3")
-                               .arg(number)
-                               .arg(generation)
-                               .arg(inFlight);
+                           return QString::asprintf("invoice %lld is neither generation %lld "
+                                                    "nor %lld",
+                                                    number, generation, inFlight);
                        generation = *g;
                        inFlightDone = true;
                    }
@@ -178,10 +155,9 @@ void TestFaults::settingsSave() {
                    if (bytes == ayarDosyasiIcerigi(generations::settings(stored)))
                        return QString();
                    if (bytes != ayarDosyasiIcerigi(generations::settings(inFlight)))
-                       return QStringLiteral("ayarlar.dat is neither generation %1 nor %2:\n%3")
-                           .arg(stored)
-                           .arg(inFlight)
-                           .arg(QString::fromLatin1(bytes.left(200)));
+                       return QString::asprintf("ayarlar.dat is neither generation %lld nor "
+                                                "%lld:\n%s",
+                                                stored, inFlight, bytes.left(200).constData());
                    stored = inFlight;
                    inFlightDone = true;
                    return QString();
