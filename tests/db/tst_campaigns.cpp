@@ -28,7 +28,7 @@ void ornekKampanya(const QString &yol) {
               QStringLiteral("INSERT INTO FATCARIKAMPANYAK (SIRANO, DAGITIM_BOLGESI, ADI_SOYADI) "
                              "VALUES (3, 'ANKARA', 'r1'), (1, 'İSTANBUL', 'r2'), (0, 'İZMİR', "
                              "'r3'), (2, 'İSTANBUL', 'r4'), (NULL, 'İSTANBUL', 'r5'), (5, NULL, "
-                             "'r6'), (0, 'İSTANBUL', 'r7'), (4, '', 'r8'), (7, 'istanbul', 'r9'), "
+                             "'r6'), (0, 'İSTANBUL', 'r7'), (4, '', 'r8'), (7, 'ankara', 'r9'), "
                              "(2, 'ANKARA', 'r10')"),
               QStringLiteral("UPDATE FATCARIKAMPANYAK SET FATURA_TARIHI = '2026-11-0' || rowid, "
                              "BOLGE = 'Çankaya', ADRESI = 'Adres ' || rowid, ISKONTO = rowid * "
@@ -130,7 +130,7 @@ void TestCampaigns::secim_data() {
         << QStringList{"1", "3", "İSTANBUL"} << QStringList{"r2:b1,a1,c1", "r4:z2,a2"};
     // An empty number counts as 0, a NULL one as none.
     QTest::newRow("numaralar boş") << QStringList{"", "", "İSTANBUL"} << QStringList{"r7:s0"};
-    QTest::newRow("küçük harf") << QStringList{"0", "10", "istanbul"} << QStringList{"r9:"};
+    QTest::newRow("küçük harf") << QStringList{"0", "10", "ankara"} << QStringList{"r9:"};
     // An empty region matches only an empty one, never a NULL.
     QTest::newRow("boş bölge") << QStringList{"0", "10", ""} << QStringList{"r8:"};
     QTest::newRow("sayıyla başlayan metinler")

@@ -79,7 +79,12 @@ void killRounds(const QString &mode, const QString &path, qint64 first, QDeadlin
         QVERIFY2(reported, "the writer did not run until it was killed");
         const qint64 inFlight = reported->isEmpty() ? next : reported->last() + 1;
         bool inFlightDone = false;
-        const QString wrong = check(*reported, inFlight, inFlightDone);
+        QString wrong;
+        try {
+            wrong = check(*reported, inFlight, inFlightDone);
+        } catch (const std::exception &e) {
+            wrong = QString::fromUtf8(e.what());
+        }
         QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(wrong)));
         done += inFlightDone;
         next = inFlight + 1;
