@@ -7,8 +7,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QStringList>
-#include <QVariantList>
 
 #include <stdexcept>
 
@@ -28,29 +26,19 @@ inline void sql(const QString &yol, const QStringList &komutlar) {
     });
 }
 
-// Every row of a query, each as its list of values; a NULL is an invalid QVariant.
+// Every row of a query; a NULL is an invalid QVariant.
 inline QList<QVariantList> satirlar(const QString &yol, const QString &sorgu) {
     Veritabani db(yol);
     QSqlQuery q(db.db());
-    q.setForwardOnly(true);
     if (!q.exec(sorgu))
         throw std::runtime_error(
             (sorgu + QStringLiteral(": ") + q.lastError().text()).toStdString());
     QList<QVariantList> sonuc;
     while (q.next()) {
-        QVariantList satir;
+        sonuc << QVariantList{};
         for (int i = 0; i < q.record().count(); ++i)
-            satir << (q.isNull(i) ? QVariant() : q.value(i));
-        sonuc << satir;
+            sonuc.last() << (q.isNull(i) ? QVariant() : q.value(i));
     }
-    return sonuc;
-}
-
-// The first column of a query.
-inline QVariantList sutun(const QString &yol, const QString &sorgu) {
-    QVariantList sonuc;
-    for (const QVariantList &satir : satirlar(yol, sorgu))
-        sonuc << satir.value(0);
     return sonuc;
 }
 

@@ -24,10 +24,8 @@ void say(const QByteArray &line) {
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv); // the SQL driver is a plugin
     const QStringList args = app.arguments();
-    if (args.size() != 4) {
-        std::fprintf(stderr, "usage: fault_writer fatura|ayar PATH FIRST\n");
+    if (args.size() != 4)
         return 2;
-    }
     const QString mode = args.at(1);
     const QString path = args.at(2);
     qint64 g = args.at(3).toLongLong();

@@ -4,13 +4,9 @@
 // after a random delay lands anywhere in a write, most often inside the transaction.
 #include "generations.h"
 
-#include "db/invoices.h"
-
 #include <QDeadlineTimer>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlQuery>
@@ -25,119 +21,76 @@ constexpr int roundsPerCase = 200;
 // Both cases together stop here, done or not; a slow machine fails rather than runs long.
 constexpr int deadlineSeconds = 90;
 
-struct Kill {
-    QList<qint64> reported; // generations the writer finished before it died
-    QString failure;        // set when the writer did not run until it was killed
-};
-
-class Writer {
-public:
-    Writer(const QString &mode, const QString &path)
-        : m_mode(mode)
-        , m_path(path) {}
-
-    // Starts the writer at generation `first`, waits for it to be ready, then kills it once
-    // `reports` generations are done or, when `reports` is 0, after `delayNs`.
-    Kill run(qint64 first, qint64 delayNs, int reports = 0) {
-        Kill k;
-        QProcess p;
-        p.start(QStringLiteral(FAULT_WRITER), {m_mode, m_path, QString::number(first)});
-        if (!p.waitForStarted(30000)) {
-            k.failure = p.errorString();
-            return k;
-        }
-        while (!p.canReadLine() && p.state() == QProcess::Running)
-            p.waitForReadyRead(30000);
-        if (p.readLine() != "ready\n") {
-            p.kill();
-            p.waitForFinished();
-            k.failure = QString::fromLocal8Bit(p.readAllStandardError());
-            return k;
-        }
-        QElapsedTimer clock;
-        clock.start();
-        if (reports > 0) {
-            QByteArray out;
-            while (out.count('\n') < reports && p.state() == QProcess::Running) {
-                p.waitForReadyRead(30000);
-                out += p.readAll();
-            }
-            m_cycleNs = clock.nsecsElapsed() / reports;
-            m_leftover = out;
-        } else {
-            // The moment of the kill, to the microsecond: a timer is far too coarse.
-            while (clock.nsecsElapsed() < delayNs) {
-            }
-        }
-        const bool wasRunning = p.state() == QProcess::Running;
-        p.kill(); // SIGKILL
-        p.waitForFinished();
-        if (!wasRunning || p.exitStatus() != QProcess::CrashExit) {
-            k.failure = QStringLiteral("the writer ended by itself: ") +
-                        QString::fromLocal8Bit(p.readAllStandardError());
-            return k;
-        }
-        const QByteArray out = std::exchange(m_leftover, {}) + p.readAllStandardOutput();
-        for (const QByteArray &line : out.split('\n')) {
-            if (!line.isEmpty())
-                k.reported << line.toLongLong();
-        }
-        return k;
+// Starts the writer, waits until it is ready, lets it write for `delayNs` (or, given
+// `cycleNs`, for five generations, to measure one) and kills it with SIGKILL. Returns the
+// generations it finished before it died; nothing when it did not run until it was killed.
+std::optional<QList<qint64>> killWriter(const QStringList &args, qint64 delayNs, qint64 *cycleNs) {
+    QProcess p;
+    p.start(QStringLiteral(FAULT_WRITER), args);
+    while (!p.canReadLine() && p.state() != QProcess::NotRunning)
+        p.waitForReadyRead(30000);
+    const bool ready = p.readLine() == "ready\n";
+    QElapsedTimer clock;
+    clock.start();
+    QByteArray out;
+    while (ready && cycleNs && out.count('\n') < 5 && p.state() == QProcess::Running) {
+        p.waitForReadyRead(30000);
+        out += p.readAll();
     }
-
-    // How long one write takes, measured by the first run.
-    qint64 cycleNs() const { return m_cycleNs; }
-
-private:
-    QString m_mode;
-    QString m_path;
-    qint64 m_cycleNs = 0;
-    QByteArray m_leftover;
-};
-
-// What a check found after a kill: the write in flight done or not, or what is wrong.
-struct Found {
-    bool inFlightDone = false;
-    QString wrong;
-};
+    if (cycleNs)
+        *cycleNs = clock.nsecsElapsed() / 5;
+    // The moment of the kill, to the microsecond: a timer is far too coarse.
+    while (clock.nsecsElapsed() < delayNs) {
+    }
+    const bool running = p.state() == QProcess::Running;
+    p.kill();
+    p.waitForFinished();
+    if (!ready || !running || p.exitStatus() != QProcess::CrashExit) {
+        qWarning("%s %s", qPrintable(p.errorString()), p.readAllStandardError().constData());
+        return std::nullopt;
+    }
+    QList<qint64> reported;
+    for (const QByteArray &line : (out + p.readAllStandardOutput()).split('\n')) {
+        if (!line.isEmpty())
+            reported << line.toLongLong();
+    }
+    return reported;
+}
 
 // One case: rounds of start, kill at a random moment, check. `check` gets the generations
-// the writer reported and the one that may have been in flight when it died.
+// the writer reported and the one that may have been in flight when it died, sets
+// `inFlightDone` when it finds that one written, and says what is wrong, if anything.
 template <class Check>
-void killRounds(Writer &writer, qint64 first, QDeadlineTimer deadline, Check &&check) {
+void killRounds(const QString &mode, const QString &path, qint64 first, QDeadlineTimer deadline,
+                Check &&check) {
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
+    qInfo("random seed %u", seed);
+    qint64 cycleNs = 0;
     qint64 next = first;
     int done = 0;
     for (int round = 0; round < roundsPerCase; ++round) {
         QVERIFY2(!deadline.hasExpired(),
                  qPrintable(QStringLiteral("deadline reached after %1 rounds").arg(round)));
         // The first run measures a write; later kills come at any point of up to three.
-        const qint64 delayNs =
-            round == 0 ? 0 : qint64(random.bounded(3.0 * double(writer.cycleNs())));
-        const Kill k = writer.run(next, delayNs, round == 0 ? 5 : 0);
-        QVERIFY2(k.failure.isEmpty(), qPrintable(k.failure));
-        const qint64 inFlight = k.reported.isEmpty() ? next : k.reported.last() + 1;
-        Found found;
+        const std::optional<QList<qint64>> reported = killWriter(
+            {mode, path, QString::number(next)}, qint64(random.bounded(3.0 * double(cycleNs))),
+            round == 0 ? &cycleNs : nullptr);
+        QVERIFY2(reported, "the writer did not run until it was killed");
+        const qint64 inFlight = reported->isEmpty() ? next : reported->last() + 1;
+        bool inFlightDone = false;
+        QString wrong;
         try {
-            found = check(k.reported, inFlight);
+            wrong = check(*reported, inFlight, inFlightDone);
         } catch (const std::exception &e) {
-            found.wrong = QString::fromUtf8(e.what());
+            wrong = QString::fromUtf8(e.what());
         }
-        QVERIFY2(
-            found.wrong.isEmpty(),
-            qPrintable(
-                QStringLiteral("round %1 (seed %2): %3").arg(round).arg(seed).arg(found.wrong)));
-        done += found.inFlightDone;
+        QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(wrong)));
+        done += inFlightDone;
         next = inFlight + 1;
     }
     qInfo("%d rounds, one write %lld us; the write in flight was found done %d times",
-          roundsPerCase, writer.cycleNs() / 1000, done);
-}
-
-QByteArray fileBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+          roundsPerCase, cycleNs / 1000, done);
 }
 
 } // namespace
@@ -154,93 +107,69 @@ private:
 };
 
 void TestFaults::invoiceReplacement() {
+    using namespace generations;
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("fatura.MDB"));
     veritabaniOlustur(path);
     std::map<qint64, qint64> stored; // invoice number -> generation
     {
         Veritabani db(path, Veritabani::Erisim::Yazma);
-        for (qint64 g = 0; g < generations::invoiceCount; ++g) {
-            QVERIFY(yeniFaturaKaydet(db, generations::header(g), generations::lines(g)));
-            stored[generations::invoiceOf(g)] = g;
+        for (qint64 g = 0; g < invoiceCount; ++g) {
+            QVERIFY(yeniFaturaKaydet(db, header(g), lines(g)));
+            stored[invoiceOf(g)] = g;
         }
     }
-
-    int journals = 0;
-    Writer writer(QStringLiteral("fatura"), path);
-    killRounds(writer, generations::invoiceCount, m_deadline,
-               [&](const QList<qint64> &reported, qint64 inFlight) {
+    killRounds(QStringLiteral("fatura"), path, invoiceCount, m_deadline,
+               [&](const QList<qint64> &reported, qint64 inFlight, bool &inFlightDone) {
                    for (qint64 g : reported)
-                       stored[generations::invoiceOf(g)] = g;
-                   journals += QFileInfo(path + QStringLiteral("-journal")).size() > 0;
+                       stored[invoiceOf(g)] = g;
                    // Read as the program reads after a crash: the invoice window opens the
                    // database for reading first.
                    Veritabani db(path);
                    QSqlQuery q(db.db());
-                   QStringList integrity;
-                   if (q.exec(QStringLiteral("PRAGMA integrity_check"))) {
-                       while (q.next())
-                           integrity << q.value(0).toString();
-                   }
-                   if (integrity != QStringList{QStringLiteral("ok")})
-                       return Found{false, u"integrity check: "_qs + integrity.join(u' ')};
-                   QList<qint64> numbers;
-                   for (const auto &[number, generation] : stored)
-                       numbers << number;
-                   if (faturaNumaralari(db) != numbers)
-                       return Found{false, u"invoice numbers changed"_qs};
-                   Found found;
+                   if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next() ||
+                       q.value(0).toString() != u"ok")
+                       return u"integrity check: "_qs + q.value(0).toString();
                    for (auto &[number, generation] : stored) {
-                       const std::optional<qint64> g = generations::invoiceGeneration(
-                           number, faturaSatirlari(db, number), &found.wrong);
-                       if (!g)
-                           return found;
-                       if (*g == generation)
+                       const std::optional<qint64> g =
+                           invoiceGeneration(number, faturaSatirlari(db, number));
+                       if (g == generation)
                            continue;
-                       if (*g != inFlight || generations::invoiceOf(inFlight) != number)
-                           return Found{false, QStringLiteral("invoice %1 is generation %2, "
-                                                              "expected %3 or %4")
-                                                   .arg(number)
-                                                   .arg(*g)
-                                                   .arg(generation)
-                                                   .arg(inFlight)};
+                       if (g != inFlight || invoiceOf(inFlight) != number)
+                           return QString::asprintf("invoice %lld is neither generation %lld "
+                                                    "nor %lld",
+                                                    number, generation, inFlight);
                        generation = *g;
-                       found.inFlightDone = true;
+                       inFlightDone = true;
                    }
-                   return found;
+                   return QString();
                });
-    qInfo("a kill left a journal to roll back (inside the transaction) %d times", journals);
 }
 
 void TestFaults::settingsSave() {
     QTemporaryDir dir;
-    QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("ayarlar.dat"));
     ayarlari_yaz(generations::settings(0), path);
     qint64 stored = 0;
-    int strays = 0;
-
-    Writer writer(QStringLiteral("ayar"), path);
-    killRounds(writer, 1, m_deadline, [&](const QList<qint64> &reported, qint64 inFlight) {
-        if (!reported.isEmpty())
-            stored = reported.last();
-        const QByteArray bytes = fileBytes(path);
-        strays = int(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size()) - 1;
-        if (bytes == ayarDosyasiIcerigi(generations::settings(stored)))
-            return Found{};
-        if (bytes != ayarDosyasiIcerigi(generations::settings(inFlight)))
-            return Found{false, QStringLiteral("ayarlar.dat is neither generation %1 nor %2:\n%3")
-                                    .arg(stored)
-                                    .arg(inFlight)
-                                    .arg(QString::fromLatin1(bytes.left(200)))};
-        stored = inFlight;
-        return Found{true, {}};
-    });
+    killRounds(QStringLiteral("ayar"), path, 1, m_deadline,
+               [&](const QList<qint64> &reported, qint64 inFlight, bool &inFlightDone) {
+                   if (!reported.isEmpty())
+                       stored = reported.last();
+                   QFile f(path);
+                   const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : "?";
+                   if (bytes == ayarDosyasiIcerigi(generations::settings(stored)))
+                       return QString();
+                   if (bytes != ayarDosyasiIcerigi(generations::settings(inFlight)))
+                       return QString::asprintf("ayarlar.dat is neither generation %lld nor "
+                                                "%lld:\n%s",
+                                                stored, inFlight, bytes.left(200).constData());
+                   stored = inFlight;
+                   inFlightDone = true;
+                   return QString();
+               });
     if (QTest::currentTestFailed())
         return;
     // Whatever a kill left in the folder, the program still saves and reads.
-    qInfo("files the kills left beside ayarlar.dat: %d", strays);
     ayarlari_yaz(varsayilanAyarlar(), path);
     QCOMPARE(ayarlari_oku(23, path), varsayilanAyarlar());
 }
