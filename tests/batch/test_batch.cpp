@@ -1,10 +1,22 @@
+// Mouse events go through the window system, as a user's do, so that a release belongs to
+// the widget that took the press.
+#define QTEST_QPA_MOUSE_HANDLING
+
 #include "../db/testdb.h"
 #include "../invoice/printfixture.h"
+#include "batch/Form7.h"
 #include "batch/batchrun.h"
+#include "ui/imagebutton.h"
+#include "ui/messages.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include "tests/common/recorder.h"
 
 namespace {
 
@@ -52,31 +64,79 @@ QList<RecordingPrinter::Line> document(const RecordingPrinter &printer, int n) {
     return lines;
 }
 
+QStringList entries(const Form7 &w, const char *name) {
+    const auto *c = w.findChild<QComboBox *>(QString::fromLatin1(name));
+    QStringList s;
+    for (int i = 0; i < c->count(); ++i)
+        s << c->itemText(i);
+    return s;
+}
+
 } // namespace
 
-class TestBatchRun : public QObject {
+class TestBatch : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanupTestCase();
     void fullInvoice();
     void headerTexts();
     void selection_data();
     void selection();
     void withoutLinesAndMissingValues();
     void cancel();
+    void window();
+    void printButton();
 
 private:
     // A new database with a campaign KAMPANYAT of these header and line rows (SQL value
     // lists). As an import may leave it, numbers may be kept as text and the region column
     // ignores case as far as SQLite is concerned.
     void campaign(const QString &headers, const QString &lines = {});
+    // Nine invoices for the selection cases, in settings that name their database.
+    void sampleCampaign();
 
     QTemporaryDir m_dir;
+    QString m_oldDir;
     QString m_db;
     int m_databases = 0;
+    QStringList m_messages;
+    QList<PdfPrinter::Mode> m_targets;
+    RecordingPrinter m_printed;
 };
 
-void TestBatchRun::campaign(const QString &headers, const QString &lines) {
+// The batch window's messages are kept and its printing recorded.
+void TestBatch::initTestCase() {
+    m_oldDir = QDir::currentPath();
+    QDir::setCurrent(m_dir.path());
+    Messages::setTestHandler([this](const Messages::Message &m) {
+        m_messages << m.text;
+        return false;
+    });
+    Form7::setPrintTargetFactory([this](const QString &, PdfPrinter::Mode mode) {
+        m_targets << mode;
+        PrintTarget t;
+        t.printer = std::make_unique<Recorder>(m_printed);
+        t.pdfPath = u"baskilar/kampanya"_qs;
+        return t;
+    });
+}
+
+void TestBatch::init() {
+    m_messages.clear();
+    m_targets.clear();
+    m_printed = RecordingPrinter();
+}
+
+void TestBatch::cleanupTestCase() {
+    Form7::setPrintTargetFactory({});
+    Messages::setTestHandler({});
+    QDir::setCurrent(m_oldDir);
+}
+
+void TestBatch::campaign(const QString &headers, const QString &lines) {
     m_db = m_dir.filePath(u"%1.MDB"_qs.arg(++m_databases));
     veritabaniOlustur(m_db);
     QStringList sql = {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
@@ -91,7 +151,20 @@ void TestBatchRun::campaign(const QString &headers, const QString &lines) {
     testdb::sql(m_db, sql);
 }
 
-void TestBatchRun::fullInvoice() {
+void TestBatch::sampleCampaign() {
+    campaign(u"('3', 'İSTANBUL', NULL, 'X', 'Üç', '', 0), ('0', 'İSTANBUL', NULL, 'X', 'Sıfır', "
+             "'', 0), ('1', 'ANKARA', NULL, 'X', 'Bir', '', 0), ('2', 'İSTANBUL', NULL, 'X', "
+             "'İki', '', 0), ('0', 'ANKARA', NULL, 'X', 'Sıfır Ankara', '', 0), ('10', "
+             "'İSTANBUL', NULL, 'X', 'On', '', 0), (NULL, 'İSTANBUL', NULL, 'X', 'Yok', '', 0), "
+             "('4', '', NULL, 'X', 'Boş', '', 0), ('5', NULL, NULL, 'X', 'Bölgesiz', '', 0)"_qs,
+             u"(2, 'a', 1, 1), (99, 'yetim', 1, 1), (3, 'e', 1, 1), (0, 'c', 1, 1), "
+             "(1, 'd', 1, 1), (3, 'b', 1, 1), (NULL, 'boş', 1, 1)"_qs);
+    ayarlar a = varsayilanAyarlar();
+    a.veritabani_yolu = m_db;
+    ayarlari_yaz(a);
+}
+
+void TestBatch::fullInvoice() {
     // Subtotal 2 x 12,5 + 3 x 25 = 100, discount 10, VAT 18 %.
     campaign(u"(15, 'ANKARA', '2024-11-05', 'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10)"_qs,
              u"(15, 'Çay 1 kg', 2, 12.5), (15, 'Şeker', 3, 25)"_qs);
@@ -105,21 +178,20 @@ void TestBatchRun::fullInvoice() {
         {u" 15   Çankaya   Şükrü Öztürk"_qs, u"Ad Yazısı"_qs, 11, 600, 2400},
         {u"Atatürk Cad. 5"_qs, u"Adres Yazısı"_qs, 9, 650, 2700},
         {u"ANKARA"_qs, u"Vergi Yazısı"_qs, 8, 700, 3300},
-        {u"Çay 1 kg"_qs, lineFont, 9.5, 1500, 4500},
-        {u"2"_qs, lineFont, 9.5, 600, 4500},
-        {u"12,5"_qs, lineFont, 9.5, 7000, 4500},
-        {u"25"_qs, lineFont, 9.5, 9200, 4500},
-        {u"Şeker"_qs, lineFont, 9.5, 1500, 4700},
-        {u"3"_qs, lineFont, 9.5, 600, 4700},
-        {u"25"_qs, lineFont, 9.5, 7000, 4700},
-        {u"75"_qs, lineFont, 9.5, 9200, 4700},
     };
+    // Description, quantity, price and amount of each line, 200 twips apart.
+    const QList<QStringList> cells = {{"Çay 1 kg", "2", "12,5", "25"}, {"Şeker", "3", "25", "75"}};
+    for (int r = 0; r < cells.size(); ++r) {
+        for (int c = 0; c < 4; ++c)
+            want << Expected{cells[r][c], lineFont, 9.5, QList{1500.0, 600.0, 7000.0, 9200.0}[c],
+                             4500.0 + 200 * r};
+    }
     want << totals(4700 + RecordingPrinter::lineHeight(9.5) + 200, u"10"_qs, u"90"_qs, u"16,2"_qs,
                    u"106,2"_qs, u"YüzAltı YTLYirmi Ykr"_qs);
     QCOMPARE(described(printer.lines()), described(want));
 }
 
-void TestBatchRun::headerTexts() {
+void TestBatch::headerTexts() {
     // A stored time of midnight is the day alone; a date that does not exist prints as it
     // stands. The number is a plain number text.
     RecordingPrinter p;
@@ -131,7 +203,7 @@ void TestBatchRun::headerTexts() {
         (QStringList{"31.01.2024", "-3   B   Ad", "2024-02-30", " 12,5   B   Ad"}));
 }
 
-void TestBatchRun::selection_data() {
+void TestBatch::selection_data() {
     QTest::addColumn<QStringList>("typed");     // start, end, region
     QTest::addColumn<QStringList>("documents"); // each as "name:line,line"
     // Lines in table order, those of no invoice nowhere; two headers with one number share
@@ -156,15 +228,9 @@ void TestBatchRun::selection_data() {
         << QStringList{"1.5 TL", "2x", "İSTANBUL"} << QStringList{"İki:a"};
 }
 
-void TestBatchRun::selection() {
+void TestBatch::selection() {
     QFETCH(QStringList, typed);
-    campaign(u"('3', 'İSTANBUL', NULL, 'X', 'Üç', '', 0), ('0', 'İSTANBUL', NULL, 'X', 'Sıfır', "
-             "'', 0), ('1', 'ANKARA', NULL, 'X', 'Bir', '', 0), ('2', 'İSTANBUL', NULL, 'X', "
-             "'İki', '', 0), ('0', 'ANKARA', NULL, 'X', 'Sıfır Ankara', '', 0), ('10', "
-             "'İSTANBUL', NULL, 'X', 'On', '', 0), (NULL, 'İSTANBUL', NULL, 'X', 'Yok', '', 0), "
-             "('4', '', NULL, 'X', 'Boş', '', 0), ('5', NULL, NULL, 'X', 'Bölgesiz', '', 0)"_qs,
-             u"(2, 'a', 1, 1), (99, 'yetim', 1, 1), (3, 'e', 1, 1), (0, 'c', 1, 1), "
-             "(1, 'd', 1, 1), (3, 'b', 1, 1), (NULL, 'boş', 1, 1)"_qs);
+    sampleCampaign();
     const QByteArray before = fileBytes(m_db);
     // A list with nothing picked gives a null region: the same as an empty one.
     const KampanyaSecimi picked{typed[0], typed[1], typed[2].isEmpty() ? QString() : typed[2]};
@@ -196,7 +262,7 @@ void TestBatchRun::selection() {
     QCOMPARE(fileBytes(m_db), before);
 }
 
-void TestBatchRun::withoutLinesAndMissingValues() {
+void TestBatch::withoutLinesAndMissingValues() {
     // The first invoice misses its district, date and discount, and two of its lines miss a
     // quantity or a price; the run goes on to the second, which has no lines at all.
     campaign(u"(4, 'ADANA', NULL, NULL, 'Ad', 'Adres', NULL), "
@@ -226,21 +292,70 @@ void TestBatchRun::withoutLinesAndMissingValues() {
     QCOMPARE(described(document(printer, 1)), described(second));
 }
 
-void TestBatchRun::cancel() {
-    campaign(u"(1, 'ADANA', NULL, 'X', 'a', '', 0), (2, 'ADANA', NULL, 'X', 'b', '', 0), "
-             "(3, 'ADANA', NULL, 'X', 'c', '', 0), (4, 'ANKARA', NULL, 'X', 'd', '', 0), "
-             "(5, 'ADANA', NULL, 'X', 'e', '', 0)"_qs);
+void TestBatch::cancel() {
+    sampleCampaign();
     RecordingPrinter printer;
     QList<QPair<int, int>> calls;
-    const int printed = runBatch(printer, settings(), m_db, u"KAMPANYAT"_qs,
-                                 {u"1"_qs, u"5"_qs, u"ADANA"_qs}, [&](int done, int total) {
-                                     calls << qMakePair(done, total);
-                                     return done < 2;
-                                 });
+    const int printed =
+        runBatch(printer, settings(), m_db, u"KAMPANYAT"_qs, {}, [&](int done, int total) {
+            calls << qMakePair(done, total);
+            return done < 2;
+        });
     QCOMPARE(printed, 2);
     QCOMPARE(printer.documents(), 2);
-    QCOMPARE(calls, (QList<QPair<int, int>>{{0, 4}, {1, 4}, {2, 4}}));
+    QCOMPARE(calls, (QList<QPair<int, int>>{{0, 9}, {1, 9}, {2, 9}}));
 }
 
-QTEST_GUILESS_MAIN(TestBatchRun)
-#include "test_batchrun.moc"
+void TestBatch::window() {
+    sampleCampaign();
+    {
+        Form7 w;
+        // The database's campaign tables; which those are is checked in tests/db.
+        QCOMPARE(entries(w, "Combo1"), QStringList{"KAMPANYAT"});
+        QCOMPARE(entries(w, "Combo2"),
+                 (QStringList{"ANTALYA", "ADANA", "ANKARA", "İSTANBUL", "İZMİR", "TRABZON"}));
+        for (const char *name : {"Combo1", "Combo2"})
+            QCOMPARE(w.findChild<QComboBox *>(QString::fromLatin1(name))->currentIndex(), -1);
+        QVERIFY(m_messages.isEmpty());
+    }
+    // Without its database the window opens all the same, after a message naming the file
+    // as the settings name it.
+    QFile::remove(m_db);
+    Form7 w;
+    QCOMPARE(m_messages.size(), 1);
+    QVERIFY2(m_messages.at(0).contains(m_db), qPrintable(m_messages.at(0)));
+    QVERIFY(entries(w, "Combo1").isEmpty());
+    QCOMPARE(entries(w, "Combo2").size(), 6);
+}
+
+void TestBatch::printButton() {
+    sampleCampaign();
+    Form7 w;
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto *b = w.findChild<ImageButton *>(u"Yazdir"_qs);
+    const QPoint caption = b->captionRect().center();
+    QTest::mouseClick(b, Qt::LeftButton, {}, caption);
+    QCOMPARE(m_messages, QStringList{u"Kampanya seçiniz!"_qs});
+    m_messages.clear();
+
+    // Pressed on the caption and let go elsewhere: the picture comes back, nothing prints.
+    w.findChild<QComboBox *>(u"Combo1"_qs)->setCurrentIndex(0);
+    QTest::mousePress(b, Qt::LeftButton, {}, caption);
+    QVERIFY(b->isDown());
+    QTest::mouseMove(&w, QPoint(5, 5));
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(5, 5));
+    QVERIFY(!b->isDown());
+    QVERIFY(m_targets.isEmpty());
+    QVERIFY(m_messages.isEmpty());
+
+    w.findChild<QRadioButton *>(u"AyriPdf"_qs)->setChecked(true);
+    QTest::mouseClick(b, Qt::LeftButton, {}, caption);
+    // Both numbers and the region empty: every invoice of the campaign.
+    QCOMPARE(m_targets, QList<PdfPrinter::Mode>{PdfPrinter::FilePerDocument});
+    QCOMPARE(m_printed.documents(), 9);
+    QCOMPARE(m_messages, QStringList{pdfNotice(u"baskilar/kampanya"_qs)});
+}
+
+QTEST_MAIN(TestBatch)
+#include "test_batch.moc"
