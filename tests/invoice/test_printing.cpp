@@ -23,7 +23,6 @@ private Q_SLOTS:
     void totals_data();
     void totals();
     void missingValues();
-    void refusals();
     void pdf();
     void pdfDocuments();
     void pdfUnwritable();
@@ -164,22 +163,6 @@ void TestPrinting::missingValues() {
                                             "100,00", "", "Miktarsız", "10", "7", "0,00"}));
     QCOMPARE(texts.mid(23), (QStringList{"100,00", "0,00", u"Y. "_qs + yaziyacevir(u"118,00"_qs),
                                          "18", "18,00", "118,00"}));
-}
-
-void TestPrinting::refusals() {
-    // An invoice without rows prints nothing; a number with a letter is refused before the
-    // database is asked.
-    RecordingPrinter printer;
-    InvoicePrintInputs in = fullInputs;
-    in.invoiceNumber = u" 4711 "_qs;
-    QVERIFY(testdb::hata<PrinterError>([&] {
-                printInvoice(printer, distinctSettings(), {}, in);
-            }).startsWith(u"4711 numaralı fatura bulunamadı"_qs));
-    in.invoiceNumber = u"12a"_qs;
-    QCOMPARE(
-        testdb::hata<PrinterError>([&] { printSavedInvoice(printer, distinctSettings(), in); }),
-        u"Fatura No geçersiz!"_qs);
-    QCOMPARE(printer.documents(), 0);
 }
 
 void TestPrinting::pdf() {
