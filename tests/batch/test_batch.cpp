@@ -79,7 +79,6 @@ class TestBatch : public QObject {
 
 private Q_SLOTS:
     void initTestCase();
-    void init();
     void cleanupTestCase();
     void fullInvoice();
     void headerTexts();
@@ -88,7 +87,6 @@ private Q_SLOTS:
     void withoutLinesAndMissingValues();
     void cancel();
     void window();
-    void printButton();
 
 private:
     // A new database with a campaign KAMPANYAT of these header and line rows (SQL value
@@ -122,12 +120,6 @@ void TestBatch::initTestCase() {
         t.pdfPath = u"baskilar/kampanya"_qs;
         return t;
     });
-}
-
-void TestBatch::init() {
-    m_messages.clear();
-    m_targets.clear();
-    m_printed = RecordingPrinter();
 }
 
 void TestBatch::cleanupTestCase() {
@@ -310,51 +302,46 @@ void TestBatch::window() {
     sampleCampaign();
     {
         Form7 w;
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
         // The database's campaign tables; which those are is checked in tests/db.
         QCOMPARE(entries(w, "Combo1"), QStringList{"KAMPANYAT"});
         QCOMPARE(entries(w, "Combo2"),
                  (QStringList{"ANTALYA", "ADANA", "ANKARA", "İSTANBUL", "İZMİR", "TRABZON"}));
         for (const char *name : {"Combo1", "Combo2"})
             QCOMPARE(w.findChild<QComboBox *>(QString::fromLatin1(name))->currentIndex(), -1);
+        auto *b = w.findChild<ImageButton *>(u"Yazdir"_qs);
+        const QPoint caption = b->captionRect().center();
+        QTest::mouseClick(b, Qt::LeftButton, {}, caption);
+        QCOMPARE(m_messages, QStringList{u"Kampanya seçiniz!"_qs});
+        m_messages.clear();
+
+        // Pressed on the caption and let go elsewhere: the picture comes back, nothing prints.
+        w.findChild<QComboBox *>(u"Combo1"_qs)->setCurrentIndex(0);
+        QTest::mousePress(b, Qt::LeftButton, {}, caption);
+        QVERIFY(b->isDown());
+        QTest::mouseMove(&w, QPoint(5, 5));
+        QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(!b->isDown());
+        QVERIFY(m_targets.isEmpty());
         QVERIFY(m_messages.isEmpty());
+
+        w.findChild<QRadioButton *>(u"AyriPdf"_qs)->setChecked(true);
+        QTest::mouseClick(b, Qt::LeftButton, {}, caption);
+        // Both numbers and the region empty: every invoice of the campaign.
+        QCOMPARE(m_targets, QList<PdfPrinter::Mode>{PdfPrinter::FilePerDocument});
+        QCOMPARE(m_printed.documents(), 9);
+        QCOMPARE(m_messages, QStringList{pdfNotice(u"baskilar/kampanya"_qs)});
     }
     // Without its database the window opens all the same, after a message naming the file
     // as the settings name it.
+    m_messages.clear();
     QFile::remove(m_db);
     Form7 w;
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.at(0).contains(m_db), qPrintable(m_messages.at(0)));
     QVERIFY(entries(w, "Combo1").isEmpty());
     QCOMPARE(entries(w, "Combo2").size(), 6);
-}
-
-void TestBatch::printButton() {
-    sampleCampaign();
-    Form7 w;
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    auto *b = w.findChild<ImageButton *>(u"Yazdir"_qs);
-    const QPoint caption = b->captionRect().center();
-    QTest::mouseClick(b, Qt::LeftButton, {}, caption);
-    QCOMPARE(m_messages, QStringList{u"Kampanya seçiniz!"_qs});
-    m_messages.clear();
-
-    // Pressed on the caption and let go elsewhere: the picture comes back, nothing prints.
-    w.findChild<QComboBox *>(u"Combo1"_qs)->setCurrentIndex(0);
-    QTest::mousePress(b, Qt::LeftButton, {}, caption);
-    QVERIFY(b->isDown());
-    QTest::mouseMove(&w, QPoint(5, 5));
-    QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(5, 5));
-    QVERIFY(!b->isDown());
-    QVERIFY(m_targets.isEmpty());
-    QVERIFY(m_messages.isEmpty());
-
-    w.findChild<QRadioButton *>(u"AyriPdf"_qs)->setChecked(true);
-    QTest::mouseClick(b, Qt::LeftButton, {}, caption);
-    // Both numbers and the region empty: every invoice of the campaign.
-    QCOMPARE(m_targets, QList<PdfPrinter::Mode>{PdfPrinter::FilePerDocument});
-    QCOMPARE(m_printed.documents(), 9);
-    QCOMPARE(m_messages, QStringList{pdfNotice(u"baskilar/kampanya"_qs)});
 }
 
 QTEST_MAIN(TestBatch)
