@@ -57,7 +57,6 @@ private Q_SLOTS:
     void refusedInput_data();
     void refusedInput();
     void enterChain();
-    void saveChecks();
     void customerPick();
     void saveNew();
     void replacement();
@@ -259,24 +258,6 @@ void TestInvoiceWindow::enterChain() {
     QTRY_COMPARE(focused(), u"Text3"_qs);
 }
 
-void TestInvoiceWindow::saveChecks() {
-    Form3 form;
-    form.show();
-    field(&form, "Text12")->setText(u"  "_qs);
-    click(&form, "Command3");
-    field(&form, "Text12")->setText(u"4"_qs);
-    click(&form, "Command3");
-    field<QComboBox>(&form, "Combo1")->setEditText(u"3"_qs);
-    click(&form, "Command3");
-    field<QComboBox>(&form, "Combo2")->setEditText(u"Ali"_qs);
-    field(&form, "Text12")->setText(u"4a"_qs);
-    click(&form, "Command3");
-    QCOMPARE(m_fx->messageTexts(), (QStringList{"Fatura No giriniz!", "Müşteri No giriniz!",
-                                                "Müşteri adı giriniz!", "Fatura No geçersiz!"}));
-    QVERIFY(form.isVisible());
-    QVERIFY(m_fx->rows(4).isEmpty());
-}
-
 void TestInvoiceWindow::customerPick() {
     testdb::sql(m_fx->db, {u"INSERT INTO MUSTERI VALUES (12, 'Ali Veli', 'Cumhuriyet Cad. 1', "
                            "'Daire 3', 'Konak 1'), (5, 'Ayşe''nin Dükkânı', 'Liman Sok.', '', "
@@ -351,10 +332,10 @@ void TestInvoiceWindow::saveNew() {
 }
 
 void TestInvoiceWindow::replacement() {
-    // A new invoice under a stored number, then a replacement whose first line the engine
-    // refuses after the old rows were deleted: each time the stored invoice stays as it was, a
-    // message says why, and the window stays open with what the user typed, so a retry goes
-    // through.
+    // Refused saves: the checks, a new invoice under a stored number, then a replacement whose
+    // first line the engine refuses after the old rows were deleted: each time the stored invoice
+    // stays as it was, a message says why, and the window stays open with what the user typed, so a
+    // retry goes through.
     m_fx->storeInvoice(3, threeLines);
     m_fx->storeInvoice(4, {{1, u"Başka"_qs, {}, u"1"_qs, {}}});
     testdb::sql(m_fx->db, {u"CREATE TRIGGER bozuk BEFORE INSERT ON faturalar WHEN NEW.aciklama "
@@ -362,10 +343,23 @@ void TestInvoiceWindow::replacement() {
     const QStringList old = {"1|Bir|", "2|İki|10", "3|Üç|"};
     Form3 form;
     form.show();
+    // First the three checks in order, and a number that is no whole number.
+    field(&form, "Text12")->setText(u"  "_qs);
+    click(&form, "Command3");
+    field(&form, "Text12")->setText(u"5"_qs);
+    click(&form, "Command3");
+    field<QComboBox>(&form, "Combo1")->setEditText(u"3"_qs);
+    click(&form, "Command3");
+    field<QComboBox>(&form, "Combo2")->setEditText(u"Ali"_qs);
+    field(&form, "Text12")->setText(u"5a"_qs);
+    click(&form, "Command3");
+    QVERIFY(m_fx->rows(5).isEmpty());
     typeHeader(&form, u"3"_qs);
     addLine(&form, u"Yeni"_qs, {}, u"1"_qs, u"3"_qs);
     click(&form, "Command3");
-    QCOMPARE(m_fx->messageTexts(), QStringList{u"3 numaralı fatura zaten kayıtlı!"_qs});
+    QCOMPARE(m_fx->messageTexts(),
+             (QStringList{"Fatura No giriniz!", "Müşteri No giriniz!", "Müşteri adı giriniz!",
+                          "Fatura No geçersiz!", "3 numaralı fatura zaten kayıtlı!"}));
     QCOMPARE(stored(m_fx->rows(3)), old);
     QVERIFY(form.isVisible());
 
@@ -373,9 +367,9 @@ void TestInvoiceWindow::replacement() {
     addLine(&form, u"Dört"_qs, {}, u"4"_qs, u"1"_qs);
     click(&form, "Command3");
     QCOMPARE(stored(m_fx->rows(3)), old);
-    QCOMPARE(m_fx->messages.size(), 2);
-    QVERIFY(m_fx->messages[1].kind == Messages::Kind::Error);
-    QVERIFY(m_fx->messages[1].text.contains(u"satir reddedildi"_qs));
+    QCOMPARE(m_fx->messages.size(), 6);
+    QVERIFY(m_fx->messages[5].kind == Messages::Kind::Error);
+    QVERIFY(m_fx->messages[5].text.contains(u"satir reddedildi"_qs));
     QVERIFY(form.isVisible());
 
     testdb::sql(m_fx->db, {u"DROP TRIGGER bozuk"_qs});
