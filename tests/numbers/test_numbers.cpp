@@ -132,8 +132,9 @@ void TestNumbers::oneLine_data() {
         {"100,00", "100,00", "12,5", "Dahil", "87,50"});
     row("Dahil needs no rate", {"", "1", "5", "yok"}, VatIncluded,
         {"5,00", "5,00", "0", "Dahil", "5,00"});
-    row("no mode chosen is VAT on top", {"", "1", "10,00", "18"}, VatNotChosen,
-        {"10,00", "10,00", "0", "1,80", "11,80"});
+    // No mode chosen is VAT on top; 1,845 is rounded up to the kuruş.
+    row("no mode chosen, VAT half up", {"", "1", "10,25", "18"}, VatNotChosen,
+        {"10,25", "10,25", "0", "1,85", "12,10"});
     row("beyond 32-bit lira", {"", "3", "1000000000", "10"}, VatExcluded,
         {"3.000.000.000,00", "3.000.000.000,00", "0", "300.000.000,00", "3.300.000.000,00"});
 }
