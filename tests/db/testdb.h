@@ -42,12 +42,12 @@ inline QList<QVariantList> satirlar(const QString &yol, const QString &sorgu) {
     return sonuc;
 }
 
-// The text of the VeritabaniHatasi that `f` throws; empty when it throws none.
-template <class F> QString hata(F &&f) {
+// The text of the exception of type E that `f` throws; empty when it throws none.
+template <class E = VeritabaniHatasi, class F> QString hata(F &&f) {
     try {
         f();
-    } catch (const VeritabaniHatasi &e) {
-        return e.mesaj();
+    } catch (const E &e) {
+        return QString::fromUtf8(e.what());
     }
     return {};
 }
