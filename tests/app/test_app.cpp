@@ -28,16 +28,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <unistd.h>
-
 namespace {
 
 // Records the order in which windows receive their close event.
 class CloseRecorder : public QObject {
 public:
     QStringList order;
-
-protected:
     bool eventFilter(QObject *o, QEvent *e) override {
         if (e->type() == QEvent::Close)
             order << o->objectName();
@@ -45,40 +41,18 @@ protected:
     }
 };
 
-// A one-page HTTP server on the loopback for the web panel; without a response it never
-// answers.
-class PageServer : public QTcpServer {
-public:
-    QByteArray response;
-
-    PageServer() {
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *s = nextPendingConnection()) {
-                connect(s, &QTcpSocket::readyRead, s, [this, s] {
-                    s->readAll();
-                    if (!response.isEmpty()) {
-                        s->write(response);
-                        s->disconnectFromHost();
-                    }
-                });
-            }
-        });
-        listen(QHostAddress::LocalHost);
-    }
-    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/reklam/"_qs.arg(serverPort())); }
-};
-
-QByteArray httpResponse(const QByteArray &status, const QByteArray &type, const QByteArray &text) {
-    const QByteArray body = "<html><body>" + text + "</body></html>";
-    return "HTTP/1.1 " + status + "\r\nContent-Type: " + type +
-           "\r\nContent-Length: " + QByteArray::number(body.size()) +
-           "\r\nConnection: close\r\n\r\n" + body;
-}
-
-QStringList texts(const QList<QAction *> &actions, bool names) {
+// Each action as "object name, caption".
+QStringList entries(const QList<QAction *> &actions) {
     QStringList l;
     for (QAction *a : actions)
-        l << (names ? a->objectName() : a->text());
+        l << a->objectName() + u", "_qs + a->text();
+    return l;
+}
+
+QStringList items(QComboBox *c) {
+    QStringList l;
+    for (int i = 0; i < c->count(); ++i)
+        l << c->itemText(i);
     return l;
 }
 
@@ -89,24 +63,14 @@ template <class T = QLineEdit> T *child(QWidget *w, const char *name) {
     return c;
 }
 
-QStringList items(QComboBox *c) {
-    QStringList l;
-    for (int i = 0; i < c->count(); ++i)
-        l << c->itemText(i);
-    return l;
-}
-
 } // namespace
 
-// The program's shell: first run, the main window and its menu, opening and closing the
-// windows, the links between them, the web panel and the maker's links.
 class TestApp : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
-    void cleanup();
-    void firstAndLaterStarts();
-    void unwritableDirectory();
+    void cleanup() { m_messages.clear(); }
+    void firstStart();
     void menu();
     void closingOrder_data();
     void closingOrder();
@@ -120,7 +84,6 @@ private:
     QList<Messages::Message> m_messages;
 };
 
-// The working directory is the test's own, with settings and an empty database.
 void TestApp::initTestCase() {
     QDir::setCurrent(m_dir.path());
     ayarlari_yaz(varsayilanAyarlar());
@@ -128,115 +91,87 @@ void TestApp::initTestCase() {
     Messages::setTestHandler([this](const Messages::Message &m) { return m_messages << m, false; });
 }
 
-void TestApp::cleanup() {
-    m_messages.clear();
-}
-
-void TestApp::firstAndLaterStarts() {
+void TestApp::firstStart() {
     QTemporaryDir tmp;
     const QDir dir(tmp.path());
     const QString settings = dir.filePath(u"ayarlar.dat"_qs);
     const QString database = dir.filePath(u"fatura.MDB"_qs);
-    const QString raised = dir.filePath(raisedPictureFile());
     const QString pressed = dir.filePath(pressedPictureFile());
     // Default settings, an empty database with both tables and the button pictures.
     QVERIFY(firstRun(dir).isEmpty());
     QCOMPARE(ayarlari_oku(23, settings), varsayilanAyarlar());
     {
         Veritabani db(database);
-        db.tabloGerekli(u"MUSTERI"_qs);
         QSqlQuery q(db.db());
-        QVERIFY(q.exec(u"SELECT count(*) FROM faturalar"_qs) && q.next());
-        QCOMPARE(q.value(0).toInt(), 0);
+        QVERIFY(
+            q.exec(u"SELECT (SELECT count(*) FROM MUSTERI) + (SELECT count(*) FROM faturalar)"_qs));
+        QVERIFY(q.next() && q.value(0).toInt() == 0);
     }
-    QVERIFY(!QImage(raised).isNull() && !QImage(pressed).isNull());
+    QVERIFY(!QImage(dir.filePath(raisedPictureFile())).isNull() && !QImage(pressed).isNull());
 
-    // Settings without a database, or a database without settings, are the user's: nothing
-    // is written over them or beside them but a missing button picture.
+    // Settings without a database are the user's: nothing is written over or beside them but a
+    // missing button picture.
     ayarlar own = varsayilanAyarlar();
     own.kdv_yuzde = u"8"_qs;
     ayarlari_yaz(own, settings);
     QVERIFY(QFile::remove(database) && QFile::remove(pressed));
-    QFile picture(raised);
-    QVERIFY(picture.open(QIODevice::WriteOnly) && picture.write("not a picture") == 13);
-    picture.close();
     QVERIFY(firstRun(dir).isEmpty());
     QVERIFY(!QFile::exists(database));
     QCOMPARE(ayarlari_oku(2, settings).kdv_yuzde, u"8"_qs);
-    QVERIFY(picture.open(QIODevice::ReadOnly));
-    QCOMPARE(picture.readAll(), QByteArray("not a picture"));
     QVERIFY(!QImage(pressed).isNull());
 
-    veritabaniOlustur(database);
-    QVERIFY(QFile::remove(settings));
-    QVERIFY(firstRun(dir).isEmpty());
-    QVERIFY(!QFile::exists(settings));
-}
-
-void TestApp::unwritableDirectory() {
-    if (geteuid() == 0)
-        QSKIP("running as root: every directory is writable");
-    QTemporaryDir tmp;
-    QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::ExeOwner);
-    const QStringList problems = firstRun(QDir(tmp.path()));
-    QFile::setPermissions(tmp.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    QVERIFY(!problems.isEmpty());
-    QVERIFY(problems.first().contains(tmp.path()));
+    // A directory nothing can be written in, even by root: the settings and the pictures are
+    // both reported, with the path.
+    QFile file(dir.filePath(u"file"_qs));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(firstRun(QDir(file.fileName() + u"/sub"_qs)).filter(file.fileName()).size(), 2);
 }
 
 void TestApp::menu() {
     Form4 w;
     const QList<QAction *> top = w.menuBar()->actions();
-    QCOMPARE(texts(top, false),
-             (QStringList{u"&İşlemler"_qs, u"&Ayarlar"_qs, u"&Hakkında"_qs, u"&Çıkış"_qs}));
-    QCOMPARE(texts(top, true).mid(1), (QStringList{u"Ayarlar"_qs, u"hakkinda"_qs, u"cikis"_qs}));
     auto *menu = w.findChild<QMenu *>(u"faturalama"_qs);
-    QCOMPARE(top[0], menu->menuAction());
-    QCOMPARE(texts(menu->actions(), true), (QStringList{u"musteri"_qs, u"otofaturalastir"_qs,
-                                                        u"otomatikbasim"_qs, u"makbuz"_qs}));
-    QCOMPARE(texts(menu->actions(), false),
-             (QStringList{u"&Müşteri Girişi"_qs, u"&Fatura Girişi"_qs, u"&Otomatik Fatura Basım"_qs,
-                          u"&Makbuz"_qs}));
+    QCOMPARE(top.value(0), menu->menuAction());
+    QCOMPARE(menu->title(), u"&İşlemler"_qs);
+    QCOMPARE(entries(top.mid(1)), (QStringList{u"Ayarlar, &Ayarlar"_qs, u"hakkinda, &Hakkında"_qs,
+                                               u"cikis, &Çıkış"_qs}));
+    QCOMPARE(entries(menu->actions()),
+             (QStringList{u"musteri, &Müşteri Girişi"_qs, u"otofaturalastir, &Fatura Girişi"_qs,
+                          u"otomatikbasim, &Otomatik Fatura Basım"_qs, u"makbuz, &Makbuz"_qs}));
     // "Makbuz" is shown but cannot be chosen.
-    QVERIFY(!menu->actions().last()->isEnabled());
-    QVERIFY(menu->actions().last()->isVisible());
+    QVERIFY(!menu->actions().last()->isEnabled() && menu->actions().last()->isVisible());
 }
 
 void TestApp::closingOrder_data() {
-    QTest::addColumn<QStringList>("opened"); // menu actions, in the order chosen
-    QTest::addColumn<bool>("byMenu");        // "Çıkış", or the frame
-    QTest::addColumn<QStringList>("closed");
-    QTest::newRow("all, by Çıkış")
-        << QStringList{u"Ayarlar"_qs, u"otomatikbasim"_qs, u"otofaturalastir"_qs, u"hakkinda"_qs,
-                       u"musteri"_qs}
-        << true << QStringList{u"Form1"_qs, u"Form2"_qs, u"Form3"_qs,
-                               u"Form5"_qs, u"Form7"_qs, u"Form4"_qs};
-    QTest::newRow("one, by the frame")
-        << QStringList{u"otofaturalastir"_qs} << false << QStringList{u"Form3"_qs, u"Form4"_qs};
+    QTest::addColumn<QString>("opened"); // menu actions, in the order chosen
+    QTest::addColumn<bool>("byMenu");    // "Çıkış", or the frame
+    QTest::addColumn<QString>("closed");
+    QTest::newRow("all, by Çıkış") << u"Ayarlar otomatikbasim otofaturalastir hakkinda musteri"_qs
+                                   << true << u"Form1 Form2 Form3 Form5 Form7 Form4"_qs;
+    QTest::newRow("one, by the frame") << u"otofaturalastir"_qs << false << u"Form3 Form4"_qs;
 }
 
 void TestApp::closingOrder() {
-    QFETCH(QStringList, opened);
+    QFETCH(QString, opened);
     QFETCH(bool, byMenu);
-    QFETCH(QStringList, closed);
+    QFETCH(QString, closed);
     Windows windows;
     windows.showMain();
     Form4 *main = windows.mainWindow();
-    for (const QString &action : opened) {
+    const QStringList actions = opened.split(u' ');
+    for (const QString &action : actions + actions)
         main->findChild<QAction *>(action)->trigger();
-        main->findChild<QAction *>(action)->trigger();
-    }
     // Chosen twice, each window was loaded once and is shown beside the main window.
     CloseRecorder recorder;
-    QStringList shown;
+    qsizetype shown = 0;
     for (QWidget *w : QApplication::topLevelWidgets()) {
         if (w != main && w->isVisible() && w->objectName().startsWith(u"Form"_qs)) {
-            shown << w->objectName();
+            ++shown;
             w->installEventFilter(&recorder);
         }
     }
-    QCOMPARE(shown.size(), opened.size());
     QVERIFY(main->isVisible());
+    QCOMPARE(shown, actions.size());
     // The main window's own close event comes before it closes the others: it is recorded
     // when it is gone.
     connect(main, &QObject::destroyed, &recorder, [&recorder] { recorder.order << u"Form4"_qs; });
@@ -245,40 +180,36 @@ void TestApp::closingOrder() {
     else
         main->close();
     QTRY_VERIFY(!windows.mainWindow());
-    QCOMPARE(recorder.order, closed);
+    QCOMPARE(recorder.order.join(u' '), closed);
 }
 
-// A customer saved in the register opened by "Yeni Aç" reaches the invoice window's lists.
-// Only the two customer lists change; the invoice in progress keeps its subtotal (and goes
-// on adding to it), date, typed customer, lines and state.
+// "Yeni Aç" opens the register once. A customer saved there reaches the invoice window's
+// customer lists; the invoice in progress keeps its date, lines, state and subtotal, and goes
+// on adding to it.
 void TestApp::savedCustomerReachesOpenInvoice() {
     Windows windows;
     Form3 *invoice = windows.openInvoice();
+    const auto addLine = [invoice](const QString &quantity, const QString &price) {
+        child(invoice, "Text9")->setText(quantity);
+        child(invoice, "Text10")->setText(price);
+        child<QPushButton>(invoice, "Command2")->click();
+    };
     child(invoice, "Text1")->setText(u"01.02.2024"_qs);
-    child<QComboBox>(invoice, "Combo2")->setEditText(u"Elle Yazılan"_qs);
-    child(invoice, "Text9")->setText(u"2"_qs);
-    child(invoice, "Text10")->setText(u"7,50"_qs);
-    child<QPushButton>(invoice, "Command2")->click();
-    QCOMPARE(child(invoice, "Text5")->text(), u"15,00"_qs);
+    addLine(u"2"_qs, u"7,50"_qs);
     const int rows = child<QTableWidget>(invoice, "MSFlexGrid1")->rowCount();
 
-    // "Yeni Aç" opens the register, once.
     child<QPushButton>(invoice, "Command4")->click();
     Form2 *customers = windows.customers();
-    QVERIFY(customers && customers->isVisible());
     child<QPushButton>(invoice, "Command4")->click();
-    QCOMPARE(windows.customers(), customers);
+    QVERIFY(customers && customers->isVisible() && windows.customers() == customers);
     child<QComboBox>(customers, "Combo2")->setEditText(u"Şükrü Öztürk"_qs);
     child<QPushButton>(customers, "Command1")->click();
     QCOMPARE(items(child<QComboBox>(invoice, "Combo2")), QStringList{u"Şükrü Öztürk"_qs});
     QCOMPARE(items(child<QComboBox>(invoice, "Combo1")), QStringList{u"1"_qs});
     QCOMPARE(child(invoice, "Text1")->text(), u"01.02.2024"_qs);
-    QCOMPARE(child<QComboBox>(invoice, "Combo2")->currentText(), u"Elle Yazılan"_qs);
     QCOMPARE(child<QTableWidget>(invoice, "MSFlexGrid1")->rowCount(), rows);
     QCOMPARE(invoice->state(), u"yeni"_qs);
-    child(invoice, "Text9")->setText(u"1"_qs);
-    child(invoice, "Text10")->setText(u"5"_qs);
-    child<QPushButton>(invoice, "Command2")->click();
+    addLine(u"1"_qs, u"5"_qs);
     QCOMPARE(child(invoice, "Text5")->text(), u"20,00"_qs);
 
     // Without an invoice window a save refreshes nothing and breaks nothing.
@@ -291,35 +222,37 @@ void TestApp::savedCustomerReachesOpenInvoice() {
 }
 
 void TestApp::webPanel_data() {
-    QTest::addColumn<QByteArray>("response"); // empty: the server never answers
-    QTest::addColumn<QString>("shown");       // empty: the blank page
-    QTest::newRow("UTF-8, said by the server")
-        << httpResponse("200 OK", "text/html; charset=utf-8", "<p>Kampanya: yüzde 20</p>")
-        << u"Kampanya: yüzde 20"_qs;
-    // An old Turkish page that names no character set.
-    QTest::newRow("Windows-1254, unsaid") << httpResponse("200 OK", "text/html",
-                                                          "\xDDndirimli \xFE"
-                                                          "eker")
-                                          << u"İndirimli şeker"_qs;
-    QTest::newRow("error status") << httpResponse("404 Not Found", "text/html; charset=utf-8",
-                                                  "Bulunamadı")
-                                  << QString();
-    QTest::newRow("no answer") << QByteArray() << QString();
+    QTest::addColumn<QByteArray>("status"); // empty: the server never answers
+    QTest::addColumn<bool>("shown");        // or the blank page
+    QTest::newRow("page") << QByteArray("200 OK") << true;
+    QTest::newRow("error status") << QByteArray("404 Not Found") << false;
+    QTest::newRow("no answer") << QByteArray() << false;
 }
 
 void TestApp::webPanel() {
-    QFETCH(QByteArray, response);
-    QFETCH(QString, shown);
-    PageServer server;
-    server.response = response;
+    QFETCH(QByteArray, status);
+    QFETCH(bool, shown);
+    const QByteArray body = "<html><body><p>Kampanya: yüzde 20</p></body></html>";
+    QTcpServer server;
+    QVERIFY(server.listen(QHostAddress::LocalHost));
+    connect(&server, &QTcpServer::newConnection, &server, [&] {
+        QTcpSocket *s = server.nextPendingConnection();
+        connect(s, &QTcpSocket::readyRead, s, [&, s] {
+            s->readAll();
+            if (!status.isEmpty())
+                s->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html; charset=utf-8\r\n" +
+                         "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        });
+    });
+    const QUrl page(u"http://127.0.0.1:%1/reklam/"_qs.arg(server.serverPort()));
     WebPanel panel;
     panel.setTimeout(300);
     QSignalSpy done(&panel, &WebPanel::finished);
-    panel.navigate(server.url());
+    panel.navigate(page);
     QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 5000);
-    QCOMPARE(done[0][0].toBool(), !shown.isEmpty());
-    QCOMPARE(panel.currentUrl(), shown.isEmpty() ? QUrl(u"about:blank"_qs) : server.url());
-    QCOMPARE(panel.toPlainText().trimmed(), shown);
+    QCOMPARE(done[0][0].toBool(), shown);
+    QCOMPARE(panel.currentUrl(), shown ? page : QUrl(u"about:blank"_qs));
+    QCOMPARE(panel.toPlainText().trimmed(), shown ? u"Kampanya: yüzde 20"_qs : QString());
     QVERIFY(m_messages.isEmpty());
 }
 
@@ -330,8 +263,7 @@ void TestApp::makerLinks() {
     Form4 w;
     auto *label1 = w.findChild<QLabel *>(u"Label1"_qs);
     Q_EMIT label1->linkActivated(u"x"_qs);
-    QCOMPARE(launched.size(), 1);
-    QVERIFY(launched[0].contains(u"example.com"_qs));
+    QVERIFY(launched.size() == 1 && launched[0].contains(u"example.com"_qs));
     QVERIFY(m_messages.isEmpty());
 
     // No browser: the user is told, with the address.
