@@ -1,8 +1,8 @@
 #include "app/firstrun.h"
 
-#include "db/database.h"
-#include "settings/ayarlar.h"
-#include "ui/buttonpictures.h"
+#include "gui/buttonpictures.h"
+#include "settings/settingsfile.h"
+#include "store/database.h"
 
 #include <QFileInfo>
 

@@ -1,10 +1,10 @@
-#include "app/Form4.h"
 #include "app/firstrun.h"
 #include "app/oldformat.h"
 #include "app/windows.h"
-#include "db/database.h"
-#include "settings/ayarlar.h"
-#include "ui/messages.h"
+#include "gui/Form4.h"
+#include "gui/messages.h"
+#include "settings/settingsfile.h"
+#include "store/database.h"
 
 #include <QApplication>
 #include <QLibraryInfo>

@@ -1,8 +1,8 @@
 #include "app/oldformat.h"
 
-#include "db/jetimport.h"
-#include "ui/guard.h"
-#include "ui/messages.h"
+#include "gui/guard.h"
+#include "gui/messages.h"
+#include "store/jetimport.h"
 
 #include <QProgressDialog>
 

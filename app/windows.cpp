@@ -1,11 +1,11 @@
 #include "app/windows.h"
 
-#include "app/Form1.h"
-#include "app/Form4.h"
-#include "batch/Form7.h"
-#include "customers/Form2.h"
-#include "invoice/Form3.h"
-#include "settings/Form5.h"
+#include "gui/Form1.h"
+#include "gui/Form2.h"
+#include "gui/Form3.h"
+#include "gui/Form4.h"
+#include "gui/Form5.h"
+#include "gui/Form7.h"
 
 Windows::Windows(QObject *parent)
     : QObject(parent)

@@ -7,8 +7,8 @@
 #include "benchdata.h"
 #include "eskibasim.h"
 
-#include "batch/batchrun.h"
-#include "invoice/painterprinter.h"
+#include "invoice/batchrun.h"
+#include "printing/painterprinter.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -4,7 +4,7 @@
 #include "benchdata.h"
 #include "eskibasim.h"
 
-#include "db/campaigns.h"
+#include "store/campaigns.h"
 
 #include <benchmark/benchmark.h>
 

@@ -3,7 +3,7 @@
 
 #include "benchdata.h"
 
-#include "invoice/lines.h"
+#include "invoice/invoice.h"
 #include "tools/sampledata.h"
 
 #include <benchmark/benchmark.h>

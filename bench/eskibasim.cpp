@@ -1,6 +1,6 @@
 #include "eskibasim.h"
 
-#include "batch/batchrun.h"
+#include "invoice/batchrun.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

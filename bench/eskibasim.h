@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/campaigns.h"
-#include "invoice/printer.h"
-#include "settings/ayarlar.h"
+#include "printing/printer.h"
+#include "settings/settingsfile.h"
+#include "store/campaigns.h"
 
 #include <QString>
 

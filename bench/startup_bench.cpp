@@ -3,14 +3,14 @@
 
 #include "benchdata.h"
 
-#include "app/Form4.h"
 #include "app/firstrun.h"
 #include "app/oldformat.h"
 #include "app/windows.h"
-#include "db/database.h"
-#include "invoice/numbers.h"
-#include "settings/ayarlar.h"
-#include "words/yaziyacevir.h"
+#include "base/numbers.h"
+#include "base/yaziyacevir.h"
+#include "gui/Form4.h"
+#include "settings/settingsfile.h"
+#include "store/database.h"
 
 #include <QApplication>
 #include <QDir>

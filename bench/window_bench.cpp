@@ -5,11 +5,12 @@
 
 #include "benchdata.h"
 
-#include "invoice/Form3.h"
+#include "gui/Form3.h"
+#include "gui/messages.h"
 #include "invoice/saving.h"
-#include "settings/ayarlar.h"
+#include "invoice/workspace.h"
+#include "settings/settingsfile.h"
 #include "tools/sampledata.h"
-#include "ui/messages.h"
 
 #include <QDir>
 #include <QSqlQuery>

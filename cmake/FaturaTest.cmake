@@ -4,9 +4,9 @@
 function(fatura_add_test name)
   cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE fatura_core Qt6::Test ${ARG_LIBS})
+  target_link_libraries(${name} PRIVATE fatura_invoice Qt6::Test ${ARG_LIBS})
   if(ARG_GUI)
-    target_link_libraries(${name} PRIVATE fatura_windows)
+    target_link_libraries(${name} PRIVATE fatura_gui)
   endif()
   target_compile_definitions(${name} PRIVATE
     FATURA_TESTDATA_DIR="${PROJECT_SOURCE_DIR}/tests/data"

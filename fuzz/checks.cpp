@@ -1,8 +1,8 @@
 #include "fuzz/checks.h"
 
-#include "invoice/numbers.h"
-#include "settings/ayarlar.h"
-#include "words/yaziyacevir.h"
+#include "base/numbers.h"
+#include "base/yaziyacevir.h"
+#include "settings/settingsfile.h"
 
 #include <algorithm>
 #include <cmath>

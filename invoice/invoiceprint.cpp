@@ -1,8 +1,8 @@
 #include "invoice/invoiceprint.h"
 
-#include "invoice/lines.h"
-#include "invoice/numbers.h"
-#include "words/yaziyacevir.h"
+#include "base/numbers.h"
+#include "base/yaziyacevir.h"
+#include "invoice/invoice.h"
 
 QString printedNumber(double value) {
     const QString text = plainNumberText(value);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "db/invoices.h"
-#include "invoice/printer.h"
-#include "settings/ayarlar.h"
+#include "printing/printer.h"
+#include "settings/settingsfile.h"
+#include "store/invoices.h"
 
 #include <QList>
 #include <QString>

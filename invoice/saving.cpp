@@ -1,6 +1,6 @@
 #include "invoice/saving.h"
 
-#include "invoice/numbers.h"
+#include "base/numbers.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/invoices.h"
-#include "invoice/lines.h"
+#include "invoice/invoice.h"
+#include "store/invoices.h"
 
 #include <QList>
 #include <QString>

@@ -1,7 +1,7 @@
 // fatura-aktar: brings an old Access (Jet) database over into a new SQLite file that the
 // program can open.
 
-#include "db/jetimport.h"
+#include "store/jetimport.h"
 
 #include <QCoreApplication>
 #include <QStringList>

@@ -1,9 +1,9 @@
 // ornek-veri: writes a sample database into a folder, so that a new user sees customers,
 // invoices and a campaign at once.
 
-#include "db/database.h"
-#include "invoice/numbers.h"
-#include "settings/ayarlar.h"
+#include "base/numbers.h"
+#include "settings/settingsfile.h"
+#include "store/database.h"
 #include "tools/sampledata.h"
 
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 #include "tools/sampledata.h"
 
-#include "invoice/lines.h"
-#include "invoice/numbers.h"
-#include "settings/ayarlar.h"
+#include "base/numbers.h"
+#include "invoice/invoice.h"
+#include "settings/settingsfile.h"
 
 #include <QDate>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "db/customers.h"
-#include "db/invoices.h"
+#include "store/customers.h"
+#include "store/invoices.h"
 
 #include <QDate>
 #include <QList>

@@ -4,10 +4,10 @@
 
 #include "../db/testdb.h"
 #include "../invoice/printfixture.h"
-#include "batch/Form7.h"
-#include "batch/batchrun.h"
-#include "ui/imagebutton.h"
-#include "ui/messages.h"
+#include "gui/Form7.h"
+#include "gui/imagebutton.h"
+#include "gui/messages.h"
+#include "invoice/batchrun.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "invoice/printer.h"
+#include "printing/printer.h"
 
 // A print target for window tests: the window owns and destroys its printer, so this one
 // hands every operation to a RecordingPrinter that the test keeps.

@@ -1,8 +1,8 @@
 #include "../db/testdb.h"
-#include "customers/Form2.h"
-#include "settings/ayarlar.h"
-#include "ui/fieldkeys.h"
-#include "ui/messages.h"
+#include "gui/Form2.h"
+#include "gui/fieldkeys.h"
+#include "gui/messages.h"
+#include "settings/settingsfile.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,7 +2,7 @@
 
 // Helpers for tests on real database files.
 
-#include "db/database.h"
+#include "store/database.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

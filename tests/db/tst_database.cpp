@@ -1,6 +1,6 @@
-#include "db/campaigns.h"
-#include "db/customers.h"
-#include "db/invoices.h"
+#include "store/campaigns.h"
+#include "store/customers.h"
+#include "store/invoices.h"
 #include "testdb.h"
 
 #include <QDir>

@@ -4,8 +4,8 @@
 // its number is in the customer number, every line text and the settings, and the line
 // count and the settings file's length change from one generation to the next.
 
-#include "db/invoices.h"
-#include "settings/ayarlar.h"
+#include "settings/settingsfile.h"
+#include "store/invoices.h"
 
 namespace generations {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "invoice/printer.h"
-#include "settings/ayarlar.h"
+#include "printing/printer.h"
+#include "settings/settingsfile.h"
 
 #include <QStringList>
 

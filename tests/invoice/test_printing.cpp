@@ -1,11 +1,11 @@
 #include "../db/testdb.h"
+#include "base/numbers.h"
+#include "base/yaziyacevir.h"
+#include "invoice/invoice.h"
 #include "invoice/invoiceprint.h"
-#include "invoice/lines.h"
-#include "invoice/numbers.h"
-#include "invoice/printtarget.h"
 #include "pdftext.h"
 #include "printfixture.h"
-#include "words/yaziyacevir.h"
+#include "printing/printtarget.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "../db/testdb.h"
-#include "db/invoices.h"
-#include "invoice/Form3.h"
-#include "settings/ayarlar.h"
-#include "ui/messages.h"
+#include "gui/Form3.h"
+#include "gui/messages.h"
+#include "settings/settingsfile.h"
+#include "store/invoices.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "invoicefixture.h"
 
+#include "gui/fieldkeys.h"
 #include "invoice/saving.h"
-#include "ui/fieldkeys.h"
 
 #include <QAbstractSpinBox>
 #include <QApplication>

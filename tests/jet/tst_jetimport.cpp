@@ -1,4 +1,4 @@
-#include "db/jetimport.h"
+#include "store/jetimport.h"
 
 #include <QCryptographicHash>
 #include <QDir>

@@ -1,5 +1,5 @@
-#include "invoice/lines.h"
-#include "invoice/numbers.h"
+#include "base/numbers.h"
+#include "invoice/invoice.h"
 
 #include <QTest>
 

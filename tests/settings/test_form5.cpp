@@ -2,16 +2,16 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "app/windows.h"
-#include "db/database.h"
-#include "db/invoices.h"
+#include "gui/Form5.h"
+#include "gui/imagebutton.h"
+#include "gui/messages.h"
+#include "gui/previewwindow.h"
 #include "invoice/invoiceprint.h"
-#include "invoice/painterprinter.h"
-#include "invoice/printtarget.h"
-#include "settings/Form5.h"
-#include "settings/onizleme.h"
-#include "settings/onizlemepenceresi.h"
-#include "ui/imagebutton.h"
-#include "ui/messages.h"
+#include "invoice/preview.h"
+#include "printing/painterprinter.h"
+#include "printing/printtarget.h"
+#include "store/database.h"
+#include "store/invoices.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 // Mouse events go through the window system, so a release belongs to the pressed widget.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "ui/imagebutton.h"
+#include "gui/imagebutton.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>

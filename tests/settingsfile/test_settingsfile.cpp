@@ -1,4 +1,4 @@
-#include "settings/ayarlar.h"
+#include "settings/settingsfile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -3,15 +3,15 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "../invoicewin/invoicefixture.h"
-#include "batch/Form7.h"
-#include "customers/Form2.h"
-#include "db/campaigns.h"
-#include "invoice/Form3.h"
-#include "settings/Form5.h"
-#include "settings/onizlemepenceresi.h"
+#include "gui/Form2.h"
+#include "gui/Form3.h"
+#include "gui/Form5.h"
+#include "gui/Form7.h"
+#include "gui/imagebutton.h"
+#include "gui/messages.h"
+#include "gui/previewwindow.h"
+#include "store/campaigns.h"
 #include "tools/sampledata.h"
-#include "ui/imagebutton.h"
-#include "ui/messages.h"
 
 #include <QAbstractSpinBox>
 #include <QListWidget>

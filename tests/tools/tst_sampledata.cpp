@@ -1,5 +1,5 @@
 #include "../db/testdb.h"
-#include "batch/batchrun.h"
+#include "invoice/batchrun.h"
 #include "tools/sampledata.h"
 
 #include <QDate>

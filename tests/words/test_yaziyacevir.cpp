@@ -1,4 +1,4 @@
-#include "words/yaziyacevir.h"
+#include "base/yaziyacevir.h"
 
 #include <QTest>
 

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "invoice/customerentry.h"
+
+#include <QString>
+#include <QWidget>
+
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// The customer register "Müşteri tanıtım": adds, changes and deletes the rows of MUSTERI in
+// the database the settings name. It holds one customer at a time, in mode "yeni" (a new
+// customer is being typed) or "eski" (a stored customer was picked from a list).
+//
+// Controls (object names), in tab and Enter order, all inside the frame "Frame1"
+// ("Müşteri Bilgileri"):
+//   Combo1    number list, label Label1 "Müşteri No:"
+//   Combo2    name list, label Label2 "Müşteri Adı:"
+//   Text1     address line 1, label Label3 "Adresi:"
+//   Text2     address line 2, under line 1
+//   Text3     tax office and number, label Label4 "Vergi Dairesi/No:"
+//   Command1  "KAYDET": save
+//   Command2  "SİL": delete; enabled only by a successful pick
+//
+// The two lists are parallel (the n-th number and the n-th name are one row) but a pick in
+// one only sets the other's text. Only a pick loads a customer; typing never changes the
+// mode, so a number typed after a pick saves as a change of the row with that number.
+class Form2 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form2(QWidget *parent = nullptr);
+
+    // "yeni" or "eski".
+    QString mod() const { return m_mod; }
+
+Q_SIGNALS:
+    // After every successful save, once; a delete or a refused save emits nothing.
+    void musteriKaydedildi();
+
+private:
+    // Mode "yeni", SİL off, the boxes emptied, both lists refilled in stored order and the
+    // number box proposing the largest number plus one.
+    void yenile();
+    void numaradanSec(int satir);
+    void addanSec(int satir);
+    void kaydet();
+    void sil();
+
+    void goster(const Musteri &m);
+    MusteriKutulari kutular() const;
+
+    QString m_mod;
+    QComboBox *m_no;
+    QComboBox *m_ad;
+    QLineEdit *m_adres1;
+    QLineEdit *m_adres2;
+    QLineEdit *m_vergi;
+    QPushButton *m_kaydet;
+    QPushButton *m_sil;
+};

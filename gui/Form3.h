@@ -1,0 +1,113 @@
+#pragma once
+
+#include "printing/printtarget.h"
+
+#include <functional>
+
+#include "invoice/invoice.h"
+#include "invoice/saving.h"
+
+#include <QWidget>
+
+class QAbstractSpinBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTableWidget;
+
+// The invoice entry window "Fatura Giriş": one invoice's header, its lines and totals;
+// saves it, loads a saved one and hands it to printing.
+//
+// The line grid MSFlexGrid1 keeps its five column headers in the table's own header, so
+// they stay in view while the lines scroll. Line n of the invoice is table row n - 1, and
+// the table always ends with one empty row below the last line.
+class Form3 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form3(QWidget *parent = nullptr);
+
+    // Empties and refills both customer lists, puts today's date into the invoice and
+    // delivery-note dates and starts a new invoice (state "yeni", running subtotal 0).
+    void musteriload();
+
+    // Saves what the window shows: a new invoice ("yeni") or a replacement of the loaded one
+    // ("eski"), each in one piece; then asks whether to print and closes the window. A
+    // refusal or a failure says why and leaves the window open as it was.
+    void transfer();
+
+    // Loads the saved invoice `number` into the window (state "eski"). Says
+    // "Fatura bulunamadı !" when there is none.
+    void faturabul(const QString &number);
+
+    // Prints the saved invoice shown in the window (read back by its number, with the
+    // window's tax office, VAT mode, VAT amount and rate) as one document on the default
+    // printer, or into a PDF under baskilar/ when there is none, then closes the window.
+    void yazdir();
+
+    // Tests choose where printing goes; an empty function restores the program's choice.
+    using PrintTargetFactory = std::function<PrintTarget(const QString &stem)>;
+    static void setPrintTargetFactory(PrintTargetFactory factory);
+
+    // "yeni" while a new invoice is entered, "eski" after a saved one was loaded.
+    QString state() const { return m_state; }
+
+public Q_SLOTS:
+    // Refills the two customer lists after the customer register saved a customer; the
+    // customer typed or picked, the dates, lines and totals stay as they are.
+    void musteriListeleriniYenile();
+
+Q_SIGNALS:
+    // "Yeni Aç": the user wants the customer register to add a customer.
+    void yeniMusteriIstendi();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildWindow();
+    void load();
+    void pickCustomerByNumber(const QString &number);
+    void pickCustomerByName(const QString &name);
+    void addTypedLine();
+    void showLine(const LineResult &line);
+    void cutGrid();
+    void newInvoice();
+    void saveClicked();
+    void stepVatRate(int step);
+    void showInvoiceList();
+    InvoiceTexts windowTexts() const;
+
+    InvoiceTotals m_totals;
+    QString m_state;
+
+    QLineEdit *m_invoiceNumber;  // Text12
+    QComboBox *m_customerNumber; // Combo1
+    QComboBox *m_customerName;   // Combo2
+    QLineEdit *m_address;        // Text11
+    QLineEdit *m_address2;       // Text16
+    QLineEdit *m_taxOffice;      // Text2
+    QLineEdit *m_invoiceDate;    // Text1
+    QLineEdit *m_deliveryDate;   // Text13
+    QLineEdit *m_deliveryNumber; // Text4
+    QComboBox *m_vatMode;        // Combo3
+    QLineEdit *m_description;    // Text3
+    QLineEdit *m_discount;       // Text14
+    QLineEdit *m_quantity;       // Text9
+    QLineEdit *m_unitPrice;      // Text10
+    QPushButton *m_add;          // Command2
+    QTableWidget *m_grid;        // MSFlexGrid1
+    QLineEdit *m_subtotal;       // Text5
+    QLineEdit *m_discountTotal;  // Text15
+    QLineEdit *m_vatRate;        // Text8
+    QAbstractSpinBox *m_vatStep; // UpDown1
+    QLineEdit *m_vat;            // Text6
+    QLineEdit *m_grandTotal;     // Text7
+    QLabel *m_words;             // Label4
+    QPushButton *m_newInvoice;   // Command1
+    QPushButton *m_save;         // Command3
+    QPushButton *m_newCustomer;  // Command4
+    QPushButton *m_list;         // Command5
+    QListWidget *m_invoiceList;  // List1
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "settings/settingsfile.h"
+
+#include <QFont>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class ImageButton;
+class Onizleme;
+class QLineEdit;
+
+// The settings window "Ayarlar": one box for every value of ayarlar.dat, filled from the file
+// when the window is created. Nothing reaches the file until "Kaydet"; after a save the
+// window hides and keeps its boxes.
+class Form5 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form5(QWidget *parent = nullptr);
+
+    // Writes all 23 lines from the boxes. Returns false, after telling the user why, when a
+    // value cannot be written back as typed or the file cannot be written; nothing is
+    // written then.
+    bool kaydet();
+
+    // The record the boxes hold now, each box's text as it stands.
+    ayarlar kutulardakiAyarlar() const;
+
+    // The choosers behind "Gözat" and "Yazıtipi": nothing when the user cancels. Tests put
+    // their own in place; an empty function brings the desktop's dialog back.
+    using FileChooser = std::function<std::optional<QString>(QWidget *parent)>;
+    using FontChooser = std::function<std::optional<QFont>(QWidget *parent)>;
+    static void setFileChooser(FileChooser chooser);
+    static void setFontChooser(FontChooser chooser);
+
+private:
+    void yukle();
+    void veritabaniSec();
+    void yaziTipiSec(int satir);
+    void satirArasiAdim(int adim);
+    void kaydetVeGizle();
+    void onizlemeyiAc();
+
+    QRect twips(int left, int top, int width, int height) const;
+    ImageButton *dugme(const QString &name, const QString &caption, qreal points, const QRect &at,
+                       const QRect &captionAt);
+
+    double m_olcek = 1.0; // pixels per twip
+    // Boxes by file line (index = line - 1): one for a single value, four for a placement.
+    std::array<QLineEdit *, 23> m_tek{};
+    std::array<std::array<QLineEdit *, 4>, 23> m_yer{};
+    QPointer<Onizleme> m_onizleme;
+};

@@ -1,0 +1,223 @@
+#include "gui/Form7.h"
+
+#include "gui/guard.h"
+#include "gui/imagebutton.h"
+#include "gui/messages.h"
+#include "invoice/batchrun.h"
+#include "invoice/workspace.h"
+#include "settings/settingsfile.h"
+#include "store/campaigns.h"
+#include "store/database.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QRadioButton>
+#include <QScopeGuard>
+#include <QScreen>
+
+#include <memory>
+
+namespace {
+
+// Positions are in twips (1/1440 inch) from the client area's top-left corner.
+constexpr int windowWidth = 4230;
+constexpr int windowHeight = 3555;
+constexpr int captionLeft = 60; // captions in front of the inputs start here
+constexpr int captionGap = 60;  // and end this far before their input
+// The PDF choice sits between the inputs and the button, which is centred below it.
+constexpr int choiceTop = 1800;
+constexpr int buttonLeft = (windowWidth - 1320) / 2;
+constexpr int buttonTop = 2850;
+
+// A run this long or shorter prints without a progress dialog.
+constexpr int fewInvoices = 5;
+
+const QStringList regions = {QStringLiteral("ANTALYA"), QStringLiteral("ADANA"),
+                             QStringLiteral("ANKARA"),  QStringLiteral("İSTANBUL"),
+                             QStringLiteral("İZMİR"),   QStringLiteral("TRABZON")};
+
+// "MS Sans Serif" where it exists, otherwise a face of about its width.
+QFont windowFont() {
+    QFont f;
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                   QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("Nimbus Sans")});
+    f.setPointSizeF(8.25);
+    return f;
+}
+
+// A campaign name made safe for a file name: letters, digits, "-" and "_" kept.
+QString fileStem(const QString &campaign) {
+    QString stem;
+    for (const QChar c : campaign)
+        stem += c.isLetterOrNumber() || c == u'-' || c == u'_' ? c : QChar(u'_');
+    return stem.isEmpty() ? QStringLiteral("kampanya") : stem;
+}
+
+Form7::PrintTargetFactory &printTargetFactory() {
+    static Form7::PrintTargetFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void Form7::setPrintTargetFactory(PrintTargetFactory factory) {
+    printTargetFactory() = std::move(factory);
+}
+
+QRect Form7::twips(int left, int top, int width, int height) const {
+    const auto px = [this](int t) { return qRound(t * m_scale); };
+    return QRect(QPoint(px(left), px(top)), QPoint(px(left + width) - 1, px(top + height) - 1));
+}
+
+Form7::Form7(QWidget *parent)
+    : QWidget(parent) {
+    setObjectName(QStringLiteral("Form7"));
+    setWindowTitle(QStringLiteral("Otomotik Fatura Basım"));
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    m_scale = logicalDpiX() / 1440.0;
+    setFixedSize(twips(0, 0, windowWidth, windowHeight).size());
+    setFont(windowFont());
+
+    // A caption right-aligned in front of its input, on the input's line.
+    const auto caption = [this](const char *name, const QString &text, QWidget *input) {
+        auto *l = new QLabel(text, this);
+        l->setObjectName(QString::fromLatin1(name));
+        l->setBuddy(input);
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        const QRect at = input->geometry();
+        const int right = at.left() - qRound(captionGap * m_scale);
+        const int left = qRound(captionLeft * m_scale);
+        l->setGeometry(left, at.top(), right - left, at.height());
+    };
+
+    m_campaign = new QComboBox(this);
+    m_campaign->setObjectName(QStringLiteral("Combo1"));
+    m_campaign->setGeometry(twips(1515, 315, 2475, 315));
+    caption("Label1", QStringLiteral("Kampanya Seç:"), m_campaign);
+
+    m_region = new QComboBox(this);
+    m_region->setObjectName(QStringLiteral("Combo2"));
+    m_region->setGeometry(twips(1515, 660, 2475, 315));
+    caption("Label2", QStringLiteral("Dağıtım Bölgesi:"), m_region);
+
+    m_start = new QLineEdit(this);
+    m_start->setObjectName(QStringLiteral("Text1"));
+    m_start->setGeometry(twips(1500, 1065, 855, 285));
+    caption("Label3", QStringLiteral("Başlangıç No:"), m_start);
+
+    m_end = new QLineEdit(this);
+    m_end->setObjectName(QStringLiteral("Text2"));
+    m_end->setGeometry(twips(1500, 1380, 855, 285));
+    caption("Label4", QStringLiteral("Bitiş No:"), m_end);
+
+    auto *choice = new QGroupBox(QStringLiteral("Yazıcı kurulu değilse:"), this);
+    choice->setObjectName(QStringLiteral("PdfSecimi"));
+    choice->setGeometry(twips(captionLeft, choiceTop, 3930, 900));
+    m_oneFile = new QRadioButton(QStringLiteral("Tek PDF (her fatura bir sayfa)"), choice);
+    m_oneFile->setObjectName(QStringLiteral("TekPdf"));
+    m_filePerInvoice = new QRadioButton(QStringLiteral("Her fatura ayrı PDF"), choice);
+    m_filePerInvoice->setObjectName(QStringLiteral("AyriPdf"));
+    const QRect inChoice = twips(0, 0, 3690, 255);
+    m_oneFile->setGeometry(inChoice.translated(twips(120, 300, 0, 0).topLeft()));
+    m_filePerInvoice->setGeometry(inChoice.translated(twips(120, 585, 0, 0).topLeft()));
+    m_oneFile->setChecked(true);
+
+    m_print = new ImageButton(QStringLiteral("Yazdır"), this);
+    m_print->setObjectName(QStringLiteral("Yazdir"));
+    m_print->setCaptionPointSize(8.25);
+    const QRect button = twips(buttonLeft, buttonTop, 1320, 465);
+    m_print->setGeometry(button);
+    m_print->setCaptionRect(
+        twips(buttonLeft + 390, buttonTop + 75, 525, 195).translated(-button.topLeft()));
+    m_print->setPressArea(ImageButton::PressArea::Picture);
+    connect(m_print, &ImageButton::captionClicked, this, &Form7::yazdir);
+
+    setTabOrder(m_campaign, m_start);
+    setTabOrder(m_start, m_end);
+    setTabOrder(m_end, m_region);
+    setTabOrder(m_region, m_oneFile);
+
+    load();
+    m_campaign->setFocus();
+
+    if (const QScreen *s = screen()) {
+        QRect at = rect();
+        at.moveCenter(s->availableGeometry().center());
+        move(at.topLeft());
+    }
+}
+
+void Form7::load() {
+    QStringList campaigns;
+    guarded(this, [&] {
+        Veritabani db(ayarlardakiVeritabani());
+        campaigns = kampanyalar(db);
+    });
+    m_campaign->addItems(campaigns);
+    m_region->addItems(regions);
+    // Nothing is picked until the user picks it.
+    m_campaign->setCurrentIndex(-1);
+    m_region->setCurrentIndex(-1);
+}
+
+void Form7::yazdir() {
+    // The progress dialog lets events through; a second click must not start a second run.
+    if (m_printing)
+        return;
+    if (m_campaign->currentIndex() < 0) {
+        Messages::info(this, QStringLiteral("Kampanya seçiniz!"));
+        return;
+    }
+    m_printing = true;
+    const auto done = qScopeGuard([this] { m_printing = false; });
+
+    const QString campaign = m_campaign->currentText();
+    const KampanyaSecimi selection{m_start->text(), m_end->text(), m_region->currentText()};
+    const PdfPrinter::Mode mode =
+        m_filePerInvoice->isChecked() ? PdfPrinter::FilePerDocument : PdfPrinter::OneFile;
+
+    PrintTarget target;
+    int printed = 0;
+    std::unique_ptr<QProgressDialog> dialog;
+    const auto progress = [&](int n, int total) {
+        printed = n;
+        if (total <= fewInvoices)
+            return true;
+        if (!dialog) {
+            dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("İptal"), 0, total,
+                                                       this);
+            dialog->setWindowTitle(Messages::appTitle());
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(500);
+        }
+        dialog->setLabelText(QStringLiteral("%1 / %2").arg(n).arg(total));
+        dialog->setValue(n);
+        // Closing the window stops the run as cancelling does.
+        return !dialog->wasCanceled() && isVisible();
+    };
+    guarded(this, [&] {
+        // Gone before a failure's message shows.
+        const auto closeDialog = qScopeGuard([&] { dialog.reset(); });
+        const ayarlar settings = ayarlari_oku(19);
+        const QString stem = fileStem(campaign);
+        target = printTargetFactory() ? printTargetFactory()(stem, mode)
+                                      : programPrintTarget(stem, mode);
+        runBatch(*target.printer, settings, veritabaniYolu(settings.veritabani_yolu), campaign,
+                 selection, progress);
+        target.printer->finish();
+    });
+    // After a failure too, the invoices printed before it are handed over.
+    target.printer.reset();
+    if (target.pdfPath.isEmpty())
+        return;
+    if (printed > 0)
+        Messages::info(this, pdfNotice(target.pdfPath));
+    else if (mode == PdfPrinter::FilePerDocument)
+        QDir().rmdir(target.pdfPath); // the folder made for the files, still empty
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "gui/messages.h"
+
+#include <QString>
+
+#include <exception>
+
+class QWidget;
+
+// Runs one user action that touches a file, the database or the printer. A failure stops
+// the action and becomes a message box; the program goes on. Returns whether it succeeded.
+template <class F> bool guarded(QWidget *parent, F &&action) {
+    try {
+        action();
+        return true;
+    } catch (const std::exception &e) {
+        Messages::error(parent, QString::fromUtf8(e.what()));
+    } catch (...) {
+        Messages::error(parent, QStringLiteral("Beklenmeyen bir hata oluştu."));
+    }
+    return false;
+}

@@ -1,0 +1,209 @@
+#include "printing/painterprinter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <cmath>
+
+namespace {
+
+constexpr double twipsPerInch = 1440;
+
+int deviceUnits(double twips, int dpi) {
+    // clampedTwips keeps the product far inside the range of int.
+    return int(std::lround(clampedTwips(twips) * dpi / twipsPerInch));
+}
+
+} // namespace
+
+PainterPrinter::PainterPrinter() {
+    m_font.setPointSizeF(10);
+}
+
+PainterPrinter::~PainterPrinter() = default;
+
+void PainterPrinter::setFontName(const QString &name) {
+    if (!name.isEmpty() && name != m_font.family()) {
+        m_font.setFamily(name);
+        m_fontReady = false;
+    }
+}
+
+void PainterPrinter::setFontSize(double points) {
+    // QFont refuses sizes <= 0 with a warning; an unusable size keeps the current one.
+    if (usableFontSize(points) && points != m_font.pointSizeF()) {
+        m_font.setPointSizeF(points);
+        m_fontReady = false;
+    }
+}
+
+void PainterPrinter::setX(double twips) {
+    m_x = clampedTwips(twips);
+}
+
+void PainterPrinter::setY(double twips) {
+    m_y = clampedTwips(twips);
+}
+
+void PainterPrinter::printLine(const QString &text) {
+    if (!m_inDocument) {
+        startDocument(m_painter);
+        m_inDocument = true;
+        m_fontReady = false;
+    }
+    const int dpiX = m_painter.device()->logicalDpiX();
+    const int dpiY = m_painter.device()->logicalDpiY();
+    if (!m_fontReady) {
+        // The painter's own metrics are those of the device's resolution; a QFontMetrics of
+        // the bare font would measure at screen resolution.
+        m_painter.setFont(m_font);
+        const QFontMetrics metrics = m_painter.fontMetrics();
+        m_ascent = metrics.ascent();
+        m_lineHeightTwips = metrics.lineSpacing() * twipsPerInch / dpiY;
+        m_fontReady = true;
+    }
+    m_painter.drawText(QPoint(deviceUnits(m_x, dpiX), deviceUnits(m_y, dpiY) + m_ascent), text);
+    m_x = 0;
+    m_y = clampedTwips(m_y + m_lineHeightTwips);
+}
+
+void PainterPrinter::endDocument() {
+    m_x = 0;
+    m_y = 0;
+    if (!m_inDocument)
+        return;
+    m_inDocument = false;
+    closeDocument(m_painter);
+}
+
+void PainterPrinter::finish() {
+    endDocument();
+    closeOutput(m_painter);
+}
+
+void PainterPrinter::endPainter(QPainter &painter, const QString &message) {
+    if (painter.isActive() && !painter.end())
+        throw PrinterError(message);
+}
+
+void PainterPrinter::finishQuietly() noexcept {
+    try {
+        finish();
+    } catch (...) {
+        if (m_painter.isActive())
+            m_painter.end();
+    }
+}
+
+// ---------------------------------------------------------------------------------------
+
+PdfPrinter::PdfPrinter(const QString &path, Mode mode)
+    : m_path(path)
+    , m_mode(mode) {}
+
+PdfPrinter::~PdfPrinter() {
+    finishQuietly();
+}
+
+QString PdfPrinter::numberedPath(const QString &path, int number) {
+    const QFileInfo info(path);
+    const QString suffix = info.suffix().isEmpty() ? QStringLiteral("pdf") : info.suffix();
+    const QString name =
+        QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(number).arg(suffix);
+    return info.dir().filePath(name);
+}
+
+QPageLayout PdfPrinter::pageLayout() {
+    return QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(10, 10, 10, 10),
+                       QPageLayout::Point);
+}
+
+void PdfPrinter::openWriter(QPainter &painter, const QString &path) {
+    m_writer = std::make_unique<QPdfWriter>(path);
+    m_writer->setCreator(QStringLiteral("Fatura"));
+    m_writer->setResolution(1200);
+    m_writer->setPageLayout(pageLayout());
+    m_currentFile = path;
+    if (!painter.begin(m_writer.get())) {
+        m_writer.reset();
+        throw PrinterError(QStringLiteral("PDF dosyası yazılamadı: %1").arg(path));
+    }
+}
+
+void PdfPrinter::startDocument(QPainter &painter) {
+    ++m_documents;
+    if (m_mode == FilePerDocument) {
+        openWriter(painter, numberedPath(m_path, m_documents));
+    } else if (!painter.isActive()) {
+        openWriter(painter, m_path);
+    } else if (!m_writer->newPage()) {
+        throw PrinterError(QStringLiteral("PDF dosyasına sayfa eklenemedi: %1").arg(m_path));
+    }
+}
+
+void PdfPrinter::closeDocument(QPainter &painter) {
+    if (m_mode != FilePerDocument)
+        return;
+    const QString file = m_currentFile;
+    endPainter(painter, QStringLiteral("PDF dosyası yazılamadı: %1").arg(file));
+    m_writer.reset();
+    m_files.append(file);
+}
+
+void PdfPrinter::closeOutput(QPainter &painter) {
+    if (m_mode == OneFile && m_documents == 0) {
+        // Nothing was printed: leave no file behind, not even the empty one that held the
+        // name (see pdfPrintTarget).
+        const QFileInfo info(m_path);
+        if (info.exists() && info.isFile() && info.size() == 0)
+            QFile::remove(m_path);
+        return;
+    }
+    if (!painter.isActive())
+        return;
+    const QString file = m_currentFile;
+    endPainter(painter, QStringLiteral("PDF dosyası yazılamadı: %1").arg(file));
+    m_writer.reset();
+    m_files.append(file);
+}
+
+// ---------------------------------------------------------------------------------------
+
+SystemPrinter::SystemPrinter(const QString &printerName) {
+    if (printerName.isEmpty()) {
+        const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+        if (info.isNull())
+            throw PrinterError(QStringLiteral("Bu bilgisayarda kurulu bir yazıcı yok."));
+        m_name = info.printerName();
+    } else {
+        // Qt silently falls back to the default printer for a name it does not know.
+        if (!QPrinterInfo::availablePrinterNames().contains(printerName))
+            throw PrinterError(QStringLiteral("Yazıcı bulunamadı: %1").arg(printerName));
+        m_name = printerName;
+    }
+}
+
+SystemPrinter::~SystemPrinter() {
+    finishQuietly();
+}
+
+void SystemPrinter::startDocument(QPainter &painter) {
+    m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_printer->setPrinterName(m_name);
+    m_printer->setDocName(QStringLiteral("Fatura"));
+    if (!painter.begin(m_printer.get())) {
+        m_printer.reset();
+        throw PrinterError(QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
+    }
+}
+
+void SystemPrinter::closeDocument(QPainter &painter) {
+    endPainter(painter, QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
+    m_printer.reset();
+}

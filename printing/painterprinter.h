@@ -1,0 +1,118 @@
+#pragma once
+
+#include "printing/printer.h"
+
+#include <QFont>
+#include <QPageLayout>
+#include <QPainter>
+#include <QStringList>
+
+#include <memory>
+
+class QPdfWriter;
+class QPrinter;
+
+// A printer that draws text with QPainter on a paged device at the device's own resolution.
+// Positions are twips from the corner of the printable area (the painter's origin); device
+// units are twips × resolution / 1440. A document's device is opened with its first line,
+// so a document in which nothing was printed produces nothing.
+class PainterPrinter : public Printer {
+public:
+    ~PainterPrinter() override;
+
+    void setFontName(const QString &name) override;
+    void setFontSize(double points) override;
+    void setX(double twips) override;
+    void setY(double twips) override;
+    double x() const override { return m_x; }
+    double y() const override { return m_y; }
+    void printLine(const QString &text) override;
+    void endDocument() override;
+    void finish() override;
+
+protected:
+    PainterPrinter();
+
+    // Makes the painter ready for a new document: begins it on a device or starts a new page
+    // of the device it is already on. Throws PrinterError naming the file or printer.
+    virtual void startDocument(QPainter &painter) = 0;
+    // The document's last line has been printed.
+    virtual void closeDocument(QPainter &painter) = 0;
+    // After the last document (finish()); the painter may still be active.
+    virtual void closeOutput(QPainter &) {}
+
+    // Ends the painter and throws `message` when the device could not be completed.
+    static void endPainter(QPainter &painter, const QString &message);
+    // finish() for destructors: whatever was printed is handed over, errors are dropped.
+    // Each concrete printer calls it in its destructor, while its device still exists.
+    void finishQuietly() noexcept;
+
+private:
+    QPainter m_painter;
+    QFont m_font;
+    // The painter's font and its metrics stay set until the font changes or a new document
+    // starts: setting a font and measuring it on every line costs a tenth of a batch run.
+    bool m_fontReady = false;
+    int m_ascent = 0;
+    double m_lineHeightTwips = 0;
+    double m_x = 0;
+    double m_y = 0;
+    bool m_inDocument = false;
+};
+
+// Writes PDF files: A4 portrait with a printable area 10 pt in from each edge, 1200 dpi.
+class PdfPrinter : public PainterPrinter {
+public:
+    enum Mode {
+        // One file, each document on its own page; the file is written by finish() (or the
+        // destructor). When nothing was printed, an empty file at the path is removed.
+        OneFile,
+        // One file per document, named after the path with the document's number:
+        // "fatura.pdf" gives "fatura-1.pdf", "fatura-2.pdf", ...
+        FilePerDocument,
+    };
+
+    explicit PdfPrinter(const QString &path, Mode mode = OneFile);
+    ~PdfPrinter() override;
+
+    // The files written so far.
+    QStringList files() const { return m_files; }
+    // The path of the document with this number (1 for the first) in FilePerDocument mode.
+    static QString numberedPath(const QString &path, int number);
+    // The page every file gets; its paint rectangle is where the printing's twips start.
+    static QPageLayout pageLayout();
+
+protected:
+    void startDocument(QPainter &painter) override;
+    void closeDocument(QPainter &painter) override;
+    void closeOutput(QPainter &painter) override;
+
+private:
+    void openWriter(QPainter &painter, const QString &path);
+
+    QString m_path;
+    Mode m_mode;
+    std::unique_ptr<QPdfWriter> m_writer;
+    QString m_currentFile;
+    QStringList m_files;
+    int m_documents = 0;
+};
+
+// Prints on one of the system's printers, at its high resolution; every document is a print
+// job of its own. Throws PrinterError when there is no such printer (or no default printer).
+class SystemPrinter : public PainterPrinter {
+public:
+    // An empty name means the system's default printer.
+    explicit SystemPrinter(const QString &printerName = QString());
+    ~SystemPrinter() override;
+
+    QString printerName() const { return m_name; }
+
+protected:
+    void startDocument(QPainter &painter) override;
+    void closeDocument(QPainter &painter) override;
+
+private:
+    QString m_name;
+    std::unique_ptr<QPrinter> m_printer;
+};

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "settings/settingsfile.h"
+
+#include <QList>
+#include <QString>
+
+#include <stdexcept>
+
+// A printer as the program's printing sees it: positions in twips (1/1440 inch) from the
+// top-left corner of the printable area, font sizes in points. Printing a line writes the
+// text with its top at the current y, then moves to the left edge (x = 0) of the next line:
+// y grows by the current font's line height.
+class Printer {
+public:
+    virtual ~Printer();
+
+    virtual void setFontName(const QString &name) = 0;
+    virtual void setFontSize(double points) = 0;
+    virtual void setX(double twips) = 0;
+    virtual void setY(double twips) = 0;
+    virtual double x() const = 0;
+    virtual double y() const = 0;
+    virtual void printLine(const QString &text) = 0;
+    // Ends one document (one invoice); the next print starts a new one at x = 0, y = 0 with
+    // the font kept. A document in which nothing was printed produces nothing.
+    virtual void endDocument() = 0;
+    // Ends the whole output after its last document. Printers that hand over every document
+    // as it ends need nothing here; a PDF that holds several documents is written now.
+    virtual void finish() {}
+};
+
+// Positions further out than this (about 17 m) are held at it, so that any position turns
+// into device units without overflow.
+inline constexpr double maxTwips = 1e6;
+// A position as a printer can take it: held within +-maxTwips, a NaN is 0.
+double clampedTwips(double twips);
+
+// A font size a printer accepts, in points: above 0 and no larger than a sheet of paper.
+inline constexpr double maxFontSize = 1000;
+bool usableFontSize(double points);
+
+// A printer failure (no such printer, a file that cannot be written), in Turkish.
+class PrinterError : public std::runtime_error {
+public:
+    explicit PrinterError(const QString &message);
+    QString message() const;
+};
+
+// Keeps every operation, for tests and for comparing two ways of printing the same thing.
+// Line heights come from a fixed rule (the size in points × 20 × 1.2 twips) so that
+// relative positions are known in advance.
+class RecordingPrinter : public Printer {
+public:
+    struct Line {
+        QString text;
+        QString fontName;
+        double fontSize;
+        double x;
+        double y;
+        int document; // 0 for the first document
+    };
+
+    void setFontName(const QString &name) override { m_fontName = name; }
+    void setFontSize(double points) override { m_fontSize = points; }
+    void setX(double twips) override { m_x = twips; }
+    void setY(double twips) override { m_y = twips; }
+    double x() const override { return m_x; }
+    double y() const override { return m_y; }
+    void printLine(const QString &text) override;
+    void endDocument() override;
+
+    static double lineHeight(double points) { return points * 20 * 1.2; }
+
+    const QList<Line> &lines() const { return m_lines; }
+    // Every endDocument() call counts, even one after an empty document.
+    int documents() const { return m_documents; }
+
+private:
+    QString m_fontName;
+    double m_fontSize = 10;
+    double m_x = 0;
+    double m_y = 0;
+    QList<Line> m_lines;
+    int m_documents = 0;
+};
+
+// The placement step: font face, size, x and y from one placement (sizes and positions by
+// the leading-number reading, the face with trailing blanks removed), `yOffset` twips added
+// to y, then one line printed. An empty face and a size that usableFontSize() refuses keep
+// the printer's current face and size; positions go through clampedTwips().
+void placeAndPrint(Printer &printer, const baski_yeri &placement, const QString &text,
+                   double yOffset = 0);
+// Only the font of a placement.
+void setPlacementFont(Printer &printer, const baski_yeri &placement);
+// Only the position of a placement, keeping the current font, then one line printed.
+void printAtPosition(Printer &printer, const baski_yeri &placement, const QString &text);
+// One cell of an invoice line: the font of the line block, x from a column's margin setting
+// (its leading number), the line's y.
+void printLineCell(Printer &printer, const baski_yeri &lineBlock, const QString &columnMargin,
+                   double y, const QString &text);

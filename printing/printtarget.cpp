@@ -1,0 +1,63 @@
+#include "printing/printtarget.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrinterInfo>
+
+PrintTarget programPrintTarget(const QString &stem, PdfPrinter::Mode mode,
+                               const QString &directory) {
+    if (QPrinterInfo::defaultPrinter().isNull())
+        return pdfPrintTarget(stem, mode, directory);
+    auto printer = std::make_unique<SystemPrinter>();
+    PrintTarget target;
+    target.printerName = printer->printerName();
+    target.printer = std::move(printer);
+    return target;
+}
+
+PrintTarget pdfPrintTarget(const QString &stem, PdfPrinter::Mode mode, const QString &directory) {
+    QDir dir(directory);
+    const QString folder = dir.filePath(QStringLiteral("baskilar"));
+    if (!dir.mkpath(QStringLiteral("baskilar")))
+        throw PrinterError(QStringLiteral("Baskı klasörü oluşturulamadı: %1").arg(folder));
+    const QDir out(folder);
+
+    const QString base =
+        stem + u'-' + QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    // Taking the name with an exclusive create is what makes it unique: two prints within
+    // one second, or two programs in one folder, never share a file.
+    for (int n = 1; n < 10000; ++n) {
+        const QString name = n == 1 ? base : QStringLiteral("%1-%2").arg(base).arg(n);
+        PrintTarget target;
+        if (mode == PdfPrinter::FilePerDocument) {
+            target.pdfPath = out.filePath(name);
+            if (!out.mkdir(name)) {
+                if (QFileInfo::exists(target.pdfPath))
+                    continue;
+                throw PrinterError(
+                    QStringLiteral("Baskı klasörü oluşturulamadı: %1").arg(target.pdfPath));
+            }
+            target.printer = std::make_unique<PdfPrinter>(
+                QDir(target.pdfPath).filePath(stem + QStringLiteral(".pdf")), mode);
+        } else {
+            target.pdfPath = out.filePath(name + QStringLiteral(".pdf"));
+            QFile reserved(target.pdfPath);
+            if (!reserved.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+                if (reserved.exists())
+                    continue;
+                throw PrinterError(
+                    QStringLiteral("PDF dosyası yazılamadı: %1").arg(target.pdfPath));
+            }
+            reserved.close();
+            target.printer = std::make_unique<PdfPrinter>(target.pdfPath, mode);
+        }
+        return target;
+    }
+    throw PrinterError(QStringLiteral("PDF dosyası için boş bir ad bulunamadı: %1").arg(folder));
+}
+
+QString pdfNotice(const QString &pdfPath) {
+    return QStringLiteral("Kurulu bir yazıcı bulunamadı; baskı PDF olarak kaydedildi:\n%1")
+        .arg(QDir::toNativeSeparators(pdfPath));
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "store/database.h"
+
+#include <QList>
+#include <QSqlQuery>
+
+#include <optional>
+
+// The header every row of an invoice carries.
+struct FaturaBasligi {
+    QString musterino;
+    QString adi_soyadi;
+    QString adresi;
+    QString adresi2;
+    QString vergidaire_no;
+    int kdvdahil = 0; // 0 "Dahil", 1 "Hariç"
+    QString fatura_tarihi;
+    QString irsaliye_no;
+    QString irsaliye_tarihi;
+    qint64 faturano = 0;
+};
+
+// One line as it is written.
+struct FaturaKalemi {
+    double miktar = 0;
+    QString aciklama;
+    QString iskonto; // "" when the line has no discount
+    QString br_fiyat;
+    QString tutar;
+};
+
+// One stored row as read back: a column that holds no value (NULL) is empty here.
+struct KayitliSatir {
+    std::optional<QString> musterino;
+    std::optional<QString> adi_soyadi;
+    std::optional<QString> adresi;
+    std::optional<QString> adresi2;
+    std::optional<QString> vergidaire_no;
+    std::optional<int> kdvdahil;
+    std::optional<QString> fatura_tarihi;
+    std::optional<QString> irsaliye_no;
+    std::optional<QString> irsaliye_tarihi;
+    std::optional<qint64> faturano;
+    std::optional<double> miktar;
+    std::optional<QString> aciklama;
+    std::optional<QString> iskonto;
+    std::optional<QString> br_fiyat;
+    std::optional<QString> tutar;
+};
+
+// Every invoice number once, in ascending numeric order.
+QList<qint64> faturaNumaralari(Veritabani &db);
+
+// The rows of one invoice in the order they were added.
+QList<KayitliSatir> faturaSatirlari(Veritabani &db, qint64 faturano);
+
+// Writes a new invoice, one row per line, in one transaction. Refused (false, nothing
+// written) when rows with that number are already stored.
+bool yeniFaturaKaydet(Veritabani &db, const FaturaBasligi &baslik,
+                      const QList<FaturaKalemi> &kalemler);
+
+// Replaces the stored invoice with these lines in one transaction: afterwards the database
+// holds either the old rows or the new ones, never neither.
+void faturaDegistir(Veritabani &db, const FaturaBasligi &baslik,
+                    const QList<FaturaKalemi> &kalemler);
+
+// Adds invoice rows through one prepared statement, as they are and with no check of the
+// number, inside the caller's transaction (Veritabani::islem). For writers of many invoices
+// at once, such as the sample data; the windows use the two functions above.
+class FaturaYazici {
+public:
+    explicit FaturaYazici(Veritabani &db);
+    void ekle(const FaturaBasligi &baslik, const QList<FaturaKalemi> &kalemler);
+
+private:
+    Veritabani &m_db;
+    QSqlQuery m_sorgu;
+};
