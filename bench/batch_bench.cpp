@@ -3,7 +3,7 @@
 // the run with the old way of reading, the whole line table for every invoice.
 
 #include "benchdata.h"
-#include "eskibasim.h"
+#include "oldprinting.h"
 
 #include "invoice/batchrun.h"
 #include "printing/painterprinter.h"

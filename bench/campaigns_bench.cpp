@@ -2,7 +2,7 @@
 // the batch printer used to work, going through the whole line table for every invoice.
 
 #include "benchdata.h"
-#include "eskibasim.h"
+#include "oldprinting.h"
 
 #include "store/campaigns.h"
 

@@ -1,4 +1,4 @@
-#include "eskibasim.h"
+#include "oldprinting.h"
 
 #include "invoice/batchrun.h"
 

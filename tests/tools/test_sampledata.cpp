@@ -106,4 +106,4 @@ void TestSampleData::program() {
 }
 
 QTEST_GUILESS_MAIN(TestSampleData)
-#include "tst_sampledata.moc"
+#include "test_sampledata.moc"

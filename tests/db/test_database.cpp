@@ -369,4 +369,4 @@ void TestDatabase::kampanyaOkuma() {
 }
 
 QTEST_GUILESS_MAIN(TestDatabase)
-#include "tst_database.moc"
+#include "test_database.moc"

@@ -5,7 +5,7 @@
 //   fatura-batch-olcum yeni|eski DOSYA PDF the run, read in one pass or the old way
 
 #include "benchdata.h"
-#include "eskibasim.h"
+#include "oldprinting.h"
 
 #include "invoice/batchrun.h"
 #include "printing/painterprinter.h"

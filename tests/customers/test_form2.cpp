@@ -289,4 +289,4 @@ void TestForm2::keyboard() {
 }
 
 QTEST_MAIN(TestForm2)
-#include "tst_form2.moc"
+#include "test_form2.moc"

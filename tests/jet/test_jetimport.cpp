@@ -338,4 +338,4 @@ void JetImportTest::komutSatiri() {
 }
 
 QTEST_GUILESS_MAIN(JetImportTest)
-#include "tst_jetimport.moc"
+#include "test_jetimport.moc"
