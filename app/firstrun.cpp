@@ -8,13 +8,13 @@
 
 QStringList firstRun(const QDir &dir) {
     QStringList problems;
-    const QString settingsPath = dir.filePath(ayarDosyasi());
-    const ayarlar defaults = varsayilanAyarlar();
-    const QString dbPath = dir.filePath(veritabaniYolu(defaults.veritabani_yolu));
+    const QString settingsPath = dir.filePath(settingsFileName());
+    const ayarlar defaults = defaultSettings();
+    const QString dbPath = dir.filePath(databasePath(defaults.veritabani_yolu));
     if (!QFileInfo::exists(settingsPath) && !QFileInfo::exists(dbPath)) {
         try {
             ayarlari_yaz(defaults, settingsPath);
-            veritabaniOlustur(dbPath);
+            createDatabase(dbPath);
         } catch (const std::exception &e) {
             problems << QString::fromUtf8(e.what());
         }

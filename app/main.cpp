@@ -28,7 +28,8 @@ int main(int argc, char *argv[]) {
     for (const QString &problem : problems)
         Messages::error(windows.mainWindow(), problem);
     // An Access file from the old program: offer to bring it over before anything opens it.
-    offerOldFormatImport(windows.mainWindow(),
-                         veritabaniYolu(ayarDosyasiniOku(ayarDosyasi(), 2).deger.veritabani_yolu));
+    offerOldFormatImport(
+        windows.mainWindow(),
+        databasePath(readSettingsFile(settingsFileName(), 2).values.veritabani_yolu));
     return app.exec();
 }

@@ -14,15 +14,15 @@ namespace {
 // A report too long for a message box is cut; fatura-aktar prints it whole.
 constexpr qsizetype shownNotes = 8;
 
-QString summary(const QString &path, const DonusturmeSonucu &result) {
+QString summary(const QString &path, const ConversionResult &result) {
     qint64 rows = 0;
-    for (const AktarilanTablo &t : result.rapor.tablolar)
-        rows += t.satirSayisi;
+    for (const ImportedTable &t : result.report.tables)
+        rows += t.rowCount;
     QStringList lines;
     lines << QStringLiteral("Veritabanı yeni biçime aktarıldı: %1").arg(path)
-          << QStringLiteral("%1 tablo, %2 satır.").arg(result.rapor.tablolar.size()).arg(rows)
-          << QStringLiteral("Eski dosya şu adla saklandı: %1").arg(result.eskiDosya);
-    const QStringList &notes = result.rapor.notlar;
+          << QStringLiteral("%1 tablo, %2 satır.").arg(result.report.tables.size()).arg(rows)
+          << QStringLiteral("Eski dosya şu adla saklandı: %1").arg(result.oldFile);
+    const QStringList &notes = result.report.notes;
     if (!notes.isEmpty()) {
         lines << QString();
         lines << notes.mid(0, shownNotes);
@@ -35,7 +35,7 @@ QString summary(const QString &path, const DonusturmeSonucu &result) {
 } // namespace
 
 bool offerOldFormatImport(QWidget *parent, const QString &path) {
-    if (dosyaTuru(path) != DosyaTuru::Jet)
+    if (fileKind(path) != FileKind::Jet)
         return false;
     if (!Messages::ask(parent, QStringLiteral("Bu veritabanı eski biçimde. Şimdi aktarılsın mı?")))
         return false;
@@ -60,12 +60,12 @@ bool offerOldFormatImport(QWidget *parent, const QString &path) {
         return !progress.wasCanceled();
     };
 
-    DonusturmeSonucu result;
+    ConversionResult result;
     bool stopped = false;
     const bool done = guarded(parent, [&] {
         try {
-            result = jetVeritabaniniDonustur(path, step);
-        } catch (const AktarmaDurduruldu &) {
+            result = convertJetDatabase(path, step);
+        } catch (const ImportStopped &) {
             stopped = true;
         }
     });

@@ -80,13 +80,13 @@ Form7 *Windows::openBatch() {
 // Windows never know each other; the links between them are made here.
 void Windows::wire(Form2 *customers) {
     // A saved customer shows in an open invoice window's lists at once; its invoice stays.
-    connect(customers, &Form2::musteriKaydedildi, this, [this] {
+    connect(customers, &Form2::customerSaved, this, [this] {
         if (m_invoice)
-            m_invoice->musteriListeleriniYenile();
+            m_invoice->refreshCustomerLists();
     });
 }
 void Windows::wire(Form3 *invoice) {
-    connect(invoice, &Form3::yeniMusteriIstendi, this, &Windows::openCustomers);
+    connect(invoice, &Form3::newCustomerRequested, this, &Windows::openCustomers);
 }
 
 void Windows::closeOthers() {

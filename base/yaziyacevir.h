@@ -6,4 +6,4 @@
 // kuruş words followed by " Ykr", words joined without blanks
 // ("BinİkiYüzOtuzDört YTLElliAltı Ykr"). Bad lira digits give "ytl de Hata" (the kuruş
 // words still follow); bad kuruş digits make the whole result "kuruş ta Hata".
-QString yaziyacevir(const QString &tutar);
+QString yaziyacevir(const QString &amount);

@@ -21,82 +21,82 @@
 namespace {
 
 // One text as a run draws it: its document, font and position in twips.
-struct Cizim {
-    int belge;
-    QString metin;
-    QString yazitipi;
-    double boyut;
+struct Drawing {
+    int document;
+    QString text;
+    QString fontName;
+    double fontSize;
     double x;
     double y;
 };
 
 // Passes everything to a PdfPrinter and keeps what is drawn where.
-class Kaydeden : public Printer {
+class RecordingPdfPrinter : public Printer {
 public:
-    Kaydeden(PdfPrinter &p, QList<Cizim> &cizimler)
+    RecordingPdfPrinter(PdfPrinter &p, QList<Drawing> &drawings)
         : m_p(p)
-        , m_cizimler(cizimler) {}
+        , m_drawings(drawings) {}
     void setFontName(const QString &n) override {
         if (!n.isEmpty())
-            m_yazitipi = n;
+            m_fontName = n;
         m_p.setFontName(n);
     }
     void setFontSize(double b) override {
         if (usableFontSize(b))
-            m_boyut = b;
+            m_fontSize = b;
         m_p.setFontSize(b);
     }
     void setX(double t) override { m_p.setX(t); }
     void setY(double t) override { m_p.setY(t); }
     double x() const override { return m_p.x(); }
     double y() const override { return m_p.y(); }
-    void printLine(const QString &metin) override {
-        m_cizimler << Cizim{m_belge, metin, m_yazitipi, m_boyut, m_p.x(), m_p.y()};
-        m_p.printLine(metin);
+    void printLine(const QString &text) override {
+        m_drawings << Drawing{m_document, text, m_fontName, m_fontSize, m_p.x(), m_p.y()};
+        m_p.printLine(text);
     }
     void endDocument() override {
-        ++m_belge;
+        ++m_document;
         m_p.endDocument();
     }
 
 private:
     PdfPrinter &m_p;
-    QList<Cizim> &m_cizimler;
-    QString m_yazitipi;
-    double m_boyut = 10;
-    int m_belge = 0;
+    QList<Drawing> &m_drawings;
+    QString m_fontName;
+    double m_fontSize = 10;
+    int m_document = 0;
 };
 
-const QList<Cizim> &cizimler(int fatura) {
-    static QHash<int, QList<Cizim>> hepsi;
-    if (!hepsi.contains(fatura)) {
-        QList<Cizim> c;
-        PdfPrinter pdf(benchDosyasi(QStringLiteral("kayit.pdf")));
-        Kaydeden k(pdf, c);
-        runBatch(k, varsayilanAyarlar(), kampanyaDosyasi(fatura), benchKampanyasi(), {});
+const QList<Drawing> &drawings(int invoices) {
+    static QHash<int, QList<Drawing>> cache;
+    if (!cache.contains(invoices)) {
+        QList<Drawing> c;
+        PdfPrinter pdf(benchFile(QStringLiteral("kayit.pdf")));
+        RecordingPdfPrinter k(pdf, c);
+        runBatch(k, defaultSettings(), campaignFile(invoices), benchCampaign(), {});
         pdf.finish();
-        hepsi.insert(fatura, c);
+        cache.insert(invoices, c);
     }
-    return hepsi[fatura];
+    return cache[invoices];
 }
 
-void TopluBasim(benchmark::State &state) {
-    const int fatura = int(state.range(0));
-    const QString yol = kampanyaDosyasi(fatura);
-    const QString pdf = benchDosyasi(QStringLiteral("toplu.pdf"));
-    const ayarlar ayar = varsayilanAyarlar();
+void BatchPrint(benchmark::State &state) {
+    const int invoices = int(state.range(0));
+    const QString path = campaignFile(invoices);
+    const QString pdf = benchFile(QStringLiteral("toplu.pdf"));
+    const ayarlar settings = defaultSettings();
     for (auto _ : state) {
         PdfPrinter p(pdf);
-        const int n = runBatch(p, ayar, yol, benchKampanyasi(), {});
+        const int n = runBatch(p, settings, path, benchCampaign(), {});
         p.finish();
-        if (n != fatura) {
+        if (n != invoices) {
             state.SkipWithError("wrong invoices");
             break;
         }
     }
-    state.SetItemsProcessed(state.iterations() * fatura);
+    state.SetItemsProcessed(state.iterations() * invoices);
 }
-BENCHMARK(TopluBasim)
+BENCHMARK(BatchPrint)
     ->ArgName("fatura")
     ->Arg(1000)
     ->Arg(10000)
@@ -104,69 +104,71 @@ BENCHMARK(TopluBasim)
     ->UseRealTime();
 
 // The floor: nothing but the texts of the run drawn where the run draws them.
-void YalinPainter(benchmark::State &state) {
-    const int fatura = int(state.range(0));
-    const QList<Cizim> &c = cizimler(fatura);
-    const QString pdf = benchDosyasi(QStringLiteral("yalin.pdf"));
-    const auto birim = [](double twips, int dpi) { return int(std::lround(twips * dpi / 1440)); };
+void BarePainter(benchmark::State &state) {
+    const int invoices = int(state.range(0));
+    const QList<Drawing> &c = drawings(invoices);
+    const QString pdf = benchFile(QStringLiteral("yalin.pdf"));
+    const auto toDevice = [](double twips, int dpi) {
+        return int(std::lround(twips * dpi / 1440));
+    };
     for (auto _ : state) {
         QPdfWriter w(pdf);
         w.setResolution(1200);
         w.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                     QMarginsF(10, 10, 10, 10), QPageLayout::Point));
         QPainter p(&w);
-        int belge = 0;
-        QString yazitipi;
-        double boyut = 0;
-        int ust = 0;
-        for (const Cizim &d : c) {
-            if (d.belge != belge) {
+        int document = 0;
+        QString fontName;
+        double fontSize = 0;
+        int ascent = 0;
+        for (const Drawing &d : c) {
+            if (d.document != document) {
                 w.newPage();
-                belge = d.belge;
+                document = d.document;
             }
-            if (d.yazitipi != yazitipi || d.boyut != boyut) {
+            if (d.fontName != fontName || d.fontSize != fontSize) {
                 QFont f;
-                f.setFamily(d.yazitipi);
-                f.setPointSizeF(d.boyut);
+                f.setFamily(d.fontName);
+                f.setPointSizeF(d.fontSize);
                 p.setFont(f);
-                ust = p.fontMetrics().ascent();
-                yazitipi = d.yazitipi;
-                boyut = d.boyut;
+                ascent = p.fontMetrics().ascent();
+                fontName = d.fontName;
+                fontSize = d.fontSize;
             }
-            p.drawText(QPoint(birim(d.x, 1200), birim(d.y, 1200) + ust), d.metin);
+            p.drawText(QPoint(toDevice(d.x, 1200), toDevice(d.y, 1200) + ascent), d.text);
         }
         p.end();
-        if (belge != fatura - 1) {
+        if (document != invoices - 1) {
             state.SkipWithError("wrong pages");
             break;
         }
     }
-    state.SetItemsProcessed(state.iterations() * fatura);
+    state.SetItemsProcessed(state.iterations() * invoices);
 }
-BENCHMARK(YalinPainter)
+BENCHMARK(BarePainter)
     ->ArgName("fatura")
     ->Arg(1000)
     ->Arg(10000)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 
-void EskiYontemleBasim(benchmark::State &state) {
-    const int fatura = int(state.range(0));
-    const QString yol = kampanyaDosyasi(fatura);
-    const QString pdf = benchDosyasi(QStringLiteral("eski.pdf"));
-    const ayarlar ayar = varsayilanAyarlar();
+void OldWayBatchPrint(benchmark::State &state) {
+    const int invoices = int(state.range(0));
+    const QString path = campaignFile(invoices);
+    const QString pdf = benchFile(QStringLiteral("eski.pdf"));
+    const ayarlar settings = defaultSettings();
     for (auto _ : state) {
         PdfPrinter p(pdf);
-        const int n = eskiYontemleBasim(p, ayar, yol, benchKampanyasi());
+        const int n = printTheOldWay(p, settings, path, benchCampaign());
         p.finish();
-        if (n != fatura) {
+        if (n != invoices) {
             state.SkipWithError("wrong invoices");
             break;
         }
     }
-    state.SetItemsProcessed(state.iterations() * fatura);
+    state.SetItemsProcessed(state.iterations() * invoices);
 }
-BENCHMARK(EskiYontemleBasim)
+BENCHMARK(OldWayBatchPrint)
     ->ArgName("fatura")
     ->Arg(1000)
     ->Unit(benchmark::kMillisecond)

@@ -19,19 +19,19 @@
 namespace {
 
 // A "Vm..." value of /proc/self/status in kB, -1 where there is none.
-long durum(const char *ad) {
+long statusValue(const char *name) {
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
-    const QByteArray onEk = QByteArray(ad) + ':';
-    for (const QByteArray &satir : f.readAll().split('\n')) {
-        if (satir.startsWith(onEk))
-            return satir.mid(onEk.size()).trimmed().split(' ').value(0).toLong();
+    const QByteArray prefix = QByteArray(name) + ':';
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
     }
     return -1;
 }
 
-int kullanim() {
+int usage() {
     std::fputs("Kullanım: fatura-batch-olcum hazirla DOSYA N | yeni|eski DOSYA PDF\n", stderr);
     return 2;
 }
@@ -44,28 +44,28 @@ int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
     const QStringList a = app.arguments();
     if (a.size() != 4)
-        return kullanim();
+        return usage();
     try {
         if (a.at(1) == u"hazirla") {
-            kampanyaDosyasiYaz(a.at(2), a.at(3).toInt());
+            writeCampaignFile(a.at(2), a.at(3).toInt());
             return 0;
         }
         if (a.at(1) != u"yeni" && a.at(1) != u"eski")
-            return kullanim();
-        const ayarlar ayar = varsayilanAyarlar();
-        const long once = durum("VmHWM");
-        QElapsedTimer sure;
-        sure.start();
+            return usage();
+        const ayarlar settings = defaultSettings();
+        const long before = statusValue("VmHWM");
+        QElapsedTimer timer;
+        timer.start();
         int n = 0;
         {
             PdfPrinter p(a.at(3));
-            n = a.at(1) == u"yeni" ? runBatch(p, ayar, a.at(2), benchKampanyasi(), {})
-                                   : eskiYontemleBasim(p, ayar, a.at(2), benchKampanyasi());
+            n = a.at(1) == u"yeni" ? runBatch(p, settings, a.at(2), benchCampaign(), {})
+                                   : printTheOldWay(p, settings, a.at(2), benchCampaign());
             p.finish();
         }
         std::printf("%s: %d fatura, %.2f s; VmHWM önce %ld kB, sonra %ld kB; VmRSS sonra %ld kB\n",
-                    qPrintable(a.at(1)), n, sure.nsecsElapsed() / 1e9, once, durum("VmHWM"),
-                    durum("VmRSS"));
+                    qPrintable(a.at(1)), n, timer.nsecsElapsed() / 1e9, before,
+                    statusValue("VmHWM"), statusValue("VmRSS"));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

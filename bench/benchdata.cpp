@@ -14,10 +14,10 @@
 
 namespace {
 
-QTemporaryDir &dizin() {
+QTemporaryDir &runFolder() {
     static QTemporaryDir d = [] {
-        const QString ust = qEnvironmentVariable("FATURA_BENCH_DIZIN", QDir::tempPath());
-        return QTemporaryDir(ust + QStringLiteral("/fatura-bench-XXXXXX"));
+        const QString parent = qEnvironmentVariable("FATURA_BENCH_DIZIN", QDir::tempPath());
+        return QTemporaryDir(parent + QStringLiteral("/fatura-bench-XXXXXX"));
     }();
     if (!d.isValid())
         throw std::runtime_error("no temporary folder for the benchmark");
@@ -26,68 +26,68 @@ QTemporaryDir &dizin() {
 
 } // namespace
 
-QString benchDosyasi(const QString &ad) {
-    const QString yol = dizin().filePath(ad);
-    QFile::remove(yol);
-    return yol;
+QString benchFile(const QString &name) {
+    const QString path = runFolder().filePath(name);
+    QFile::remove(path);
+    return path;
 }
 
-QString yuzBinFatura(bool indeksli) {
-    static const QString ile = [] {
-        const QString yol = benchDosyasi(QStringLiteral("yuzbin.MDB"));
-        OrnekVeri a;
-        a.musteri = 1000;
-        a.fatura = 100000;
-        a.kalem = 5;
-        a.tamKalem = true;
-        a.kampanyaFatura = 0;
-        ornekVeritabaniYaz(yol, a);
-        return yol;
+QString hundredThousandInvoices(bool indexed) {
+    static const QString withIndex = [] {
+        const QString path = benchFile(QStringLiteral("yuzbin.MDB"));
+        SampleDataOptions a;
+        a.customers = 1000;
+        a.invoices = 100000;
+        a.maxLines = 5;
+        a.exactLines = true;
+        a.campaignInvoices = 0;
+        writeSampleDatabase(path, a);
+        return path;
     }();
-    static const QString siz = [] {
-        const QString yol = benchDosyasi(QStringLiteral("yuzbin-indekssiz.MDB"));
-        if (!QFile::copy(ile, yol))
+    static const QString withoutIndex = [] {
+        const QString path = benchFile(QStringLiteral("yuzbin-indekssiz.MDB"));
+        if (!QFile::copy(withIndex, path))
             throw std::runtime_error("cannot copy the benchmark database");
-        Veritabani db(yol, Veritabani::Erisim::Yazma);
+        Database db(path, Database::Access::Write);
         QSqlQuery q(db.db());
-        QStringList indeksler;
+        QStringList indexes;
         if (q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'index' AND "
                                   "tbl_name = 'faturalar'"))) {
             while (q.next())
-                indeksler << q.value(0).toString();
+                indexes << q.value(0).toString();
         }
-        for (const QString &indeks : indeksler) {
-            if (!q.exec(QStringLiteral("DROP INDEX \"%1\"").arg(indeks)))
+        for (const QString &indexName : indexes) {
+            if (!q.exec(QStringLiteral("DROP INDEX \"%1\"").arg(indexName)))
                 throw std::runtime_error(q.lastError().text().toStdString());
         }
-        if (indeksler.isEmpty())
+        if (indexes.isEmpty())
             throw std::runtime_error("the benchmark database has no index to drop");
-        return yol;
+        return path;
     }();
-    return indeksli ? ile : siz;
+    return indexed ? withIndex : withoutIndex;
 }
 
-QString benchKampanyasi() {
+QString benchCampaign() {
     return QStringLiteral("KAMPANYA2026");
 }
 
-void kampanyaDosyasiYaz(const QString &yol, int fatura) {
-    OrnekVeri a;
-    a.musteri = 1;
-    a.fatura = 0;
-    a.kampanyaFatura = fatura;
-    a.kalem = 5;
-    a.tamKalem = true;
-    a.yil = 2026;
-    ornekVeritabaniYaz(yol, a);
+void writeCampaignFile(const QString &path, int invoices) {
+    SampleDataOptions a;
+    a.customers = 1;
+    a.invoices = 0;
+    a.campaignInvoices = invoices;
+    a.maxLines = 5;
+    a.exactLines = true;
+    a.year = 2026;
+    writeSampleDatabase(path, a);
 }
 
-QString kampanyaDosyasi(int fatura) {
-    static QHash<int, QString> dosyalar;
-    if (!dosyalar.contains(fatura)) {
-        const QString yol = benchDosyasi(QStringLiteral("kampanya-%1.MDB").arg(fatura));
-        kampanyaDosyasiYaz(yol, fatura);
-        dosyalar.insert(fatura, yol);
+QString campaignFile(int invoices) {
+    static QHash<int, QString> files;
+    if (!files.contains(invoices)) {
+        const QString path = benchFile(QStringLiteral("kampanya-%1.MDB").arg(invoices));
+        writeCampaignFile(path, invoices);
+        files.insert(invoices, path);
     }
-    return dosyalar.value(fatura);
+    return files.value(invoices);
 }

@@ -6,17 +6,17 @@
 // folder (FATURA_BENCH_DIZIN names another parent folder than the system's).
 
 // A new, empty file name in the run's folder.
-QString benchDosyasi(const QString &ad);
+QString benchFile(const QString &name);
 
 // 1,000 customers and 100,000 saved invoices of 5 lines each (500,000 rows), with the
 // program's index on faturalar(faturano) or, the same file, without it.
-QString yuzBinFatura(bool indeksli);
+QString hundredThousandInvoices(bool indexed);
 
 // The campaign of the files below.
-QString benchKampanyasi();
+QString benchCampaign();
 
-// A database holding one campaign of `fatura` invoices with 5 lines each, made once per size.
-QString kampanyaDosyasi(int fatura);
+// A database holding one campaign of `invoices` invoices with 5 lines each, made once per size.
+QString campaignFile(int invoices);
 
-// Writes such a database at `yol`.
-void kampanyaDosyasiYaz(const QString &yol, int fatura);
+// Writes such a database at `path`.
+void writeCampaignFile(const QString &path, int invoices);

@@ -1,4 +1,4 @@
-// Reading a campaign for a batch run: the one pass of kampanyaFaturalari() against the way
+// Reading a campaign for a batch run: the one pass of readCampaignInvoices() against the way
 // the batch printer used to work, going through the whole line table for every invoice.
 
 #include "benchdata.h"
@@ -10,26 +10,26 @@
 
 namespace {
 
-const QString kampanya = benchKampanyasi();
+const QString campaign = benchCampaign();
 
-void TekGecis(benchmark::State &state) {
-    const int fatura = int(state.range(0));
-    const QString yol = kampanyaDosyasi(fatura);
+void OnePass(benchmark::State &state) {
+    const int invoices = int(state.range(0));
+    const QString path = campaignFile(invoices);
     for (auto _ : state) {
-        Veritabani db(yol);
-        qint64 kalemler = 0;
-        const int n = kampanyaFaturalari(db, kampanya, {}, [&](const KampanyaFaturasi &f) {
-            kalemler += f.kalemler.size();
+        Database db(path);
+        qint64 lines = 0;
+        const int n = readCampaignInvoices(db, campaign, {}, [&](const CampaignInvoice &f) {
+            lines += f.lines.size();
             return true;
         });
-        if (n != fatura || kalemler != 5 * fatura) {
+        if (n != invoices || lines != 5 * invoices) {
             state.SkipWithError("wrong invoices");
             break;
         }
     }
-    state.SetItemsProcessed(state.iterations() * fatura);
+    state.SetItemsProcessed(state.iterations() * invoices);
 }
-BENCHMARK(TekGecis)
+BENCHMARK(OnePass)
     ->ArgName("fatura")
     ->Arg(500)
     ->Arg(1000)
@@ -38,23 +38,23 @@ BENCHMARK(TekGecis)
     ->UseRealTime();
 
 // The old algorithm, reading only: the whole line table for every invoice.
-void EskiYontem(benchmark::State &state) {
-    const int fatura = int(state.range(0));
-    const QString yol = kampanyaDosyasi(fatura);
+void OldWayReading(benchmark::State &state) {
+    const int invoices = int(state.range(0));
+    const QString path = campaignFile(invoices);
     for (auto _ : state) {
-        qint64 bulunan = 0;
-        eskiYontemleOku(yol, kampanya, [&](const KampanyaFaturasi &f) {
-            bulunan += f.kalemler.size();
-            benchmark::DoNotOptimize(f.kalemler.constData());
+        qint64 found = 0;
+        readTheOldWay(path, campaign, [&](const CampaignInvoice &f) {
+            found += f.lines.size();
+            benchmark::DoNotOptimize(f.lines.constData());
         });
-        if (bulunan != 5 * fatura) {
+        if (found != 5 * invoices) {
             state.SkipWithError("wrong lines");
             break;
         }
     }
-    state.SetItemsProcessed(state.iterations() * fatura);
+    state.SetItemsProcessed(state.iterations() * invoices);
 }
-BENCHMARK(EskiYontem)
+BENCHMARK(OldWayReading)
     ->ArgName("fatura")
     ->Arg(500)
     ->Arg(1000)

@@ -11,21 +11,21 @@
 namespace {
 
 // What the invoice window does when it opens: open the database, list every number.
-void FaturaNumaralari(benchmark::State &state) {
-    const bool indeksli = state.range(0) != 0;
-    const QString yol = yuzBinFatura(indeksli);
+void InvoiceNumbers(benchmark::State &state) {
+    const bool indexed = state.range(0) != 0;
+    const QString path = hundredThousandInvoices(indexed);
     for (auto _ : state) {
-        Veritabani db(yol);
-        const QList<qint64> numaralar = faturaNumaralari(db);
-        if (numaralar.size() != 100000) {
+        Database db(path);
+        const QList<qint64> numbers = invoiceNumbers(db);
+        if (numbers.size() != 100000) {
             state.SkipWithError("wrong number of invoices");
             break;
         }
-        benchmark::DoNotOptimize(numaralar.constData());
+        benchmark::DoNotOptimize(numbers.constData());
     }
-    state.SetLabel(indeksli ? "indeksli" : "indekssiz");
+    state.SetLabel(indexed ? "indeksli" : "indekssiz");
 }
-BENCHMARK(FaturaNumaralari)
+BENCHMARK(InvoiceNumbers)
     ->ArgName("indeks")
     ->Arg(1)
     ->Arg(0)
@@ -35,34 +35,34 @@ BENCHMARK(FaturaNumaralari)
 // Saving a new invoice of 200 lines, as the invoice window does: in one transaction, or,
 // for comparison, the same rows each written on its own (every row its own transaction,
 // every one waiting for the disk).
-void FaturaYaz(benchmark::State &state) {
-    const bool islemli = state.range(0) != 0;
-    const QString yol =
-        benchDosyasi(islemli ? QStringLiteral("yaz-islemli.MDB") : QStringLiteral("yaz.MDB"));
-    OrnekVeri a;
-    a.musteri = 40;
-    a.fatura = 25;
-    a.kampanyaFatura = 0;
-    ornekVeritabaniYaz(yol, a);
-    const Musteri m = ornekMusteri(1, 1);
-    OrnekFatura f = ornekFatura(1, 1000, m, 200, VatExcluded, true, QDate(2026, 12, 6));
-    qint64 no = 1000;
+void WriteInvoice(benchmark::State &state) {
+    const bool inTransaction = state.range(0) != 0;
+    const QString path =
+        benchFile(inTransaction ? QStringLiteral("yaz-islemli.MDB") : QStringLiteral("yaz.MDB"));
+    SampleDataOptions a;
+    a.customers = 40;
+    a.invoices = 25;
+    a.campaignInvoices = 0;
+    writeSampleDatabase(path, a);
+    const Customer m = sampleCustomer(1, 1);
+    SampleInvoice f = sampleInvoice(1, 1000, m, 200, VatExcluded, true, QDate(2026, 12, 6));
+    qint64 number = 1000;
     for (auto _ : state) {
-        f.baslik.faturano = no++;
-        Veritabani db(yol, Veritabani::Erisim::Yazma);
-        if (islemli) {
-            if (!yeniFaturaKaydet(db, f.baslik, f.kalemler)) {
+        f.header.faturano = number++;
+        Database db(path, Database::Access::Write);
+        if (inTransaction) {
+            if (!insertInvoice(db, f.header, f.lines)) {
                 state.SkipWithError("invoice refused");
                 break;
             }
         } else {
-            FaturaYazici(db).ekle(f.baslik, f.kalemler);
+            InvoiceWriter(db).add(f.header, f.lines);
         }
     }
-    state.SetLabel(islemli ? "tek islem" : "islemsiz, satir satir");
-    state.SetItemsProcessed(state.iterations() * f.kalemler.size());
+    state.SetLabel(inTransaction ? "tek islem" : "islemsiz, satir satir");
+    state.SetItemsProcessed(state.iterations() * f.lines.size());
 }
-BENCHMARK(FaturaYaz)
+BENCHMARK(WriteInvoice)
     ->ArgName("islem")
     ->Arg(1)
     ->Arg(0)

@@ -5,46 +5,45 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-int eskiYontemleOku(const QString &yol, const QString &kampanya,
-                    const std::function<void(const KampanyaFaturasi &)> &her) {
-    Veritabani db(yol);
-    QSqlQuery basliklar(db.db());
-    basliklar.setForwardOnly(true);
-    QSqlQuery kalemler(db.db());
-    kalemler.setForwardOnly(true);
-    if (!basliklar.exec(QStringLiteral("SELECT SIRANO, FATURA_TARIHI, BOLGE, ADI_SOYADI, "
-                                       "ADRESI, ISKONTO FROM \"FATCARI%1\"")
-                            .arg(kampanya)))
-        db.hata(QStringLiteral("başlıklar okunurken"), basliklar.lastError().text());
-    if (!kalemler.prepare(
+int readTheOldWay(const QString &path, const QString &campaign,
+                  const std::function<void(const CampaignInvoice &)> &each) {
+    Database db(path);
+    QSqlQuery headers(db.db());
+    headers.setForwardOnly(true);
+    QSqlQuery lines(db.db());
+    lines.setForwardOnly(true);
+    if (!headers.exec(QStringLiteral("SELECT SIRANO, FATURA_TARIHI, BOLGE, ADI_SOYADI, "
+                                     "ADRESI, ISKONTO FROM \"FATCARI%1\"")
+                          .arg(campaign)))
+        db.fail(QStringLiteral("başlıklar okunurken"), headers.lastError().text());
+    if (!lines.prepare(
             QStringLiteral("SELECT FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT FROM \"FATSTOK%1\"")
-                .arg(kampanya)))
-        db.hata(QStringLiteral("kalemler okunurken"), kalemler.lastError().text());
-    int basilan = 0;
-    while (basliklar.next()) {
-        KampanyaFaturasi f{basliklar.value(0),
-                           basliklar.value(1),
-                           basliklar.value(2),
-                           basliklar.value(3),
-                           basliklar.value(4),
-                           basliklar.value(5),
-                           {}};
-        if (!kalemler.exec())
-            db.hata(QStringLiteral("kalemler okunurken"), kalemler.lastError().text());
-        while (kalemler.next()) {
-            if (kalemler.value(0) == f.sirano)
-                f.kalemler << KampanyaFaturasi::Kalem{kalemler.value(1), kalemler.value(2),
-                                                      kalemler.value(3)};
+                .arg(campaign)))
+        db.fail(QStringLiteral("kalemler okunurken"), lines.lastError().text());
+    int count = 0;
+    while (headers.next()) {
+        CampaignInvoice f{headers.value(0),
+                          headers.value(1),
+                          headers.value(2),
+                          headers.value(3),
+                          headers.value(4),
+                          headers.value(5),
+                          {}};
+        if (!lines.exec())
+            db.fail(QStringLiteral("kalemler okunurken"), lines.lastError().text());
+        while (lines.next()) {
+            if (lines.value(0) == f.sirano)
+                f.lines << CampaignInvoice::Line{lines.value(1), lines.value(2), lines.value(3)};
         }
-        her(f);
-        ++basilan;
+        each(f);
+        ++count;
     }
-    return basilan;
+    return count;
 }
 
-int eskiYontemleBasim(Printer &printer, const ayarlar &settings, const QString &yol,
-                      const QString &kampanya) {
-    return eskiYontemleOku(yol, kampanya, [&](const KampanyaFaturasi &f) {
+int printTheOldWay(Printer &printer, const ayarlar &settings, const QString &path,
+                   const QString &campaign) {
+    return readTheOldWay(path, campaign, [&](const CampaignInvoice &f) {
         printCampaignInvoice(printer, settings, f, QString());
     });
 }

@@ -10,10 +10,10 @@
 
 // Reading a campaign as the program once did: every header row in table order and, for
 // each, the whole line table from its first row to its last, keeping the rows whose FATURANO
-// is the header's SIRANO. Hands every invoice to `her`; returns how many there were.
-int eskiYontemleOku(const QString &yol, const QString &kampanya,
-                    const std::function<void(const KampanyaFaturasi &)> &her);
+// is the header's SIRANO. Hands every invoice to `each`; returns how many there were.
+int readTheOldWay(const QString &path, const QString &campaign,
+                  const std::function<void(const CampaignInvoice &)> &each);
 
-// The old batch run: eskiYontemleOku() with every invoice printed by printCampaignInvoice().
-int eskiYontemleBasim(Printer &printer, const ayarlar &settings, const QString &yol,
-                      const QString &kampanya);
+// The old batch run: readTheOldWay() with every invoice printed by printCampaignInvoice().
+int printTheOldWay(Printer &printer, const ayarlar &settings, const QString &path,
+                   const QString &campaign);

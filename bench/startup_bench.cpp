@@ -27,109 +27,110 @@
 namespace {
 
 // Events are handled until the window is on the screen.
-void gosterilinceye(QWidget *w) {
+void waitUntilShown(QWidget *w) {
     while (!w->windowHandle() || !w->windowHandle()->isExposed())
         QApplication::processEvents();
 }
 
 // The offscreen platform says on every start that it cannot raise a window or pass on its
 // size hints; that is the platform's, not the program's, and would bury the figures.
-QtMessageHandler oncekiIleti = nullptr;
-void platformUyarisiz(QtMsgType tur, const QMessageLogContext &yer, const QString &metin) {
-    if (!metin.startsWith(u"This plugin does not support") && oncekiIleti)
-        oncekiIleti(tur, yer, metin);
+QtMessageHandler previousHandler = nullptr;
+void withoutPlatformWarnings(QtMsgType type, const QMessageLogContext &context,
+                             const QString &text) {
+    if (!text.startsWith(u"This plugin does not support") && previousHandler)
+        previousHandler(type, context, text);
 }
 
 // A folder after the program's first start: default settings, an empty database, the
 // button pictures.
-QString baslangicDizini() {
-    static const QString dizin = [] {
-        const QString yol = benchDosyasi(QStringLiteral("baslangic"));
-        if (!QDir().mkpath(yol) || !firstRun(QDir(yol)).isEmpty())
+QString startFolder() {
+    static const QString folder = [] {
+        const QString path = benchFile(QStringLiteral("baslangic"));
+        if (!QDir().mkpath(path) || !firstRun(QDir(path)).isEmpty())
             throw std::runtime_error("cannot prepare the working folder");
-        return yol;
+        return path;
     }();
-    return dizin;
+    return folder;
 }
 
 // What main() does up to the event loop.
-void ProgramAcilisi(benchmark::State &state) {
-    const QString onceki = QDir::currentPath();
-    QDir::setCurrent(baslangicDizini());
+void ProgramStart(benchmark::State &state) {
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(startFolder());
     // The advertising panel asks for its page at once; here it goes to a closed local port
     // and fails at once, so the benchmark never reaches out to the maker's host.
     QNetworkProxy::setApplicationProxy(
         QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 9));
-    oncekiIleti = qInstallMessageHandler(platformUyarisiz);
+    previousHandler = qInstallMessageHandler(withoutPlatformWarnings);
     for (auto _ : state) {
-        std::optional<Windows> pencereler;
+        std::optional<Windows> windows;
         if (!firstRun(QDir::current()).isEmpty()) {
             state.SkipWithError("first run failed");
             break;
         }
-        pencereler.emplace();
-        pencereler->showMain();
+        windows.emplace();
+        windows->showMain();
         offerOldFormatImport(
-            pencereler->mainWindow(),
-            veritabaniYolu(ayarDosyasiniOku(ayarDosyasi(), 2).deger.veritabani_yolu));
-        gosterilinceye(pencereler->mainWindow());
+            windows->mainWindow(),
+            databasePath(readSettingsFile(settingsFileName(), 2).values.veritabani_yolu));
+        waitUntilShown(windows->mainWindow());
         state.PauseTiming();
-        pencereler.reset();
+        windows.reset();
         QApplication::processEvents();
         state.ResumeTiming();
     }
-    qInstallMessageHandler(oncekiIleti);
+    qInstallMessageHandler(previousHandler);
     QNetworkProxy::setApplicationProxy(QNetworkProxy::DefaultProxy);
-    QDir::setCurrent(onceki);
+    QDir::setCurrent(previous);
 }
-BENCHMARK(ProgramAcilisi)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(ProgramStart)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The floor: an empty main window with the same title and size.
-void BosPencere(benchmark::State &state) {
+void EmptyWindow(benchmark::State &state) {
     for (auto _ : state) {
-        std::optional<QMainWindow> pencere;
-        pencere.emplace();
-        pencere->setWindowTitle(QStringLiteral("Fatura"));
-        pencere->resize(860, 520);
-        pencere->show();
-        gosterilinceye(&*pencere);
+        std::optional<QMainWindow> window;
+        window.emplace();
+        window->setWindowTitle(QStringLiteral("Fatura"));
+        window->resize(860, 520);
+        window->show();
+        waitUntilShown(&*window);
         state.PauseTiming();
-        pencere.reset();
+        window.reset();
         QApplication::processEvents();
         state.ResumeTiming();
     }
 }
-BENCHMARK(BosPencere)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(EmptyWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-const char *const tutarlar[] = {"0,05", "1.234,56", "999.999.999.999,99"};
+const char *const amounts[] = {"0,05", "1.234,56", "999.999.999.999,99"};
 
-void YaziyaCevir(benchmark::State &state) {
-    const QString tutar = QString::fromLatin1(tutarlar[state.range(0)]);
+void AmountInWords(benchmark::State &state) {
+    const QString amount = QString::fromLatin1(amounts[state.range(0)]);
     for (auto _ : state)
-        benchmark::DoNotOptimize(yaziyacevir(tutar));
-    state.SetLabel(tutarlar[state.range(0)]);
+        benchmark::DoNotOptimize(yaziyacevir(amount));
+    state.SetLabel(amounts[state.range(0)]);
 }
-BENCHMARK(YaziyaCevir)->DenseRange(0, 2);
+BENCHMARK(AmountInWords)->DenseRange(0, 2);
 
-const double degerler[] = {0.05, 1234.56, 999999999999.99};
+const double values[] = {0.05, 1234.56, 999999999999.99};
 
-void ParaMetni(benchmark::State &state) {
-    const double deger = degerler[state.range(0)];
+void MoneyText(benchmark::State &state) {
+    const double value = values[state.range(0)];
     for (auto _ : state)
-        benchmark::DoNotOptimize(moneyText(deger));
-    state.SetLabel(tutarlar[state.range(0)]);
+        benchmark::DoNotOptimize(moneyText(value));
+    state.SetLabel(amounts[state.range(0)]);
 }
-BENCHMARK(ParaMetni)->DenseRange(0, 2);
+BENCHMARK(MoneyText)->DenseRange(0, 2);
 
 // The library's own Turkish number text with two decimals (no 15-digit rounding): the
 // floor for moneyText.
-void QLocaleParaMetni(benchmark::State &state) {
-    const double deger = degerler[state.range(0)];
-    const QLocale turkce(QLocale::Turkish, QLocale::Turkey);
+void QLocaleMoneyText(benchmark::State &state) {
+    const double value = values[state.range(0)];
+    const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
     for (auto _ : state)
-        benchmark::DoNotOptimize(turkce.toString(deger, 'f', 2));
-    state.SetLabel(tutarlar[state.range(0)]);
+        benchmark::DoNotOptimize(turkish.toString(value, 'f', 2));
+    state.SetLabel(amounts[state.range(0)]);
 }
-BENCHMARK(QLocaleParaMetni)->DenseRange(0, 2);
+BENCHMARK(QLocaleMoneyText)->DenseRange(0, 2);
 
 } // namespace

@@ -23,89 +23,89 @@ namespace {
 
 // A working folder as the program's: ayarlar.dat naming fatura.MDB, which holds 10,000
 // customers and 100,000 invoices of 5 lines (500,000 rows). Made once per run.
-QString buyukCalismaDizini() {
-    static const QString dizin = [] {
-        const QString yol = benchDosyasi(QStringLiteral("pencere"));
-        if (!QDir().mkpath(yol))
+QString largeWorkingFolder() {
+    static const QString folder = [] {
+        const QString path = benchFile(QStringLiteral("pencere"));
+        if (!QDir().mkpath(path))
             throw std::runtime_error("cannot make the working folder");
-        OrnekVeri a;
-        a.musteri = 10000;
-        a.fatura = 100000;
-        a.kalem = 5;
-        a.tamKalem = true;
-        a.kampanyaFatura = 0;
-        ornekVeritabaniYaz(QDir(yol).filePath(QStringLiteral("fatura.MDB")), a);
-        ayarlari_yaz(varsayilanAyarlar(), QDir(yol).filePath(ayarDosyasi()));
-        return yol;
+        SampleDataOptions a;
+        a.customers = 10000;
+        a.invoices = 100000;
+        a.maxLines = 5;
+        a.exactLines = true;
+        a.campaignInvoices = 0;
+        writeSampleDatabase(QDir(path).filePath(QStringLiteral("fatura.MDB")), a);
+        ayarlari_yaz(defaultSettings(), QDir(path).filePath(settingsFileName()));
+        return path;
     }();
-    return dizin;
+    return folder;
 }
 
 // The benchmark runs in the working folder and goes back where it was.
-class CalismaDizini {
+class WorkingFolder {
 public:
-    explicit CalismaDizini(const QString &yol)
-        : m_onceki(QDir::currentPath()) {
-        QDir::setCurrent(yol);
+    explicit WorkingFolder(const QString &path)
+        : m_previous(QDir::currentPath()) {
+        QDir::setCurrent(path);
     }
-    ~CalismaDizini() { QDir::setCurrent(m_onceki); }
-    CalismaDizini(const CalismaDizini &) = delete;
-    CalismaDizini &operator=(const CalismaDizini &) = delete;
+    ~WorkingFolder() { QDir::setCurrent(m_previous); }
+    WorkingFolder(const WorkingFolder &) = delete;
+    WorkingFolder &operator=(const WorkingFolder &) = delete;
 
 private:
-    QString m_onceki;
+    QString m_previous;
 };
 
-struct PencereVerisi {
-    QList<qint64> numaralar;
-    qint64 sonraki = 0;
-    MusteriListesi musteriler;
+struct WindowData {
+    QList<qint64> numbers;
+    qint64 next = 0;
+    CustomerLists customers;
 };
 
-bool tamam(const PencereVerisi &v) {
-    return v.numaralar.size() == 100000 && v.sonraki == v.numaralar.last() + 1 &&
-           v.musteriler.numaralar.size() == 10000 && v.musteriler.adlar.size() == 10000;
+bool isComplete(const WindowData &v) {
+    return v.numbers.size() == 100000 && v.next == v.numbers.last() + 1 &&
+           v.customers.numbers.size() == 10000 && v.customers.names.size() == 10000;
 }
 
 // What the invoice window reads when it loads, step by step as it does: the customer
 // lists (musteriload), then settings lines 1-2, the invoice numbers and the next number.
-PencereVerisi programIle() {
-    PencereVerisi v;
+WindowData throughProgram() {
+    WindowData v;
     {
-        Veritabani db(ayarlardakiVeritabani());
-        v.musteriler = musteriListesi(db);
+        Database db(settingsDatabase());
+        v.customers = customerLists(db);
     }
     const ayarlar a = ayarlari_oku(2);
-    Veritabani db(veritabaniYolu(a.veritabani_yolu));
-    v.numaralar = faturaNumaralari(db);
-    v.sonraki = nextInvoiceNumber(v.numaralar);
+    Database db(databasePath(a.veritabani_yolu));
+    v.numbers = invoiceNumbers(db);
+    v.next = nextInvoiceNumber(v.numbers);
     return v;
 }
 
 // The same two queries on a connection that is already open, with no checks.
-PencereVerisi hamSql(QSqlDatabase &db) {
-    PencereVerisi v;
+WindowData bareSql(QSqlDatabase &db) {
+    WindowData v;
     QSqlQuery q(db);
     q.setForwardOnly(true);
     q.exec(QStringLiteral("SELECT sirano, adi_soyadi FROM MUSTERI ORDER BY rowid"));
     while (q.next()) {
-        v.musteriler.numaralar << q.value(0).toString();
-        v.musteriler.adlar << q.value(1).toString();
+        v.customers.numbers << q.value(0).toString();
+        v.customers.names << q.value(1).toString();
     }
     q.exec(QStringLiteral("select distinct faturano from faturalar order by faturano"));
     while (q.next())
-        v.numaralar << q.value(0).toLongLong();
-    v.sonraki = v.numaralar.isEmpty() ? 1 : v.numaralar.last() + 1;
+        v.numbers << q.value(0).toLongLong();
+    v.next = v.numbers.isEmpty() ? 1 : v.numbers.last() + 1;
     return v;
 }
 
-void FaturaPenceresiVerisi(benchmark::State &state) {
+void InvoiceWindowData(benchmark::State &state) {
     const bool program = state.range(0) != 0;
-    CalismaDizini burada(buyukCalismaDizini());
+    WorkingFolder here(largeWorkingFolder());
     if (program) {
         for (auto _ : state) {
-            const PencereVerisi v = programIle();
-            if (!tamam(v)) {
+            const WindowData v = throughProgram();
+            if (!isComplete(v)) {
                 state.SkipWithError("wrong lists");
                 break;
             }
@@ -117,8 +117,8 @@ void FaturaPenceresiVerisi(benchmark::State &state) {
         if (!db.open())
             state.SkipWithError("cannot open");
         for (auto _ : state) {
-            const PencereVerisi v = hamSql(db);
-            if (!tamam(v)) {
+            const WindowData v = bareSql(db);
+            if (!isComplete(v)) {
                 state.SkipWithError("wrong lists");
                 break;
             }
@@ -129,7 +129,7 @@ void FaturaPenceresiVerisi(benchmark::State &state) {
     }
     state.SetLabel(program ? "program" : "ham SQL, acik baglanti");
 }
-BENCHMARK(FaturaPenceresiVerisi)
+BENCHMARK(InvoiceWindowData)
     ->ArgName("program")
     ->Arg(1)
     ->Arg(0)
@@ -137,67 +137,67 @@ BENCHMARK(FaturaPenceresiVerisi)
     ->UseRealTime();
 
 // The whole window on the same database: the data above put into its lists.
-void FaturaPenceresi(benchmark::State &state) {
-    CalismaDizini burada(buyukCalismaDizini());
-    QString hata;
+void InvoiceWindow(benchmark::State &state) {
+    WorkingFolder here(largeWorkingFolder());
+    QString error;
     Messages::setTestHandler([&](const Messages::Message &m) {
-        hata = m.text;
+        error = m.text;
         return false;
     });
     for (auto _ : state) {
-        auto *pencere = new Form3;
+        auto *window = new Form3;
         state.PauseTiming();
-        delete pencere;
+        delete window;
         state.ResumeTiming();
-        if (!hata.isEmpty()) {
-            state.SkipWithError(hata.toStdString().c_str());
+        if (!error.isEmpty()) {
+            state.SkipWithError(error.toStdString().c_str());
             break;
         }
     }
     Messages::setTestHandler({});
 }
-BENCHMARK(FaturaPenceresi)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(InvoiceWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Replacing invoice 1000, 200 lines, by one of two versions in turn: with faturaDegistir
+// Replacing invoice 1000, 200 lines, by one of two versions in turn: with replaceInvoice
 // (one transaction), or the same delete and inserts each committed on its own.
-void FaturaDegistir(benchmark::State &state) {
-    const bool islemli = state.range(0) != 0;
-    const QString yol = benchDosyasi(islemli ? QStringLiteral("degistir-islemli.MDB")
-                                             : QStringLiteral("degistir.MDB"));
-    OrnekVeri a;
-    a.musteri = 40;
-    a.fatura = 25;
-    a.kampanyaFatura = 0;
-    ornekVeritabaniYaz(yol, a);
-    const Musteri m = ornekMusteri(1, 1);
-    const QDate tarih(2026, 12, 6);
-    const OrnekFatura surumler[2] = {ornekFatura(1, 1000, m, 200, VatExcluded, true, tarih),
-                                     ornekFatura(2, 1000, m, 200, VatIncluded, false, tarih)};
+void ReplaceInvoice(benchmark::State &state) {
+    const bool inTransaction = state.range(0) != 0;
+    const QString path = benchFile(inTransaction ? QStringLiteral("degistir-islemli.MDB")
+                                                 : QStringLiteral("degistir.MDB"));
+    SampleDataOptions a;
+    a.customers = 40;
+    a.invoices = 25;
+    a.campaignInvoices = 0;
+    writeSampleDatabase(path, a);
+    const Customer m = sampleCustomer(1, 1);
+    const QDate date(2026, 12, 6);
+    const SampleInvoice versions[2] = {sampleInvoice(1, 1000, m, 200, VatExcluded, true, date),
+                                       sampleInvoice(2, 1000, m, 200, VatIncluded, false, date)};
     {
-        Veritabani db(yol, Veritabani::Erisim::Yazma);
-        yeniFaturaKaydet(db, surumler[0].baslik, surumler[0].kalemler);
+        Database db(path, Database::Access::Write);
+        insertInvoice(db, versions[0].header, versions[0].lines);
     }
     int i = 0;
     for (auto _ : state) {
-        const OrnekFatura &f = surumler[++i % 2];
-        Veritabani db(yol, Veritabani::Erisim::Yazma);
-        if (islemli) {
-            faturaDegistir(db, f.baslik, f.kalemler);
+        const SampleInvoice &f = versions[++i % 2];
+        Database db(path, Database::Access::Write);
+        if (inTransaction) {
+            replaceInvoice(db, f.header, f.lines);
         } else {
             QSqlQuery q(db.db());
             q.prepare(QStringLiteral("DELETE FROM faturalar WHERE faturano = ?"));
-            q.addBindValue(f.baslik.faturano);
+            q.addBindValue(f.header.faturano);
             q.exec();
-            FaturaYazici(db).ekle(f.baslik, f.kalemler);
+            InvoiceWriter(db).add(f.header, f.lines);
         }
     }
-    Veritabani db(yol);
-    if (faturaSatirlari(db, 1000).size() != 200)
+    Database db(path);
+    if (invoiceRows(db, 1000).size() != 200)
         state.SkipWithError("wrong rows");
-    state.SetLabel(islemli ? "faturaDegistir, tek islem" : "islemsiz, satir satir");
+    state.SetLabel(inTransaction ? "faturaDegistir, tek islem" : "islemsiz, satir satir");
     state.SetItemsProcessed(state.iterations() * 200);
 }
-BENCHMARK(FaturaDegistir)
+BENCHMARK(ReplaceInvoice)
     ->ArgName("islem")
     ->Arg(1)
     ->Arg(0)

@@ -15,9 +15,9 @@ namespace {
 
 // Single values are read without the blanks around them.
 ayarlar normalised(ayarlar a) {
-    for (const AyarSatiri &s : ayarSatirlari()) {
-        if (s.tek)
-            a.*s.tek = (a.*s.tek).trimmed();
+    for (const SettingsLine &s : settingsLines()) {
+        if (s.single)
+            a.*s.single = (a.*s.single).trimmed();
     }
     return a;
 }
@@ -37,20 +37,20 @@ QString text(const QByteArray &bytes) {
 } // namespace
 
 QString settingsProblem(const QByteArray &bytes) {
-    const AyarOkuma okuma = ayarMetniniOku(bytes, 23);
-    if (okuma.okunanSatir < 0 || okuma.okunanSatir > 23)
-        return QStringLiteral("line count %1").arg(okuma.okunanSatir);
-    const AyarOkuma iki = ayarMetniniOku(bytes, 2);
-    if (iki.deger.kdv_yuzde != okuma.deger.kdv_yuzde ||
-        iki.deger.veritabani_yolu != okuma.deger.veritabani_yolu ||
-        iki.okunanSatir != std::min(2, okuma.okunanSatir))
+    const SettingsRead reading = parseSettings(bytes, 23);
+    if (reading.linesRead < 0 || reading.linesRead > 23)
+        return QStringLiteral("line count %1").arg(reading.linesRead);
+    const SettingsRead twoLines = parseSettings(bytes, 2);
+    if (twoLines.values.kdv_yuzde != reading.values.kdv_yuzde ||
+        twoLines.values.veritabani_yolu != reading.values.veritabani_yolu ||
+        twoLines.linesRead != std::min(2, reading.linesRead))
         return QStringLiteral("reading two lines differs from reading all");
-    if (!yazilamayanDegerler(okuma.deger).isEmpty())
+    if (!unwritableValues(reading.values).isEmpty())
         return {};
-    const AyarOkuma geri = ayarMetniniOku(ayarDosyasiIcerigi(okuma.deger), 23);
-    if (geri.okunanSatir != 23)
-        return QStringLiteral("written file reads back %1 lines").arg(geri.okunanSatir);
-    if (normalised(geri.deger) != normalised(okuma.deger))
+    const SettingsRead readAgain = parseSettings(settingsFileBytes(reading.values), 23);
+    if (readAgain.linesRead != 23)
+        return QStringLiteral("written file reads back %1 lines").arg(readAgain.linesRead);
+    if (normalised(readAgain.values) != normalised(reading.values))
         return QStringLiteral("written file reads back other values");
     return {};
 }

@@ -19,8 +19,8 @@
 
 namespace {
 
-const QString yeni = QStringLiteral("yeni");
-const QString eski = QStringLiteral("eski");
+const QString newMode = QStringLiteral("yeni");
+const QString oldMode = QStringLiteral("eski");
 
 template <class W> W *named(W *w, const char *name) {
     w->setObjectName(QString::fromLatin1(name));
@@ -31,21 +31,21 @@ template <class W> W *named(W *w, const char *name) {
 
 Form2::Form2(QWidget *parent)
     : QWidget(parent)
-    , m_mod(yeni) {
+    , m_mode(newMode) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Müşteri tanıtım"));
 
     auto *frame = named(new QGroupBox(QStringLiteral("Müşteri Bilgileri"), this), "Frame1");
-    m_no = named(new QComboBox(frame), "Combo1");
-    m_ad = named(new QComboBox(frame), "Combo2");
-    m_adres1 = named(new QLineEdit(frame), "Text1");
-    m_adres2 = named(new QLineEdit(frame), "Text2");
-    m_vergi = named(new QLineEdit(frame), "Text3");
-    m_kaydet = named(new QPushButton(QStringLiteral("KAYDET"), frame), "Command1");
-    m_sil = named(new QPushButton(QStringLiteral("SİL"), frame), "Command2");
-    makePickList(m_no);
-    makePickList(m_ad);
-    m_sil->setEnabled(false);
+    m_number = named(new QComboBox(frame), "Combo1");
+    m_name = named(new QComboBox(frame), "Combo2");
+    m_address1 = named(new QLineEdit(frame), "Text1");
+    m_address2 = named(new QLineEdit(frame), "Text2");
+    m_taxOffice = named(new QLineEdit(frame), "Text3");
+    m_save = named(new QPushButton(QStringLiteral("KAYDET"), frame), "Command1");
+    m_delete = named(new QPushButton(QStringLiteral("SİL"), frame), "Command2");
+    makePickList(m_number);
+    makePickList(m_name);
+    m_delete->setEnabled(false);
 
     auto *grid = new QGridLayout(frame);
     const auto label = [&](int row, const char *name, const QString &text, QWidget *field) {
@@ -53,150 +53,150 @@ Form2::Form2(QWidget *parent)
         l->setBuddy(field);
         grid->addWidget(l, row, 0);
     };
-    label(0, "Label1", QStringLiteral("Müşteri No:"), m_no);
-    label(1, "Label2", QStringLiteral("Müşteri Adı:"), m_ad);
-    label(2, "Label3", QStringLiteral("Adresi:"), m_adres1);
-    label(4, "Label4", QStringLiteral("Vergi Dairesi/No:"), m_vergi);
-    grid->addWidget(m_no, 0, 1);
-    grid->addWidget(m_ad, 1, 1);
-    grid->addWidget(m_adres1, 2, 1);
-    grid->addWidget(m_adres2, 3, 1);
-    grid->addWidget(m_vergi, 4, 1);
+    label(0, "Label1", QStringLiteral("Müşteri No:"), m_number);
+    label(1, "Label2", QStringLiteral("Müşteri Adı:"), m_name);
+    label(2, "Label3", QStringLiteral("Adresi:"), m_address1);
+    label(4, "Label4", QStringLiteral("Vergi Dairesi/No:"), m_taxOffice);
+    grid->addWidget(m_number, 0, 1);
+    grid->addWidget(m_name, 1, 1);
+    grid->addWidget(m_address1, 2, 1);
+    grid->addWidget(m_address2, 3, 1);
+    grid->addWidget(m_taxOffice, 4, 1);
     auto *buttons = new QHBoxLayout;
     buttons->addStretch();
-    buttons->addWidget(m_kaydet);
-    buttons->addWidget(m_sil);
+    buttons->addWidget(m_save);
+    buttons->addWidget(m_delete);
     grid->addLayout(buttons, 5, 0, 1, 2);
     grid->setColumnStretch(1, 1);
     grid->setColumnMinimumWidth(1, 300);
     auto *outer = new QVBoxLayout(this);
     outer->addWidget(frame);
 
-    const QList<QWidget *> fields = {m_no, m_ad, m_adres1, m_adres2, m_vergi};
-    const QList<QWidget *> order = fields + QList<QWidget *>{m_kaydet, m_sil};
+    const QList<QWidget *> fields = {m_number, m_name, m_address1, m_address2, m_taxOffice};
+    const QList<QWidget *> order = fields + QList<QWidget *>{m_save, m_delete};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
     new EnterChain(order, this);
     new FocusColours(fields, this);
 
-    connect(m_no, &QComboBox::activated, this, &Form2::numaradanSec);
-    connect(m_ad, &QComboBox::activated, this, &Form2::addanSec);
-    connect(m_kaydet, &QPushButton::clicked, this, &Form2::kaydet);
-    connect(m_sil, &QPushButton::clicked, this, &Form2::sil);
+    connect(m_number, &QComboBox::activated, this, &Form2::pickByNumber);
+    connect(m_name, &QComboBox::activated, this, &Form2::pickByName);
+    connect(m_save, &QPushButton::clicked, this, &Form2::kaydet);
+    connect(m_delete, &QPushButton::clicked, this, &Form2::remove);
 
-    yenile();
-    m_no->setFocus();
+    reset();
+    m_number->setFocus();
 }
 
-MusteriKutulari Form2::kutular() const {
-    return {m_no->currentText(), m_ad->currentText(), m_adres1->text(), m_adres2->text(),
-            m_vergi->text()};
+CustomerBoxes Form2::boxes() const {
+    return {m_number->currentText(), m_name->currentText(), m_address1->text(), m_address2->text(),
+            m_taxOffice->text()};
 }
 
-void Form2::yenile() {
-    m_mod = yeni;
-    m_sil->setEnabled(false);
-    m_adres1->clear();
-    m_adres2->clear();
-    m_vergi->clear();
+void Form2::reset() {
+    m_mode = newMode;
+    m_delete->setEnabled(false);
+    m_address1->clear();
+    m_address2->clear();
+    m_taxOffice->clear();
 
-    MusteriListesi liste;
-    QString oneri;
+    CustomerLists lists;
+    QString proposal;
     guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani());
-        liste = musteriListesi(db);
-        oneri = QString::number(onerilenMusteriNo(db));
+        Database db(settingsDatabase());
+        lists = customerLists(db);
+        proposal = QString::number(proposedCustomerNumber(db));
     });
     // On a failure the lists stay empty rather than show what may no longer be so.
-    m_no->clear();
-    m_ad->clear();
-    m_no->addItems(liste.numaralar);
-    m_ad->addItems(liste.adlar);
-    m_no->setCurrentIndex(-1);
-    m_ad->setCurrentIndex(-1);
-    m_no->setEditText(oneri);
-    m_ad->clearEditText();
+    m_number->clear();
+    m_name->clear();
+    m_number->addItems(lists.numbers);
+    m_name->addItems(lists.names);
+    m_number->setCurrentIndex(-1);
+    m_name->setCurrentIndex(-1);
+    m_number->setEditText(proposal);
+    m_name->clearEditText();
 }
 
-void Form2::goster(const Musteri &m) {
-    m_no->setEditText(QString::number(m.sirano));
-    m_ad->setEditText(m.adi_soyadi);
-    m_adres1->setText(m.adresi);
-    m_adres2->setText(m.adresi2);
-    m_vergi->setText(m.vergidaire_no);
-    m_mod = eski;
-    m_sil->setEnabled(true);
+void Form2::showCustomer(const Customer &m) {
+    m_number->setEditText(QString::number(m.sirano));
+    m_name->setEditText(m.adi_soyadi);
+    m_address1->setText(m.adresi);
+    m_address2->setText(m.adresi2);
+    m_taxOffice->setText(m.vergidaire_no);
+    m_mode = oldMode;
+    m_delete->setEnabled(true);
 }
 
-void Form2::numaradanSec(int satir) {
+void Form2::pickByNumber(int index) {
     // A list entry that is not a whole number cannot name a row.
-    const std::optional<qint64> no = wholeNumber(m_no->itemText(satir));
-    if (!no)
+    const std::optional<qint64> number = wholeNumber(m_number->itemText(index));
+    if (!number)
         return;
-    std::optional<Musteri> bulunan;
+    std::optional<Customer> found;
     guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani());
-        bulunan = musteriNoIle(db, *no);
+        Database db(settingsDatabase());
+        found = customerByNumber(db, *number);
     });
-    if (bulunan)
-        goster(*bulunan);
+    if (found)
+        showCustomer(*found);
 }
 
-void Form2::addanSec(int satir) {
-    std::optional<Musteri> bulunan;
+void Form2::pickByName(int index) {
+    std::optional<Customer> found;
     guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani());
-        bulunan = musteriAdiIle(db, m_ad->itemText(satir));
+        Database db(settingsDatabase());
+        found = customerByName(db, m_name->itemText(index));
     });
-    if (bulunan)
-        goster(*bulunan);
+    if (found)
+        showCustomer(*found);
 }
 
 void Form2::kaydet() {
-    const std::variant<Musteri, QString> hazir = kaydedilecekMusteri(kutular());
-    if (const QString *mesaj = std::get_if<QString>(&hazir)) {
-        Messages::info(this, *mesaj);
+    const std::variant<Customer, QString> checked = customerToSave(boxes());
+    if (const QString *message = std::get_if<QString>(&checked)) {
+        Messages::info(this, *message);
         return;
     }
-    const Musteri &musteri = std::get<Musteri>(hazir);
-    MusteriSonucu sonuc = MusteriSonucu::Tamam;
-    const bool yazildi = guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani(), Veritabani::Erisim::Yazma);
-        sonuc = m_mod == yeni ? musteriEkle(db, musteri) : musteriDegistir(db, musteri);
+    const Customer &customer = std::get<Customer>(checked);
+    CustomerResult result = CustomerResult::Ok;
+    const bool written = guarded(this, [&] {
+        Database db(settingsDatabase(), Database::Access::Write);
+        result = m_mode == newMode ? addCustomer(db, customer) : updateCustomer(db, customer);
     });
-    if (!yazildi)
+    if (!written)
         return;
-    if (sonuc != MusteriSonucu::Tamam) {
-        Messages::info(this, sonucMesaji(sonuc));
+    if (result != CustomerResult::Ok) {
+        Messages::info(this, resultMessage(result));
         return;
     }
-    Q_EMIT musteriKaydedildi();
-    yenile();
+    Q_EMIT customerSaved();
+    reset();
     // The number is proposed; the next customer starts with the name.
-    m_ad->setFocus();
+    m_name->setFocus();
 }
 
-void Form2::sil() {
+void Form2::remove() {
     // The number is checked before the question: asking first and refusing after would
     // only make the user answer for nothing.
-    const std::variant<qint64, QString> no = musteriNoMetni(m_no->currentText());
-    if (const QString *mesaj = std::get_if<QString>(&no)) {
-        Messages::info(this, *mesaj);
+    const std::variant<qint64, QString> number = customerNumberFromText(m_number->currentText());
+    if (const QString *message = std::get_if<QString>(&number)) {
+        Messages::info(this, *message);
         return;
     }
     if (!Messages::ask(this, QStringLiteral("Emin misiniz?")))
         return;
-    MusteriSonucu sonuc = MusteriSonucu::Tamam;
-    const bool silindi = guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani(), Veritabani::Erisim::Yazma);
-        sonuc = musteriSil(db, std::get<qint64>(no));
+    CustomerResult result = CustomerResult::Ok;
+    const bool deleted = guarded(this, [&] {
+        Database db(settingsDatabase(), Database::Access::Write);
+        result = deleteCustomer(db, std::get<qint64>(number));
     });
-    if (!silindi)
+    if (!deleted)
         return;
-    if (sonuc != MusteriSonucu::Tamam) {
-        Messages::info(this, sonucMesaji(sonuc));
+    if (result != CustomerResult::Ok) {
+        Messages::info(this, resultMessage(result));
         return;
     }
-    yenile();
-    m_ad->setFocus();
+    reset();
+    m_name->setFocus();
 }

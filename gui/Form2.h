@@ -32,30 +32,30 @@ public:
     explicit Form2(QWidget *parent = nullptr);
 
     // "yeni" or "eski".
-    QString mod() const { return m_mod; }
+    QString mode() const { return m_mode; }
 
 Q_SIGNALS:
     // After every successful save, once; a delete or a refused save emits nothing.
-    void musteriKaydedildi();
+    void customerSaved();
 
 private:
     // Mode "yeni", SİL off, the boxes emptied, both lists refilled in stored order and the
     // number box proposing the largest number plus one.
-    void yenile();
-    void numaradanSec(int satir);
-    void addanSec(int satir);
+    void reset();
+    void pickByNumber(int index);
+    void pickByName(int index);
     void kaydet();
-    void sil();
+    void remove();
 
-    void goster(const Musteri &m);
-    MusteriKutulari kutular() const;
+    void showCustomer(const Customer &m);
+    CustomerBoxes boxes() const;
 
-    QString m_mod;
-    QComboBox *m_no;
-    QComboBox *m_ad;
-    QLineEdit *m_adres1;
-    QLineEdit *m_adres2;
-    QLineEdit *m_vergi;
-    QPushButton *m_kaydet;
-    QPushButton *m_sil;
+    QString m_mode;
+    QComboBox *m_number;
+    QComboBox *m_name;
+    QLineEdit *m_address1;
+    QLineEdit *m_address2;
+    QLineEdit *m_taxOffice;
+    QPushButton *m_save;
+    QPushButton *m_delete;
 };

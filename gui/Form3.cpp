@@ -296,7 +296,7 @@ void Form3::buildWindow() {
     connect(m_add, &QPushButton::clicked, this, &Form3::addTypedLine);
     connect(m_newInvoice, &QPushButton::clicked, this, &Form3::newInvoice);
     connect(m_save, &QPushButton::clicked, this, &Form3::saveClicked);
-    connect(m_newCustomer, &QPushButton::clicked, this, &Form3::yeniMusteriIstendi);
+    connect(m_newCustomer, &QPushButton::clicked, this, &Form3::newCustomerRequested);
     connect(m_list, &QPushButton::clicked, this, &Form3::showInvoiceList);
     connect(m_customerNumber, &QComboBox::activated, this,
             [this](int i) { pickCustomerByNumber(m_customerNumber->itemText(i)); });
@@ -324,8 +324,8 @@ void Form3::load() {
     guarded(this, [&] {
         const ayarlar a = ayarlari_oku(2);
         m_vatRate->setText(a.kdv_yuzde.trimmed());
-        Veritabani db(veritabaniYolu(a.veritabani_yolu));
-        const QList<qint64> numbers = faturaNumaralari(db);
+        Database db(databasePath(a.veritabani_yolu));
+        const QList<qint64> numbers = invoiceNumbers(db);
         for (qint64 n : numbers)
             m_invoiceList->addItem(QString::number(n));
         m_invoiceNumber->setText(QString::number(nextInvoiceNumber(numbers)));
@@ -344,19 +344,19 @@ void Form3::musteriload() {
     m_invoiceDate->setText(today());
     m_deliveryDate->setText(today());
     guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani());
-        const MusteriListesi lists = musteriListesi(db);
-        replaceEntries(m_customerNumber, lists.numaralar, false);
-        replaceEntries(m_customerName, lists.adlar, false);
+        Database db(settingsDatabase());
+        const CustomerLists lists = customerLists(db);
+        replaceEntries(m_customerNumber, lists.numbers, false);
+        replaceEntries(m_customerName, lists.names, false);
     });
 }
 
-void Form3::musteriListeleriniYenile() {
+void Form3::refreshCustomerLists() {
     guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani());
-        const MusteriListesi lists = musteriListesi(db);
-        replaceEntries(m_customerNumber, lists.numaralar, true);
-        replaceEntries(m_customerName, lists.adlar, true);
+        Database db(settingsDatabase());
+        const CustomerLists lists = customerLists(db);
+        replaceEntries(m_customerNumber, lists.numbers, true);
+        replaceEntries(m_customerName, lists.names, true);
     });
 }
 
@@ -367,8 +367,8 @@ void Form3::pickCustomerByNumber(const QString &number) {
         return;
     }
     guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani());
-        if (const std::optional<Musteri> m = musteriNoIle(db, *n)) {
+        Database db(settingsDatabase());
+        if (const std::optional<Customer> m = customerByNumber(db, *n)) {
             m_customerName->setEditText(m->adi_soyadi);
             m_address->setText(m->adresi);
             m_address2->setText(m->adresi2);
@@ -379,8 +379,8 @@ void Form3::pickCustomerByNumber(const QString &number) {
 
 void Form3::pickCustomerByName(const QString &name) {
     guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani());
-        if (const std::optional<Musteri> m = musteriAdiIle(db, name)) {
+        Database db(settingsDatabase());
+        if (const std::optional<Customer> m = customerByName(db, name)) {
             m_customerNumber->setEditText(QString::number(m->sirano));
             m_address->setText(m->adresi);
             m_address2->setText(m->adresi2);
@@ -480,11 +480,11 @@ void Form3::transfer() {
     const bool replacing = m_state != newState;
     bool refused = false;
     const bool written = guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani(), Veritabani::Erisim::Yazma);
+        Database db(settingsDatabase(), Database::Access::Write);
         if (replacing)
-            faturaDegistir(db, record->header, record->lines);
+            replaceInvoice(db, record->header, record->lines);
         else
-            refused = !yeniFaturaKaydet(db, record->header, record->lines);
+            refused = !insertInvoice(db, record->header, record->lines);
     });
     if (!written)
         return;
@@ -535,10 +535,10 @@ void Form3::faturabul(const QString &number) {
         Messages::info(this, QStringLiteral("Fatura No geçersiz!"));
         return;
     }
-    QList<KayitliSatir> rows;
+    QList<StoredRow> rows;
     if (!guarded(this, [&] {
-            Veritabani db(ayarlardakiVeritabani());
-            rows = faturaSatirlari(db, *n);
+            Database db(settingsDatabase());
+            rows = invoiceRows(db, *n);
         }))
         return;
 
@@ -554,7 +554,7 @@ void Form3::faturabul(const QString &number) {
 
     m_state = oldState;
     // The header comes from the first row; a column without a value keeps its box as it was.
-    const KayitliSatir &first = rows.first();
+    const StoredRow &first = rows.first();
     if (first.faturano)
         m_invoiceNumber->setText(QString::number(*first.faturano));
     m_invoiceNumber->setEnabled(false);
@@ -576,7 +576,7 @@ void Form3::faturabul(const QString &number) {
     fill(m_deliveryDate, first.irsaliye_tarihi);
 
     // Every line goes through the same arithmetic as a typed one, totals after each.
-    for (const KayitliSatir &row : rows) {
+    for (const StoredRow &row : rows) {
         const LineResult line =
             addStoredLine(m_totals, row.miktar.value_or(0), row.aciklama.value_or(QString()),
                           row.iskonto.value_or(QString()), row.br_fiyat.value_or(QString()),

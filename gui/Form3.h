@@ -56,11 +56,11 @@ public:
 public Q_SLOTS:
     // Refills the two customer lists after the customer register saved a customer; the
     // customer typed or picked, the dates, lines and totals stay as they are.
-    void musteriListeleriniYenile();
+    void refreshCustomerLists();
 
 Q_SIGNALS:
     // "Yeni Aç": the user wants the customer register to add a customer.
-    void yeniMusteriIstendi();
+    void newCustomerRequested();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -54,21 +54,21 @@ Form4::Form4(QWidget *parent)
     setWindowTitle(QStringLiteral("Fatura"));
 
     QMenuBar *bar = menuBar();
-    QMenu *islemler = bar->addMenu(QStringLiteral("&İşlemler"));
-    islemler->setObjectName(QStringLiteral("faturalama"));
+    QMenu *operationsMenu = bar->addMenu(QStringLiteral("&İşlemler"));
+    operationsMenu->setObjectName(QStringLiteral("faturalama"));
     const auto action = [this](QWidget *menu, const char *name, const QString &caption) {
         auto *a = new QAction(caption, this);
         a->setObjectName(QString::fromLatin1(name));
         menu->addAction(a);
         return a;
     };
-    connect(action(islemler, "musteri", QStringLiteral("&Müşteri Girişi")), &QAction::triggered,
-            this, &Form4::customersRequested);
-    connect(action(islemler, "otofaturalastir", QStringLiteral("&Fatura Girişi")),
+    connect(action(operationsMenu, "musteri", QStringLiteral("&Müşteri Girişi")),
+            &QAction::triggered, this, &Form4::customersRequested);
+    connect(action(operationsMenu, "otofaturalastir", QStringLiteral("&Fatura Girişi")),
             &QAction::triggered, this, &Form4::invoiceRequested);
-    connect(action(islemler, "otomatikbasim", QStringLiteral("&Otomatik Fatura Basım")),
+    connect(action(operationsMenu, "otomatikbasim", QStringLiteral("&Otomatik Fatura Basım")),
             &QAction::triggered, this, &Form4::batchRequested);
-    action(islemler, "makbuz", QStringLiteral("&Makbuz"))->setEnabled(false);
+    action(operationsMenu, "makbuz", QStringLiteral("&Makbuz"))->setEnabled(false);
     connect(action(bar, "Ayarlar", QStringLiteral("&Ayarlar")), &QAction::triggered, this,
             &Form4::settingsRequested);
     connect(action(bar, "hakkinda", QStringLiteral("&Hakkında")), &QAction::triggered, this,

@@ -20,18 +20,18 @@
 namespace {
 
 // Positions are in twips (1/1440 inch) from the client area's top-left corner.
-constexpr int pencereGenisligi = 8505;
-constexpr int pencereYuksekligi = 8985;
-constexpr int satirYuksekligi = 285;
-constexpr int baslikSolu = 60;    // captions in front of boxes start here
-constexpr int baslikAraligi = 60; // and end this far before their box
+constexpr int windowWidth = 8505;
+constexpr int windowHeight = 8985;
+constexpr int rowHeight = 285;
+constexpr int captionLeft = 60; // captions in front of boxes start here
+constexpr int captionGap = 60;  // and end this far before their box
 
 // The placement rows in window order: the file line each one is saved to, and its top.
-struct YerSatiri {
-    int satir;
-    int ust;
+struct PlacementRow {
+    int line;
+    int top;
 };
-constexpr std::array<YerSatiri, 15> yerSatirlari = {{
+constexpr std::array<PlacementRow, 15> placementRows = {{
     {3, 1425},
     {4, 1755},
     {5, 2085},
@@ -50,12 +50,12 @@ constexpr std::array<YerSatiri, 15> yerSatirlari = {{
 }};
 
 // The four boxes of a placement row: object name suffix, left and width.
-struct YerKutusu {
-    const char *ek;
-    int sol;
-    int genislik;
+struct PlacementBox {
+    const char *suffix;
+    int left;
+    int width;
 };
-constexpr std::array<YerKutusu, 4> yerKutulari = {{
+constexpr std::array<PlacementBox, 4> placementBoxes = {{
     {"_sol_bosluk", 2025, 585},
     {"_ust_bosluk", 3060, 585},
     {"_yazitipi_adi", 4080, 1905},
@@ -63,7 +63,7 @@ constexpr std::array<YerKutusu, 4> yerKutulari = {{
 }};
 
 // The column positions under "Fatura SütunMarjları:", left to right: file line and box left.
-constexpr std::array<std::pair<int, int>, 5> marjKutulari = {{
+constexpr std::array<std::pair<int, int>, 5> marginBoxes = {{
     {16, 2610}, // Açıklama
     {20, 3375}, // İskonto
     {17, 4200}, // Br.Fiyat
@@ -71,66 +71,66 @@ constexpr std::array<std::pair<int, int>, 5> marjKutulari = {{
     {19, 6000}, // Tutar
 }};
 
-const QColor zeminRengi(113, 189, 240);
-const QColor baslikRengi(0, 0, 192);
+const QColor backgroundColour(113, 189, 240);
+const QColor captionColour(0, 0, 192);
 
 // "MS Sans Serif" where it exists, otherwise a face of about its width.
-QFont pencereYaziTipi(bool kalin) {
+QFont windowFont(bool bold) {
     QFont f;
     f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
                    QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
                    QStringLiteral("Nimbus Sans")});
     f.setPointSizeF(8.25);
-    f.setBold(kalin);
+    f.setBold(bold);
     return f;
 }
 
-std::optional<QString> masaustuDosyaSecici(QWidget *parent) {
-    const QString yol = QFileDialog::getOpenFileName(parent);
-    if (yol.isEmpty())
+std::optional<QString> desktopFileChooser(QWidget *parent) {
+    const QString path = QFileDialog::getOpenFileName(parent);
+    if (path.isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(yol);
+    return QDir::toNativeSeparators(path);
 }
 
-std::optional<QFont> masaustuYaziTipiSecici(QWidget *parent) {
-    bool secildi = false;
-    const QFont f = QFontDialog::getFont(&secildi, parent);
-    if (!secildi)
+std::optional<QFont> desktopFontChooser(QWidget *parent) {
+    bool chosen = false;
+    const QFont f = QFontDialog::getFont(&chosen, parent);
+    if (!chosen)
         return std::nullopt;
     return f;
 }
 
-Form5::FileChooser &dosyaSecici() {
-    static Form5::FileChooser secici;
-    return secici;
+Form5::FileChooser &fileChooser() {
+    static Form5::FileChooser chooser;
+    return chooser;
 }
 
-Form5::FontChooser &yaziTipiSecici() {
-    static Form5::FontChooser secici;
-    return secici;
+Form5::FontChooser &fontChooser() {
+    static Form5::FontChooser chooser;
+    return chooser;
 }
 
-const AyarSatiri &tanim(int satir) {
-    return ayarSatirlari()[satir - 1];
+const SettingsLine &lineAt(int line) {
+    return settingsLines()[line - 1];
 }
 
 } // namespace
 
 void Form5::setFileChooser(FileChooser chooser) {
-    dosyaSecici() = std::move(chooser);
+    fileChooser() = std::move(chooser);
 }
 
 void Form5::setFontChooser(FontChooser chooser) {
-    yaziTipiSecici() = std::move(chooser);
+    fontChooser() = std::move(chooser);
 }
 
 QRect Form5::twips(int left, int top, int width, int height) const {
-    const auto px = [this](int t) { return qRound(t * m_olcek); };
+    const auto px = [this](int t) { return qRound(t * m_scale); };
     return QRect(QPoint(px(left), px(top)), QPoint(px(left + width) - 1, px(top + height) - 1));
 }
 
-ImageButton *Form5::dugme(const QString &name, const QString &caption, qreal points,
-                          const QRect &at, const QRect &captionAt) {
+ImageButton *Form5::imageButton(const QString &name, const QString &caption, qreal points,
+                                const QRect &at, const QRect &captionAt) {
     auto *b = new ImageButton(caption, this);
     b->setObjectName(name);
     b->setCaptionPointSize(points);
@@ -145,180 +145,181 @@ Form5::Form5(QWidget *parent)
     setWindowTitle(QStringLiteral("Ayarlar"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    m_olcek = logicalDpiX() / 1440.0;
-    setFixedSize(twips(0, 0, pencereGenisligi, pencereYuksekligi).size());
+    m_scale = logicalDpiX() / 1440.0;
+    setFixedSize(twips(0, 0, windowWidth, windowHeight).size());
 
-    QPalette renkler = palette();
-    renkler.setColor(QPalette::Window, zeminRengi);
-    renkler.setColor(QPalette::WindowText, baslikRengi);
-    setPalette(renkler);
+    QPalette colours = palette();
+    colours.setColor(QPalette::Window, backgroundColour);
+    colours.setColor(QPalette::WindowText, captionColour);
+    setPalette(colours);
     setAutoFillBackground(true);
-    setFont(pencereYaziTipi(false));
+    setFont(windowFont(false));
 
-    const auto baslik = [this](const QString &metin, const QRect &at, Qt::Alignment hiza) {
-        auto *l = new QLabel(metin, this);
-        l->setFont(pencereYaziTipi(true));
-        l->setAlignment(hiza);
+    const auto caption = [this](const QString &text, const QRect &at, Qt::Alignment alignment) {
+        auto *l = new QLabel(text, this);
+        l->setFont(windowFont(true));
+        l->setAlignment(alignment);
         l->setGeometry(at);
         return l;
     };
-    // A caption right-aligned in front of its box (whose left edge is `kutuSolu`), on the
+    // A caption right-aligned in front of its box (whose left edge is `boxLeft`), on the
     // box's line.
-    const auto onBaslik = [&](const QString &metin, int solu, int kutuSolu, QWidget *kutu) {
-        const QRect at = twips(solu, 0, kutuSolu - baslikAraligi - solu, 0);
-        const QRect k = kutu->geometry();
-        return baslik(metin, QRect(at.left(), k.top(), at.width(), k.height()),
-                      Qt::AlignRight | Qt::AlignVCenter);
+    const auto captionBefore = [&](const QString &text, int left, int boxLeft, QWidget *box) {
+        const QRect at = twips(left, 0, boxLeft - captionGap - left, 0);
+        const QRect k = box->geometry();
+        return caption(text, QRect(at.left(), k.top(), at.width(), k.height()),
+                       Qt::AlignRight | Qt::AlignVCenter);
     };
-    const auto kutu = [this](const QString &name, const QRect &at) {
+    const auto box = [this](const QString &name, const QRect &at) {
         auto *e = new QLineEdit(this);
         e->setObjectName(name);
         e->setGeometry(at);
         return e;
     };
-    const auto tekKutu = [&](int satir, const QRect &at) {
-        m_tek[satir - 1] = kutu(QString::fromLatin1(tanim(satir).ad), at);
-        return m_tek[satir - 1];
+    const auto singleBox = [&](int line, const QRect &at) {
+        m_singleBoxes[line - 1] = box(QString::fromLatin1(lineAt(line).name), at);
+        return m_singleBoxes[line - 1];
     };
 
     // VAT rate and database path.
-    onBaslik(QString::fromUtf8(tanim(1).baslik), baslikSolu, 2055,
-             tekKutu(1, twips(2055, 420, 870, 330)));
-    onBaslik(QString::fromUtf8(tanim(2).baslik), 2925 + baslikAraligi, 4080,
-             tekKutu(2, twips(4080, 420, 2700, 330)));
-    ImageButton *gozat = dugme(QStringLiteral("gozat_dugmesi"), QStringLiteral("Gözat"), 8.25,
-                               twips(6825, 405, 1005, 405), twips(7080, 450, 495, 195));
-    connect(gozat, &ImageButton::released, this, &Form5::veritabaniSec);
+    captionBefore(QString::fromUtf8(lineAt(1).caption), captionLeft, 2055,
+                  singleBox(1, twips(2055, 420, 870, 330)));
+    captionBefore(QString::fromUtf8(lineAt(2).caption), 2925 + captionGap, 4080,
+                  singleBox(2, twips(4080, 420, 2700, 330)));
+    ImageButton *browse =
+        imageButton(QStringLiteral("gozat_dugmesi"), QStringLiteral("Gözat"), 8.25,
+                    twips(6825, 405, 1005, 405), twips(7080, 450, 495, 195));
+    connect(browse, &ImageButton::released, this, &Form5::chooseDatabase);
 
     // The placement grid.
-    baslik(QStringLiteral("Sol\nBoşluk"), twips(2040, 900, 1000, 510),
-           Qt::AlignLeft | Qt::AlignBottom);
-    baslik(QStringLiteral("Üst\nBoşluk"), twips(3060, 900, 1000, 510),
-           Qt::AlignLeft | Qt::AlignBottom);
-    baslik(QStringLiteral("Yazıtipi Adı"), twips(4605, 1110, 1400, 300),
-           Qt::AlignLeft | Qt::AlignBottom);
-    baslik(QStringLiteral("Boyutu"), twips(6060, 1110, 700, 300), Qt::AlignLeft | Qt::AlignBottom);
-    for (std::size_t i = 0; i < yerSatirlari.size(); ++i) {
-        const YerSatiri &r = yerSatirlari[i];
-        const AyarSatiri &t = tanim(r.satir);
-        const QString ad = QString::fromLatin1(t.ad);
-        auto &kutular = m_yer[r.satir - 1];
-        for (std::size_t k = 0; k < yerKutulari.size(); ++k) {
-            const YerKutusu &y = yerKutulari[k];
+    caption(QStringLiteral("Sol\nBoşluk"), twips(2040, 900, 1000, 510),
+            Qt::AlignLeft | Qt::AlignBottom);
+    caption(QStringLiteral("Üst\nBoşluk"), twips(3060, 900, 1000, 510),
+            Qt::AlignLeft | Qt::AlignBottom);
+    caption(QStringLiteral("Yazıtipi Adı"), twips(4605, 1110, 1400, 300),
+            Qt::AlignLeft | Qt::AlignBottom);
+    caption(QStringLiteral("Boyutu"), twips(6060, 1110, 700, 300), Qt::AlignLeft | Qt::AlignBottom);
+    for (std::size_t i = 0; i < placementRows.size(); ++i) {
+        const PlacementRow &r = placementRows[i];
+        const SettingsLine &t = lineAt(r.line);
+        const QString name = QString::fromLatin1(t.name);
+        auto &boxes = m_placementBoxes[r.line - 1];
+        for (std::size_t k = 0; k < placementBoxes.size(); ++k) {
+            const PlacementBox &y = placementBoxes[k];
             // The size boxes of the last three rows stand a little further right.
-            const int sol = (k == 3 && i >= yerSatirlari.size() - 3) ? 6045 : y.sol;
-            kutular[k] =
-                kutu(ad + QLatin1String(y.ek), twips(sol, r.ust, y.genislik, satirYuksekligi));
+            const int left = (k == 3 && i >= placementRows.size() - 3) ? 6045 : y.left;
+            boxes[k] = box(name + QLatin1String(y.suffix), twips(left, r.top, y.width, rowHeight));
         }
-        onBaslik(QString::fromUtf8(t.baslik), baslikSolu, yerKutulari[0].sol, kutular[0])
-            ->setObjectName(ad + QStringLiteral("_baslik"));
-        ImageButton *yaziTipi =
-            dugme(ad + QStringLiteral("_yazitipi_dugmesi"), QStringLiteral("Yazıtipi"), 6.75,
-                  twips(6810, r.ust, 1005, 300), twips(7020, r.ust + 45, 555, 165));
-        yaziTipi->setPressArea(ImageButton::PressArea::Caption);
-        connect(yaziTipi, &ImageButton::released, this,
-                [this, satir = r.satir] { yaziTipiSec(satir); });
+        captionBefore(QString::fromUtf8(t.caption), captionLeft, placementBoxes[0].left, boxes[0])
+            ->setObjectName(name + QStringLiteral("_baslik"));
+        ImageButton *fontButton =
+            imageButton(name + QStringLiteral("_yazitipi_dugmesi"), QStringLiteral("Yazıtipi"),
+                        6.75, twips(6810, r.top, 1005, 300), twips(7020, r.top + 45, 555, 165));
+        fontButton->setPressArea(ImageButton::PressArea::Caption);
+        connect(fontButton, &ImageButton::released, this,
+                [this, line = r.line] { chooseFont(line); });
     }
 
     // Line spacing and its arrows.
-    onBaslik(QString::fromUtf8(tanim(15).baslik), baslikSolu, 2025,
-             tekKutu(15, twips(2025, 6420, 585, satirYuksekligi)));
-    const auto ok = [this](const char *name, Qt::ArrowType yon, const QRect &at, int adim) {
+    captionBefore(QString::fromUtf8(lineAt(15).caption), captionLeft, 2025,
+                  singleBox(15, twips(2025, 6420, 585, rowHeight)));
+    const auto arrowButton = [this](const char *name, Qt::ArrowType direction, const QRect &at,
+                                    int step) {
         auto *b = new QToolButton(this);
         b->setObjectName(QString::fromLatin1(name));
-        b->setArrowType(yon);
+        b->setArrowType(direction);
         b->setFocusPolicy(Qt::NoFocus);
         b->setAutoRepeat(true);
         b->setGeometry(at);
-        connect(b, &QToolButton::clicked, this, [this, adim] { satirArasiAdim(adim); });
+        connect(b, &QToolButton::clicked, this, [this, step] { stepLineSpacing(step); });
     };
-    ok("satir_arasi_artir", Qt::UpArrow, twips(2760, 6450, 255, 128), 1);
-    ok("satir_arasi_azalt", Qt::DownArrow, twips(2760, 6578, 255, 127), -1);
+    arrowButton("satir_arasi_artir", Qt::UpArrow, twips(2760, 6450, 255, 128), 1);
+    arrowButton("satir_arasi_azalt", Qt::DownArrow, twips(2760, 6578, 255, 127), -1);
 
     // Column positions, each under its caption.
-    for (const auto &[satir, sol] : marjKutulari) {
-        QLineEdit *marj = tekKutu(satir, twips(sol, 7185, 600, satirYuksekligi));
-        if (satir == marjKutulari[0].first)
-            onBaslik(QStringLiteral("Fatura SütunMarjları:"), baslikSolu, sol, marj);
+    for (const auto &[line, left] : marginBoxes) {
+        QLineEdit *margin = singleBox(line, twips(left, 7185, 600, rowHeight));
+        if (line == marginBoxes[0].first)
+            captionBefore(QStringLiteral("Fatura SütunMarjları:"), captionLeft, left, margin);
         // Centred over the box: some captions are wider than their box.
-        baslik(QString::fromUtf8(tanim(satir).baslik), twips(sol - 150, 6900, 900, 285),
-               Qt::AlignHCenter | Qt::AlignBottom);
+        caption(QString::fromUtf8(lineAt(line).caption), twips(left - 150, 6900, 900, 285),
+                Qt::AlignHCenter | Qt::AlignBottom);
     }
 
-    ImageButton *kaydetDugmesi =
-        dugme(QStringLiteral("kaydet_dugmesi"), QStringLiteral("Kaydet"), 8.25,
-              twips(6810, 7155, 1005, 405), twips(7035, 7200, 600, 195));
-    kaydetDugmesi->setPressArea(ImageButton::PressArea::Caption);
-    connect(kaydetDugmesi, &ImageButton::released, this, &Form5::kaydetVeGizle);
+    ImageButton *saveButton =
+        imageButton(QStringLiteral("kaydet_dugmesi"), QStringLiteral("Kaydet"), 8.25,
+                    twips(6810, 7155, 1005, 405), twips(7035, 7200, 600, 195));
+    saveButton->setPressArea(ImageButton::PressArea::Caption);
+    connect(saveButton, &ImageButton::released, this, &Form5::saveAndHide);
 
     // The print preview, under "Kaydet". It follows every change of a box, saved or not.
-    ImageButton *onizlemeDugmesi =
-        dugme(QStringLiteral("onizleme_dugmesi"), QStringLiteral("Önizleme"), 8.25,
-              twips(6810, 7650, 1005, 405), twips(6960, 7695, 705, 195));
-    onizlemeDugmesi->setPressArea(ImageButton::PressArea::Caption);
-    connect(onizlemeDugmesi, &ImageButton::released, this, &Form5::onizlemeyiAc);
+    ImageButton *previewButton =
+        imageButton(QStringLiteral("onizleme_dugmesi"), QStringLiteral("Önizleme"), 8.25,
+                    twips(6810, 7650, 1005, 405), twips(6960, 7695, 705, 195));
+    previewButton->setPressArea(ImageButton::PressArea::Caption);
+    connect(previewButton, &ImageButton::released, this, &Form5::openPreview);
     for (QLineEdit *k : findChildren<QLineEdit *>()) {
         connect(k, &QLineEdit::textChanged, this, [this] {
-            if (m_onizleme)
-                m_onizleme->setAyarlar(kutulardakiAyarlar());
+            if (m_preview)
+                m_preview->setSettings(settingsInBoxes());
         });
     }
 
-    yukle();
+    load();
 
-    if (const QScreen *ekran = screen()) {
-        QRect yer = rect();
-        yer.moveCenter(ekran->availableGeometry().center());
-        move(yer.topLeft());
+    if (const QScreen *display = screen()) {
+        QRect bounds = rect();
+        bounds.moveCenter(display->availableGeometry().center());
+        move(bounds.topLeft());
     }
 }
 
 // A missing or short file is no error here: the boxes of the lines that are not there stay
 // empty, so the window shows exactly what the file holds.
-void Form5::yukle() {
-    const ayarlar a = ayarDosyasiniOku(ayarDosyasi()).deger;
-    for (const AyarSatiri &s : ayarSatirlari()) {
-        const int i = s.satir - 1;
-        if (s.tek) {
-            m_tek[i]->setText(a.*s.tek);
+void Form5::load() {
+    const ayarlar a = readSettingsFile(settingsFileName()).values;
+    for (const SettingsLine &s : settingsLines()) {
+        const int i = s.line - 1;
+        if (s.single) {
+            m_singleBoxes[i]->setText(a.*s.single);
             continue;
         }
-        const baski_yeri &y = a.*s.yer;
-        m_yer[i][0]->setText(y.sol_bosluk);
-        m_yer[i][1]->setText(y.ust_bosluk);
-        m_yer[i][2]->setText(y.yazitipi_adi);
-        m_yer[i][3]->setText(y.boyutu);
+        const baski_yeri &y = a.*s.placement;
+        m_placementBoxes[i][0]->setText(y.sol_bosluk);
+        m_placementBoxes[i][1]->setText(y.ust_bosluk);
+        m_placementBoxes[i][2]->setText(y.yazitipi_adi);
+        m_placementBoxes[i][3]->setText(y.boyutu);
     }
     // A value longer than its box shows from its beginning.
-    for (QLineEdit *kutu : findChildren<QLineEdit *>())
-        kutu->setCursorPosition(0);
+    for (QLineEdit *box : findChildren<QLineEdit *>())
+        box->setCursorPosition(0);
 }
 
-ayarlar Form5::kutulardakiAyarlar() const {
+ayarlar Form5::settingsInBoxes() const {
     ayarlar a;
-    for (const AyarSatiri &s : ayarSatirlari()) {
-        const int i = s.satir - 1;
-        if (s.tek) {
-            a.*s.tek = m_tek[i]->text();
+    for (const SettingsLine &s : settingsLines()) {
+        const int i = s.line - 1;
+        if (s.single) {
+            a.*s.single = m_singleBoxes[i]->text();
             continue;
         }
-        a.*s.yer = {m_yer[i][0]->text(), m_yer[i][1]->text(), m_yer[i][2]->text(),
-                    m_yer[i][3]->text()};
+        a.*s.placement = {m_placementBoxes[i][0]->text(), m_placementBoxes[i][1]->text(),
+                          m_placementBoxes[i][2]->text(), m_placementBoxes[i][3]->text()};
     }
     return a;
 }
 
 bool Form5::kaydet() {
-    const ayarlar a = kutulardakiAyarlar();
-    const QList<YazmaSorunu> sorunlar = yazilamayanDegerler(a);
-    if (!sorunlar.isEmpty()) {
-        Messages::info(this, sorunlar.first().mesaj());
+    const ayarlar a = settingsInBoxes();
+    const QList<WriteProblem> problems = unwritableValues(a);
+    if (!problems.isEmpty()) {
+        Messages::info(this, problems.first().message());
         return false;
     }
     return guarded(this, [&] { ayarlari_yaz(a); });
 }
 
-void Form5::kaydetVeGizle() {
+void Form5::saveAndHide() {
     if (!kaydet())
         return;
     Messages::info(this, QStringLiteral("Ayarlar Kaydedildi."), QStringLiteral("Ayarlar"));
@@ -326,36 +327,36 @@ void Form5::kaydetVeGizle() {
 }
 
 // The invoice is read again at every opening: the database box may name another file now.
-void Form5::onizlemeyiAc() {
-    if (!m_onizleme) {
-        m_onizleme = new Onizleme(this);
-        m_onizleme->yanina(frameGeometry());
+void Form5::openPreview() {
+    if (!m_preview) {
+        m_preview = new PreviewWindow(this);
+        m_preview->placeBeside(frameGeometry());
     }
-    if (guarded(this, [&] { m_onizleme->yukle(kutulardakiAyarlar()); })) {
-        m_onizleme->show();
-        m_onizleme->raise();
-        m_onizleme->activateWindow();
+    if (guarded(this, [&] { m_preview->load(settingsInBoxes()); })) {
+        m_preview->show();
+        m_preview->raise();
+        m_preview->activateWindow();
     }
 }
 
-void Form5::veritabaniSec() {
-    const FileChooser &secici = dosyaSecici();
-    const std::optional<QString> yol = secici ? secici(this) : masaustuDosyaSecici(this);
-    if (yol)
-        m_tek[1]->setText(*yol);
+void Form5::chooseDatabase() {
+    const FileChooser &chooser = fileChooser();
+    const std::optional<QString> path = chooser ? chooser(this) : desktopFileChooser(this);
+    if (path)
+        m_singleBoxes[1]->setText(*path);
 }
 
-void Form5::yaziTipiSec(int satir) {
-    const FontChooser &secici = yaziTipiSecici();
-    const std::optional<QFont> f = secici ? secici(this) : masaustuYaziTipiSecici(this);
+void Form5::chooseFont(int line) {
+    const FontChooser &chooser = fontChooser();
+    const std::optional<QFont> f = chooser ? chooser(this) : desktopFontChooser(this);
     if (!f)
         return;
-    const qreal boyut = f->pointSizeF() > 0 ? f->pointSizeF() : QFontInfo(*f).pointSizeF();
-    m_yer[satir - 1][2]->setText(f->family());
-    m_yer[satir - 1][3]->setText(plainNumberText(boyut));
+    const qreal pointSize = f->pointSizeF() > 0 ? f->pointSizeF() : QFontInfo(*f).pointSizeF();
+    m_placementBoxes[line - 1][2]->setText(f->family());
+    m_placementBoxes[line - 1][3]->setText(plainNumberText(pointSize));
 }
 
-void Form5::satirArasiAdim(int adim) {
-    QLineEdit *kutu = m_tek[14];
-    kutu->setText(plainNumberText(inputNumber(kutu->text()).value_or(0.0) + adim));
+void Form5::stepLineSpacing(int step) {
+    QLineEdit *box = m_singleBoxes[14];
+    box->setText(plainNumberText(inputNumber(box->text()).value_or(0.0) + step));
 }

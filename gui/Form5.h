@@ -12,7 +12,7 @@
 #include <optional>
 
 class ImageButton;
-class Onizleme;
+class PreviewWindow;
 class QLineEdit;
 
 // The settings window "Ayarlar": one box for every value of ayarlar.dat, filled from the file
@@ -29,7 +29,7 @@ public:
     bool kaydet();
 
     // The record the boxes hold now, each box's text as it stands.
-    ayarlar kutulardakiAyarlar() const;
+    ayarlar settingsInBoxes() const;
 
     // The choosers behind "Gözat" and "Yazıtipi": nothing when the user cancels. Tests put
     // their own in place; an empty function brings the desktop's dialog back.
@@ -39,20 +39,20 @@ public:
     static void setFontChooser(FontChooser chooser);
 
 private:
-    void yukle();
-    void veritabaniSec();
-    void yaziTipiSec(int satir);
-    void satirArasiAdim(int adim);
-    void kaydetVeGizle();
-    void onizlemeyiAc();
+    void load();
+    void chooseDatabase();
+    void chooseFont(int line);
+    void stepLineSpacing(int step);
+    void saveAndHide();
+    void openPreview();
 
     QRect twips(int left, int top, int width, int height) const;
-    ImageButton *dugme(const QString &name, const QString &caption, qreal points, const QRect &at,
-                       const QRect &captionAt);
+    ImageButton *imageButton(const QString &name, const QString &caption, qreal points,
+                             const QRect &at, const QRect &captionAt);
 
-    double m_olcek = 1.0; // pixels per twip
+    double m_scale = 1.0; // pixels per twip
     // Boxes by file line (index = line - 1): one for a single value, four for a placement.
-    std::array<QLineEdit *, 23> m_tek{};
-    std::array<std::array<QLineEdit *, 4>, 23> m_yer{};
-    QPointer<Onizleme> m_onizleme;
+    std::array<QLineEdit *, 23> m_singleBoxes{};
+    std::array<std::array<QLineEdit *, 4>, 23> m_placementBoxes{};
+    QPointer<PreviewWindow> m_preview;
 };

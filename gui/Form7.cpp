@@ -154,12 +154,12 @@ Form7::Form7(QWidget *parent)
 }
 
 void Form7::load() {
-    QStringList campaigns;
+    QStringList names;
     guarded(this, [&] {
-        Veritabani db(ayarlardakiVeritabani());
-        campaigns = kampanyalar(db);
+        Database db(settingsDatabase());
+        names = campaigns(db);
     });
-    m_campaign->addItems(campaigns);
+    m_campaign->addItems(names);
     m_region->addItems(regions);
     // Nothing is picked until the user picks it.
     m_campaign->setCurrentIndex(-1);
@@ -178,7 +178,7 @@ void Form7::yazdir() {
     const auto done = qScopeGuard([this] { m_printing = false; });
 
     const QString campaign = m_campaign->currentText();
-    const KampanyaSecimi selection{m_start->text(), m_end->text(), m_region->currentText()};
+    const CampaignSelection selection{m_start->text(), m_end->text(), m_region->currentText()};
     const PdfPrinter::Mode mode =
         m_filePerInvoice->isChecked() ? PdfPrinter::FilePerDocument : PdfPrinter::OneFile;
 
@@ -208,7 +208,7 @@ void Form7::yazdir() {
         const QString stem = fileStem(campaign);
         target = printTargetFactory() ? printTargetFactory()(stem, mode)
                                       : programPrintTarget(stem, mode);
-        runBatch(*target.printer, settings, veritabaniYolu(settings.veritabani_yolu), campaign,
+        runBatch(*target.printer, settings, databasePath(settings.veritabani_yolu), campaign,
                  selection, progress);
         target.printer->finish();
     });

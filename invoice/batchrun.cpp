@@ -70,7 +70,7 @@ QString dateText(const QVariant &stored) {
 }
 
 // Number, district and name; a missing part leaves the whole line empty.
-QString nameLine(const KampanyaFaturasi &invoice) {
+QString nameLine(const CampaignInvoice &invoice) {
     if (missing(invoice.sirano) || missing(invoice.bolge) || missing(invoice.adi_soyadi))
         return QString();
     const QString gap = QStringLiteral("   ");
@@ -87,8 +87,8 @@ void printBelow(Printer &printer, double x, double yChange, const QString &value
 
 } // namespace
 
-void printCampaignInvoice(Printer &printer, const ayarlar &settings,
-                          const KampanyaFaturasi &invoice, const QString &region) {
+void printCampaignInvoice(Printer &printer, const ayarlar &settings, const CampaignInvoice &invoice,
+                          const QString &region) {
     placeAndPrint(printer, settings.yer_fatura_tarihi, dateText(invoice.fatura_tarihi));
     placeAndPrint(printer, settings.yer_adi_soyadi, nameLine(invoice));
     placeAndPrint(printer, settings.yer_adresi, text(invoice.adresi));
@@ -97,7 +97,7 @@ void printCampaignInvoice(Printer &printer, const ayarlar &settings,
     const double top = leadingNumber(settings.yer_fatura_hareketleri.ust_bosluk);
     double offset = 0;
     double subtotal = 0;
-    for (const KampanyaFaturasi::Kalem &line : invoice.kalemler) {
+    for (const CampaignInvoice::Line &line : invoice.lines) {
         const std::optional<double> quantity = number(line.miktar);
         const std::optional<double> price = number(line.br_fiyat);
         const double amount = quantity.value_or(0) * price.value_or(0);
@@ -143,15 +143,15 @@ void printCampaignInvoice(Printer &printer, const ayarlar &settings,
 }
 
 int runBatch(Printer &printer, const ayarlar &settings, const QString &databasePath,
-             const QString &campaign, const KampanyaSecimi &selection,
+             const QString &campaign, const CampaignSelection &selection,
              const BatchProgress &progress) {
-    Veritabani db(databasePath);
-    const int total = progress ? kampanyaFaturaSayisi(db, campaign, selection) : 0;
+    Database db(databasePath);
+    const int total = progress ? countCampaignInvoices(db, campaign, selection) : 0;
     if (progress && !progress(0, total))
         return 0;
     int printed = 0;
-    kampanyaFaturalari(db, campaign, selection, [&](const KampanyaFaturasi &invoice) {
-        printCampaignInvoice(printer, settings, invoice, selection.bolge);
+    readCampaignInvoices(db, campaign, selection, [&](const CampaignInvoice &invoice) {
+        printCampaignInvoice(printer, settings, invoice, selection.region);
         ++printed;
         return !progress || progress(printed, total);
     });

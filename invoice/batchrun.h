@@ -18,8 +18,8 @@
 // as plain numbers, unrounded; the words are made from the grand total's money text. A
 // missing quantity, price or discount prints as the empty text and counts as 0; a line
 // missing its quantity or price has an empty amount. A stored ISO date prints as dd.MM.yyyy.
-void printCampaignInvoice(Printer &printer, const ayarlar &settings,
-                          const KampanyaFaturasi &invoice, const QString &region);
+void printCampaignInvoice(Printer &printer, const ayarlar &settings, const CampaignInvoice &invoice,
+                          const QString &region);
 
 // Told how far a run is: `printed` invoices of `total` are done (called with 0 before the
 // first). Returning false stops the run after the invoice just printed.
@@ -29,8 +29,8 @@ using BatchProgress = std::function<bool(int printed, int total)>;
 // picks, one document each, in the order the campaign's header table holds them. Invoices
 // are read one at a time, so a run of any length holds one invoice in memory. Returns how
 // many were printed. The printer is not finished: the caller hands over the output. Throws
-// VeritabaniHatasi (a missing file or table) or PrinterError; what was printed before stays
+// DatabaseError (a missing file or table) or PrinterError; what was printed before stays
 // printed. Writes nothing to the database.
 int runBatch(Printer &printer, const ayarlar &settings, const QString &databasePath,
-             const QString &campaign, const KampanyaSecimi &selection,
+             const QString &campaign, const CampaignSelection &selection,
              const BatchProgress &progress = {});

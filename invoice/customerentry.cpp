@@ -2,31 +2,31 @@
 
 #include "base/numbers.h"
 
-std::variant<qint64, QString> musteriNoMetni(const QString &no) {
-    if (no.isEmpty())
+std::variant<qint64, QString> customerNumberFromText(const QString &number) {
+    if (number.isEmpty())
         return QStringLiteral("Müşteri no girilmelidir!");
-    if (const std::optional<qint64> n = wholeNumber(no))
+    if (const std::optional<qint64> n = wholeNumber(number))
         return *n;
     return QStringLiteral("Müşteri No geçersiz!");
 }
 
-std::variant<Musteri, QString> kaydedilecekMusteri(const MusteriKutulari &kutular) {
-    if (kutular.adi_soyadi.isEmpty())
+std::variant<Customer, QString> customerToSave(const CustomerBoxes &boxes) {
+    if (boxes.adi_soyadi.isEmpty())
         return QStringLiteral("Müşteri adı girilmelidir!");
-    const std::variant<qint64, QString> no = musteriNoMetni(kutular.no);
-    if (const QString *mesaj = std::get_if<QString>(&no))
-        return *mesaj;
-    return Musteri{std::get<qint64>(no), kutular.adi_soyadi, kutular.adresi, kutular.adresi2,
-                   kutular.vergidaire_no};
+    const std::variant<qint64, QString> number = customerNumberFromText(boxes.number);
+    if (const QString *message = std::get_if<QString>(&number))
+        return *message;
+    return Customer{std::get<qint64>(number), boxes.adi_soyadi, boxes.adresi, boxes.adresi2,
+                    boxes.vergidaire_no};
 }
 
-QString sonucMesaji(MusteriSonucu sonuc) {
-    switch (sonuc) {
-    case MusteriSonucu::Tamam:
+QString resultMessage(CustomerResult result) {
+    switch (result) {
+    case CustomerResult::Ok:
         break;
-    case MusteriSonucu::NoKayitli:
+    case CustomerResult::NumberTaken:
         return QStringLiteral("Bu müşteri no zaten kayıtlı!");
-    case MusteriSonucu::Bulunamadi:
+    case CustomerResult::NotFound:
         return QStringLiteral("Müşteri bulunamadı!");
     }
     return {};

@@ -7,8 +7,8 @@
 #include <variant>
 
 // The texts of the customer register's boxes, as typed.
-struct MusteriKutulari {
-    QString no;
+struct CustomerBoxes {
+    QString number;
     QString adi_soyadi;
     QString adresi;
     QString adresi2;
@@ -17,12 +17,12 @@ struct MusteriKutulari {
 
 // The number in the number box, or the message that refuses it: "Müşteri no girilmelidir!"
 // for an empty box, "Müşteri No geçersiz!" for anything that is not a whole number.
-std::variant<qint64, QString> musteriNoMetni(const QString &no);
+std::variant<qint64, QString> customerNumberFromText(const QString &number);
 
 // The row a save writes, or the message of the first check that fails. The name is checked
 // before the number and only one message comes back; a name of blanks counts as filled.
 // Texts are kept as typed.
-std::variant<Musteri, QString> kaydedilecekMusteri(const MusteriKutulari &kutular);
+std::variant<Customer, QString> customerToSave(const CustomerBoxes &boxes);
 
-// What the user is told when the table refuses a write; empty for Tamam.
-QString sonucMesaji(MusteriSonucu sonuc);
+// What the user is told when the table refuses a write; empty for Ok.
+QString resultMessage(CustomerResult result);

@@ -22,13 +22,13 @@ QString text(const std::optional<QString> &column) {
 
 } // namespace
 
-void printInvoice(Printer &printer, const ayarlar &settings, const QList<KayitliSatir> &rows,
+void printInvoice(Printer &printer, const ayarlar &settings, const QList<StoredRow> &rows,
                   const InvoicePrintInputs &inputs) {
     if (rows.isEmpty())
         throw PrinterError(QStringLiteral("%1 numaralı fatura bulunamadı, yazdırılamadı.")
                                .arg(inputs.invoiceNumber.trimmed()));
 
-    const KayitliSatir &header = rows.first();
+    const StoredRow &header = rows.first();
     placeAndPrint(printer, settings.yer_fatura_tarihi, text(header.fatura_tarihi));
     placeAndPrint(printer, settings.yer_fatura_no,
                   header.faturano ? printedNumber(*header.faturano) : QString());
@@ -46,7 +46,7 @@ void printInvoice(Printer &printer, const ayarlar &settings, const QList<Kayitli
     InvoiceTotals totals;
     TotalsTexts figures;
     bool anyDiscount = false;
-    for (const KayitliSatir &row : rows) {
+    for (const StoredRow &row : rows) {
         const QString discount = text(row.iskonto);
         anyDiscount = anyDiscount || (!discount.isEmpty() && inputNumber(discount));
         // The same arithmetic as the window's loading of this invoice.
@@ -89,10 +89,10 @@ void printSavedInvoice(Printer &printer, const ayarlar &settings,
     const std::optional<qint64> number = wholeNumber(inputs.invoiceNumber);
     if (!number)
         throw PrinterError(QStringLiteral("Fatura No geçersiz!"));
-    QList<KayitliSatir> rows;
+    QList<StoredRow> rows;
     {
-        Veritabani db(veritabaniYolu(settings.veritabani_yolu));
-        rows = faturaSatirlari(db, *number);
+        Database db(databasePath(settings.veritabani_yolu));
+        rows = invoiceRows(db, *number);
     }
     printInvoice(printer, settings, rows, inputs);
 }

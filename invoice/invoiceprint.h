@@ -24,10 +24,10 @@ QString printedNumber(qint64 value);
 // then the totals. The totals are the window's figures for the same rows, VAT rate and mode,
 // so paper and screen agree. A column without a value prints as the empty text and counts
 // as 0 in the arithmetic. Throws PrinterError, printing nothing, when there is no row.
-void printInvoice(Printer &printer, const ayarlar &settings, const QList<KayitliSatir> &rows,
+void printInvoice(Printer &printer, const ayarlar &settings, const QList<StoredRow> &rows,
                   const InvoicePrintInputs &inputs);
 
 // Reads the invoice numbered `inputs.invoiceNumber` from the database the settings name and
 // prints it with printInvoice(). Throws PrinterError for a number that is not a whole number
-// and VeritabaniHatasi for a database that cannot be read.
+// and DatabaseError for a database that cannot be read.
 void printSavedInvoice(Printer &printer, const ayarlar &settings, const InvoicePrintInputs &inputs);

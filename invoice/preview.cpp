@@ -16,186 +16,186 @@ namespace {
 
 // Prints on a picture of the paper: a PainterPrinter whose painter starts at the printable
 // area's corner of any paint device, keeping every line as it goes.
-class SayfaYazici : public PainterPrinter {
+class PagePrinter : public PainterPrinter {
 public:
-    SayfaYazici(QPaintDevice &cihaz, const QPointF &baskiKosesi)
-        : m_cihaz(cihaz)
-        , m_kose(baskiKosesi) {}
-    ~SayfaYazici() override { finishQuietly(); }
+    PagePrinter(QPaintDevice &device, const QPointF &printCorner)
+        : m_device(device)
+        , m_corner(printCorner) {}
+    ~PagePrinter() override { finishQuietly(); }
 
     void setFontName(const QString &name) override {
-        m_yaziTipi = name;
+        m_fontName = name;
         PainterPrinter::setFontName(name);
     }
     void setFontSize(double points) override {
-        m_boyut = points;
+        m_fontSize = points;
         PainterPrinter::setFontSize(points);
     }
     void printLine(const QString &text) override {
-        m_cizilenler.append({text, m_yaziTipi, m_boyut, x(), y(), 0});
+        m_printedLines.append({text, m_fontName, m_fontSize, x(), y(), 0});
         PainterPrinter::printLine(text);
     }
 
-    const QList<RecordingPrinter::Line> &cizilenler() const { return m_cizilenler; }
+    const QList<RecordingPrinter::Line> &printedLines() const { return m_printedLines; }
 
 protected:
     void startDocument(QPainter &painter) override {
-        if (!painter.begin(&m_cihaz))
+        if (!painter.begin(&m_device))
             throw PrinterError(QStringLiteral("Önizleme çizilemedi."));
         painter.setRenderHint(QPainter::TextAntialiasing);
-        painter.translate(m_kose);
+        painter.translate(m_corner);
     }
     void closeDocument(QPainter &painter) override { painter.end(); }
 
 private:
-    QPaintDevice &m_cihaz;
-    QPointF m_kose;
-    QString m_yaziTipi;
-    double m_boyut = 10;
-    QList<RecordingPrinter::Line> m_cizilenler;
+    QPaintDevice &m_device;
+    QPointF m_corner;
+    QString m_fontName;
+    double m_fontSize = 10;
+    QList<RecordingPrinter::Line> m_printedLines;
 };
 
-KayitliSatir ornekSatir(double miktar, const char *aciklama, const char *iskonto,
-                        const char *fiyat) {
-    KayitliSatir s;
-    s.miktar = miktar;
-    s.aciklama = QString::fromUtf8(aciklama);
-    s.iskonto = QString::fromLatin1(iskonto);
-    s.br_fiyat = QString::fromLatin1(fiyat);
-    s.tutar = moneyText(miktar * leadingNumber(*s.br_fiyat));
+StoredRow sampleRow(double quantity, const char *description, const char *discount,
+                    const char *price) {
+    StoredRow s;
+    s.miktar = quantity;
+    s.aciklama = QString::fromUtf8(description);
+    s.iskonto = QString::fromLatin1(discount);
+    s.br_fiyat = QString::fromLatin1(price);
+    s.tutar = moneyText(quantity * leadingNumber(*s.br_fiyat));
     return s;
 }
 
-const QColor koseRengi(210, 0, 110);
+const QColor cornerColour(210, 0, 110);
 
-void koseyiCiz(QPainter &p, const QRectF &alan, double noktaBasinaPiksel) {
+void drawCorner(QPainter &p, const QRectF &area, double pixelsPerPoint) {
     p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(koseRengi, 1, Qt::DashLine));
+    p.setPen(QPen(cornerColour, 1, Qt::DashLine));
     p.setBrush(Qt::NoBrush);
-    p.drawRect(alan);
+    p.drawRect(area);
     // The corner itself, and its name in the margin above it.
-    const double kol = 36 * noktaBasinaPiksel;
-    p.setPen(QPen(koseRengi, 2));
-    p.drawLine(alan.topLeft(), alan.topLeft() + QPointF(kol, 0));
-    p.drawLine(alan.topLeft(), alan.topLeft() + QPointF(0, kol));
+    const double armLength = 36 * pixelsPerPoint;
+    p.setPen(QPen(cornerColour, 2));
+    p.drawLine(area.topLeft(), area.topLeft() + QPointF(armLength, 0));
+    p.drawLine(area.topLeft(), area.topLeft() + QPointF(0, armLength));
     QFont f;
     f.setPointSizeF(6);
     p.setFont(f);
-    p.drawText(alan.topLeft() + QPointF(2 * noktaBasinaPiksel, -2 * noktaBasinaPiksel),
+    p.drawText(area.topLeft() + QPointF(2 * pixelsPerPoint, -2 * pixelsPerPoint),
                QStringLiteral("0,0"));
 }
 
 } // namespace
 
-QList<KayitliSatir> ornekFatura(const QDate &tarih) {
-    const QString gun = tarih.toString(QStringLiteral("dd.MM.yyyy"));
-    QList<KayitliSatir> satirlar = {
-        ornekSatir(2, "Çay bardağı takımı (6'lı)", "", "145.50"),
-        ornekSatir(10, "Toz şeker, 1 kg", "5", "32.75"),
-        ornekSatir(1, "Ütü masası", "", "899.90"),
+QList<StoredRow> sampleInvoiceRows(const QDate &date) {
+    const QString day = date.toString(QStringLiteral("dd.MM.yyyy"));
+    QList<StoredRow> rows = {
+        sampleRow(2, "Çay bardağı takımı (6'lı)", "", "145.50"),
+        sampleRow(10, "Toz şeker, 1 kg", "5", "32.75"),
+        sampleRow(1, "Ütü masası", "", "899.90"),
     };
-    for (KayitliSatir &s : satirlar) {
+    for (StoredRow &s : rows) {
         s.musterino = QStringLiteral("1");
         s.adi_soyadi = QStringLiteral("Örnek Gıda ve Ticaret Ltd. Şti.");
         s.adresi = QStringLiteral("Atatürk Cad. No: 15");
         s.adresi2 = QStringLiteral("Çankaya / ANKARA");
         s.vergidaire_no = QStringLiteral("Çankaya V.D. 1234567890");
         s.kdvdahil = VatExcluded;
-        s.fatura_tarihi = gun;
+        s.fatura_tarihi = day;
         s.irsaliye_no = QStringLiteral("A-004512");
-        s.irsaliye_tarihi = gun;
+        s.irsaliye_tarihi = day;
         s.faturano = 1;
     }
-    return satirlar;
+    return rows;
 }
 
-OnizlemeFaturasi onizlemeFaturasi(const QString &veritabaniAyari) {
-    OnizlemeFaturasi f;
+PreviewInvoice previewInvoice(const QString &settingsValue) {
+    PreviewInvoice f;
     try {
-        Veritabani db(veritabaniYolu(veritabaniAyari));
-        const QList<qint64> numaralar = faturaNumaralari(db);
-        if (!numaralar.isEmpty()) {
-            f.satirlar = faturaSatirlari(db, numaralar.last());
-            f.aciklama = QStringLiteral("Son kayıtlı fatura: %1").arg(numaralar.last());
+        Database db(databasePath(settingsValue));
+        const QList<qint64> numbers = invoiceNumbers(db);
+        if (!numbers.isEmpty()) {
+            f.rows = invoiceRows(db, numbers.last());
+            f.caption = QStringLiteral("Son kayıtlı fatura: %1").arg(numbers.last());
         }
-        if (f.satirlar.isEmpty())
-            f.aciklama = QStringLiteral("Veritabanında kayıtlı fatura yok; örnek fatura "
-                                        "gösteriliyor.");
+        if (f.rows.isEmpty())
+            f.caption = QStringLiteral("Veritabanında kayıtlı fatura yok; örnek fatura "
+                                       "gösteriliyor.");
     } catch (const std::exception &e) {
-        f.satirlar.clear();
-        f.aciklama = QStringLiteral("Veritabanı okunamadı; örnek fatura gösteriliyor.\n") +
-                     QString::fromUtf8(e.what());
+        f.rows.clear();
+        f.caption = QStringLiteral("Veritabanı okunamadı; örnek fatura gösteriliyor.\n") +
+                    QString::fromUtf8(e.what());
     }
-    if (f.satirlar.isEmpty()) {
-        f.satirlar = ornekFatura();
-        f.ornek = true;
+    if (f.rows.isEmpty()) {
+        f.rows = sampleInvoiceRows();
+        f.sample = true;
     }
     return f;
 }
 
-InvoicePrintInputs onizlemeGirdileri(const QList<KayitliSatir> &satirlar, const QString &kdvYuzde) {
+InvoicePrintInputs previewPrintInputs(const QList<StoredRow> &rows, const QString &vatPercent) {
     InvoicePrintInputs g;
-    g.vatRate = kdvYuzde;
-    if (satirlar.isEmpty())
+    g.vatRate = vatPercent;
+    if (rows.isEmpty())
         return g;
-    const KayitliSatir &ilk = satirlar.first();
-    g.invoiceNumber = ilk.faturano ? QString::number(*ilk.faturano) : QString();
-    g.taxOffice = ilk.vergidaire_no.value_or(QString());
-    g.vatMode = ilk.kdvdahil.value_or(VatIncluded) == VatExcluded ? VatExcluded : VatIncluded;
+    const StoredRow &first = rows.first();
+    g.invoiceNumber = first.faturano ? QString::number(*first.faturano) : QString();
+    g.taxOffice = first.vergidaire_no.value_or(QString());
+    g.vatMode = first.kdvdahil.value_or(VatIncluded) == VatExcluded ? VatExcluded : VatIncluded;
     // The VAT field as the invoice window shows it once these rows are loaded.
-    InvoiceTotals toplamlar;
-    for (const KayitliSatir &s : satirlar)
-        g.vatAmount = addStoredLine(toplamlar, s.miktar.value_or(0), s.aciklama.value_or(QString()),
+    InvoiceTotals totals;
+    for (const StoredRow &s : rows)
+        g.vatAmount = addStoredLine(totals, s.miktar.value_or(0), s.aciklama.value_or(QString()),
                                     s.iskonto.value_or(QString()), s.br_fiyat.value_or(QString()),
-                                    kdvYuzde, g.vatMode)
+                                    vatPercent, g.vatMode)
                           .totals.vat;
     return g;
 }
 
-QSizeF a4Kagidi() {
+QSizeF a4Paper() {
     return QPageSize(QPageSize::A4).size(QPageSize::Point);
 }
 
-QRectF baskiAlani() {
-    const QPrinterInfo bilgi = QPrinterInfo::defaultPrinter();
-    if (bilgi.isNull())
+QRectF printableArea() {
+    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
+    if (info.isNull())
         return PdfPrinter::pageLayout().paintRect(QPageLayout::Point);
-    const QPrinter yazici(bilgi, QPrinter::HighResolution);
-    return yazici.pageLayout().paintRect(QPageLayout::Point);
+    const QPrinter printer(info, QPrinter::HighResolution);
+    return printer.pageLayout().paintRect(QPageLayout::Point);
 }
 
-QList<RecordingPrinter::Line> sayfayiCiz(QPaintDevice &cihaz, const QPointF &kagitKosesi,
-                                         const OnizlemeSayfasi &sayfa) {
-    const double pikselX = cihaz.logicalDpiX() / 72.0;
-    const double pikselY = cihaz.logicalDpiY() / 72.0;
-    const auto cihazda = [&](const QRectF &noktalar) {
-        return QRectF(kagitKosesi.x() + noktalar.x() * pikselX,
-                      kagitKosesi.y() + noktalar.y() * pikselY, noktalar.width() * pikselX,
-                      noktalar.height() * pikselY);
+QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &paperCorner,
+                                       const PreviewPage &page) {
+    const double pixelsPerPointX = device.logicalDpiX() / 72.0;
+    const double pixelsPerPointY = device.logicalDpiY() / 72.0;
+    const auto onDevice = [&](const QRectF &points) {
+        return QRectF(paperCorner.x() + points.x() * pixelsPerPointX,
+                      paperCorner.y() + points.y() * pixelsPerPointY,
+                      points.width() * pixelsPerPointX, points.height() * pixelsPerPointY);
     };
-    const QRectF kagit = cihazda(QRectF(QPointF(0, 0), a4Kagidi()));
-    const QRectF alan = cihazda(sayfa.baskiAlani);
+    const QRectF paper = onDevice(QRectF(QPointF(0, 0), a4Paper()));
+    const QRectF area = onDevice(page.printableArea);
     {
-        QPainter p(&cihaz);
-        p.fillRect(kagit, Qt::white);
-        if (!sayfa.form.isNull()) {
+        QPainter p(&device);
+        p.fillRect(paper, Qt::white);
+        if (!page.form.isNull()) {
             p.setRenderHint(QPainter::SmoothPixmapTransform);
-            p.drawImage(kagit, sayfa.form);
+            p.drawImage(paper, page.form);
         }
     }
 
-    QList<RecordingPrinter::Line> cizilenler;
-    if (!sayfa.satirlar.isEmpty()) {
-        SayfaYazici yazici(cihaz, alan.topLeft());
-        printInvoice(yazici, sayfa.ayar, sayfa.satirlar,
-                     onizlemeGirdileri(sayfa.satirlar, sayfa.ayar.kdv_yuzde));
-        yazici.finish();
-        cizilenler = yazici.cizilenler();
+    QList<RecordingPrinter::Line> printed;
+    if (!page.rows.isEmpty()) {
+        PagePrinter printer(device, area.topLeft());
+        printInvoice(printer, page.settings, page.rows,
+                     previewPrintInputs(page.rows, page.settings.kdv_yuzde));
+        printer.finish();
+        printed = printer.printedLines();
     }
 
-    if (sayfa.kose) {
-        QPainter p(&cihaz);
-        koseyiCiz(p, alan, pikselX);
+    if (page.markCorner) {
+        QPainter p(&device);
+        drawCorner(p, area, pixelsPerPointX);
     }
-    return cizilenler;
+    return printed;
 }

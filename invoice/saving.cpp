@@ -52,9 +52,9 @@ std::optional<InvoiceRecord> invoiceRecord(const InvoiceTexts &texts) {
         // A row without a quantity is no line: this skips the grid's empty last row.
         if (cells.quantity.isEmpty())
             continue;
-        r.lines << FaturaKalemi{storedQuantity(cells.quantity), cells.description,
-                                cells.discount.isNull() ? QStringLiteral("") : cells.discount,
-                                cells.unitPrice, cells.amount};
+        r.lines << InvoiceLineRecord{storedQuantity(cells.quantity), cells.description,
+                                     cells.discount.isNull() ? QStringLiteral("") : cells.discount,
+                                     cells.unitPrice, cells.amount};
     }
     return r;
 }

@@ -32,8 +32,8 @@ QString saveCheck(const InvoiceTexts &texts);
 // The rows to write: the header from the boxes and one line per grid row that has a
 // quantity, in grid order. The quantity is stored as the user meant it ("2,5" is 2.5).
 struct InvoiceRecord {
-    FaturaBasligi header;
-    QList<FaturaKalemi> lines;
+    InvoiceHeaderRecord header;
+    QList<InvoiceLineRecord> lines;
 };
 
 // Nothing when the invoice number is not a whole number.

@@ -3,6 +3,6 @@
 #include "settings/settingsfile.h"
 #include "store/database.h"
 
-QString ayarlardakiVeritabani() {
-    return veritabaniYolu(ayarlari_oku(2).veritabani_yolu);
+QString settingsDatabase() {
+    return databasePath(ayarlari_oku(2).veritabani_yolu);
 }

@@ -2,6 +2,6 @@
 
 #include <QString>
 
-// The database the settings file names (its first two lines are read). Throws AyarHatasi
+// The database the settings file names (its first two lines are read). Throws SettingsError
 // when the settings file cannot be read.
-QString ayarlardakiVeritabani();
+QString settingsDatabase();

@@ -49,64 +49,64 @@ struct ayarlar {
 
 // One line of the file: either a single value or a placement, with the caption the
 // settings window shows for it.
-struct AyarSatiri {
-    int satir;                // 1-based line number in the file
-    const char *ad;           // field name in the record
-    const char *baslik;       // caption in the settings window (UTF-8)
-    QString ayarlar::*tek;    // set for a single-value line
-    baski_yeri ayarlar::*yer; // set for a placement line
+struct SettingsLine {
+    int line;                       // 1-based line number in the file
+    const char *name;               // field name in the record
+    const char *caption;            // caption in the settings window (UTF-8)
+    QString ayarlar::*single;       // set for a single-value line
+    baski_yeri ayarlar::*placement; // set for a placement line
 };
 
 // The 23 lines in file order.
-const std::array<AyarSatiri, 23> &ayarSatirlari();
+const std::array<SettingsLine, 23> &settingsLines();
 
 // A settings file that cannot be used: missing, too short, unwritable. The text is Turkish
 // UTF-8, ready for a message box.
-class AyarHatasi : public std::runtime_error {
+class SettingsError : public std::runtime_error {
 public:
-    explicit AyarHatasi(const QString &mesaj);
-    QString mesaj() const;
+    explicit SettingsError(const QString &message);
+    QString message() const;
 };
 
 // The settings file of the working directory.
-QString ayarDosyasi();
+QString settingsFileName();
 
 // What a tolerant read found: the values of the lines that were there (the others empty)
 // and how many lines that was. Never fails; a missing file reads as 0 lines.
-struct AyarOkuma {
-    ayarlar deger;
-    int okunanSatir = 0;
-    bool dosyaVar = false;
+struct SettingsRead {
+    ayarlar values;
+    int linesRead = 0;
+    bool fileExists = false;
 };
-AyarOkuma ayarDosyasiniOku(const QString &yol, int satirSayisi = 23);
+SettingsRead readSettingsFile(const QString &path, int lineCount = 23);
 
-// The same reading on the file's bytes, already in memory (dosyaVar is true: the bytes are
+// The same reading on the file's bytes, already in memory (fileExists is true: the bytes are
 // the file). The file reader above goes through this one.
-AyarOkuma ayarMetniniOku(const QByteArray &bytes, int satirSayisi = 23);
+SettingsRead parseSettings(const QByteArray &bytes, int lineCount = 23);
 
-// Reads the first `satirSayisi` lines (2, 19 or 23) and throws AyarHatasi naming the file
+// Reads the first `lineCount` lines (2, 19 or 23) and throws SettingsError naming the file
 // when it is missing or shorter than that.
-ayarlar ayarlari_oku(int satirSayisi, const QString &yol = ayarDosyasi());
+ayarlar ayarlari_oku(int lineCount, const QString &path = settingsFileName());
 
 // A value that could not be read back as it was written: a margin over 13 characters, a
 // font name over 50, a size over 5, a line break, a character Windows-1254 lacks, or a single
 // value that begins with a double quote or holds both a comma and a double quote.
-struct YazmaSorunu {
-    int satir;     // file line
-    QString alan;  // which value: "KDV (%)", "Fatura No: Sol Boşluk", ...
-    QString neden; // why, in Turkish
-    QString mesaj() const;
+struct WriteProblem {
+    int line;       // file line
+    QString field;  // which value: "KDV (%)", "Fatura No: Sol Boşluk", ...
+    QString reason; // why, in Turkish
+    QString message() const;
 };
-QList<YazmaSorunu> yazilamayanDegerler(const ayarlar &a);
+QList<WriteProblem> unwritableValues(const ayarlar &a);
 
 // The exact bytes of the file: Windows-1254, CR LF after every line, placements in fixed
-// columns. Values are written as held, even those yazilamayanDegerler() reports.
-QByteArray ayarDosyasiIcerigi(const ayarlar &a);
+// columns. Values are written as held, even those unwritableValues() reports.
+QByteArray settingsFileBytes(const ayarlar &a);
 
-// Replaces the file in one step (a failure leaves the old file whole). Throws AyarHatasi,
+// Replaces the file in one step (a failure leaves the old file whole). Throws SettingsError,
 // and writes nothing, when a value cannot be written back or the file cannot be written.
-void ayarlari_yaz(const ayarlar &a, const QString &yol = ayarDosyasi());
+void ayarlari_yaz(const ayarlar &a, const QString &path = settingsFileName());
 
 // The settings a new installation starts with: VAT 20, database fatura.MDB and a layout
 // for A4 paper.
-ayarlar varsayilanAyarlar();
+ayarlar defaultSettings();

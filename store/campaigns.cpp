@@ -10,193 +10,195 @@
 
 namespace {
 
-const QString baslikOnEki = QStringLiteral("FATCARI");
-const QString kalemOnEki = QStringLiteral("FATSTOK");
+const QString headerPrefix = QStringLiteral("FATCARI");
+const QString linePrefix = QStringLiteral("FATSTOK");
 
 // A table name as an SQL identifier: between double quotes, inner quotes doubled.
-QString tanimlayici(const QString &ad) {
-    QString s = ad;
+QString sqlIdentifier(const QString &name) {
+    QString s = name;
     s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
 
-bool hepsiSecili(const KampanyaSecimi &secim) {
-    return secim.baslangic.isEmpty() && secim.bitis.isEmpty() && secim.bolge.isEmpty();
+bool selectsAll(const CampaignSelection &selection) {
+    return selection.first.isEmpty() && selection.last.isEmpty() && selection.region.isEmpty();
 }
 
 // Columns of the result, in order.
-enum Kolon {
-    BaslikSirasi,
-    Sirano,
-    FaturaTarihi,
-    Bolge,
-    AdiSoyadi,
-    Adresi,
-    Iskonto,
-    KalemSirasi,
-    Aciklama,
-    Miktar,
-    BrFiyat,
+enum Column {
+    HeaderRow,
+    Number,
+    InvoiceDate,
+    Region,
+    Name,
+    Address,
+    Discount,
+    LineRow,
+    Description,
+    Quantity,
+    UnitPrice,
 };
 
-// The selection as SQL, its values bound in order by bindSecim(). The numbers compare as
+// The selection as SQL, its values bound in order by run(). The numbers compare as
 // numbers even where a table keeps them as text; the region compares character for character
 // even where the column was declared to ignore case. A NULL makes every comparison false, so
 // such a row is never selected.
-QString secimKosulu(const KampanyaSecimi &secim) {
-    if (hepsiSecili(secim))
+QString selectionCondition(const CampaignSelection &selection) {
+    if (selectsAll(selection))
         return {};
     return QStringLiteral(" WHERE CAST(h.SIRANO AS NUMERIC) >= ?"
                           " AND CAST(h.SIRANO AS NUMERIC) <= ?"
                           " AND h.DAGITIM_BOLGESI = ? COLLATE BINARY");
 }
 
-enum class Sorgu { Faturalar, Plan, Sayi };
+enum class QueryKind { Invoices, Plan, Count };
 
 // Header and lines in one statement. The line table has no index of its own, so SQLite
 // builds a temporary one on FATURANO for the join: one pass over each table instead of a
 // pass over the lines for every invoice. Only the header order is asked of SQL; asking for
 // the line order too would make SQLite sort the whole run before the first row. The lines
 // of one invoice are put in table order afterwards.
-QString sorguMetni(const QString &kampanya, const KampanyaSecimi &secim, Sorgu tur) {
-    const QString baslik = tanimlayici(baslikOnEki + kampanya);
-    if (tur == Sorgu::Sayi)
-        return QStringLiteral("SELECT count(*) FROM %1 AS h").arg(baslik) + secimKosulu(secim);
+QString queryText(const QString &campaign, const CampaignSelection &selection, QueryKind kind) {
+    const QString header = sqlIdentifier(headerPrefix + campaign);
+    if (kind == QueryKind::Count)
+        return QStringLiteral("SELECT count(*) FROM %1 AS h").arg(header) +
+               selectionCondition(selection);
     QString sql =
         QStringLiteral("SELECT h.rowid, h.SIRANO, h.FATURA_TARIHI, h.BOLGE, h.ADI_SOYADI, "
                        "h.ADRESI, h.ISKONTO, k.rowid, k.ACIKLAMA, k.MIKTAR, k.BR_FIYAT "
                        "FROM %1 AS h LEFT JOIN %2 AS k ON k.FATURANO = h.SIRANO")
-            .arg(baslik, tanimlayici(kalemOnEki + kampanya));
-    sql += secimKosulu(secim) + QStringLiteral(" ORDER BY h.rowid");
-    if (tur == Sorgu::Plan)
+            .arg(header, sqlIdentifier(linePrefix + campaign));
+    sql += selectionCondition(selection) + QStringLiteral(" ORDER BY h.rowid");
+    if (kind == QueryKind::Plan)
         sql.prepend(QStringLiteral("EXPLAIN QUERY PLAN "));
     return sql;
 }
 
 // Checks both tables, then prepares and runs the statement for the selection.
-void calistir(Veritabani &db, QSqlQuery &q, const QString &kampanya, const KampanyaSecimi &secim,
-              Sorgu tur) {
-    db.kolonlarGerekli(baslikOnEki + kampanya,
-                       {QStringLiteral("SIRANO"), QStringLiteral("DAGITIM_BOLGESI"),
-                        QStringLiteral("FATURA_TARIHI"), QStringLiteral("BOLGE"),
-                        QStringLiteral("ADI_SOYADI"), QStringLiteral("ADRESI"),
-                        QStringLiteral("ISKONTO")});
-    db.kolonlarGerekli(kalemOnEki + kampanya,
-                       {QStringLiteral("FATURANO"), QStringLiteral("ACIKLAMA"),
-                        QStringLiteral("MIKTAR"), QStringLiteral("BR_FIYAT")});
-    const QString neYapilirken = QStringLiteral("%1 kampanyası okunurken").arg(kampanya);
+void run(Database &db, QSqlQuery &q, const QString &campaign, const CampaignSelection &selection,
+         QueryKind kind) {
+    db.requireColumns(headerPrefix + campaign,
+                      {QStringLiteral("SIRANO"), QStringLiteral("DAGITIM_BOLGESI"),
+                       QStringLiteral("FATURA_TARIHI"), QStringLiteral("BOLGE"),
+                       QStringLiteral("ADI_SOYADI"), QStringLiteral("ADRESI"),
+                       QStringLiteral("ISKONTO")});
+    db.requireColumns(linePrefix + campaign,
+                      {QStringLiteral("FATURANO"), QStringLiteral("ACIKLAMA"),
+                       QStringLiteral("MIKTAR"), QStringLiteral("BR_FIYAT")});
+    const QString activity = QStringLiteral("%1 kampanyası okunurken").arg(campaign);
     q.setForwardOnly(true);
-    if (!q.prepare(sorguMetni(kampanya, secim, tur)))
-        db.hata(neYapilirken, q.lastError().text());
-    if (!hepsiSecili(secim)) {
-        q.addBindValue(leadingNumber(secim.baslangic));
-        q.addBindValue(leadingNumber(secim.bitis));
+    if (!q.prepare(queryText(campaign, selection, kind)))
+        db.fail(activity, q.lastError().text());
+    if (!selectsAll(selection)) {
+        q.addBindValue(leadingNumber(selection.first));
+        q.addBindValue(leadingNumber(selection.last));
         // An empty region matches only an empty region, never a missing one.
-        q.addBindValue(metinDegeri(secim.bolge));
+        q.addBindValue(nonNullText(selection.region));
     }
     if (!q.exec())
-        db.hata(neYapilirken, q.lastError().text());
+        db.fail(activity, q.lastError().text());
 }
 
-QVariant deger(const QSqlQuery &q, int kolon) {
-    return q.isNull(kolon) ? QVariant() : q.value(kolon);
+QVariant value(const QSqlQuery &q, int column) {
+    return q.isNull(column) ? QVariant() : q.value(column);
 }
 
 // Puts the lines of one invoice in the order of their rows in the line table.
-void tabloSirasina(QList<KampanyaFaturasi::Kalem> &kalemler, const QList<qint64> &siralar) {
-    if (std::is_sorted(siralar.begin(), siralar.end()))
+void inTableOrder(QList<CampaignInvoice::Line> &lines, const QList<qint64> &rowIds) {
+    if (std::is_sorted(rowIds.begin(), rowIds.end()))
         return;
-    QList<qsizetype> yer(siralar.size());
-    std::iota(yer.begin(), yer.end(), 0);
-    std::sort(yer.begin(), yer.end(),
-              [&](qsizetype a, qsizetype b) { return siralar.at(a) < siralar.at(b); });
-    QList<KampanyaFaturasi::Kalem> sirali;
-    sirali.reserve(kalemler.size());
-    for (qsizetype i : yer)
-        sirali << kalemler.at(i);
-    kalemler = std::move(sirali);
+    QList<qsizetype> order(rowIds.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](qsizetype a, qsizetype b) { return rowIds.at(a) < rowIds.at(b); });
+    QList<CampaignInvoice::Line> ordered;
+    ordered.reserve(lines.size());
+    for (qsizetype i : order)
+        ordered << lines.at(i);
+    lines = std::move(ordered);
 }
 
 } // namespace
 
-QStringList kampanyalar(Veritabani &db) {
+QStringList campaigns(Database &db) {
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
     // sqlite_master lists tables in the order they were made; indexes, views and triggers are
     // not tables.
     if (!q.exec(
             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")))
-        db.hata(QStringLiteral("kampanyalar okunurken"), q.lastError().text());
-    QStringList adlar;
+        db.fail(QStringLiteral("kampanyalar okunurken"), q.lastError().text());
+    QStringList names;
     while (q.next()) {
-        const QString ad = q.value(0).toString();
-        if (ad.startsWith(QLatin1String("KAMPANYA"), Qt::CaseSensitive) &&
-            !ad.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
-            adlar << ad;
+        const QString name = q.value(0).toString();
+        if (name.startsWith(QLatin1String("KAMPANYA"), Qt::CaseSensitive) &&
+            !name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+            names << name;
     }
-    return adlar;
+    return names;
 }
 
-int kampanyaFaturalari(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim,
-                       const std::function<bool(const KampanyaFaturasi &)> &her) {
+int readCampaignInvoices(Database &db, const QString &campaign, const CampaignSelection &selection,
+                         const std::function<bool(const CampaignInvoice &)> &each) {
     QSqlQuery q(db.db());
-    calistir(db, q, kampanya, secim, Sorgu::Faturalar);
+    run(db, q, campaign, selection, QueryKind::Invoices);
 
-    int verilen = 0;
-    bool fatura = false;
-    qint64 baslikSirasi = 0;
-    KampanyaFaturasi f;
-    QList<qint64> kalemSiralari;
+    int handedOver = 0;
+    bool haveInvoice = false;
+    qint64 currentHeaderRow = 0;
+    CampaignInvoice f;
+    QList<qint64> lineRowIds;
     // Hands the invoice gathered so far over; false when the caller wants no more.
-    const auto ver = [&] {
-        tabloSirasina(f.kalemler, kalemSiralari);
-        ++verilen;
-        return her(f);
+    const auto handOver = [&] {
+        inTableOrder(f.lines, lineRowIds);
+        ++handedOver;
+        return each(f);
     };
     while (q.next()) {
-        const qint64 sira = q.value(BaslikSirasi).toLongLong();
-        if (!fatura || sira != baslikSirasi) {
-            if (fatura && !ver())
-                return verilen;
-            fatura = true;
-            baslikSirasi = sira;
-            f = KampanyaFaturasi{deger(q, Sirano),
-                                 deger(q, FaturaTarihi),
-                                 deger(q, Bolge),
-                                 deger(q, AdiSoyadi),
-                                 deger(q, Adresi),
-                                 deger(q, Iskonto),
-                                 {}};
-            kalemSiralari.clear();
+        const qint64 rowId = q.value(HeaderRow).toLongLong();
+        if (!haveInvoice || rowId != currentHeaderRow) {
+            if (haveInvoice && !handOver())
+                return handedOver;
+            haveInvoice = true;
+            currentHeaderRow = rowId;
+            f = CampaignInvoice{value(q, Number),
+                                value(q, InvoiceDate),
+                                value(q, Region),
+                                value(q, Name),
+                                value(q, Address),
+                                value(q, Discount),
+                                {}};
+            lineRowIds.clear();
         }
         // An invoice without lines comes as one row whose line columns are all NULL.
-        if (!q.isNull(KalemSirasi)) {
-            kalemSiralari << q.value(KalemSirasi).toLongLong();
-            f.kalemler << KampanyaFaturasi::Kalem{deger(q, Aciklama), deger(q, Miktar),
-                                                  deger(q, BrFiyat)};
+        if (!q.isNull(LineRow)) {
+            lineRowIds << q.value(LineRow).toLongLong();
+            f.lines << CampaignInvoice::Line{value(q, Description), value(q, Quantity),
+                                             value(q, UnitPrice)};
         }
     }
     if (q.lastError().isValid())
-        db.hata(QStringLiteral("%1 kampanyası okunurken").arg(kampanya), q.lastError().text());
-    if (fatura)
-        ver();
-    return verilen;
+        db.fail(QStringLiteral("%1 kampanyası okunurken").arg(campaign), q.lastError().text());
+    if (haveInvoice)
+        handOver();
+    return handedOver;
 }
 
-int kampanyaFaturaSayisi(Veritabani &db, const QString &kampanya, const KampanyaSecimi &secim) {
+int countCampaignInvoices(Database &db, const QString &campaign,
+                          const CampaignSelection &selection) {
     QSqlQuery q(db.db());
-    calistir(db, q, kampanya, secim, Sorgu::Sayi);
+    run(db, q, campaign, selection, QueryKind::Count);
     if (!q.next())
-        db.hata(QStringLiteral("%1 kampanyası okunurken").arg(kampanya), q.lastError().text());
+        db.fail(QStringLiteral("%1 kampanyası okunurken").arg(campaign), q.lastError().text());
     return q.value(0).toInt();
 }
 
-QStringList kampanyaSorguPlani(Veritabani &db, const QString &kampanya,
-                               const KampanyaSecimi &secim) {
+QStringList campaignQueryPlan(Database &db, const QString &campaign,
+                              const CampaignSelection &selection) {
     QSqlQuery q(db.db());
-    calistir(db, q, kampanya, secim, Sorgu::Plan);
-    QStringList satirlar;
+    run(db, q, campaign, selection, QueryKind::Plan);
+    QStringList rows;
     while (q.next())
-        satirlar << q.value(3).toString();
-    return satirlar;
+        rows << q.value(3).toString();
+    return rows;
 }

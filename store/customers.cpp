@@ -8,129 +8,125 @@
 
 namespace {
 
-QSqlQuery calistir(Veritabani &db, const QString &sql, const QVariantList &degerler,
-                   const QString &neYapilirken) {
+QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
+              const QString &activity) {
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        db.hata(neYapilirken, q.lastError().text());
-    for (const QVariant &v : degerler)
+        db.fail(activity, q.lastError().text());
+    for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        db.hata(neYapilirken, q.lastError().text());
+        db.fail(activity, q.lastError().text());
     return q;
 }
 
-QString metin(const QSqlQuery &q, const char *kolon) {
-    return q.value(QString::fromLatin1(kolon)).toString();
+QString text(const QSqlQuery &q, const char *column) {
+    return q.value(QString::fromLatin1(column)).toString();
 }
 
-Musteri satirdan(const QSqlQuery &q) {
-    return {q.value(QStringLiteral("sirano")).toLongLong(), metin(q, "adi_soyadi"),
-            metin(q, "adresi"), metin(q, "adresi2"), metin(q, "vergidaire_no")};
+Customer customerFromRow(const QSqlQuery &q) {
+    return {q.value(QStringLiteral("sirano")).toLongLong(), text(q, "adi_soyadi"),
+            text(q, "adresi"), text(q, "adresi2"), text(q, "vergidaire_no")};
 }
 
-std::optional<Musteri> ilkSatir(QSqlQuery &q) {
+std::optional<Customer> firstRow(QSqlQuery &q) {
     if (!q.next())
         return std::nullopt;
-    return satirdan(q);
+    return customerFromRow(q);
 }
 
-const QString tablo = QStringLiteral("MUSTERI");
+const QString table = QStringLiteral("MUSTERI");
 
-void tumKolonlarGerekli(Veritabani &db) {
-    db.kolonlarGerekli(tablo, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi"),
-                               QStringLiteral("adresi"), QStringLiteral("adresi2"),
-                               QStringLiteral("vergidaire_no")});
+void requireAllColumns(Database &db) {
+    db.requireColumns(table, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi"),
+                              QStringLiteral("adresi"), QStringLiteral("adresi2"),
+                              QStringLiteral("vergidaire_no")});
 }
 
 // The first row with a number: the one the register acts on when numbers repeat.
-const char *const ilkSatirKosulu =
+const char *const firstRowCondition =
     "rowid = (SELECT rowid FROM MUSTERI WHERE sirano = ? ORDER BY rowid LIMIT 1)";
 
 } // namespace
 
-MusteriListesi musteriListesi(Veritabani &db) {
-    db.kolonlarGerekli(tablo, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi")});
-    QSqlQuery q =
-        calistir(db, QStringLiteral("SELECT sirano, adi_soyadi FROM MUSTERI ORDER BY rowid"), {},
-                 QStringLiteral("müşteriler okunurken"));
-    MusteriListesi liste;
+CustomerLists customerLists(Database &db) {
+    db.requireColumns(table, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi")});
+    QSqlQuery q = run(db, QStringLiteral("SELECT sirano, adi_soyadi FROM MUSTERI ORDER BY rowid"),
+                      {}, QStringLiteral("müşteriler okunurken"));
+    CustomerLists lists;
     while (q.next()) {
-        liste.numaralar << q.value(0).toString();
-        liste.adlar << q.value(1).toString();
+        lists.numbers << q.value(0).toString();
+        lists.names << q.value(1).toString();
     }
-    return liste;
+    return lists;
 }
 
-std::optional<Musteri> musteriNoIle(Veritabani &db, qint64 sirano) {
-    tumKolonlarGerekli(db);
-    QSqlQuery q =
-        calistir(db, QStringLiteral("select * from MUSTERI where sirano=? ORDER BY rowid"),
-                 {sirano}, QStringLiteral("müşteri aranırken"));
-    return ilkSatir(q);
+std::optional<Customer> customerByNumber(Database &db, qint64 number) {
+    requireAllColumns(db);
+    QSqlQuery q = run(db, QStringLiteral("select * from MUSTERI where sirano=? ORDER BY rowid"),
+                      {number}, QStringLiteral("müşteri aranırken"));
+    return firstRow(q);
 }
 
-std::optional<Musteri> musteriAdiIle(Veritabani &db, const QString &adi_soyadi) {
-    tumKolonlarGerekli(db);
-    QSqlQuery q =
-        calistir(db, QStringLiteral("select * from MUSTERI where adi_soyadi=? ORDER BY rowid"),
-                 {adi_soyadi}, QStringLiteral("müşteri aranırken"));
-    return ilkSatir(q);
+std::optional<Customer> customerByName(Database &db, const QString &name) {
+    requireAllColumns(db);
+    QSqlQuery q = run(db, QStringLiteral("select * from MUSTERI where adi_soyadi=? ORDER BY rowid"),
+                      {name}, QStringLiteral("müşteri aranırken"));
+    return firstRow(q);
 }
 
-qint64 onerilenMusteriNo(Veritabani &db) {
-    db.kolonlarGerekli(tablo, {QStringLiteral("sirano")});
+qint64 proposedCustomerNumber(Database &db) {
+    db.requireColumns(table, {QStringLiteral("sirano")});
     // Only whole numbers count: a value stored as text by an older program sorts above
     // every integer in SQLite and would spoil the proposal.
-    QSqlQuery q = calistir(
-        db, QStringLiteral("SELECT max(sirano) FROM MUSTERI WHERE typeof(sirano) = 'integer'"), {},
-        QStringLiteral("müşteri numaraları okunurken"));
+    QSqlQuery q =
+        run(db, QStringLiteral("SELECT max(sirano) FROM MUSTERI WHERE typeof(sirano) = 'integer'"),
+            {}, QStringLiteral("müşteri numaraları okunurken"));
     if (!q.next() || q.value(0).isNull())
         return 1;
-    const qint64 enBuyuk = q.value(0).toLongLong();
+    const qint64 largest = q.value(0).toLongLong();
     // Nothing lies above the largest number there is; proposing it again gets the
     // "already in use" answer on save instead of an overflow.
-    return enBuyuk == std::numeric_limits<qint64>::max() ? enBuyuk : enBuyuk + 1;
+    return largest == std::numeric_limits<qint64>::max() ? largest : largest + 1;
 }
 
-MusteriSonucu musteriEkle(Veritabani &db, const Musteri &m) {
-    tumKolonlarGerekli(db);
-    MusteriSonucu sonuc = MusteriSonucu::Tamam;
-    db.islem([&] {
-        QSqlQuery var = calistir(db, QStringLiteral("SELECT 1 FROM MUSTERI WHERE sirano = ?"),
+CustomerResult addCustomer(Database &db, const Customer &m) {
+    requireAllColumns(db);
+    CustomerResult result = CustomerResult::Ok;
+    db.transaction([&] {
+        QSqlQuery existing = run(db, QStringLiteral("SELECT 1 FROM MUSTERI WHERE sirano = ?"),
                                  {m.sirano}, QStringLiteral("müşteri aranırken"));
-        if (var.next()) {
-            sonuc = MusteriSonucu::NoKayitli;
+        if (existing.next()) {
+            result = CustomerResult::NumberTaken;
             return;
         }
-        calistir(db,
-                 QStringLiteral("INSERT INTO MUSTERI (sirano, adi_soyadi, adresi, adresi2, "
-                                "vergidaire_no) VALUES (?, ?, ?, ?, ?)"),
-                 {m.sirano, metinDegeri(m.adi_soyadi), metinDegeri(m.adresi),
-                  metinDegeri(m.adresi2), metinDegeri(m.vergidaire_no)},
-                 QStringLiteral("müşteri kaydedilirken"));
+        run(db,
+            QStringLiteral("INSERT INTO MUSTERI (sirano, adi_soyadi, adresi, adresi2, "
+                           "vergidaire_no) VALUES (?, ?, ?, ?, ?)"),
+            {m.sirano, nonNullText(m.adi_soyadi), nonNullText(m.adresi), nonNullText(m.adresi2),
+             nonNullText(m.vergidaire_no)},
+            QStringLiteral("müşteri kaydedilirken"));
     });
-    return sonuc;
+    return result;
 }
 
-MusteriSonucu musteriDegistir(Veritabani &db, const Musteri &m) {
-    tumKolonlarGerekli(db);
-    QSqlQuery q =
-        calistir(db,
-                 QStringLiteral("UPDATE MUSTERI SET sirano = ?, adi_soyadi = ?, adresi = ?, "
-                                "adresi2 = ?, vergidaire_no = ? WHERE ") +
-                     QString::fromLatin1(ilkSatirKosulu),
-                 {m.sirano, metinDegeri(m.adi_soyadi), metinDegeri(m.adresi),
-                  metinDegeri(m.adresi2), metinDegeri(m.vergidaire_no), m.sirano},
-                 QStringLiteral("müşteri kaydedilirken"));
-    return q.numRowsAffected() > 0 ? MusteriSonucu::Tamam : MusteriSonucu::Bulunamadi;
+CustomerResult updateCustomer(Database &db, const Customer &m) {
+    requireAllColumns(db);
+    QSqlQuery q = run(db,
+                      QStringLiteral("UPDATE MUSTERI SET sirano = ?, adi_soyadi = ?, adresi = ?, "
+                                     "adresi2 = ?, vergidaire_no = ? WHERE ") +
+                          QString::fromLatin1(firstRowCondition),
+                      {m.sirano, nonNullText(m.adi_soyadi), nonNullText(m.adresi),
+                       nonNullText(m.adresi2), nonNullText(m.vergidaire_no), m.sirano},
+                      QStringLiteral("müşteri kaydedilirken"));
+    return q.numRowsAffected() > 0 ? CustomerResult::Ok : CustomerResult::NotFound;
 }
 
-MusteriSonucu musteriSil(Veritabani &db, qint64 sirano) {
-    db.kolonlarGerekli(tablo, {QStringLiteral("sirano")});
-    QSqlQuery q = calistir(
-        db, QStringLiteral("DELETE FROM MUSTERI WHERE ") + QString::fromLatin1(ilkSatirKosulu),
-        {sirano}, QStringLiteral("müşteri silinirken"));
-    return q.numRowsAffected() > 0 ? MusteriSonucu::Tamam : MusteriSonucu::Bulunamadi;
+CustomerResult deleteCustomer(Database &db, qint64 number) {
+    db.requireColumns(table, {QStringLiteral("sirano")});
+    QSqlQuery q = run(
+        db, QStringLiteral("DELETE FROM MUSTERI WHERE ") + QString::fromLatin1(firstRowCondition),
+        {number}, QStringLiteral("müşteri silinirken"));
+    return q.numRowsAffected() > 0 ? CustomerResult::Ok : CustomerResult::NotFound;
 }

@@ -7,7 +7,7 @@
 #include <optional>
 
 // One row of MUSTERI.
-struct Musteri {
+struct Customer {
     qint64 sirano = 0;
     QString adi_soyadi;
     QString adresi;
@@ -16,28 +16,28 @@ struct Musteri {
 };
 
 // The customer numbers and names, parallel, in the order the table holds them.
-struct MusteriListesi {
-    QStringList numaralar;
-    QStringList adlar;
+struct CustomerLists {
+    QStringList numbers;
+    QStringList names;
 };
 
-MusteriListesi musteriListesi(Veritabani &db);
+CustomerLists customerLists(Database &db);
 
 // The first row with that number or name, if any.
-std::optional<Musteri> musteriNoIle(Veritabani &db, qint64 sirano);
-std::optional<Musteri> musteriAdiIle(Veritabani &db, const QString &adi_soyadi);
+std::optional<Customer> customerByNumber(Database &db, qint64 number);
+std::optional<Customer> customerByName(Database &db, const QString &name);
 
 // The number proposed for a new customer: the largest whole number in use plus one (1 for
 // an empty table; the largest number itself when it is the largest a number can be).
-qint64 onerilenMusteriNo(Veritabani &db);
+qint64 proposedCustomerNumber(Database &db);
 
-enum class MusteriSonucu { Tamam, NoKayitli, Bulunamadi };
+enum class CustomerResult { Ok, NumberTaken, NotFound };
 
-// Adds a customer; refused (NoKayitli, nothing written) when the number is in use.
-MusteriSonucu musteriEkle(Veritabani &db, const Musteri &m);
-// Changes every column of the first row with m.sirano, adresi2 included; Bulunamadi when
+// Adds a customer; refused (NumberTaken, nothing written) when the number is in use.
+CustomerResult addCustomer(Database &db, const Customer &m);
+// Changes every column of the first row with m.sirano, adresi2 included; NotFound when
 // there is none.
-MusteriSonucu musteriDegistir(Veritabani &db, const Musteri &m);
-// Deletes the first row with that number; Bulunamadi when there is none. Invoices are
+CustomerResult updateCustomer(Database &db, const Customer &m);
+// Deletes the first row with that number; NotFound when there is none. Invoices are
 // never touched.
-MusteriSonucu musteriSil(Veritabani &db, qint64 sirano);
+CustomerResult deleteCustomer(Database &db, qint64 number);

@@ -8,12 +8,12 @@
 
 namespace {
 
-QString yeniBaglantiAdi() {
-    static QAtomicInteger<quint64> sayac;
-    return QStringLiteral("fatura-%1").arg(++sayac);
+QString newConnectionName() {
+    static QAtomicInteger<quint64> counter;
+    return QStringLiteral("fatura-%1").arg(++counter);
 }
 
-const char *const semaKomutlari[] = {
+const char *const schemaStatements[] = {
     "CREATE TABLE MUSTERI (sirano INTEGER, adi_soyadi TEXT, adresi TEXT, adresi2 TEXT, "
     "vergidaire_no TEXT)",
     "CREATE TABLE faturalar (musterino TEXT, adi_soyadi TEXT, adresi TEXT, adresi2 TEXT, "
@@ -28,24 +28,24 @@ const char *const semaKomutlari[] = {
 // Writable for this program: the system allows it and the file is not marked read-only
 // for everyone. The second test keeps a read-only mark meaningful for the superuser too,
 // whom the system would let write anyway.
-bool yazilabilir(const QFileInfo &bilgi) {
-    const auto yazmaIzni =
+bool canWrite(const QFileInfo &info) {
+    const auto writePermissions =
         QFileDevice::WriteOwner | QFileDevice::WriteGroup | QFileDevice::WriteOther;
-    return bilgi.isWritable() && (bilgi.permissions() & yazmaIzni);
+    return info.isWritable() && (info.permissions() & writePermissions);
 }
 
 // A write cut short (the program killed, the power gone) leaves its journal beside the file,
 // and only a connection that may write can roll it back: a read-only one refuses the file.
 // Let a writing connection do that first; if it cannot, the read reports the failure.
-void yarimKalanIslemiGeriAl(const QString &yol) {
-    const QFileInfo bilgi(yol);
-    if (!QFileInfo::exists(yol + QStringLiteral("-journal")) || !yazilabilir(bilgi) ||
-        !yazilabilir(QFileInfo(bilgi.absolutePath())))
+void rollBackInterruptedWrite(const QString &path) {
+    const QFileInfo info(path);
+    if (!QFileInfo::exists(path + QStringLiteral("-journal")) || !canWrite(info) ||
+        !canWrite(QFileInfo(info.absolutePath())))
         return;
-    const QString baglanti = yeniBaglantiAdi();
+    const QString connection = newConnectionName();
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), baglanti);
-        db.setDatabaseName(yol);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
         db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
         if (db.open()) {
             // The first read of the file is what rolls the journal back.
@@ -54,193 +54,191 @@ void yarimKalanIslemiGeriAl(const QString &yol) {
         }
         db.close();
     }
-    QSqlDatabase::removeDatabase(baglanti);
+    QSqlDatabase::removeDatabase(connection);
 }
 
 } // namespace
 
-VeritabaniHatasi::VeritabaniHatasi(const QString &mesaj)
-    : std::runtime_error(mesaj.toStdString()) {}
+DatabaseError::DatabaseError(const QString &message)
+    : std::runtime_error(message.toStdString()) {}
 
-QString VeritabaniHatasi::mesaj() const {
+QString DatabaseError::message() const {
     return QString::fromUtf8(what());
 }
 
-DosyaTuru dosyaTuru(const QString &yol) {
-    QFile f(yol);
-    if (!QFileInfo(yol).isFile() || !f.open(QIODevice::ReadOnly))
-        return DosyaTuru::Yok;
-    const QByteArray bas = f.read(32);
-    if (bas.isEmpty())
-        return DosyaTuru::Bos;
-    if (bas.startsWith(QByteArrayLiteral("SQLite format 3\0")))
-        return DosyaTuru::SQLite;
+FileKind fileKind(const QString &path) {
+    QFile f(path);
+    if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
+        return FileKind::Missing;
+    const QByteArray head = f.read(32);
+    if (head.isEmpty())
+        return FileKind::Empty;
+    if (head.startsWith(QByteArrayLiteral("SQLite format 3\0")))
+        return FileKind::SQLite;
     // Jet 3/4 and ACE files carry their engine's name at byte 4.
-    const QByteArray imza = bas.mid(4, 15);
-    if (imza == "Standard Jet DB" || imza == "Standard ACE DB")
-        return DosyaTuru::Jet;
-    return DosyaTuru::Bilinmiyor;
+    const QByteArray signature = head.mid(4, 15);
+    if (signature == "Standard Jet DB" || signature == "Standard ACE DB")
+        return FileKind::Jet;
+    return FileKind::Unknown;
 }
 
-QString veritabaniYolu(const QString &ayardakiYol) {
-    const QString yol = ayardakiYol.trimmed();
-    return yol.isEmpty() ? QStringLiteral("fatura.MDB") : yol;
+QString databasePath(const QString &settingsValue) {
+    const QString path = settingsValue.trimmed();
+    return path.isEmpty() ? QStringLiteral("fatura.MDB") : path;
 }
 
-QString metinDegeri(const QString &s) {
+QString nonNullText(const QString &s) {
     return s.isNull() ? QStringLiteral("") : s;
 }
 
-Veritabani::Veritabani(const QString &yol, Erisim erisim)
-    : m_yol(yol)
-    , m_baglanti(yeniBaglantiAdi()) {
-    switch (dosyaTuru(yol)) {
-    case DosyaTuru::Yok:
-        if (QFileInfo(yol).isFile())
-            throw VeritabaniHatasi(QStringLiteral("Veritabanı okunamıyor: %1").arg(yol));
-        throw VeritabaniHatasi(QStringLiteral("Veritabanı bulunamadı: %1").arg(yol));
-    case DosyaTuru::Jet:
-        throw VeritabaniHatasi(
+Database::Database(const QString &path, Access access)
+    : m_path(path)
+    , m_connection(newConnectionName()) {
+    switch (fileKind(path)) {
+    case FileKind::Missing:
+        if (QFileInfo(path).isFile())
+            throw DatabaseError(QStringLiteral("Veritabanı okunamıyor: %1").arg(path));
+        throw DatabaseError(QStringLiteral("Veritabanı bulunamadı: %1").arg(path));
+    case FileKind::Jet:
+        throw DatabaseError(
             QStringLiteral("Bu veritabanı eski biçimde (Access/Jet): %1\n"
                            "Önce aktarılması gerekir: programı yeniden açın ve aktarmayı "
                            "onaylayın ya da fatura-aktar aracını kullanın.")
-                .arg(yol));
-    case DosyaTuru::Bos:
-    case DosyaTuru::Bilinmiyor:
-        throw VeritabaniHatasi(QStringLiteral("Bu dosya bir veritabanı değil: %1").arg(yol));
-    case DosyaTuru::SQLite:
+                .arg(path));
+    case FileKind::Empty:
+    case FileKind::Unknown:
+        throw DatabaseError(QStringLiteral("Bu dosya bir veritabanı değil: %1").arg(path));
+    case FileKind::SQLite:
         break;
     }
-    if (erisim == Erisim::Yazma) {
+    if (access == Access::Write) {
         // SQLite writes its journal beside the file, so the folder must be writable too.
-        const QFileInfo bilgi(yol);
-        if (!yazilabilir(bilgi))
-            throw VeritabaniHatasi(
-                QStringLiteral("Veritabanına yazılamıyor (salt okunur): %1").arg(yol));
-        if (!yazilabilir(QFileInfo(bilgi.absolutePath())))
-            throw VeritabaniHatasi(QStringLiteral("Veritabanının bulunduğu klasöre yazılamıyor: %1")
-                                       .arg(bilgi.absolutePath()));
+        const QFileInfo info(path);
+        if (!canWrite(info))
+            throw DatabaseError(
+                QStringLiteral("Veritabanına yazılamıyor (salt okunur): %1").arg(path));
+        if (!canWrite(QFileInfo(info.absolutePath())))
+            throw DatabaseError(QStringLiteral("Veritabanının bulunduğu klasöre yazılamıyor: %1")
+                                    .arg(info.absolutePath()));
     }
-    if (erisim == Erisim::Okuma)
-        yarimKalanIslemiGeriAl(yol);
-    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_baglanti);
-    m_db.setDatabaseName(yol);
-    if (erisim == Erisim::Okuma)
+    if (access == Access::Read)
+        rollBackInterruptedWrite(path);
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
+    m_db.setDatabaseName(path);
+    if (access == Access::Read)
         m_db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=5000"));
     else
         m_db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
     if (!m_db.open()) {
-        const QString metin = m_db.lastError().text();
+        const QString text = m_db.lastError().text();
         m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_baglanti);
-        throw VeritabaniHatasi(QStringLiteral("Veritabanı açılamadı: %1\n%2").arg(yol, metin));
+        QSqlDatabase::removeDatabase(m_connection);
+        throw DatabaseError(QStringLiteral("Veritabanı açılamadı: %1\n%2").arg(path, text));
     }
     // A file with an SQLite header can still be damaged; find out now, not mid-operation.
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-        const QString metin = q.lastError().text();
+        const QString text = q.lastError().text();
         q = QSqlQuery();
         m_db.close();
         m_db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_baglanti);
-        throw VeritabaniHatasi(
-            QStringLiteral("Bu dosya bir veritabanı değil ya da bozuk: %1\n%2").arg(yol, metin));
+        QSqlDatabase::removeDatabase(m_connection);
+        throw DatabaseError(
+            QStringLiteral("Bu dosya bir veritabanı değil ya da bozuk: %1\n%2").arg(path, text));
     }
 }
 
-Veritabani::~Veritabani() {
+Database::~Database() {
     m_db.close();
     m_db = QSqlDatabase();
-    QSqlDatabase::removeDatabase(m_baglanti);
+    QSqlDatabase::removeDatabase(m_connection);
 }
 
-void Veritabani::tabloGerekli(const QString &tablo) {
+void Database::requireTable(const QString &table) {
     QSqlQuery q(m_db);
     q.prepare(QStringLiteral(
         "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE"));
-    q.addBindValue(tablo);
+    q.addBindValue(table);
     if (!q.exec())
-        hata(QStringLiteral("tablo aranırken"), q.lastError().text());
+        fail(QStringLiteral("tablo aranırken"), q.lastError().text());
     if (!q.next())
-        throw VeritabaniHatasi(
-            QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(tablo, m_yol));
+        throw DatabaseError(QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(table, m_path));
 }
 
-void Veritabani::kolonlarGerekli(const QString &tablo, const QStringList &kolonlar) {
+void Database::requireColumns(const QString &table, const QStringList &columns) {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)")))
-        hata(QStringLiteral("tablo okunurken"), q.lastError().text());
-    q.addBindValue(tablo);
+        fail(QStringLiteral("tablo okunurken"), q.lastError().text());
+    q.addBindValue(table);
     if (!q.exec())
-        hata(QStringLiteral("tablo okunurken"), q.lastError().text());
-    QStringList var;
+        fail(QStringLiteral("tablo okunurken"), q.lastError().text());
+    QStringList existing;
     while (q.next())
-        var << q.value(0).toString();
-    if (var.isEmpty())
-        throw VeritabaniHatasi(
-            QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(tablo, m_yol));
-    for (const QString &kolon : kolonlar) {
-        if (!var.contains(kolon, Qt::CaseInsensitive))
-            throw VeritabaniHatasi(QStringLiteral("Veritabanının %1 tablosunda %2 sütunu yok: %3")
-                                       .arg(tablo, kolon, m_yol));
+        existing << q.value(0).toString();
+    if (existing.isEmpty())
+        throw DatabaseError(QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(table, m_path));
+    for (const QString &column : columns) {
+        if (!existing.contains(column, Qt::CaseInsensitive))
+            throw DatabaseError(QStringLiteral("Veritabanının %1 tablosunda %2 sütunu yok: %3")
+                                    .arg(table, column, m_path));
     }
 }
 
-void Veritabani::hata(const QString &neYapilirken, const QString &motorMetni) const {
-    throw VeritabaniHatasi(
-        QStringLiteral("Veritabanı hatası (%1): %2\n%3").arg(neYapilirken, m_yol, motorMetni));
+void Database::fail(const QString &activity, const QString &engineText) const {
+    throw DatabaseError(
+        QStringLiteral("Veritabanı hatası (%1): %2\n%3").arg(activity, m_path, engineText));
 }
 
-void Veritabani::basla() {
+void Database::begin() {
     if (!m_db.transaction())
-        hata(QStringLiteral("işlem başlatılırken"), m_db.lastError().text());
-    m_islemde = true;
+        fail(QStringLiteral("işlem başlatılırken"), m_db.lastError().text());
+    m_inTransaction = true;
 }
 
-void Veritabani::onayla() {
-    m_islemde = false;
+void Database::commit() {
+    m_inTransaction = false;
     if (!m_db.commit()) {
-        const QString metin = m_db.lastError().text();
+        const QString text = m_db.lastError().text();
         m_db.rollback();
-        hata(QStringLiteral("kayıt tamamlanırken"), metin);
+        fail(QStringLiteral("kayıt tamamlanırken"), text);
     }
 }
 
-void Veritabani::geriAl() {
-    m_islemde = false;
+void Database::rollback() {
+    m_inTransaction = false;
     m_db.rollback();
 }
 
-void veritabaniOlustur(const QString &yol) {
-    if (QFileInfo::exists(yol))
-        throw VeritabaniHatasi(QStringLiteral("Bu adda bir dosya zaten var: %1").arg(yol));
-    const QString baglanti = yeniBaglantiAdi();
-    QString hataMetni;
+void createDatabase(const QString &path) {
+    if (QFileInfo::exists(path))
+        throw DatabaseError(QStringLiteral("Bu adda bir dosya zaten var: %1").arg(path));
+    const QString connection = newConnectionName();
+    QString errorText;
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), baglanti);
-        db.setDatabaseName(yol);
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
         if (!db.open()) {
-            hataMetni = db.lastError().text();
+            errorText = db.lastError().text();
         } else {
             QSqlQuery q(db);
             db.transaction();
-            for (const char *komut : semaKomutlari) {
-                if (!q.exec(QString::fromLatin1(komut))) {
-                    hataMetni = q.lastError().text();
+            for (const char *statement : schemaStatements) {
+                if (!q.exec(QString::fromLatin1(statement))) {
+                    errorText = q.lastError().text();
                     break;
                 }
             }
-            if (hataMetni.isEmpty() && !db.commit())
-                hataMetni = db.lastError().text();
+            if (errorText.isEmpty() && !db.commit())
+                errorText = db.lastError().text();
             q = QSqlQuery();
             db.close();
         }
     }
-    QSqlDatabase::removeDatabase(baglanti);
-    if (!hataMetni.isEmpty()) {
-        QFile::remove(yol);
-        throw VeritabaniHatasi(
-            QStringLiteral("Veritabanı oluşturulamadı: %1\n%2").arg(yol, hataMetni));
+    QSqlDatabase::removeDatabase(connection);
+    if (!errorText.isEmpty()) {
+        QFile::remove(path);
+        throw DatabaseError(
+            QStringLiteral("Veritabanı oluşturulamadı: %1\n%2").arg(path, errorText));
     }
 }

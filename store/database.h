@@ -8,78 +8,78 @@
 
 // A database failure with a Turkish text for the user (file path and the engine's own
 // words included where there are any).
-class VeritabaniHatasi : public std::runtime_error {
+class DatabaseError : public std::runtime_error {
 public:
-    explicit VeritabaniHatasi(const QString &mesaj);
-    QString mesaj() const;
+    explicit DatabaseError(const QString &message);
+    QString message() const;
 };
 
 // What the first bytes of a file say it is.
-enum class DosyaTuru { Yok, Bos, SQLite, Jet, Bilinmiyor };
-DosyaTuru dosyaTuru(const QString &yol);
+enum class FileKind { Missing, Empty, SQLite, Jet, Unknown };
+FileKind fileKind(const QString &path);
 
 // The path of the one database: the settings value trimmed, fatura.MDB when it is empty.
-QString veritabaniYolu(const QString &ayardakiYol);
+QString databasePath(const QString &settingsValue);
 
 // One open database for the length of one operation. Opening checks that the file exists
 // and is an SQLite database (an Access/Jet file is told apart and named as such); a write
 // access also checks that the file and its folder can be written. Every instance has its
 // own connection, closed and removed when it goes out of scope.
-class Veritabani {
+class Database {
 public:
-    enum class Erisim { Okuma, Yazma };
+    enum class Access { Read, Write };
 
-    explicit Veritabani(const QString &yol, Erisim erisim = Erisim::Okuma);
-    ~Veritabani();
-    Veritabani(const Veritabani &) = delete;
-    Veritabani &operator=(const Veritabani &) = delete;
+    explicit Database(const QString &path, Access access = Access::Read);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
 
     QSqlDatabase &db() { return m_db; }
-    const QString &yol() const { return m_yol; }
+    const QString &path() const { return m_path; }
 
-    // Throws VeritabaniHatasi naming the table when it does not exist.
-    void tabloGerekli(const QString &tablo);
+    // Throws DatabaseError naming the table when it does not exist.
+    void requireTable(const QString &table);
 
-    // Throws VeritabaniHatasi naming the table when it does not exist, or the first of
-    // `kolonlar` it lacks. Column names are matched without regard to case.
-    void kolonlarGerekli(const QString &tablo, const QStringList &kolonlar);
+    // Throws DatabaseError naming the table when it does not exist, or the first of
+    // `columns` it lacks. Column names are matched without regard to case.
+    void requireColumns(const QString &table, const QStringList &columns);
 
     // Runs `f` inside one transaction: committed when it returns, rolled back when it throws.
     // Called while a transaction is already open, `f` simply joins it, so the outer caller
     // decides about the whole.
-    template <class F> void islem(F &&f) {
-        if (m_islemde) {
+    template <class F> void transaction(F &&f) {
+        if (m_inTransaction) {
             f();
             return;
         }
-        basla();
+        begin();
         try {
             f();
         } catch (...) {
-            geriAl();
+            rollback();
             throw;
         }
-        onayla();
+        commit();
     }
 
     // A failure of the engine turned into the program's error, naming the file.
-    [[noreturn]] void hata(const QString &neYapilirken, const QString &motorMetni) const;
+    [[noreturn]] void fail(const QString &activity, const QString &engineText) const;
 
 private:
-    void basla();
-    void onayla();
-    void geriAl();
+    void begin();
+    void commit();
+    void rollback();
 
-    QString m_yol;
-    QString m_baglanti;
+    QString m_path;
+    QString m_connection;
     QSqlDatabase m_db;
-    bool m_islemde = false;
+    bool m_inTransaction = false;
 };
 
 // A text for binding that is never NULL: the SQLite driver binds a null QString as NULL,
 // and a box left empty must be stored as the empty text.
-QString metinDegeri(const QString &s);
+QString nonNullText(const QString &s);
 
 // Creates a new database file with the program's tables and indexes. Refuses a path that
 // already exists.
-void veritabaniOlustur(const QString &yol);
+void createDatabase(const QString &path);

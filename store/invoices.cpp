@@ -6,28 +6,28 @@
 
 namespace {
 
-const QString tablo = QStringLiteral("faturalar");
+const QString table = QStringLiteral("faturalar");
 
 // In the order the rows are written.
-const QStringList kolonlar = {QStringLiteral("musterino"),
-                              QStringLiteral("adi_soyadi"),
-                              QStringLiteral("adresi"),
-                              QStringLiteral("adresi2"),
-                              QStringLiteral("vergidaire_no"),
-                              QStringLiteral("kdvdahil"),
-                              QStringLiteral("fatura_tarihi"),
-                              QStringLiteral("irsaliye_no"),
-                              QStringLiteral("irsaliye_tarihi"),
-                              QStringLiteral("FATURANO"),
-                              QStringLiteral("MIKTAR"),
-                              QStringLiteral("ACIKLAMA"),
-                              QStringLiteral("iskonto"),
-                              QStringLiteral("BR_FIYAT"),
-                              QStringLiteral("TUTAR")};
+const QStringList columns = {QStringLiteral("musterino"),
+                             QStringLiteral("adi_soyadi"),
+                             QStringLiteral("adresi"),
+                             QStringLiteral("adresi2"),
+                             QStringLiteral("vergidaire_no"),
+                             QStringLiteral("kdvdahil"),
+                             QStringLiteral("fatura_tarihi"),
+                             QStringLiteral("irsaliye_no"),
+                             QStringLiteral("irsaliye_tarihi"),
+                             QStringLiteral("FATURANO"),
+                             QStringLiteral("MIKTAR"),
+                             QStringLiteral("ACIKLAMA"),
+                             QStringLiteral("iskonto"),
+                             QStringLiteral("BR_FIYAT"),
+                             QStringLiteral("TUTAR")};
 
-template <class T> std::optional<T> deger(const QSqlRecord &r, const char *kolon) {
+template <class T> std::optional<T> value(const QSqlRecord &r, const char *column) {
     // Column names are matched without regard to case: FATURANO and faturano are one column.
-    const int i = r.indexOf(QString::fromLatin1(kolon));
+    const int i = r.indexOf(QString::fromLatin1(column));
     if (i < 0 || r.isNull(i))
         return std::nullopt;
     const QVariant v = r.value(i);
@@ -35,147 +35,147 @@ template <class T> std::optional<T> deger(const QSqlRecord &r, const char *kolon
         return v.toString();
     } else {
         bool ok = false;
-        T sayi{};
+        T number{};
         if constexpr (std::is_same_v<T, double>)
-            sayi = v.toDouble(&ok);
+            number = v.toDouble(&ok);
         else if constexpr (std::is_same_v<T, qint64>)
-            sayi = v.toLongLong(&ok);
+            number = v.toLongLong(&ok);
         else
-            sayi = T(v.toInt(&ok));
+            number = T(v.toInt(&ok));
         if (!ok)
             return std::nullopt;
-        return sayi;
+        return number;
     }
 }
 
-KayitliSatir satirOku(const QSqlRecord &r) {
-    KayitliSatir s;
-    s.musterino = deger<QString>(r, "musterino");
-    s.adi_soyadi = deger<QString>(r, "adi_soyadi");
-    s.adresi = deger<QString>(r, "adresi");
-    s.adresi2 = deger<QString>(r, "adresi2");
-    s.vergidaire_no = deger<QString>(r, "vergidaire_no");
-    s.kdvdahil = deger<int>(r, "kdvdahil");
-    s.fatura_tarihi = deger<QString>(r, "fatura_tarihi");
-    s.irsaliye_no = deger<QString>(r, "irsaliye_no");
-    s.irsaliye_tarihi = deger<QString>(r, "irsaliye_tarihi");
-    s.faturano = deger<qint64>(r, "FATURANO");
-    s.miktar = deger<double>(r, "MIKTAR");
-    s.aciklama = deger<QString>(r, "ACIKLAMA");
-    s.iskonto = deger<QString>(r, "iskonto");
-    s.br_fiyat = deger<QString>(r, "BR_FIYAT");
-    s.tutar = deger<QString>(r, "TUTAR");
+StoredRow readRow(const QSqlRecord &r) {
+    StoredRow s;
+    s.musterino = value<QString>(r, "musterino");
+    s.adi_soyadi = value<QString>(r, "adi_soyadi");
+    s.adresi = value<QString>(r, "adresi");
+    s.adresi2 = value<QString>(r, "adresi2");
+    s.vergidaire_no = value<QString>(r, "vergidaire_no");
+    s.kdvdahil = value<int>(r, "kdvdahil");
+    s.fatura_tarihi = value<QString>(r, "fatura_tarihi");
+    s.irsaliye_no = value<QString>(r, "irsaliye_no");
+    s.irsaliye_tarihi = value<QString>(r, "irsaliye_tarihi");
+    s.faturano = value<qint64>(r, "FATURANO");
+    s.miktar = value<double>(r, "MIKTAR");
+    s.aciklama = value<QString>(r, "ACIKLAMA");
+    s.iskonto = value<QString>(r, "iskonto");
+    s.br_fiyat = value<QString>(r, "BR_FIYAT");
+    s.tutar = value<QString>(r, "TUTAR");
     return s;
 }
 
-void hazirla(Veritabani &db, QSqlQuery &q, const QString &sql, const QString &neYapilirken) {
+void prepare(Database &db, QSqlQuery &q, const QString &sql, const QString &activity) {
     if (!q.prepare(sql))
-        db.hata(neYapilirken, q.lastError().text());
+        db.fail(activity, q.lastError().text());
 }
 
-void calistir(Veritabani &db, QSqlQuery &q, const QString &neYapilirken) {
+void run(Database &db, QSqlQuery &q, const QString &activity) {
     if (!q.exec())
-        db.hata(neYapilirken, q.lastError().text());
+        db.fail(activity, q.lastError().text());
 }
 
-bool faturaVar(Veritabani &db, qint64 faturano) {
+bool invoiceExists(Database &db, qint64 number) {
     QSqlQuery q(db.db());
-    hazirla(db, q, QStringLiteral("SELECT 1 FROM faturalar WHERE faturano = ? LIMIT 1"),
+    prepare(db, q, QStringLiteral("SELECT 1 FROM faturalar WHERE faturano = ? LIMIT 1"),
             QStringLiteral("fatura aranırken"));
-    q.addBindValue(faturano);
-    calistir(db, q, QStringLiteral("fatura aranırken"));
+    q.addBindValue(number);
+    run(db, q, QStringLiteral("fatura aranırken"));
     return q.next();
 }
 
 } // namespace
 
-QList<qint64> faturaNumaralari(Veritabani &db) {
-    db.kolonlarGerekli(tablo, {QStringLiteral("faturano")});
+QList<qint64> invoiceNumbers(Database &db) {
+    db.requireColumns(table, {QStringLiteral("faturano")});
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
-    hazirla(db, q, QStringLiteral("select distinct faturano from faturalar order by faturano"),
+    prepare(db, q, QStringLiteral("select distinct faturano from faturalar order by faturano"),
             QStringLiteral("fatura numaraları okunurken"));
-    calistir(db, q, QStringLiteral("fatura numaraları okunurken"));
-    QList<qint64> numaralar;
+    run(db, q, QStringLiteral("fatura numaraları okunurken"));
+    QList<qint64> numbers;
     while (q.next()) {
         if (!q.value(0).isNull())
-            numaralar << q.value(0).toLongLong();
+            numbers << q.value(0).toLongLong();
     }
-    return numaralar;
+    return numbers;
 }
 
-QList<KayitliSatir> faturaSatirlari(Veritabani &db, qint64 faturano) {
-    db.kolonlarGerekli(tablo, kolonlar);
-    const QString neYapilirken = QStringLiteral("%1 numaralı fatura okunurken").arg(faturano);
+QList<StoredRow> invoiceRows(Database &db, qint64 number) {
+    db.requireColumns(table, columns);
+    const QString activity = QStringLiteral("%1 numaralı fatura okunurken").arg(number);
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
-    hazirla(db, q, QStringLiteral("select * from faturalar where faturano=? ORDER BY rowid"),
-            neYapilirken);
-    q.addBindValue(faturano);
-    calistir(db, q, neYapilirken);
-    QList<KayitliSatir> satirlar;
+    prepare(db, q, QStringLiteral("select * from faturalar where faturano=? ORDER BY rowid"),
+            activity);
+    q.addBindValue(number);
+    run(db, q, activity);
+    QList<StoredRow> rows;
     while (q.next())
-        satirlar << satirOku(q.record());
-    return satirlar;
+        rows << readRow(q.record());
+    return rows;
 }
 
-bool yeniFaturaKaydet(Veritabani &db, const FaturaBasligi &baslik,
-                      const QList<FaturaKalemi> &kalemler) {
-    db.kolonlarGerekli(tablo, kolonlar);
-    bool kaydedildi = false;
-    db.islem([&] {
-        if (faturaVar(db, baslik.faturano))
+bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
+                   const QList<InvoiceLineRecord> &lines) {
+    db.requireColumns(table, columns);
+    bool saved = false;
+    db.transaction([&] {
+        if (invoiceExists(db, header.faturano))
             return;
-        FaturaYazici(db).ekle(baslik, kalemler);
-        kaydedildi = true;
+        InvoiceWriter(db).add(header, lines);
+        saved = true;
     });
-    return kaydedildi;
+    return saved;
 }
 
-void faturaDegistir(Veritabani &db, const FaturaBasligi &baslik,
-                    const QList<FaturaKalemi> &kalemler) {
-    db.kolonlarGerekli(tablo, kolonlar);
-    db.islem([&] {
-        const QString neYapilirken =
-            QStringLiteral("%1 numaralı fatura silinirken").arg(baslik.faturano);
+void replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
+                    const QList<InvoiceLineRecord> &lines) {
+    db.requireColumns(table, columns);
+    db.transaction([&] {
+        const QString activity =
+            QStringLiteral("%1 numaralı fatura silinirken").arg(header.faturano);
         QSqlQuery q(db.db());
-        hazirla(db, q, QStringLiteral("DELETE FROM faturalar WHERE faturano = ?"), neYapilirken);
-        q.addBindValue(baslik.faturano);
-        calistir(db, q, neYapilirken);
-        FaturaYazici(db).ekle(baslik, kalemler);
+        prepare(db, q, QStringLiteral("DELETE FROM faturalar WHERE faturano = ?"), activity);
+        q.addBindValue(header.faturano);
+        run(db, q, activity);
+        InvoiceWriter(db).add(header, lines);
     });
 }
 
-FaturaYazici::FaturaYazici(Veritabani &db)
+InvoiceWriter::InvoiceWriter(Database &db)
     : m_db(db)
-    , m_sorgu(db.db()) {
-    m_db.kolonlarGerekli(tablo, kolonlar);
-    QStringList yerler;
-    for (qsizetype i = 0; i < kolonlar.size(); ++i)
-        yerler << QStringLiteral("?");
-    hazirla(m_db, m_sorgu,
+    , m_query(db.db()) {
+    m_db.requireColumns(table, columns);
+    QStringList placeholders;
+    for (qsizetype i = 0; i < columns.size(); ++i)
+        placeholders << QStringLiteral("?");
+    prepare(m_db, m_query,
             QStringLiteral("INSERT INTO faturalar (%1) VALUES (%2)")
-                .arg(kolonlar.join(QStringLiteral(", ")), yerler.join(QStringLiteral(", "))),
+                .arg(columns.join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", "))),
             QStringLiteral("fatura kaydedilirken"));
 }
 
-void FaturaYazici::ekle(const FaturaBasligi &b, const QList<FaturaKalemi> &kalemler) {
-    const QString neYapilirken = QStringLiteral("%1 numaralı fatura kaydedilirken").arg(b.faturano);
+void InvoiceWriter::add(const InvoiceHeaderRecord &b, const QList<InvoiceLineRecord> &lines) {
+    const QString activity = QStringLiteral("%1 numaralı fatura kaydedilirken").arg(b.faturano);
     // The header is the same on every row; bind it once.
-    const QVariantList baslik = {metinDegeri(b.musterino),       metinDegeri(b.adi_soyadi),
-                                 metinDegeri(b.adresi),          metinDegeri(b.adresi2),
-                                 metinDegeri(b.vergidaire_no),   b.kdvdahil,
-                                 metinDegeri(b.fatura_tarihi),   metinDegeri(b.irsaliye_no),
-                                 metinDegeri(b.irsaliye_tarihi), b.faturano};
-    for (int i = 0; i < baslik.size(); ++i)
-        m_sorgu.bindValue(i, baslik.at(i));
-    const int ilkKalemKolonu = int(baslik.size());
-    for (const FaturaKalemi &k : kalemler) {
-        m_sorgu.bindValue(ilkKalemKolonu, k.miktar);
-        m_sorgu.bindValue(ilkKalemKolonu + 1, metinDegeri(k.aciklama));
-        m_sorgu.bindValue(ilkKalemKolonu + 2, metinDegeri(k.iskonto));
-        m_sorgu.bindValue(ilkKalemKolonu + 3, metinDegeri(k.br_fiyat));
-        m_sorgu.bindValue(ilkKalemKolonu + 4, metinDegeri(k.tutar));
-        calistir(m_db, m_sorgu, neYapilirken);
+    const QVariantList header = {nonNullText(b.musterino),       nonNullText(b.adi_soyadi),
+                                 nonNullText(b.adresi),          nonNullText(b.adresi2),
+                                 nonNullText(b.vergidaire_no),   b.kdvdahil,
+                                 nonNullText(b.fatura_tarihi),   nonNullText(b.irsaliye_no),
+                                 nonNullText(b.irsaliye_tarihi), b.faturano};
+    for (int i = 0; i < header.size(); ++i)
+        m_query.bindValue(i, header.at(i));
+    const int firstLineColumn = int(header.size());
+    for (const InvoiceLineRecord &k : lines) {
+        m_query.bindValue(firstLineColumn, k.miktar);
+        m_query.bindValue(firstLineColumn + 1, nonNullText(k.aciklama));
+        m_query.bindValue(firstLineColumn + 2, nonNullText(k.iskonto));
+        m_query.bindValue(firstLineColumn + 3, nonNullText(k.br_fiyat));
+        m_query.bindValue(firstLineColumn + 4, nonNullText(k.tutar));
+        run(m_db, m_query, activity);
     }
 }

@@ -8,7 +8,7 @@
 #include <optional>
 
 // The header every row of an invoice carries.
-struct FaturaBasligi {
+struct InvoiceHeaderRecord {
     QString musterino;
     QString adi_soyadi;
     QString adresi;
@@ -22,7 +22,7 @@ struct FaturaBasligi {
 };
 
 // One line as it is written.
-struct FaturaKalemi {
+struct InvoiceLineRecord {
     double miktar = 0;
     QString aciklama;
     QString iskonto; // "" when the line has no discount
@@ -31,7 +31,7 @@ struct FaturaKalemi {
 };
 
 // One stored row as read back: a column that holds no value (NULL) is empty here.
-struct KayitliSatir {
+struct StoredRow {
     std::optional<QString> musterino;
     std::optional<QString> adi_soyadi;
     std::optional<QString> adresi;
@@ -50,30 +50,30 @@ struct KayitliSatir {
 };
 
 // Every invoice number once, in ascending numeric order.
-QList<qint64> faturaNumaralari(Veritabani &db);
+QList<qint64> invoiceNumbers(Database &db);
 
 // The rows of one invoice in the order they were added.
-QList<KayitliSatir> faturaSatirlari(Veritabani &db, qint64 faturano);
+QList<StoredRow> invoiceRows(Database &db, qint64 number);
 
 // Writes a new invoice, one row per line, in one transaction. Refused (false, nothing
 // written) when rows with that number are already stored.
-bool yeniFaturaKaydet(Veritabani &db, const FaturaBasligi &baslik,
-                      const QList<FaturaKalemi> &kalemler);
+bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
+                   const QList<InvoiceLineRecord> &lines);
 
 // Replaces the stored invoice with these lines in one transaction: afterwards the database
 // holds either the old rows or the new ones, never neither.
-void faturaDegistir(Veritabani &db, const FaturaBasligi &baslik,
-                    const QList<FaturaKalemi> &kalemler);
+void replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
+                    const QList<InvoiceLineRecord> &lines);
 
 // Adds invoice rows through one prepared statement, as they are and with no check of the
-// number, inside the caller's transaction (Veritabani::islem). For writers of many invoices
+// number, inside the caller's transaction (Database::transaction). For writers of many invoices
 // at once, such as the sample data; the windows use the two functions above.
-class FaturaYazici {
+class InvoiceWriter {
 public:
-    explicit FaturaYazici(Veritabani &db);
-    void ekle(const FaturaBasligi &baslik, const QList<FaturaKalemi> &kalemler);
+    explicit InvoiceWriter(Database &db);
+    void add(const InvoiceHeaderRecord &header, const QList<InvoiceLineRecord> &lines);
 
 private:
-    Veritabani &m_db;
-    QSqlQuery m_sorgu;
+    Database &m_db;
+    QSqlQuery m_query;
 };

@@ -13,53 +13,52 @@
 // other table keeps its name and columns.
 
 // Thrown when the progress callback asked to stop; nothing was left behind.
-class AktarmaDurduruldu : public VeritabaniHatasi {
+class ImportStopped : public DatabaseError {
 public:
-    AktarmaDurduruldu();
+    ImportStopped();
 };
 
 // One table as it was brought over.
-struct AktarilanTablo {
-    QString kaynakAdi;      // name in the Jet file
-    QString hedefAdi;       // name in the new database (MUSTERI and faturalar as spelled here)
-    qint64 satirSayisi = 0; // rows read from the source, and found in the new database
+struct ImportedTable {
+    QString sourceName;  // name in the Jet file
+    QString targetName;  // name in the new database (MUSTERI and faturalar as spelled here)
+    qint64 rowCount = 0; // rows read from the source, and found in the new database
 };
 
-struct AktarmaRaporu {
-    QString surum;                  // "Jet 3", "Jet 4" or "ACE"
-    QList<AktarilanTablo> tablolar; // in the order of the file's own table list
-    QStringList notlar;             // dropped columns, unreadable dates, ... (Turkish)
+struct ImportReport {
+    QString version;             // "Jet 3", "Jet 4" or "ACE"
+    QList<ImportedTable> tables; // in the order of the file's own table list
+    QStringList notes;           // dropped columns, unreadable dates, ... (Turkish)
 };
 
 // Called when a table starts, every few hundred rows and when it ends, with the table's
 // name in the source, the rows copied so far and the rows the table holds. Returning false
 // stops the import.
-using AktarmaIlerlemesi = std::function<bool(const QString &tablo, qint64 yapilan, qint64 toplam)>;
+using ImportProgress = std::function<bool(const QString &table, qint64 done, qint64 total)>;
 
-// Copies every user table of the Jet file `kaynak` into a new SQLite file `hedef`, rows in
-// the order the file yields them. The data goes to a temporary file beside `hedef`, which
+// Copies every user table of the Jet file `source` into a new SQLite file `target`, rows in
+// the order the file yields them. The data goes to a temporary file beside `target`, which
 // gets its final name only after every table's row count was checked in it. Refuses a
-// missing source, a file that is not Jet and a target that exists. Throws VeritabaniHatasi
-// (AktarmaDurduruldu when stopped); on any failure no file is left under `hedef` and the
+// missing source, a file that is not Jet and a target that exists. Throws DatabaseError
+// (ImportStopped when stopped); on any failure no file is left under `target` and the
 // temporary file is removed.
-AktarmaRaporu jetAktar(const QString &kaynak, const QString &hedef,
-                       const AktarmaIlerlemesi &ilerleme = {});
+ImportReport importJet(const QString &source, const QString &target,
+                       const ImportProgress &progress = {});
 
 // The bind size every table starts with (64 KiB); a longer text makes the import read that
 // table again with a larger one. Tests lower it to reach that path with short texts.
-void jetIlkTamponBoyu(size_t boy);
+void setJetInitialBindSize(size_t size);
 
-// The name the old file is kept under: `<yol>.eski`, or `.eski2`, `.eski3`, ... when taken.
-QString eskiDosyaAdi(const QString &yol);
+// The name the old file is kept under: `<path>.eski`, or `.eski2`, `.eski3`, ... when taken.
+QString oldFileName(const QString &path);
 
-struct DonusturmeSonucu {
-    QString eskiDosya; // where the Jet file is now
-    AktarmaRaporu rapor;
+struct ConversionResult {
+    QString oldFile; // where the Jet file is now
+    ImportReport report;
 };
 
-// Replaces the Jet database at `yol` with an SQLite copy under the same name, so that the
+// Replaces the Jet database at `path` with an SQLite copy under the same name, so that the
 // settings keep naming it: imports into a new file beside it, then moves the old file to
-// eskiDosyaAdi(yol) and the new one to `yol`. Any failure leaves the old file as it was,
-// under its own name, and throws VeritabaniHatasi saying why.
-DonusturmeSonucu jetVeritabaniniDonustur(const QString &yol,
-                                         const AktarmaIlerlemesi &ilerleme = {});
+// oldFileName(path) and the new one to `path`. Any failure leaves the old file as it was,
+// under its own name, and throws DatabaseError saying why.
+ConversionResult convertJetDatabase(const QString &path, const ImportProgress &progress = {});

@@ -10,7 +10,7 @@
 
 namespace {
 
-const char yardim[] =
+const char usageText[] =
     "Kullanım: fatura-aktar KAYNAK.MDB HEDEF\n"
     "\n"
     "Eski Access (Jet 3 / Jet 4) veritabanını KAYNAK.MDB, programın kullandığı yeni\n"
@@ -26,53 +26,53 @@ const char yardim[] =
     "\n"
     "Çıkış kodu: 0 aktarma tamamlandı, 1 aktarma yapılamadı, 2 yanlış kullanım.\n";
 
-void yaz(FILE *nereye, const QString &metin) {
-    std::fputs(metin.toUtf8().constData(), nereye);
+void put(FILE *out, const QString &text) {
+    std::fputs(text.toUtf8().constData(), out);
 }
 
 } // namespace
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
-    QStringList argumanlar = QCoreApplication::arguments().mid(1);
+    QStringList arguments = QCoreApplication::arguments().mid(1);
 
-    if (argumanlar.contains(QStringLiteral("-h")) ||
-        argumanlar.contains(QStringLiteral("--yardim"))) {
-        std::fputs(yardim, stdout);
+    if (arguments.contains(QStringLiteral("-h")) ||
+        arguments.contains(QStringLiteral("--yardim"))) {
+        std::fputs(usageText, stdout);
         return 0;
     }
-    for (const QString &a : std::as_const(argumanlar)) {
+    for (const QString &a : std::as_const(arguments)) {
         if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            yaz(stderr, QStringLiteral("Bilinmeyen seçenek: %1\n\n").arg(a));
-            std::fputs(yardim, stderr);
+            put(stderr, QStringLiteral("Bilinmeyen seçenek: %1\n\n").arg(a));
+            std::fputs(usageText, stderr);
             return 2;
         }
     }
-    if (argumanlar.size() != 2) {
+    if (arguments.size() != 2) {
         std::fputs("fatura-aktar: bir kaynak ve bir hedef dosya gerekir.\n\n", stderr);
-        std::fputs(yardim, stderr);
+        std::fputs(usageText, stderr);
         return 2;
     }
 
-    const QString &kaynak = argumanlar[0];
-    const QString &hedef = argumanlar[1];
+    const QString &source = arguments[0];
+    const QString &target = arguments[1];
     try {
-        const AktarmaRaporu rapor = jetAktar(kaynak, hedef);
-        qint64 toplam = 0;
-        for (const AktarilanTablo &t : rapor.tablolar) {
-            yaz(stdout, QStringLiteral("%1: %2 satır\n").arg(t.hedefAdi).arg(t.satirSayisi));
-            toplam += t.satirSayisi;
+        const ImportReport report = importJet(source, target);
+        qint64 total = 0;
+        for (const ImportedTable &t : report.tables) {
+            put(stdout, QStringLiteral("%1: %2 satır\n").arg(t.targetName).arg(t.rowCount));
+            total += t.rowCount;
         }
-        for (const QString &not_ : rapor.notlar)
-            yaz(stdout, QStringLiteral("Not: %1\n").arg(not_));
-        yaz(stdout, QStringLiteral("Aktarıldı (%1): %2 tablo, %3 satır -> %4\n")
-                        .arg(rapor.surum)
-                        .arg(rapor.tablolar.size())
-                        .arg(toplam)
-                        .arg(hedef));
+        for (const QString &note : report.notes)
+            put(stdout, QStringLiteral("Not: %1\n").arg(note));
+        put(stdout, QStringLiteral("Aktarıldı (%1): %2 tablo, %3 satır -> %4\n")
+                        .arg(report.version)
+                        .arg(report.tables.size())
+                        .arg(total)
+                        .arg(target));
         return 0;
     } catch (const std::exception &e) {
-        yaz(stderr, QStringLiteral("fatura-aktar: %1\n").arg(QString::fromUtf8(e.what())));
+        put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(QString::fromUtf8(e.what())));
         return 1;
     }
 }

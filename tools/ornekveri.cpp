@@ -18,7 +18,7 @@
 
 namespace {
 
-const char *const yardim =
+const char *const usageText =
     "Kullanım: ornek-veri --dizin KLASÖR [seçenekler]\n"
     "\n"
     "KLASÖR içine örnek bir fatura veritabanı (fatura.MDB) yazar: müşteriler, kayıtlı\n"
@@ -37,54 +37,55 @@ const char *const yardim =
     "  --yil Y                fatura tarihlerinin ve kampanyanın yılı (varsayılan bu yıl)\n"
     "  --yardim               bu yardımı gösterir\n";
 
-void yaz(FILE *nereye, const QString &metin) {
-    std::fputs(metin.toUtf8().constData(), nereye);
+void put(FILE *out, const QString &text) {
+    std::fputs(text.toUtf8().constData(), out);
 }
 
 // A bad command line: the reason, then the usage.
-int kullanimHatasi(const QString &neden) {
-    yaz(stderr, QStringLiteral("ornek-veri: %1\n\n").arg(neden));
-    yaz(stderr, QString::fromUtf8(yardim));
+int usageError(const QString &reason) {
+    put(stderr, QStringLiteral("ornek-veri: %1\n\n").arg(reason));
+    put(stderr, QString::fromUtf8(usageText));
     return 2;
 }
 
-struct Secenekler {
-    QString dizin;
-    OrnekVeri veri;
-    bool yardim = false;
+struct Options {
+    QString folder;
+    SampleDataOptions sample;
+    bool help = false;
 };
 
 // Reads the command line; the text of what is wrong when it cannot.
-std::optional<QString> oku(const QStringList &argumanlar, Secenekler &s) {
-    const auto sayi = [](const QString &ad, const QString &metin, qint64 enAz,
-                         qint64 enCok) -> std::variant<qint64, QString> {
-        const std::optional<qint64> n = wholeNumber(metin);
-        if (!n || *n < enAz || *n > enCok)
+std::optional<QString> parseArguments(const QStringList &arguments, Options &s) {
+    const auto parseNumber = [](const QString &name, const QString &text, qint64 lowest,
+                                qint64 highest) -> std::variant<qint64, QString> {
+        const std::optional<qint64> n = wholeNumber(text);
+        if (!n || *n < lowest || *n > highest)
             return QStringLiteral("%1 için %2 ile %3 arasında bir tam sayı gerekir: %4")
-                .arg(ad)
-                .arg(enAz)
-                .arg(enCok)
-                .arg(metin);
+                .arg(name)
+                .arg(lowest)
+                .arg(highest)
+                .arg(text);
         return *n;
     };
-    bool dizinVar = false;
-    for (qsizetype i = 1; i < argumanlar.size(); ++i) {
-        QString ad = argumanlar.at(i);
-        std::optional<QString> deger;
-        if (const qsizetype esit = ad.indexOf(QLatin1Char('=')); ad.startsWith(u"--") && esit > 0) {
-            deger = ad.mid(esit + 1);
-            ad.truncate(esit);
+    bool folderGiven = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        QString name = arguments.at(i);
+        std::optional<QString> value;
+        if (const qsizetype equalsAt = name.indexOf(QLatin1Char('='));
+            name.startsWith(u"--") && equalsAt > 0) {
+            value = name.mid(equalsAt + 1);
+            name.truncate(equalsAt);
         }
-        if (ad == u"--yardim" || ad == u"-h" || ad == u"--help") {
-            s.yardim = true;
+        if (name == u"--yardim" || name == u"-h" || name == u"--help") {
+            s.help = true;
             continue;
         }
-        struct Sayisal {
-            const char *ad;
-            qint64 enAz;
-            qint64 enCok;
+        struct NumericOption {
+            const char *name;
+            qint64 lowest;
+            qint64 highest;
         };
-        static const Sayisal sayisallar[] = {
+        static const NumericOption numericOptions[] = {
             {"--musteri", 0, 10'000'000},
             {"--fatura", 0, 10'000'000},
             {"--kampanya-fatura", 0, 10'000'000},
@@ -92,47 +93,47 @@ std::optional<QString> oku(const QStringList &argumanlar, Secenekler &s) {
             {"--tohum", 0, std::numeric_limits<qint64>::max()},
             {"--yil", 1900, 9999},
         };
-        const Sayisal *sayisal = nullptr;
-        for (const Sayisal &ss : sayisallar) {
-            if (ad == QLatin1String(ss.ad))
-                sayisal = &ss;
+        const NumericOption *numeric = nullptr;
+        for (const NumericOption &ss : numericOptions) {
+            if (name == QLatin1String(ss.name))
+                numeric = &ss;
         }
-        if (ad != u"--dizin" && !sayisal)
-            return QStringLiteral("bilinmeyen seçenek: %1").arg(ad);
-        if (!deger) {
-            if (i + 1 >= argumanlar.size())
-                return QStringLiteral("%1 bir değer ister").arg(ad);
-            deger = argumanlar.at(++i);
+        if (name != u"--dizin" && !numeric)
+            return QStringLiteral("bilinmeyen seçenek: %1").arg(name);
+        if (!value) {
+            if (i + 1 >= arguments.size())
+                return QStringLiteral("%1 bir değer ister").arg(name);
+            value = arguments.at(++i);
         }
-        if (!sayisal) {
-            if (deger->isEmpty())
+        if (!numeric) {
+            if (value->isEmpty())
                 return QStringLiteral("--dizin boş olamaz");
-            s.dizin = *deger;
-            dizinVar = true;
+            s.folder = *value;
+            folderGiven = true;
             continue;
         }
-        const auto n = sayi(ad, *deger, sayisal->enAz, sayisal->enCok);
-        if (const QString *hata = std::get_if<QString>(&n))
-            return *hata;
+        const auto n = parseNumber(name, *value, numeric->lowest, numeric->highest);
+        if (const QString *error = std::get_if<QString>(&n))
+            return *error;
         const qint64 v = std::get<qint64>(n);
-        if (ad == u"--musteri")
-            s.veri.musteri = int(v);
-        else if (ad == u"--fatura")
-            s.veri.fatura = int(v);
-        else if (ad == u"--kampanya-fatura")
-            s.veri.kampanyaFatura = int(v);
-        else if (ad == u"--kalem")
-            s.veri.kalem = int(v);
-        else if (ad == u"--tohum")
-            s.veri.tohum = quint64(v);
+        if (name == u"--musteri")
+            s.sample.customers = int(v);
+        else if (name == u"--fatura")
+            s.sample.invoices = int(v);
+        else if (name == u"--kampanya-fatura")
+            s.sample.campaignInvoices = int(v);
+        else if (name == u"--kalem")
+            s.sample.maxLines = int(v);
+        else if (name == u"--tohum")
+            s.sample.seed = quint64(v);
         else
-            s.veri.yil = int(v);
+            s.sample.year = int(v);
     }
-    if (s.yardim)
+    if (s.help)
         return std::nullopt;
-    if (!dizinVar)
+    if (!folderGiven)
         return QStringLiteral("--dizin gerekli");
-    if (s.veri.fatura > 0 && s.veri.musteri == 0)
+    if (s.sample.invoices > 0 && s.sample.customers == 0)
         return QStringLiteral("fatura yazmak için en az bir müşteri gerekir");
     return std::nullopt;
 }
@@ -141,46 +142,46 @@ std::optional<QString> oku(const QStringList &argumanlar, Secenekler &s) {
 
 int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
-    Secenekler s;
-    s.veri.yil = QDate::currentDate().year();
-    if (const std::optional<QString> hata = oku(QCoreApplication::arguments(), s))
-        return kullanimHatasi(*hata);
-    if (s.yardim) {
-        yaz(stdout, QString::fromUtf8(yardim));
+    Options s;
+    s.sample.year = QDate::currentDate().year();
+    if (const std::optional<QString> error = parseArguments(QCoreApplication::arguments(), s))
+        return usageError(*error);
+    if (s.help) {
+        put(stdout, QString::fromUtf8(usageText));
         return 0;
     }
 
-    const QDir dizin(s.dizin);
-    if (!dizin.exists() && !QDir().mkpath(s.dizin)) {
-        yaz(stderr, QStringLiteral("ornek-veri: klasör oluşturulamadı: %1\n").arg(s.dizin));
+    const QDir folder(s.folder);
+    if (!folder.exists() && !QDir().mkpath(s.folder)) {
+        put(stderr, QStringLiteral("ornek-veri: klasör oluşturulamadı: %1\n").arg(s.folder));
         return 1;
     }
-    const QString veritabani = dizin.filePath(QStringLiteral("fatura.MDB"));
-    if (QFileInfo::exists(veritabani)) {
-        yaz(stderr,
-            QStringLiteral("ornek-veri: veritabanı zaten var, dokunulmadı: %1\n").arg(veritabani));
+    const QString database = folder.filePath(QStringLiteral("fatura.MDB"));
+    if (QFileInfo::exists(database)) {
+        put(stderr,
+            QStringLiteral("ornek-veri: veritabanı zaten var, dokunulmadı: %1\n").arg(database));
         return 1;
     }
     try {
-        const QString ayarlar = dizin.filePath(ayarDosyasi());
-        if (!QFileInfo::exists(ayarlar)) {
-            ayarlari_yaz(varsayilanAyarlar(), ayarlar);
-            yaz(stdout, QStringLiteral("Varsayılan ayarlar yazıldı: %1\n").arg(ayarlar));
+        const QString settingsPath = folder.filePath(settingsFileName());
+        if (!QFileInfo::exists(settingsPath)) {
+            ayarlari_yaz(defaultSettings(), settingsPath);
+            put(stdout, QStringLiteral("Varsayılan ayarlar yazıldı: %1\n").arg(settingsPath));
         }
-        const OrnekVeriSonucu r = ornekVeritabaniYaz(veritabani, s.veri);
-        yaz(stdout, QStringLiteral("Örnek veritabanı yazıldı: %1\n"
+        const SampleDataResult r = writeSampleDatabase(database, s.sample);
+        put(stdout, QStringLiteral("Örnek veritabanı yazıldı: %1\n"
                                    "  %2 müşteri, %3 fatura (%4 satır)\n")
-                        .arg(veritabani)
-                        .arg(r.musteri)
-                        .arg(r.fatura)
-                        .arg(r.faturaSatiri));
-        if (!r.kampanya.isEmpty())
-            yaz(stdout, QStringLiteral("  kampanya %1: %2 fatura, %3 kalem\n")
-                            .arg(r.kampanya)
-                            .arg(r.kampanyaFatura)
-                            .arg(r.kampanyaKalemi));
+                        .arg(database)
+                        .arg(r.customers)
+                        .arg(r.invoices)
+                        .arg(r.invoiceLines));
+        if (!r.campaign.isEmpty())
+            put(stdout, QStringLiteral("  kampanya %1: %2 fatura, %3 kalem\n")
+                            .arg(r.campaign)
+                            .arg(r.campaignInvoices)
+                            .arg(r.campaignLines));
     } catch (const std::exception &e) {
-        yaz(stderr, QStringLiteral("ornek-veri: %1\n").arg(QString::fromUtf8(e.what())));
+        put(stderr, QStringLiteral("ornek-veri: %1\n").arg(QString::fromUtf8(e.what())));
         return 1;
     }
     return 0;

@@ -10,47 +10,47 @@
 // Sample data for demonstrations, tests and benchmarks: Turkish customers, saved invoices
 // and a campaign, the same for the same seed and year.
 
-struct OrnekVeri {
-    int musteri = 40;
-    int fatura = 25;
-    int kampanyaFatura = 30;
-    int kalem = 5;         // the most lines an invoice has
-    bool tamKalem = false; // every invoice has exactly `kalem` lines
-    quint64 tohum = 1;
-    int yil = 2024; // of the invoice dates (in number order through the year) and the campaign
+struct SampleDataOptions {
+    int customers = 40;
+    int invoices = 25;
+    int campaignInvoices = 30;
+    int maxLines = 5;        // the most lines an invoice has
+    bool exactLines = false; // every invoice has exactly `maxLines` lines
+    quint64 seed = 1;
+    int year = 2024; // of the invoice dates (in number order through the year) and the campaign
 };
 
 // What was written.
-struct OrnekVeriSonucu {
-    int musteri = 0;
-    int fatura = 0;
-    int faturaSatiri = 0;
-    QString kampanya; // "KAMPANYA<yil>", empty when no campaign invoice was asked for
-    int kampanyaFatura = 0;
-    int kampanyaKalemi = 0;
+struct SampleDataResult {
+    int customers = 0;
+    int invoices = 0;
+    int invoiceLines = 0;
+    QString campaign; // "KAMPANYA<year>", empty when no campaign invoice was asked for
+    int campaignInvoices = 0;
+    int campaignLines = 0;
 };
 
-// Customer number `sirano` of the sample.
-Musteri ornekMusteri(quint64 tohum, qint64 sirano);
+// Customer number `number` of the sample.
+Customer sampleCustomer(quint64 seed, qint64 number);
 
-struct OrnekFatura {
-    FaturaBasligi baslik;
-    QList<FaturaKalemi> kalemler;
+struct SampleInvoice {
+    InvoiceHeaderRecord header;
+    QList<InvoiceLineRecord> lines;
 };
 
-// Invoice `faturano` of the sample for customer `m`, dated `tarih`, with `kalemSayisi` lines
+// Invoice `number` of the sample for customer `m`, dated `date`, with `lineCount` lines
 // whose cells are computed as the invoice window computes them from what a user typed.
-// `kdvdahil` is 0 ("Dahil") or 1 ("Hariç"); without `iskontolu` no line has a discount, with
+// `vatMode` is 0 ("Dahil") or 1 ("Hariç"); without `withDiscounts` no line has a discount, with
 // it the first line and some others have one.
-OrnekFatura ornekFatura(quint64 tohum, qint64 faturano, const Musteri &m, int kalemSayisi,
-                        int kdvdahil, bool iskontolu, const QDate &tarih);
+SampleInvoice sampleInvoice(quint64 seed, qint64 number, const Customer &m, int lineCount,
+                            int vatMode, bool withDiscounts, const QDate &date);
 
-// Creates the database `yol` with the program's tables (refused when the file exists) and
-// fills it, all in one transaction. Throws VeritabaniHatasi.
-OrnekVeriSonucu ornekVeritabaniYaz(const QString &yol, const OrnekVeri &ayar = {});
+// Creates the database `path` with the program's tables (refused when the file exists) and
+// fills it, all in one transaction. Throws DatabaseError.
+SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOptions &options = {});
 
-// Adds a campaign to an open database: the tables `kampanya`, "FATCARI" + `kampanya` and
-// "FATSTOK" + `kampanya` with `fatura` invoices of up to `kalem` lines (exactly `kalem`
-// with `tamKalem`). Returns the number of lines written.
-int ornekKampanyaYaz(Veritabani &db, const QString &kampanya, int fatura, int kalem, bool tamKalem,
-                     quint64 tohum, int yil);
+// Adds a campaign to an open database: the tables `campaign`, "FATCARI" + `campaign` and
+// "FATSTOK" + `campaign` with `invoices` invoices of up to `maxLines` lines (exactly `maxLines`
+// with `exactLines`). Returns the number of lines written.
+int writeSampleCampaign(Database &db, const QString &campaign, int invoices, int maxLines,
+                        bool exactLines, quint64 seed, int year);

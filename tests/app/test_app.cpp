@@ -86,8 +86,8 @@ private:
 
 void TestApp::initTestCase() {
     QDir::setCurrent(m_dir.path());
-    ayarlari_yaz(varsayilanAyarlar());
-    veritabaniOlustur(u"fatura.MDB"_qs);
+    ayarlari_yaz(defaultSettings());
+    createDatabase(u"fatura.MDB"_qs);
     Messages::setTestHandler([this](const Messages::Message &m) { return m_messages << m, false; });
 }
 
@@ -99,9 +99,9 @@ void TestApp::firstStart() {
     const QString pressed = dir.filePath(pressedPictureFile());
     // Default settings, an empty database with both tables and the button pictures.
     QVERIFY(firstRun(dir).isEmpty());
-    QCOMPARE(ayarlari_oku(23, settings), varsayilanAyarlar());
+    QCOMPARE(ayarlari_oku(23, settings), defaultSettings());
     {
-        Veritabani db(database);
+        Database db(database);
         QSqlQuery q(db.db());
         QVERIFY(
             q.exec(u"SELECT (SELECT count(*) FROM MUSTERI) + (SELECT count(*) FROM faturalar)"_qs));
@@ -111,7 +111,7 @@ void TestApp::firstStart() {
 
     // Settings without a database are the user's: nothing is written over or beside them but a
     // missing button picture.
-    ayarlar own = varsayilanAyarlar();
+    ayarlar own = defaultSettings();
     own.kdv_yuzde = u"8"_qs;
     ayarlari_yaz(own, settings);
     QVERIFY(QFile::remove(database) && QFile::remove(pressed));

@@ -130,7 +130,7 @@ void TestBatch::cleanupTestCase() {
 
 void TestBatch::campaign(const QString &headers, const QString &lines) {
     m_db = m_dir.filePath(u"%1.MDB"_qs.arg(++m_databases));
-    veritabaniOlustur(m_db);
+    createDatabase(m_db);
     QStringList sql = {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
                        u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI TEXT COLLATE "
                        "NOCASE, FATURA_TARIHI TEXT, BOLGE TEXT, ADI_SOYADI TEXT, ADRESI TEXT, "
@@ -151,7 +151,7 @@ void TestBatch::sampleCampaign() {
              "('4', '', NULL, 'X', 'Boş', '', 0), ('5', NULL, NULL, 'X', 'Bölgesiz', '', 0)"_qs,
              u"(2, 'a', 1, 1), (99, 'yetim', 1, 1), (3, 'e', 1, 1), (0, 'c', 1, 1), "
              "(1, 'd', 1, 1), (3, 'b', 1, 1), (NULL, 'boş', 1, 1)"_qs);
-    ayarlar a = varsayilanAyarlar();
+    ayarlar a = defaultSettings();
     a.veritabani_yolu = m_db;
     ayarlari_yaz(a);
 }
@@ -225,7 +225,7 @@ void TestBatch::selection() {
     sampleCampaign();
     const QByteArray before = fileBytes(m_db);
     // A list with nothing picked gives a null region: the same as an empty one.
-    const KampanyaSecimi picked{typed[0], typed[1], typed[2].isEmpty() ? QString() : typed[2]};
+    const CampaignSelection picked{typed[0], typed[1], typed[2].isEmpty() ? QString() : typed[2]};
     RecordingPrinter printer;
     int total = -1;
     const int printed =

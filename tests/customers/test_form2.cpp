@@ -22,7 +22,7 @@ const QString dbName = "kayitlar.db";
 // Rows as "number|name|address 1|address 2|tax office", put straight into the table: old
 // data may repeat numbers or hold texts where numbers belong, which the program refuses.
 void addRows(const QStringList &list) {
-    Veritabani db(dbName, Veritabani::Erisim::Yazma);
+    Database db(dbName, Database::Access::Write);
     QSqlQuery q(db.db());
     q.prepare("INSERT INTO MUSTERI VALUES (?, ?, ?, ?, ?)");
     for (const QString &row : list) {
@@ -35,7 +35,7 @@ void addRows(const QStringList &list) {
 // The rows of a query in the same form.
 QStringList rows(const QString &sql = "SELECT * FROM MUSTERI ORDER BY rowid") {
     QStringList list;
-    for (const QVariantList &r : testdb::satirlar(dbName, sql)) {
+    for (const QVariantList &r : testdb::queryRows(dbName, sql)) {
         QStringList row;
         for (const QVariant &v : r)
             row << v.toString();
@@ -54,8 +54,8 @@ QStringList items(const QComboBox *c) {
 // The window with its controls found by object name.
 struct Register {
     Form2 w;
-    QSignalSpy saved{&w, &Form2::musteriKaydedildi};
-    QComboBox *no = w.findChild<QComboBox *>("Combo1");
+    QSignalSpy saved{&w, &Form2::customerSaved};
+    QComboBox *number = w.findChild<QComboBox *>("Combo1");
     QComboBox *name = w.findChild<QComboBox *>("Combo2");
     QLineEdit *a1 = w.findChild<QLineEdit *>("Text1");
     QLineEdit *a2 = w.findChild<QLineEdit *>("Text2");
@@ -68,10 +68,10 @@ struct Register {
         c->setCurrentIndex(index - 1);
         QTest::keyClick(c, Qt::Key_Down);
     }
-    bool picked() const { return w.mod() == "eski" && del->isEnabled(); }
+    bool picked() const { return w.mode() == "eski" && del->isEnabled(); }
     // A new, empty customer.
     bool isReset() const {
-        return w.mod() == "yeni" && !del->isEnabled() && name->currentText().isEmpty() &&
+        return w.mode() == "yeni" && !del->isEnabled() && name->currentText().isEmpty() &&
                a1->text().isEmpty() && a2->text().isEmpty() && tax->text().isEmpty();
     }
 };
@@ -101,7 +101,7 @@ private:
 
 void TestForm2::initTestCase() {
     QDir::setCurrent(m_dir.path());
-    ayarlar a = varsayilanAyarlar();
+    ayarlar a = defaultSettings();
     a.veritabani_yolu = dbName;
     ayarlari_yaz(a);
     Messages::setTestHandler([this](const Messages::Message &m) {
@@ -112,7 +112,7 @@ void TestForm2::initTestCase() {
 
 void TestForm2::init() {
     QFile::remove(dbName);
-    veritabaniOlustur(dbName);
+    createDatabase(dbName);
     m_messages.clear();
     m_answers.clear();
 }
@@ -144,9 +144,9 @@ void TestForm2::opensWithListsAndProposal() {
         addRows({n + '|' + names.last()});
     }
     Register r;
-    QCOMPARE(items(r.no), numbers);
+    QCOMPARE(items(r.number), numbers);
     QCOMPARE(items(r.name), names);
-    QTEST(r.no->currentText(), "proposal");
+    QTEST(r.number->currentText(), "proposal");
     QVERIFY(r.isReset());
     QVERIFY(m_messages.isEmpty());
 }
@@ -163,10 +163,10 @@ void TestForm2::savesNewCustomer() {
     QCOMPARE(r.saved.count(), 1);
     QCOMPARE(rows().last(), "4|D'Arcy O'Neil|Atatürk Cad. 5|Çankaya/Ankara|Çankaya 1234567890");
     QVERIFY(r.isReset());
-    QCOMPARE(r.no->currentText(), "5");
+    QCOMPARE(r.number->currentText(), "5");
 
     // A new customer under a number in use: refused, nothing written, the boxes kept.
-    r.no->setEditText("3");
+    r.number->setEditText("3");
     r.name->setEditText("Veli");
     r.save->click();
     QCOMPARE(texts(), QStringList{"Bu müşteri no zaten kayıtlı!"});
@@ -176,7 +176,7 @@ void TestForm2::savesNewCustomer() {
 
     r.pick(r.name, 1);
     QVERIFY(r.picked());
-    QCOMPARE(r.no->currentText() + r.a2->text(), "4Çankaya/Ankara");
+    QCOMPARE(r.number->currentText() + r.a2->text(), "4Çankaya/Ankara");
 }
 
 // The checks come before any query: without the database a query ends in an error message
@@ -191,7 +191,7 @@ void TestForm2::refusesBeforeAnyQuery() {
                             {"1; DELETE FROM MUSTERI", "Ali", "Müşteri No geçersiz!"},
                             {"1", "Ali", "Veritabanı bulunamadı: " + dbName}}) {
         m_messages.clear();
-        r.no->setEditText(c[0]);
+        r.number->setEditText(c[0]);
         r.name->setEditText(c[1]);
         r.save->click();
         QCOMPARE(texts(), QStringList{c[2]});
@@ -208,7 +208,7 @@ void TestForm2::changeStoresBothAddressLines() {
     Register r;
     r.pick(r.name, 2);
     QVERIFY(r.picked());
-    QCOMPARE(r.no->currentText(), "2");
+    QCOMPARE(r.number->currentText(), "2");
     QCOMPARE(r.a1->text() + r.a2->text() + r.tax->text(), "V1V2VD");
 
     r.name->setEditText("Veli Can");
@@ -222,8 +222,8 @@ void TestForm2::changeStoresBothAddressLines() {
     QVERIFY(r.isReset());
 
     // A number edited after the pick to one that has no row: nothing changes anywhere.
-    r.pick(r.no, 0);
-    r.no->setEditText("77");
+    r.pick(r.number, 0);
+    r.number->setEditText("77");
     r.a1->setText("Başka");
     r.save->click();
     QCOMPARE(texts(), QStringList{"Müşteri bulunamadı!"});
@@ -238,7 +238,7 @@ void TestForm2::deletes() {
                          "VALUES (100, '2', 'B')"});
     const QString invoices = "SELECT faturano, musterino, adi_soyadi FROM faturalar";
     Register r;
-    r.pick(r.no, 1);
+    r.pick(r.number, 1);
     m_answers << false;
     r.del->click();
     QCOMPARE(texts(), QStringList{"Emin misiniz?"});
@@ -263,18 +263,19 @@ void TestForm2::keyboard() {
     Register r;
     r.w.show();
     QVERIFY(QTest::qWaitForWindowActive(&r.w));
-    r.no->setFocus();
-    r.no->clearEditText();
-    QTest::keyClicks(r.no, "1");
-    QCOMPARE(r.no->currentText(), "1"); // not completed to 10
-    QCOMPARE(r.no->lineEdit()->palette().color(QPalette::Base), FocusColours::focusedColour(r.no));
-    QTest::keyClicks(r.no, "\b5\r");
+    r.number->setFocus();
+    r.number->clearEditText();
+    QTest::keyClicks(r.number, "1");
+    QCOMPARE(r.number->currentText(), "1"); // not completed to 10
+    QCOMPARE(r.number->lineEdit()->palette().color(QPalette::Base),
+             FocusColours::focusedColour(r.number));
+    QTest::keyClicks(r.number, "\b5\r");
     QTRY_COMPARE(QApplication::focusWidget(), r.name);
     QTest::keyClicks(r.name, "Ali\r");
     QTRY_COMPARE(QApplication::focusWidget(), r.a1);
-    QCOMPARE(r.w.mod() + r.a1->text(), "yeni");
+    QCOMPARE(r.w.mode() + r.a1->text(), "yeni");
 
-    r.no->setEditText("11");
+    r.number->setEditText("11");
     r.a1->setText("Yeni adres");
     for (QWidget *next : QList<QWidget *>{r.a2, r.tax, r.save}) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);

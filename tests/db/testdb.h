@@ -14,36 +14,36 @@ namespace testdb {
 
 // Runs statements on the file through a connection of its own, as another program would,
 // all in one transaction.
-inline void sql(const QString &yol, const QStringList &komutlar) {
-    Veritabani db(yol, Veritabani::Erisim::Yazma);
-    db.islem([&] {
+inline void sql(const QString &path, const QStringList &statements) {
+    Database db(path, Database::Access::Write);
+    db.transaction([&] {
         QSqlQuery q(db.db());
-        for (const QString &komut : komutlar) {
-            if (!q.exec(komut))
+        for (const QString &statement : statements) {
+            if (!q.exec(statement))
                 throw std::runtime_error(
-                    (komut + QStringLiteral(": ") + q.lastError().text()).toStdString());
+                    (statement + QStringLiteral(": ") + q.lastError().text()).toStdString());
         }
     });
 }
 
 // Every row of a query; a NULL is an invalid QVariant.
-inline QList<QVariantList> satirlar(const QString &yol, const QString &sorgu) {
-    Veritabani db(yol);
+inline QList<QVariantList> queryRows(const QString &path, const QString &query) {
+    Database db(path);
     QSqlQuery q(db.db());
-    if (!q.exec(sorgu))
+    if (!q.exec(query))
         throw std::runtime_error(
-            (sorgu + QStringLiteral(": ") + q.lastError().text()).toStdString());
-    QList<QVariantList> sonuc;
+            (query + QStringLiteral(": ") + q.lastError().text()).toStdString());
+    QList<QVariantList> result;
     while (q.next()) {
-        sonuc << QVariantList{};
+        result << QVariantList{};
         for (int i = 0; i < q.record().count(); ++i)
-            sonuc.last() << (q.isNull(i) ? QVariant() : q.value(i));
+            result.last() << (q.isNull(i) ? QVariant() : q.value(i));
     }
-    return sonuc;
+    return result;
 }
 
 // The text of the exception of type E that `f` throws; empty when it throws none.
-template <class E = VeritabaniHatasi, class F> QString hata(F &&f) {
+template <class E = DatabaseError, class F> QString thrownText(F &&f) {
     try {
         f();
     } catch (const E &e) {

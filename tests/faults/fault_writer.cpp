@@ -1,5 +1,5 @@
 // Writes generation after generation until it is killed, the way the program writes:
-//   fault_writer fatura <database> <first generation>   replaces invoices (faturaDegistir)
+//   fault_writer fatura <database> <first generation>   replaces invoices (replaceInvoice)
 //   fault_writer ayar <settings file> <first generation> saves the settings (ayarlari_yaz)
 // It prints "ready" before the first write and each generation's number after its write
 // has returned, each line in one write(2) so that a kill never leaves half a line.
@@ -33,8 +33,8 @@ int main(int argc, char **argv) {
         say("ready");
         for (;; ++g) {
             if (mode == u"fatura") {
-                Veritabani db(path, Veritabani::Erisim::Yazma);
-                faturaDegistir(db, generations::header(g), generations::lines(g));
+                Database db(path, Database::Access::Write);
+                replaceInvoice(db, generations::header(g), generations::lines(g));
             } else {
                 ayarlari_yaz(generations::settings(g), path);
             }

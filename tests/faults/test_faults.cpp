@@ -110,12 +110,12 @@ void TestFaults::invoiceReplacement() {
     using namespace generations;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("fatura.MDB"));
-    veritabaniOlustur(path);
+    createDatabase(path);
     std::map<qint64, qint64> stored; // invoice number -> generation
     {
-        Veritabani db(path, Veritabani::Erisim::Yazma);
+        Database db(path, Database::Access::Write);
         for (qint64 g = 0; g < invoiceCount; ++g) {
-            QVERIFY(yeniFaturaKaydet(db, header(g), lines(g)));
+            QVERIFY(insertInvoice(db, header(g), lines(g)));
             stored[invoiceOf(g)] = g;
         }
     }
@@ -125,14 +125,14 @@ void TestFaults::invoiceReplacement() {
                        stored[invoiceOf(g)] = g;
                    // Read as the program reads after a crash: the invoice window opens the
                    // database for reading first.
-                   Veritabani db(path);
+                   Database db(path);
                    QSqlQuery q(db.db());
                    if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next() ||
                        q.value(0).toString() != u"ok")
                        return u"integrity check: "_qs + q.value(0).toString();
                    for (auto &[number, generation] : stored) {
                        const std::optional<qint64> g =
-                           invoiceGeneration(number, faturaSatirlari(db, number));
+                           invoiceGeneration(number, invoiceRows(db, number));
                        if (g == generation)
                            continue;
                        if (g != inFlight || invoiceOf(inFlight) != number)
@@ -157,9 +157,9 @@ void TestFaults::settingsSave() {
                        stored = reported.last();
                    QFile f(path);
                    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : "?";
-                   if (bytes == ayarDosyasiIcerigi(generations::settings(stored)))
+                   if (bytes == settingsFileBytes(generations::settings(stored)))
                        return QString();
-                   if (bytes != ayarDosyasiIcerigi(generations::settings(inFlight)))
+                   if (bytes != settingsFileBytes(generations::settings(inFlight)))
                        return QString::asprintf("ayarlar.dat is neither generation %lld nor "
                                                 "%lld:\n%s",
                                                 stored, inFlight, bytes.left(200).constData());
@@ -170,8 +170,8 @@ void TestFaults::settingsSave() {
     if (QTest::currentTestFailed())
         return;
     // Whatever a kill left in the folder, the program still saves and reads.
-    ayarlari_yaz(varsayilanAyarlar(), path);
-    QCOMPARE(ayarlari_oku(23, path), varsayilanAyarlar());
+    ayarlari_yaz(defaultSettings(), path);
+    QCOMPARE(ayarlari_oku(23, path), defaultSettings());
 }
 
 QTEST_GUILESS_MAIN(TestFaults)

@@ -33,8 +33,8 @@ private:
 namespace {
 
 // A row of invoice 125 with its header: customer, addresses, tax office, VAT on top, dates.
-KayitliSatir storedRow(double quantity, const QString &description, const QString &discount,
-                       const QString &price) {
+StoredRow storedRow(double quantity, const QString &description, const QString &discount,
+                    const QString &price) {
     const QStringList h = {
         "42",         "Şükrü Öztürk", "Atatürk Cad. No: 5", "Çankaya / ANKARA", "Kayıtlı VD",
         "01.05.2024", "A-77",         "30.04.2024"};
@@ -42,7 +42,7 @@ KayitliSatir storedRow(double quantity, const QString &description, const QStrin
             h[7], 125,  quantity, description, discount, price, std::nullopt};
 }
 
-QList<KayitliSatir> fullRows() {
+QList<StoredRow> fullRows() {
     return {storedRow(2, u"Vida M8"_qs, u"10"_qs, u"50"_qs),
             storedRow(1.5, u"Somun"_qs, {}, u"1250.5"_qs), storedRow(3, u"Pul"_qs, {}, u"0.25"_qs)};
 }
@@ -137,11 +137,11 @@ void TestPrinting::missingValues() {
     // quantity: nothing stops the print, and what is missing prints empty and counts as 0.
     // Only the first row's header prints; its second address line, even empty, 200 twips
     // under the first.
-    KayitliSatir noQuantity = storedRow(0, u"Miktarsız"_qs, u"10"_qs, u"7"_qs);
+    StoredRow noQuantity = storedRow(0, u"Miktarsız"_qs, u"10"_qs, u"7"_qs);
     noQuantity.miktar.reset();
     RecordingPrinter printer;
     printInvoice(printer, distinctSettings(),
-                 {KayitliSatir(), storedRow(2, u"Tuhaf"_qs, u"yüzde on"_qs, u"50"_qs), noQuantity},
+                 {StoredRow(), storedRow(2, u"Tuhaf"_qs, u"yüzde on"_qs, u"50"_qs), noQuantity},
                  fullInputs);
     QCOMPARE(described(printer.lines().mid(6, 1)),
              described(QList<Expected>{{{}, u"Adres Yazısı"_qs, 9, 650, 2900}}));
@@ -159,7 +159,7 @@ void TestPrinting::pdf() {
     if (!havePdftotext())
         QSKIP("pdftotext (poppler-utils) is not installed");
     const QString path = m_dir.filePath(u"fatura-125.pdf"_qs);
-    const ayarlar settings = varsayilanAyarlar();
+    const ayarlar settings = defaultSettings();
     {
         PdfPrinter printer(path);
         printInvoice(printer, settings, fullRows(), fullInputs);
@@ -211,7 +211,8 @@ void TestPrinting::pdfUnwritable() {
     const QString missing = m_dir.filePath(u"olmayan/klasor/fatura.pdf"_qs);
     for (PdfPrinter::Mode mode : {PdfPrinter::OneFile, PdfPrinter::FilePerDocument}) {
         PdfPrinter printer(missing, mode);
-        const QString message = testdb::hata<PrinterError>([&] { printer.printLine(u"x"_qs); });
+        const QString message =
+            testdb::thrownText<PrinterError>([&] { printer.printLine(u"x"_qs); });
         QVERIFY2(message.startsWith(u"PDF dosyası yazılamadı: "_qs + m_dir.filePath(u"olmayan"_qs)),
                  qPrintable(message));
         // The printer stays usable: ending and finishing do not fail again.
@@ -219,7 +220,7 @@ void TestPrinting::pdfUnwritable() {
         printer.finish();
     }
     // A folder for one file per document that cannot be made fails at once.
-    QVERIFY(testdb::hata<PrinterError>([&] {
+    QVERIFY(testdb::thrownText<PrinterError>([&] {
                 pdfPrintTarget(QString(300, u'a'), PdfPrinter::FilePerDocument, m_dir.path());
             }).startsWith(u"Baskı klasörü oluşturulamadı"_qs));
 }

@@ -24,11 +24,11 @@ class InvoiceFixture {
 public:
     InvoiceFixture()
         : oldDir(QDir::currentPath()) {
-        ayarlar a = varsayilanAyarlar();
+        ayarlar a = defaultSettings();
         a.kdv_yuzde = u" 18 "_qs;
         ayarlari_yaz(a, dir.filePath(u"ayarlar.dat"_qs));
-        db = dir.filePath(veritabaniYolu(a.veritabani_yolu));
-        veritabaniOlustur(db);
+        db = dir.filePath(databasePath(a.veritabani_yolu));
+        createDatabase(db);
         QDir::setCurrent(dir.path());
         Messages::setTestHandler([this](const Messages::Message &m) {
             messages << m;
@@ -52,17 +52,17 @@ public:
             t << m.text;
         return t;
     }
-    void storeInvoice(qint64 number, const QList<FaturaKalemi> &lines, int vatMode = 0) {
-        Veritabani d(db, Veritabani::Erisim::Yazma);
-        yeniFaturaKaydet(d,
-                         {u"3"_qs, u"Kayıtlı Müşteri"_qs, u"Kayıtlı adres"_qs, u"Kat 2"_qs,
-                          u"Konak 42"_qs, vatMode, u"05.03.2024"_qs, u"İ-9"_qs, u"04.03.2024"_qs,
-                          number},
-                         lines);
+    void storeInvoice(qint64 number, const QList<InvoiceLineRecord> &lines, int vatMode = 0) {
+        Database d(db, Database::Access::Write);
+        insertInvoice(d,
+                      {u"3"_qs, u"Kayıtlı Müşteri"_qs, u"Kayıtlı adres"_qs, u"Kat 2"_qs,
+                       u"Konak 42"_qs, vatMode, u"05.03.2024"_qs, u"İ-9"_qs, u"04.03.2024"_qs,
+                       number},
+                      lines);
     }
-    QList<KayitliSatir> rows(qint64 number) {
-        Veritabani d(db);
-        return faturaSatirlari(d, number);
+    QList<StoredRow> rows(qint64 number) {
+        Database d(db);
+        return invoiceRows(d, number);
     }
 
     QString oldDir;

@@ -31,17 +31,17 @@ QStringList headerTexts(const QWidget *form) {
 }
 
 // Each stored line as "quantity|description|discount"; a missing value is NULL.
-QStringList stored(const QList<KayitliSatir> &rows) {
+QStringList stored(const QList<StoredRow> &rows) {
     QStringList d;
-    for (const KayitliSatir &r : rows)
+    for (const StoredRow &r : rows)
         d << u"%1|%2|%3"_qs.arg(r.miktar ? QString::number(*r.miktar) : u"NULL"_qs,
                                 r.aciklama.value_or(u"NULL"_qs), r.iskonto.value_or(u"NULL"_qs));
     return d;
 }
 
-const QList<FaturaKalemi> threeLines = {{1, u"Bir"_qs, {}, u"10.00"_qs, u"10,00"_qs},
-                                        {2, u"İki"_qs, u"10"_qs, u"5.50"_qs, u"11,00"_qs},
-                                        {3, u"Üç"_qs, {}, u"1"_qs, u"3,00"_qs}};
+const QList<InvoiceLineRecord> threeLines = {{1, u"Bir"_qs, {}, u"10.00"_qs, u"10,00"_qs},
+                                             {2, u"İki"_qs, u"10"_qs, u"5.50"_qs, u"11,00"_qs},
+                                             {3, u"Üç"_qs, {}, u"1"_qs, u"3,00"_qs}};
 
 } // namespace
 
@@ -299,9 +299,9 @@ void TestInvoiceWindow::saveNew() {
         addLine(&form, u"Not: teslim edildi"_qs, {}, {}, {});
         click(&form, "Command3");
 
-        const QList<KayitliSatir> rows = m_fx->rows(number);
+        const QList<StoredRow> rows = m_fx->rows(number);
         QCOMPARE(stored(rows), (QStringList{"1|Muayene|", "2.5|Tahlil|10", "0.5|Film|"}));
-        const KayitliSatir &r = rows[1];
+        const StoredRow &r = rows[1];
         QCOMPARE((QStringList{*r.musterino, *r.adi_soyadi, *r.adresi, *r.adresi2, *r.vergidaire_no,
                               *r.fatura_tarihi, *r.irsaliye_no, *r.irsaliye_tarihi}),
                  headerTexts(&form));
@@ -372,7 +372,7 @@ void TestInvoiceWindow::replacement() {
     testdb::sql(m_fx->db, {u"DROP TRIGGER bozuk"_qs});
     field(&form, "Text2")->setText(u"Yeni daire"_qs);
     click(&form, "Command3");
-    const QList<KayitliSatir> rows = m_fx->rows(3);
+    const QList<StoredRow> rows = m_fx->rows(3);
     QCOMPARE(stored(rows), old + QStringList{u"4|Dört|"_qs});
     // The header comes from the boxes at the moment of saving.
     QCOMPARE(rows[3].vergidaire_no, u"Yeni daire"_qs);

@@ -44,10 +44,10 @@ void shown(QWidget &w) {
         qWarning("window not exposed");
 }
 
-Onizleme *openPreview(Form5 &w) {
+PreviewWindow *openPreview(Form5 &w) {
     shown(w);
     clickCaption(button(&w, u"onizleme_dugmesi"_qs));
-    auto *p = w.findChild<Onizleme *>();
+    auto *p = w.findChild<PreviewWindow *>();
     if (p)
         shown(*p);
     return p;
@@ -147,7 +147,7 @@ void TestForm5::saveHideCloseAndReload() {
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages[0].text.contains(u"Fatura No: Sol Boşluk"_qs),
              qPrintable(m_messages[0].text));
-    QVERIFY(w->isVisible() && !QFile::exists(ayarDosyasi()));
+    QVERIFY(w->isVisible() && !QFile::exists(settingsFileName()));
 
     margin->setText(typed[margin->objectName()]);
     save(w);
@@ -155,7 +155,7 @@ void TestForm5::saveHideCloseAndReload() {
     QCOMPARE(m_messages[1].title + u'|' + m_messages[1].text, u"Ayarlar|Ayarlar Kaydedildi."_qs);
     QCOMPARE(m_messages[1].kind, Messages::Kind::Info);
     QVERIFY(w && w->isHidden());
-    QCOMPARE(ayarDosyasiniOku(ayarDosyasi()).okunanSatir, 23);
+    QCOMPARE(readSettingsFile(settingsFileName()).linesRead, 23);
 
     ayarlar changed = ayarlari_oku(23);
     changed.kdv_yuzde = u"8"_qs;
@@ -184,13 +184,13 @@ void TestForm5::saveHideCloseAndReload() {
 // Each "Yazıtipi" button fills the row it stands on, which "Kaydet" puts on that row's file
 // line. A cancelled choice changes nothing.
 void TestForm5::fontChoiceLandsInTheRowsLine() {
-    ayarlari_yaz(varsayilanAyarlar());
+    ayarlari_yaz(defaultSettings());
     Form5 w;
     shown(w);
     clickCaption(button(&w, u"yer_kdv_tutari_yazitipi_dugmesi"_qs));
     clickCaption(button(&w, u"gozat_dugmesi"_qs));
     QCOMPARE(m_choices, 2);
-    QCOMPARE(w.kutulardakiAyarlar(), varsayilanAyarlar());
+    QCOMPARE(w.settingsInBoxes(), defaultSettings());
 
     const std::pair<const char *, int> rows[] = {
         // window order, file line
@@ -217,7 +217,7 @@ void TestForm5::fontChoiceLandsInTheRowsLine() {
     save(&w);
     const ayarlar saved = ayarlari_oku(23);
     for (const auto &[caption, line] : rows) {
-        const baski_yeri &y = saved.*ayarSatirlari()[line - 1].yer;
+        const baski_yeri &y = saved.*settingsLines()[line - 1].placement;
         QCOMPARE(y.yazitipi_adi + u'|' + y.boyutu, u"Courier New|%1,5"_qs.arg(line));
     }
 }
@@ -254,7 +254,7 @@ void TestForm5::pressAndRelease() {
     QTest::mouseRelease(other, Qt::LeftButton, {}, other->captionRect().center());
 
     QCOMPARE(m_choices + int(m_messages.size()), acts ? 1 : 0);
-    QCOMPARE(QFile::exists(ayarDosyasi()), acts && name == u"kaydet_dugmesi");
+    QCOMPARE(QFile::exists(settingsFileName()), acts && name == u"kaydet_dugmesi");
     QCOMPARE(box(&w, u"veritabani_yolu"_qs)->text().isEmpty(), !(acts && name[0] == u'g'));
     QCOMPARE(box(&w, u"yer_genel_toplam_boyutu"_qs)->text().isEmpty(), !(acts && name[0] == u'y'));
 }
@@ -283,32 +283,32 @@ void TestForm5::lineSpacingArrows() {
 // its last invoice placed with the unsaved values in the boxes exactly as printing places it.
 // The page opens at true size (an A4 sheet's width at the screen's resolution) and zooms.
 void TestForm5::preview() {
-    ayarlar a = varsayilanAyarlar();
+    ayarlar a = defaultSettings();
     a.yer_yazi_ile = {u"300"_qs, u"15500"_qs, u"Arial"_qs, u"14"_qs}; // ink near the foot
     ayarlari_yaz(a);
     QImage form(300, 424, QImage::Format_RGB32);
     form.fill(QColor(40, 200, 40));
     QVERIFY(form.save(u"fatura-formu.jpg"_qs));
-    veritabaniOlustur(u"fatura.MDB"_qs);
+    createDatabase(u"fatura.MDB"_qs);
     const QString other = u"diger.db"_qs;
-    veritabaniOlustur(other);
-    Veritabani db(other, Veritabani::Erisim::Yazma);
+    createDatabase(other);
+    Database db(other, Database::Access::Write);
     for (qint64 number : {12, 7}) { // the last invoice is the largest number, not the newest
-        FaturaBasligi h;
+        InvoiceHeaderRecord h;
         h.faturano = number;
         h.adi_soyadi = u"Müşteri %1"_qs.arg(number);
         h.vergidaire_no = u"Kadıköy V.D. 111"_qs;
         h.kdvdahil = 1;
-        QVERIFY(yeniFaturaKaydet(db, h,
-                                 {{2, u"Vida"_qs, u"10"_qs, u"50"_qs, u"100,00"_qs},
-                                  {1, u"Somun"_qs, QString(), u"5.5"_qs, u"5,50"_qs}}));
+        QVERIFY(insertInvoice(db, h,
+                              {{2, u"Vida"_qs, u"10"_qs, u"50"_qs, u"100,00"_qs},
+                               {1, u"Somun"_qs, QString(), u"5.5"_qs, u"5,50"_qs}}));
     }
 
     Form5 w;
-    Onizleme *p = openPreview(w);
-    QVERIFY(p && p->isVisible() && p->fatura().ornek && !p->formResmiYolu().isEmpty());
+    PreviewWindow *p = openPreview(w);
+    QVERIFY(p && p->isVisible() && p->invoice().sample && !p->formPicturePath().isEmpty());
     const QImage page = p->findChild<QWidget *>(u"sayfa"_qs)->grab().toImage();
-    const QRect paper = p->kagit();
+    const QRect paper = p->paperRect();
     // Low on the sheet, below everything printed; beside the paper there is none of it.
     QVERIFY(greenish(page.pixel(paper.center().x(), paper.top() + paper.height() * 99 / 100)));
     QVERIFY(!greenish(page.pixel(paper.topLeft() - QPoint(5, 5))));
@@ -316,12 +316,12 @@ void TestForm5::preview() {
         if (button)
             QTest::mouseClick(p->findChild<QPushButton *>(QString::fromLatin1(button)),
                               Qt::LeftButton);
-        return qRound(p->kagit().width() / (210 / 25.4 * p->logicalDpiY()) * 100);
+        return qRound(p->paperRect().width() / (210 / 25.4 * p->logicalDpiY()) * 100);
     };
     QCOMPARE(zoom(nullptr), 100);
     QCOMPARE(zoom("uzaklastir_dugmesi"), 90);
     zoom("sigdir_dugmesi");
-    const QSize room = p->findChild<QScrollArea *>()->viewport()->size() - p->kagit().size();
+    const QSize room = p->findChild<QScrollArea *>()->viewport()->size() - p->paperRect().size();
     QVERIFY(room.width() >= 0 && room.height() >= 0 && std::min(room.width(), room.height()) < 50);
     QCOMPARE(zoom("gercek_boyut_dugmesi"), 100);
 
@@ -330,21 +330,21 @@ void TestForm5::preview() {
     box(&w, u"yer_adi_soyadi_yazitipi_adi"_qs)->setText(u"Yazı 1"_qs);
     box(&w, u"kdv_yuzde"_qs)->setText(u"18"_qs);
     QCOMPARE(openPreview(w), p);
-    QVERIFY(!p->fatura().ornek);
-    const QList<KayitliSatir> rows = faturaSatirlari(db, 12);
+    QVERIFY(!p->invoice().sample);
+    const QList<StoredRow> rows = invoiceRows(db, 12);
     const auto same = [&] {
         RecordingPrinter printer;
-        printInvoice(printer, w.kutulardakiAyarlar(), rows,
+        printInvoice(printer, w.settingsInBoxes(), rows,
                      {u"12"_qs, u"Kadıköy V.D. 111"_qs, 1, QString(), u"18"_qs});
         p->findChild<QWidget *>(u"sayfa"_qs)->grab();
-        QCOMPARE(described(p->cizilenler()), described(printer.lines()));
+        QCOMPARE(described(p->printedLines()), described(printer.lines()));
     };
     same();
     box(&w, u"yer_fatura_no_ust_bosluk"_qs)->setText(u"3000"_qs); // an open preview follows
     same();
     box(&w, u"veritabani_yolu"_qs)->setText(u"ayarlar.dat"_qs); // not a database
     QCOMPARE(openPreview(w), p);
-    QVERIFY(p->fatura().ornek && m_messages.isEmpty());
+    QVERIFY(p->invoice().sample && m_messages.isEmpty());
     QCOMPARE(ayarlari_oku(23), a); // nothing was saved
 
     // The test print leaves the form out and puts its ink where the preview's page has it.
@@ -368,7 +368,7 @@ void TestForm5::preview() {
     drawn.setDotsPerMeterY(qRound(dpi / 0.0254));
     drawn.fill(Qt::white);
     const QRectF area = PdfPrinter::pageLayout().paintRect(QPageLayout::Point);
-    sayfayiCiz(drawn, {}, {w.kutulardakiAyarlar(), p->fatura().satirlar, {}, area, false});
+    drawPage(drawn, {}, {w.settingsInBoxes(), p->invoice().rows, {}, area, false});
     const QRect drawnInk = inkAndGreen(drawn).first;
     QString seen;
     QDebug(&seen) << "preview" << drawnInk << "paper" << printedInk;

@@ -17,11 +17,11 @@ QByteArray col(const QByteArray &s, int width) {
 
 // `a` with the values of the lines after line `n` emptied.
 ayarlar firstLines(ayarlar a, int n) {
-    for (const AyarSatiri &s : ayarSatirlari()) {
-        if (s.satir > n && s.tek)
-            a.*s.tek = QString();
-        else if (s.satir > n)
-            a.*s.yer = baski_yeri{};
+    for (const SettingsLine &s : settingsLines()) {
+        if (s.line > n && s.single)
+            a.*s.single = QString();
+        else if (s.line > n)
+            a.*s.placement = baski_yeri{};
     }
     return a;
 }
@@ -45,12 +45,12 @@ private:
 void TestSettingsFile::writtenAndReadBack() {
     // Every value distinct, so a value written to or read from the wrong line shows.
     ayarlar a;
-    for (const AyarSatiri &s : ayarSatirlari()) {
-        if (s.tek)
-            a.*s.tek = QString::number(s.satir * 7);
+    for (const SettingsLine &s : settingsLines()) {
+        if (s.single)
+            a.*s.single = QString::number(s.line * 7);
         else
-            a.*s.yer = {QString::number(s.satir * 100), QString::number(s.satir * 100 + 1),
-                        u"Yazı %1"_qs.arg(s.satir), QString::number(s.satir % 5 + 8)};
+            a.*s.placement = {QString::number(s.line * 100), QString::number(s.line * 100 + 1),
+                              u"Yazı %1"_qs.arg(s.line), QString::number(s.line % 5 + 8)};
     }
     a.veritabani_yolu = u"Şİğ, ü.db"_qs; // a comma: written between quotes
     a.yer_adresi = {};
@@ -79,21 +79,21 @@ void TestSettingsFile::lineCounts() {
     const std::pair<QByteArray, int> files[] = {{QByteArray(), 0}, // no file
                                                 {"20\r\nfatura.MDB\r\n", 2},
                                                 {"20\nfatura.MDB", 2}, // LF only, unended
-                                                {ayarDosyasiIcerigi(varsayilanAyarlar()), 23}};
+                                                {settingsFileBytes(defaultSettings()), 23}};
     for (const auto &[bytes, lines] : files) {
         QFile f(path());
         if (!bytes.isNull())
             QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush());
-        const AyarOkuma okuma = ayarDosyasiniOku(path());
-        QCOMPARE(okuma.dosyaVar, !bytes.isNull());
-        QCOMPARE(okuma.okunanSatir, lines);
-        QCOMPARE(okuma.deger, firstLines(varsayilanAyarlar(), lines));
+        const SettingsRead reading = readSettingsFile(path());
+        QCOMPARE(reading.fileExists, !bytes.isNull());
+        QCOMPARE(reading.linesRead, lines);
+        QCOMPARE(reading.values, firstLines(defaultSettings(), lines));
         for (int n : {2, 19, 23}) {
             try {
-                QCOMPARE(ayarlari_oku(n, path()), firstLines(varsayilanAyarlar(), n));
+                QCOMPARE(ayarlari_oku(n, path()), firstLines(defaultSettings(), n));
                 QVERIFY2(n <= lines, "a short file was read as complete");
-            } catch (const AyarHatasi &e) {
-                QVERIFY(n > lines && e.mesaj().contains(path()));
+            } catch (const SettingsError &e) {
+                QVERIFY(n > lines && e.message().contains(path()));
             }
         }
     }
@@ -103,9 +103,9 @@ void TestSettingsFile::lineCounts() {
 // 6-character size reads back its first five; a short placement line leaves the fields it
 // does not reach empty.
 void TestSettingsFile::singleValueRules() {
-    const ayarlar a = ayarMetniniOku("   18,5\r\n  \"a, b\" ve sonras\xFD\r\n" + col("100", 14) +
-                                     col("200", 14) + col("Arial", 56) + "123456\r\n300\r\n")
-                          .deger;
+    const ayarlar a = parseSettings("   18,5\r\n  \"a, b\" ve sonras\xFD\r\n" + col("100", 14) +
+                                    col("200", 14) + col("Arial", 56) + "123456\r\n300\r\n")
+                          .values;
     QCOMPARE(a.kdv_yuzde, u"18"_qs);
     QCOMPARE(a.veritabani_yolu, u"a, b"_qs);
     QCOMPARE(a.yer_adi_soyadi, (baski_yeri{u"100"_qs, u"200"_qs, u"Arial"_qs, u"12345"_qs}));
@@ -114,7 +114,7 @@ void TestSettingsFile::singleValueRules() {
 
 // Each refused before anything is written, with a message naming its row and field.
 void TestSettingsFile::unwritableValues() {
-    ayarlari_yaz(varsayilanAyarlar(), path());
+    ayarlari_yaz(defaultSettings(), path());
     const QByteArray before = readAll(path());
     const std::tuple<int, QString baski_yeri::*, QString, const char *> cases[] = {
         // line, placement field (none for a single value), value, the name the message gives
@@ -126,15 +126,16 @@ void TestSettingsFile::unwritableValues() {
         {1, nullptr, u"1,\"8\""_qs, "KDV (%):"},
         {2, nullptr, u" \"fatura.db"_qs, "Database:"}};
     for (const auto &[line, part, value, named] : cases) {
-        ayarlar bad = varsayilanAyarlar();
-        const AyarSatiri &s = ayarSatirlari()[line - 1];
-        (s.tek ? bad.*s.tek : bad.*s.yer.*part) = value;
+        ayarlar bad = defaultSettings();
+        const SettingsLine &s = settingsLines()[line - 1];
+        (s.single ? bad.*s.single : bad.*s.placement.*part) = value;
         try {
             ayarlari_yaz(bad, path());
             QFAIL(named);
-        } catch (const AyarHatasi &e) {
-            QVERIFY2(e.mesaj().contains(QString::fromUtf8(named)) && !e.mesaj().contains(u"::"_qs),
-                     qPrintable(e.mesaj()));
+        } catch (const SettingsError &e) {
+            QVERIFY2(e.message().contains(QString::fromUtf8(named)) &&
+                         !e.message().contains(u"::"_qs),
+                     qPrintable(e.message()));
         }
         QCOMPARE(readAll(path()), before);
     }

@@ -79,7 +79,7 @@ QByteArray fileBytes(const QString &path) {
 // Every row of a query as texts, a NULL as "<NULL>".
 QList<QStringList> dump(const QString &db, const QString &sql) {
     QList<QStringList> rows;
-    for (const QVariantList &r : testdb::satirlar(db, sql)) {
+    for (const QVariantList &r : testdb::queryRows(db, sql)) {
         rows << QStringList();
         for (const QVariant &v : r)
             rows.last() << (v.isValid() ? v.toString() : u"<NULL>"_qs);
@@ -128,14 +128,14 @@ QList<std::pair<QLineEdit *, QString>> settingsBoxes(const Form5 &w) {
                                     {"_yazitipi_adi", "Yazıtipi Adı"},
                                     {"_boyutu", "Boyutu"}};
     QList<std::pair<QLineEdit *, QString>> boxes;
-    for (const AyarSatiri &s : ayarSatirlari()) {
-        const QString caption = QString::fromUtf8(s.baslik);
-        if (s.tek) {
-            boxes.append({field(&w, s.ad), caption.chopped(caption.endsWith(u':') ? 1 : 0)});
+    for (const SettingsLine &s : settingsLines()) {
+        const QString caption = QString::fromUtf8(s.caption);
+        if (s.single) {
+            boxes.append({field(&w, s.name), caption.chopped(caption.endsWith(u':') ? 1 : 0)});
             continue;
         }
         for (const auto &[suffix, part] : parts)
-            boxes.append({field(&w, (QByteArray(s.ad) + suffix).constData()),
+            boxes.append({field(&w, (QByteArray(s.name) + suffix).constData()),
                           caption + u' ' + QString::fromUtf8(part)});
     }
     return boxes;
@@ -196,15 +196,15 @@ private:
 
 void TestBadInput::initTestCase() {
     QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path()));
-    m_settings = m_dir.filePath(ayarDosyasi());
-    m_db = m_dir.filePath(veritabaniYolu(varsayilanAyarlar().veritabani_yolu));
-    ornekVeritabaniYaz(m_db,
-                       {.musteri = sampleCustomers, .fatura = 4, .kampanyaFatura = 8, .kalem = 3});
+    m_settings = m_dir.filePath(settingsFileName());
+    m_db = m_dir.filePath(databasePath(defaultSettings().veritabani_yolu));
+    writeSampleDatabase(
+        m_db, {.customers = sampleCustomers, .invoices = 4, .campaignInvoices = 8, .maxLines = 3});
     {
-        Veritabani db(m_db, Veritabani::Erisim::Yazma);
-        db.islem([&] { ornekKampanyaYaz(db, u"KAMPANYA2"_qs, 3, 2, false, 7, 2024); });
-        for (const QString &c : kampanyalar(db))
-            m_campaignSize[c] = kampanyaFaturaSayisi(db, c, {});
+        Database db(m_db, Database::Access::Write);
+        db.transaction([&] { writeSampleCampaign(db, u"KAMPANYA2"_qs, 3, 2, false, 7, 2024); });
+        for (const QString &c : campaigns(db))
+            m_campaignSize[c] = countCampaignInvoices(db, c, {});
     }
 
     // The schema and every table but the two the windows write never change.
@@ -293,7 +293,7 @@ void TestBadInput::sweep() {
     m_lastInvoice.clear();
     ++m_row;
     // What the last row saved in the settings would steer the other windows.
-    ayarlari_yaz(varsayilanAyarlar(), m_settings);
+    ayarlari_yaz(defaultSettings(), m_settings);
 
     for (auto step :
          {&TestBadInput::customerRegister, &TestBadInput::invoices, &TestBadInput::reloadInvoice,
@@ -330,7 +330,7 @@ void TestBadInput::customerRegister() {
                                       QByteArrayList{"Text1", "Text2", "Text3"}}) {
         Form2 w;
         QVERIFY(shown(w));
-        QSignalSpy saved(&w, &Form2::musteriKaydedildi);
+        QSignalSpy saved(&w, &Form2::customerSaved);
         for (const char *box : {"Combo2", "Text1", "Text2", "Text3"})
             put(&w, {box}, QLatin1String(box));
         put(&w, bad, m_typed);
@@ -355,7 +355,7 @@ void TestBadInput::customerRegister() {
         QVERIFY(shown(w));
         auto *names = field<QComboBox>(&w, "Combo2");
         pick(names, names->findText(m_typed));
-        QCOMPARE(w.mod(), u"eski"_qs);
+        QCOMPARE(w.mode(), u"eski"_qs);
         QCOMPARE(shownTexts(&w, boxes), *named);
     }
 }
@@ -480,7 +480,7 @@ void TestBadInput::settingsWindow() {
     }
     for (QToolButton *b : w.findChildren<QToolButton *>())
         QTest::mouseClick(b, Qt::LeftButton);
-    auto *preview = w.findChild<Onizleme *>();
+    auto *preview = w.findChild<PreviewWindow *>();
     QVERIFY(preview && QTest::qWaitForWindowExposed(preview));
     for (QPushButton *b : preview->findChildren<QPushButton *>()) {
         QTest::mouseClick(b, Qt::LeftButton);

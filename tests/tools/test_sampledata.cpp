@@ -13,16 +13,17 @@ using namespace testdb;
 namespace {
 
 // Every table's rows, in table order.
-QList<QVariantList> dokum(const QString &yol) {
-    QList<QVariantList> sonuc;
+QList<QVariantList> dump(const QString &path) {
+    QList<QVariantList> result;
     for (const QVariantList &t :
-         satirlar(yol, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
-        sonuc << t << satirlar(yol, u"SELECT * FROM \"%1\" ORDER BY rowid"_qs.arg(t[0].toString()));
-    return sonuc;
+         queryRows(path, "SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY name"))
+        result << t
+               << queryRows(path, u"SELECT * FROM \"%1\" ORDER BY rowid"_qs.arg(t[0].toString()));
+    return result;
 }
 
-QByteArray dosya(const QString &yol) {
-    QFile f(yol);
+QByteArray fileBytes(const QString &path) {
+    QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
@@ -31,78 +32,79 @@ QByteArray dosya(const QString &yol) {
 class TestSampleData : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void icerik();
+    void contents();
     void program();
 
 private:
-    QTemporaryDir m_dizin;
+    QTemporaryDir m_dir;
 };
 
-void TestSampleData::icerik() {
-    const QString yol = m_dizin.filePath(u"icerik.MDB"_qs);
-    OrnekVeri a;
-    a.yil = 2025;
-    const OrnekVeriSonucu r = ornekVeritabaniYaz(yol, a);
+void TestSampleData::contents() {
+    const QString path = m_dir.filePath(u"icerik.MDB"_qs);
+    SampleDataOptions a;
+    a.year = 2025;
+    const SampleDataResult r = writeSampleDatabase(path, a);
     // Customers, invoices with and without discounts in both VAT modes, a campaign's lines.
-    QCOMPARE(satirlar(yol, "SELECT (SELECT count(*) FROM MUSTERI), count(DISTINCT faturano), "
-                           "count(*), count(DISTINCT kdvdahil), (SELECT count(DISTINCT i) FROM "
-                           "(SELECT max(iskonto) <> '' AS i FROM faturalar GROUP BY faturano)), "
-                           "(SELECT count(*) FROM FATSTOKKAMPANYA2025) FROM faturalar"),
-             (QList<QVariantList>{{40, 25, r.faturaSatiri, 2, 2, r.kampanyaKalemi}}));
-    const QString metinler =
-        satirlar(yol, "SELECT (SELECT group_concat(adi_soyadi || adresi || adresi2) FROM MUSTERI) "
-                      "|| (SELECT group_concat(ADI_SOYADI || ADRESI || BOLGE) FROM "
-                      "FATCARIKAMPANYA2025) || group_concat(aciklama) FROM faturalar")[0][0]
+    QCOMPARE(queryRows(path, "SELECT (SELECT count(*) FROM MUSTERI), count(DISTINCT faturano), "
+                             "count(*), count(DISTINCT kdvdahil), (SELECT count(DISTINCT i) FROM "
+                             "(SELECT max(iskonto) <> '' AS i FROM faturalar GROUP BY faturano)), "
+                             "(SELECT count(*) FROM FATSTOKKAMPANYA2025) FROM faturalar"),
+             (QList<QVariantList>{{40, 25, r.invoiceLines, 2, 2, r.campaignLines}}));
+    const QString texts =
+        queryRows(path,
+                  "SELECT (SELECT group_concat(adi_soyadi || adresi || adresi2) FROM MUSTERI) "
+                  "|| (SELECT group_concat(ADI_SOYADI || ADRESI || BOLGE) FROM "
+                  "FATCARIKAMPANYA2025) || group_concat(aciklama) FROM faturalar")[0][0]
             .toString();
-    for (const QChar harf : u"ğüşıöçİ"_qs)
-        QVERIFY2(metinler.contains(harf), qPrintable(QString(harf)));
+    for (const QChar letter : u"ğüşıöçİ"_qs)
+        QVERIFY2(texts.contains(letter), qPrintable(QString(letter)));
 
     // The campaign as the batch window finds and prints it, regions from the window's list.
-    Veritabani db(yol);
-    QCOMPARE(kampanyalar(db), QStringList{r.kampanya});
-    QCOMPARE(satirlar(yol, "SELECT count(*) FROM FATCARIKAMPANYA2025 WHERE DAGITIM_BOLGESI NOT "
-                           "IN ('ANTALYA', 'ADANA', 'ANKARA', 'İSTANBUL', 'İZMİR', 'TRABZON')"),
+    Database db(path);
+    QCOMPARE(campaigns(db), QStringList{r.campaign});
+    QCOMPARE(queryRows(path, "SELECT count(*) FROM FATCARIKAMPANYA2025 WHERE DAGITIM_BOLGESI NOT "
+                             "IN ('ANTALYA', 'ADANA', 'ANKARA', 'İSTANBUL', 'İZMİR', 'TRABZON')"),
              QList<QVariantList>{{0}});
-    RecordingPrinter yazici;
-    QCOMPARE(runBatch(yazici, varsayilanAyarlar(), yol, r.kampanya, {}), 30);
-    const QString tarih = yazici.lines().value(0).text;
-    QVERIFY2(QDate::fromString(tarih, u"dd.MM.yyyy"_qs).year() == 2025, qPrintable(tarih));
+    RecordingPrinter printer;
+    QCOMPARE(runBatch(printer, defaultSettings(), path, r.campaign, {}), 30);
+    const QString date = printer.lines().value(0).text;
+    QVERIFY2(QDate::fromString(date, u"dd.MM.yyyy"_qs).year() == 2025, qPrintable(date));
 
     // The same seed gives the same data, another seed other data.
-    ornekVeritabaniYaz(m_dizin.filePath(u"ayni.MDB"_qs), a);
-    QCOMPARE(dokum(m_dizin.filePath(u"ayni.MDB"_qs)), dokum(yol));
-    a.tohum = 2;
-    ornekVeritabaniYaz(m_dizin.filePath(u"baska.MDB"_qs), a);
-    QVERIFY(dokum(m_dizin.filePath(u"baska.MDB"_qs)) != dokum(yol));
+    writeSampleDatabase(m_dir.filePath(u"ayni.MDB"_qs), a);
+    QCOMPARE(dump(m_dir.filePath(u"ayni.MDB"_qs)), dump(path));
+    a.seed = 2;
+    writeSampleDatabase(m_dir.filePath(u"baska.MDB"_qs), a);
+    QVERIFY(dump(m_dir.filePath(u"baska.MDB"_qs)) != dump(path));
 }
 
 // ornek-veri fills a working directory; a database that is there is never written over.
 void TestSampleData::program() {
-    const QString dizin = m_dizin.filePath(u"demo"_qs);
-    const QString veritabani = dizin + u"/fatura.MDB"_qs;
-    QString cikti;
-    const auto calistir = [&] {
+    const QString folder = m_dir.filePath(u"demo"_qs);
+    const QString database = folder + u"/fatura.MDB"_qs;
+    QString output;
+    const auto run = [&] {
         QProcess p;
         p.setProcessChannelMode(QProcess::MergedChannels);
         p.start(QStringLiteral(FATURA_BINARY_DIR "/tools/ornek-veri"),
-                {"--dizin", dizin, "--musteri", "3", "--fatura=2", "--kampanya-fatura", "2",
+                {"--dizin", folder, "--musteri", "3", "--fatura=2", "--kampanya-fatura", "2",
                  "--yil", "2024"});
-        const bool bitti = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit;
-        cikti = QString::fromUtf8(p.readAll());
-        return bitti ? p.exitCode() : -1;
+        const bool finished = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit;
+        output = QString::fromUtf8(p.readAll());
+        return finished ? p.exitCode() : -1;
     };
-    QVERIFY2(calistir() == 0, qPrintable(cikti));
-    QCOMPARE(dosya(dizin + u"/ayarlar.dat"_qs), ayarDosyasiIcerigi(varsayilanAyarlar()));
-    QCOMPARE(satirlar(veritabani, "SELECT (SELECT count(*) FROM MUSTERI), count(DISTINCT "
-                                  "faturano), (SELECT count(*) FROM FATCARIKAMPANYA2024) FROM "
-                                  "faturalar"),
+    QVERIFY2(run() == 0, qPrintable(output));
+    QCOMPARE(fileBytes(folder + u"/ayarlar.dat"_qs), settingsFileBytes(defaultSettings()));
+    QCOMPARE(queryRows(database, "SELECT (SELECT count(*) FROM MUSTERI), count(DISTINCT "
+                                 "faturano), (SELECT count(*) FROM FATCARIKAMPANYA2024) FROM "
+                                 "faturalar"),
              (QList<QVariantList>{{3, 2, 2}}));
 
-    const QByteArray once = dosya(veritabani);
-    QCOMPARE(calistir(), 1);
-    QVERIFY2(cikti.contains(u"veritabanı zaten var, dokunulmadı: "_qs + veritabani),
-             qPrintable(cikti));
-    QCOMPARE(dosya(veritabani), once);
+    const QByteArray before = fileBytes(database);
+    QCOMPARE(run(), 1);
+    QVERIFY2(output.contains(u"veritabanı zaten var, dokunulmadı: "_qs + database),
+             qPrintable(output));
+    QCOMPARE(fileBytes(database), before);
 }
 
 QTEST_GUILESS_MAIN(TestSampleData)

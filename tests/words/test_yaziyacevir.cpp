@@ -2,14 +2,14 @@
 
 #include <QTest>
 
-class TestYaziyaCevir : public QObject {
+class TestAmountInWords : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void words_data();
     void words();
 };
 
-void TestYaziyaCevir::words_data() {
+void TestAmountInWords::words_data() {
     QTest::addColumn<QString>("amount");
     QTest::addColumn<QString>("expected");
     const auto row = [](const char *amount, const char *expected) {
@@ -44,10 +44,10 @@ void TestYaziyaCevir::words_data() {
     row("", "ytl de Hata");
 }
 
-void TestYaziyaCevir::words() {
+void TestAmountInWords::words() {
     QFETCH(QString, amount);
     QTEST(yaziyacevir(amount), "expected");
 }
 
-QTEST_APPLESS_MAIN(TestYaziyaCevir)
+QTEST_APPLESS_MAIN(TestAmountInWords)
 #include "test_yaziyacevir.moc"
