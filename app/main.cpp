@@ -3,6 +3,7 @@
 #include "app/windows.h"
 #include "gui/Form4.h"
 #include "gui/messages.h"
+#include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
 
@@ -22,14 +23,15 @@ int main(int argc, char *argv[]) {
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
-    const QStringList problems = firstRun(QDir::current());
-    Windows windows;
+    Workspace workspace(QDir::currentPath());
+    const QStringList problems = firstRun(QDir(workspace.folder()));
+    Windows windows(workspace);
     windows.showMain();
     for (const QString &problem : problems)
         Messages::error(windows.mainWindow(), problem);
     // An Access file from the old program: offer to bring it over before anything opens it.
     offerOldFormatImport(
         windows.mainWindow(),
-        databasePath(readSettingsFile(settingsFileName(), 2).values.veritabani_yolu));
+        workspace.databasePath(readSettingsFile(workspace.settingsPath(), 2).values));
     return app.exec();
 }

@@ -6,9 +6,13 @@
 #include "gui/Form4.h"
 #include "gui/Form5.h"
 #include "gui/Form7.h"
+#include "invoice/workspace.h"
 
-Windows::Windows(QObject *parent)
+#include <type_traits>
+
+Windows::Windows(Workspace &workspace, QObject *parent)
     : QObject(parent)
+    , m_workspace(workspace)
     , m_main(new Form4) {
     m_main->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_main, &Form4::customersRequested, this, &Windows::openCustomers);
@@ -26,7 +30,10 @@ Windows::~Windows() {
 
 template <class W> W *Windows::open(QPointer<W> &slot) {
     if (!slot) {
-        slot = new W;
+        if constexpr (std::is_constructible_v<W, Workspace &>)
+            slot = new W(m_workspace);
+        else
+            slot = new W;
         slot->setAttribute(Qt::WA_DeleteOnClose);
         wire(slot.data());
     }

@@ -9,6 +9,7 @@ class Form3;
 class Form4;
 class Form5;
 class Form7;
+class Workspace;
 
 // Opens and closes the program's windows. A window is created (its load runs) the first
 // time it is opened and shown modeless; opening it again only brings it to the front.
@@ -17,7 +18,7 @@ class Form7;
 class Windows : public QObject {
     Q_OBJECT
 public:
-    explicit Windows(QObject *parent = nullptr);
+    explicit Windows(Workspace &workspace, QObject *parent = nullptr);
     ~Windows() override;
 
     Form4 *mainWindow() const;
@@ -43,6 +44,7 @@ private:
     void wire(Form3 *invoice);
     void closeOthers();
 
+    Workspace &m_workspace;
     QPointer<Form4> m_main;
     QPointer<Form1> m_about;
     QPointer<Form2> m_customers;

@@ -44,6 +44,6 @@ int readTheOldWay(const QString &path, const QString &campaign,
 int printTheOldWay(Printer &printer, const ayarlar &settings, const QString &path,
                    const QString &campaign) {
     return readTheOldWay(path, campaign, [&](const CampaignInvoice &f) {
-        printCampaignInvoice(printer, settings, f, QString());
+        printCampaignInvoice(printer, settings, campaignInvoiceModel(f, settings), QString());
     });
 }

@@ -9,6 +9,7 @@
 #include "base/numbers.h"
 #include "base/yaziyacevir.h"
 #include "gui/Form4.h"
+#include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
 
@@ -63,16 +64,17 @@ void ProgramStart(benchmark::State &state) {
         QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), 9));
     previousHandler = qInstallMessageHandler(withoutPlatformWarnings);
     for (auto _ : state) {
+        Workspace workspace(QDir::currentPath());
         std::optional<Windows> windows;
-        if (!firstRun(QDir::current()).isEmpty()) {
+        if (!firstRun(QDir(workspace.folder())).isEmpty()) {
             state.SkipWithError("first run failed");
             break;
         }
-        windows.emplace();
+        windows.emplace(workspace);
         windows->showMain();
         offerOldFormatImport(
             windows->mainWindow(),
-            databasePath(readSettingsFile(settingsFileName(), 2).values.veritabani_yolu));
+            workspace.databasePath(readSettingsFile(workspace.settingsPath(), 2).values));
         waitUntilShown(windows->mainWindow());
         state.PauseTiming();
         windows.reset();

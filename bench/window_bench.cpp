@@ -70,13 +70,14 @@ bool isComplete(const WindowData &v) {
 // What the invoice window reads when it loads, step by step as it does: the customer
 // lists (musteriload), then settings lines 1-2, the invoice numbers and the next number.
 WindowData throughProgram() {
+    const Workspace workspace;
     WindowData v;
     {
-        Database db(settingsDatabase());
+        Database db(workspace.databasePath());
         v.customers = customerLists(db);
     }
-    const ayarlar a = ayarlari_oku(2);
-    Database db(databasePath(a.veritabani_yolu));
+    const ayarlar a = workspace.readSettings(2);
+    Database db(workspace.databasePath(a));
     v.numbers = invoiceNumbers(db);
     v.next = nextInvoiceNumber(v.numbers);
     return v;
@@ -144,8 +145,9 @@ void InvoiceWindow(benchmark::State &state) {
         error = m.text;
         return false;
     });
+    Workspace workspace;
     for (auto _ : state) {
-        auto *window = new Form3;
+        auto *window = new Form3(workspace);
         state.PauseTiming();
         delete window;
         state.ResumeTiming();

@@ -29,8 +29,9 @@ template <class W> W *named(W *w, const char *name) {
 
 } // namespace
 
-Form2::Form2(QWidget *parent)
+Form2::Form2(Workspace &workspace, QWidget *parent)
     : QWidget(parent)
+    , m_workspace(workspace)
     , m_mode(newMode) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QStringLiteral("Müşteri tanıtım"));
@@ -103,7 +104,7 @@ void Form2::reset() {
     CustomerLists lists;
     QString proposal;
     guarded(this, [&] {
-        Database db(settingsDatabase());
+        Database db(m_workspace.databasePath());
         lists = customerLists(db);
         proposal = QString::number(proposedCustomerNumber(db));
     });
@@ -135,7 +136,7 @@ void Form2::pickByNumber(int index) {
         return;
     std::optional<Customer> found;
     guarded(this, [&] {
-        Database db(settingsDatabase());
+        Database db(m_workspace.databasePath());
         found = customerByNumber(db, *number);
     });
     if (found)
@@ -145,7 +146,7 @@ void Form2::pickByNumber(int index) {
 void Form2::pickByName(int index) {
     std::optional<Customer> found;
     guarded(this, [&] {
-        Database db(settingsDatabase());
+        Database db(m_workspace.databasePath());
         found = customerByName(db, m_name->itemText(index));
     });
     if (found)
@@ -161,7 +162,7 @@ void Form2::kaydet() {
     const Customer &customer = std::get<Customer>(checked);
     CustomerResult result = CustomerResult::Ok;
     const bool written = guarded(this, [&] {
-        Database db(settingsDatabase(), Database::Access::Write);
+        Database db(m_workspace.databasePath(), Database::Access::Write);
         result = m_mode == newMode ? addCustomer(db, customer) : updateCustomer(db, customer);
     });
     if (!written)
@@ -188,7 +189,7 @@ void Form2::remove() {
         return;
     CustomerResult result = CustomerResult::Ok;
     const bool deleted = guarded(this, [&] {
-        Database db(settingsDatabase(), Database::Access::Write);
+        Database db(m_workspace.databasePath(), Database::Access::Write);
         result = deleteCustomer(db, std::get<qint64>(number));
     });
     if (!deleted)

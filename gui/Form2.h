@@ -8,6 +8,7 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class Workspace;
 
 // The customer register "Müşteri tanıtım": adds, changes and deletes the rows of MUSTERI in
 // the database the settings name. It holds one customer at a time, in mode "yeni" (a new
@@ -29,7 +30,7 @@ class QPushButton;
 class Form2 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form2(QWidget *parent = nullptr);
+    explicit Form2(Workspace &workspace, QWidget *parent = nullptr);
 
     // "yeni" or "eski".
     QString mode() const { return m_mode; }
@@ -50,6 +51,7 @@ private:
     void showCustomer(const Customer &m);
     CustomerBoxes boxes() const;
 
+    Workspace &m_workspace;
     QString m_mode;
     QComboBox *m_number;
     QComboBox *m_name;

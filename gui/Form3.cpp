@@ -64,15 +64,6 @@ private:
     std::function<void(int)> m_step;
 };
 
-QString today() {
-    return QDate::currentDate().toString(QStringLiteral("dd.MM.yyyy"));
-}
-
-QString cellText(const QTableWidget *grid, int row, int column) {
-    const QTableWidgetItem *item = grid->item(row, column);
-    return item ? item->text() : QString();
-}
-
 // Keeps the text a combo box shows while its entries are replaced.
 void replaceEntries(QComboBox *combo, const QStringList &entries, bool keepText) {
     const QString text = combo->currentText();
@@ -85,8 +76,9 @@ void replaceEntries(QComboBox *combo, const QStringList &entries, bool keepText)
 
 } // namespace
 
-Form3::Form3(QWidget *parent)
-    : QWidget(parent) {
+Form3::Form3(Workspace &workspace, QWidget *parent)
+    : QWidget(parent)
+    , m_workspace(workspace) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Fatura Giriş"));
     buildWindow();
@@ -306,6 +298,15 @@ void Form3::buildWindow() {
         faturabul(item->text());
         m_invoiceList->hide();
     });
+    // The figures follow the VAT rate and mode at once, so screen and paper never disagree.
+    connect(m_vatRate, &QLineEdit::textChanged, this, [this](const QString &rate) {
+        m_invoice.setVatRate(rate);
+        showFigures();
+    });
+    connect(m_vatMode, &QComboBox::currentIndexChanged, this, [this](int mode) {
+        m_invoice.vatMode = mode;
+        showFigures();
+    });
     // The amount in words follows the grand total, whoever changes it.
     connect(m_grandTotal, &QLineEdit::textChanged, this, [this](const QString &total) {
         m_words->setText(total.isEmpty() ? QString() : yaziyacevir(total));
@@ -313,18 +314,16 @@ void Form3::buildWindow() {
 }
 
 void Form3::load() {
-    m_totals.discountTotal = 0;
+    m_invoice = Invoice();
     musteriload();
-    for (QLineEdit *e : {m_address, m_address2, m_taxOffice, m_deliveryNumber, m_subtotal, m_vat,
-                         m_grandTotal, m_discountTotal})
+    for (QLineEdit *e : {m_address, m_address2, m_taxOffice, m_deliveryNumber})
         e->clear();
-    m_words->clear();
     cutGrid();
     m_invoiceList->clear();
     guarded(this, [&] {
-        const ayarlar a = ayarlari_oku(2);
+        const ayarlar a = m_workspace.readSettings(2);
         m_vatRate->setText(a.kdv_yuzde.trimmed());
-        Database db(databasePath(a.veritabani_yolu));
+        Database db(m_workspace.databasePath(a));
         const QList<qint64> numbers = invoiceNumbers(db);
         for (qint64 n : numbers)
             m_invoiceList->addItem(QString::number(n));
@@ -333,6 +332,9 @@ void Form3::load() {
     m_vatMode->clear();
     m_vatMode->addItems({QStringLiteral("Dahil"), QStringLiteral("Hariç")});
     m_vatMode->setCurrentIndex(VatIncluded);
+    // Setting a field to the text it already has tells nobody: the model takes both here.
+    m_invoice.setVatRate(m_vatRate->text());
+    m_invoice.vatMode = m_vatMode->currentIndex();
     m_state = newState;
 }
 
@@ -340,11 +342,11 @@ void Form3::musteriload() {
     replaceEntries(m_customerNumber, {}, false);
     replaceEntries(m_customerName, {}, false);
     m_state = newState;
-    m_totals.subtotal = 0;
-    m_invoiceDate->setText(today());
-    m_deliveryDate->setText(today());
+    const QString today = m_workspace.today().toString(QStringLiteral("dd.MM.yyyy"));
+    m_invoiceDate->setText(today);
+    m_deliveryDate->setText(today);
     guarded(this, [&] {
-        Database db(settingsDatabase());
+        Database db(m_workspace.databasePath());
         const CustomerLists lists = customerLists(db);
         replaceEntries(m_customerNumber, lists.numbers, false);
         replaceEntries(m_customerName, lists.names, false);
@@ -353,7 +355,7 @@ void Form3::musteriload() {
 
 void Form3::refreshCustomerLists() {
     guarded(this, [&] {
-        Database db(settingsDatabase());
+        Database db(m_workspace.databasePath());
         const CustomerLists lists = customerLists(db);
         replaceEntries(m_customerNumber, lists.numbers, true);
         replaceEntries(m_customerName, lists.names, true);
@@ -367,49 +369,51 @@ void Form3::pickCustomerByNumber(const QString &number) {
         return;
     }
     guarded(this, [&] {
-        Database db(settingsDatabase());
-        if (const std::optional<Customer> m = customerByNumber(db, *n)) {
-            m_customerName->setEditText(m->adi_soyadi);
-            m_address->setText(m->adresi);
-            m_address2->setText(m->adresi2);
-            m_taxOffice->setText(m->vergidaire_no);
+        Database db(m_workspace.databasePath());
+        if (const std::optional<Customer> c = customerByNumber(db, *n)) {
+            m_customerName->setEditText(c->adi_soyadi);
+            m_address->setText(c->adresi);
+            m_address2->setText(c->adresi2);
+            m_taxOffice->setText(c->vergidaire_no);
         }
     });
 }
 
 void Form3::pickCustomerByName(const QString &name) {
     guarded(this, [&] {
-        Database db(settingsDatabase());
-        if (const std::optional<Customer> m = customerByName(db, name)) {
-            m_customerNumber->setEditText(QString::number(m->sirano));
-            m_address->setText(m->adresi);
-            m_address2->setText(m->adresi2);
-            m_taxOffice->setText(m->vergidaire_no);
+        Database db(m_workspace.databasePath());
+        if (const std::optional<Customer> c = customerByName(db, name)) {
+            m_customerNumber->setEditText(QString::number(c->sirano));
+            m_address->setText(c->adresi);
+            m_address2->setText(c->adresi2);
+            m_taxOffice->setText(c->vergidaire_no);
         }
     });
 }
 
 void Form3::addTypedLine() {
-    const LineResult line = addLine(
-        m_totals,
-        {m_description->text(), m_discount->text(), m_quantity->text(), m_unitPrice->text()},
-        m_vatRate->text(), m_vatMode->currentIndex());
-    if (!line.error.isEmpty()) {
-        Messages::info(this, line.error);
+    const QString problem = addLine(m_invoice, {m_description->text(), m_discount->text(),
+                                                m_quantity->text(), m_unitPrice->text()});
+    if (!problem.isEmpty()) {
+        Messages::info(this, problem);
         return;
     }
     m_discount->clear();
-    showLine(line);
+    const InvoiceFigures figures = computeFigures(m_invoice);
+    showLine(m_invoice.lines.last(), figures.lineAmounts.last());
+    m_description->clear();
+    m_quantity->clear();
+    m_unitPrice->clear();
+    m_description->setFocus();
+    showFigures();
 }
 
-// Appends the line in the empty last row, adds a new empty row below it and shows the
-// totals after it; the line entry is emptied, the discount percent aside.
-void Form3::showLine(const LineResult &line) {
+// Appends the line in the empty last row and adds a new empty row below it.
+void Form3::showLine(const InvoiceLine &line, const QString &amount) {
     const int row = m_grid->rowCount() - 1;
     m_grid->insertRow(row + 1);
-    const LineCells &c = line.cells;
-    const QString texts[columnCount] = {c.quantity, c.description, c.discount, c.unitPrice,
-                                        c.amount};
+    const QString texts[columnCount] = {line.quantityText, line.description, line.discountText,
+                                        line.unitPriceText, amount};
     for (int col = 0; col < columnCount; ++col) {
         auto *item = new QTableWidgetItem(texts[col]);
         item->setTextAlignment(col == 1 ? Qt::AlignLeft | Qt::AlignVCenter
@@ -417,20 +421,27 @@ void Form3::showLine(const LineResult &line) {
         m_grid->setItem(row, col, item);
     }
     m_grid->scrollToItem(m_grid->item(row, 0));
+}
 
-    m_discountTotal->setText(line.totals.discountTotal);
-    m_subtotal->setText(line.totals.subtotal);
-    m_description->clear();
-    m_quantity->clear();
-    m_unitPrice->clear();
-    m_description->setFocus();
-    m_vat->setText(line.totals.vat);
-    m_grandTotal->setText(line.totals.grandTotal);
+// The totals fields show the model's figures; with no line yet they stay empty.
+void Form3::showFigures() {
+    if (m_invoice.lines.isEmpty()) {
+        for (QLineEdit *e : {m_subtotal, m_discountTotal, m_vat, m_grandTotal})
+            e->clear();
+        return;
+    }
+    const InvoiceFigures figures = computeFigures(m_invoice);
+    m_subtotal->setText(figures.subtotalText);
+    m_discountTotal->setText(figures.discountTotalText);
+    m_vat->setText(figures.vatText);
+    m_grandTotal->setText(figures.grandTotalText);
 }
 
 void Form3::cutGrid() {
+    m_invoice.lines.clear();
     m_grid->setRowCount(0);
     m_grid->setRowCount(1);
+    showFigures();
 }
 
 void Form3::newInvoice() {
@@ -443,7 +454,7 @@ void Form3::newInvoice() {
 }
 
 void Form3::saveClicked() {
-    const QString problem = saveCheck(windowTexts());
+    const QString problem = saveCheck(headerTexts());
     if (!problem.isEmpty()) {
         Messages::info(this, problem);
         return;
@@ -451,45 +462,39 @@ void Form3::saveClicked() {
     transfer();
 }
 
-InvoiceTexts Form3::windowTexts() const {
-    InvoiceTexts t;
-    t.invoiceNumber = m_invoiceNumber->text();
-    t.customerNumber = m_customerNumber->currentText();
-    t.customerName = m_customerName->currentText();
-    t.address = m_address->text();
-    t.address2 = m_address2->text();
-    t.taxOffice = m_taxOffice->text();
-    t.vatMode = m_vatMode->currentIndex();
-    t.invoiceDate = m_invoiceDate->text();
-    t.deliveryNoteNumber = m_deliveryNumber->text();
-    t.deliveryNoteDate = m_deliveryDate->text();
-    for (int row = 0; row < m_grid->rowCount(); ++row) {
-        t.lines << LineCells{cellText(m_grid, row, 0), cellText(m_grid, row, 1),
-                             cellText(m_grid, row, 2), cellText(m_grid, row, 3),
-                             cellText(m_grid, row, 4)};
-    }
-    return t;
+HeaderTexts Form3::headerTexts() const {
+    return HeaderTexts{m_invoiceNumber->text(),
+                       m_customerNumber->currentText(),
+                       m_customerName->currentText(),
+                       m_address->text(),
+                       m_address2->text(),
+                       m_taxOffice->text(),
+                       m_invoiceDate->text(),
+                       m_deliveryNumber->text(),
+                       m_deliveryDate->text()};
 }
 
 void Form3::transfer() {
-    const std::optional<InvoiceRecord> record = invoiceRecord(windowTexts());
-    if (!record) {
+    const std::optional<InvoiceHeader> header = invoiceHeader(headerTexts());
+    if (!header) {
         Messages::info(this, QStringLiteral("Fatura No geçersiz!"));
         return;
     }
+    m_invoice.header = *header;
+    const InvoiceRecord record = invoiceRecord(m_invoice);
     const bool replacing = m_state != newState;
     bool refused = false;
     const bool written = guarded(this, [&] {
-        Database db(settingsDatabase(), Database::Access::Write);
+        Database db(m_workspace.databasePath(), Database::Access::Write);
         if (replacing)
-            replaceInvoice(db, record->header, record->lines);
+            replaceInvoice(db, record.header, record.lines);
         else
-            refused = !insertInvoice(db, record->header, record->lines);
+            refused = !insertInvoice(db, record.header, record.lines);
     });
     if (!written)
         return;
     if (refused) {
-        Messages::info(this, alreadyStoredMessage(record->header.faturano));
+        Messages::info(this, alreadyStoredMessage(record.header.faturano));
         return;
     }
     if (replacing)
@@ -500,28 +505,18 @@ void Form3::transfer() {
     close();
 }
 
-namespace {
-
-Form3::PrintTargetFactory &printTargetFactory() {
-    static Form3::PrintTargetFactory factory;
-    return factory;
-}
-
-} // namespace
-
-void Form3::setPrintTargetFactory(PrintTargetFactory factory) {
-    printTargetFactory() = std::move(factory);
-}
-
 void Form3::yazdir() {
-    const InvoicePrintInputs inputs{m_invoiceNumber->text(), m_taxOffice->text(),
-                                    m_vatMode->currentIndex(), m_vat->text(), m_vatRate->text()};
+    const std::optional<InvoiceHeader> header = invoiceHeader(headerTexts());
+    if (!header) {
+        Messages::info(this, QStringLiteral("Fatura No geçersiz!"));
+        return;
+    }
+    m_invoice.header = *header;
     guarded(this, [&] {
-        const ayarlar settings = ayarlari_oku(23);
-        const QString stem = QStringLiteral("fatura-") + inputs.invoiceNumber.trimmed();
+        const ayarlar settings = m_workspace.readSettings(23);
         PrintTarget target =
-            printTargetFactory() ? printTargetFactory()(stem) : programPrintTarget(stem);
-        printSavedInvoice(*target.printer, settings, inputs);
+            m_workspace.printTarget(QStringLiteral("fatura-%1").arg(header->number));
+        printInvoice(*target.printer, settings, storedForm(m_invoice));
         target.printer->finish();
         if (!target.pdfPath.isEmpty())
             Messages::info(this, pdfNotice(target.pdfPath));
@@ -537,54 +532,57 @@ void Form3::faturabul(const QString &number) {
     }
     QList<StoredRow> rows;
     if (!guarded(this, [&] {
-            Database db(settingsDatabase());
+            Database db(m_workspace.databasePath());
             rows = invoiceRows(db, *n);
         }))
         return;
 
-    // The lines shown so far go, and with them their sums.
-    cutGrid();
-    m_totals = InvoiceTotals();
     if (rows.isEmpty()) {
-        for (QLineEdit *e : {m_subtotal, m_discountTotal, m_vat, m_grandTotal})
-            e->clear();
+        // The lines shown so far go, and with them their sums.
+        cutGrid();
         Messages::info(this, QStringLiteral("Fatura bulunamadı !"));
         return;
     }
-
-    m_state = oldState;
-    // The header comes from the first row; a column without a value keeps its box as it was.
-    const StoredRow &first = rows.first();
-    if (first.faturano)
-        m_invoiceNumber->setText(QString::number(*first.faturano));
-    m_invoiceNumber->setEnabled(false);
-    if (first.musterino)
-        m_customerNumber->setEditText(*first.musterino);
-    if (first.adi_soyadi)
-        m_customerName->setEditText(*first.adi_soyadi);
-    if (first.kdvdahil && (*first.kdvdahil == VatIncluded || *first.kdvdahil == VatExcluded))
-        m_vatMode->setCurrentIndex(*first.kdvdahil);
-    const auto fill = [](QLineEdit *box, const std::optional<QString> &value) {
-        if (value)
-            box->setText(*value);
-    };
-    fill(m_address, first.adresi);
-    fill(m_address2, first.adresi2);
-    fill(m_taxOffice, first.vergidaire_no);
-    fill(m_invoiceDate, first.fatura_tarihi);
-    fill(m_deliveryNumber, first.irsaliye_no);
-    fill(m_deliveryDate, first.irsaliye_tarihi);
-
-    // Every line goes through the same arithmetic as a typed one, totals after each.
-    for (const StoredRow &row : rows) {
-        const LineResult line =
-            addStoredLine(m_totals, row.miktar.value_or(0), row.aciklama.value_or(QString()),
-                          row.iskonto.value_or(QString()), row.br_fiyat.value_or(QString()),
-                          m_vatRate->text(), m_vatMode->currentIndex());
-        if (line.error.isEmpty())
-            showLine(line);
+    // A column without a value keeps its box as it was.
+    Invoice loaded = m_invoice;
+    loaded.header = InvoiceHeader{*n,
+                                  m_customerNumber->currentText(),
+                                  m_customerName->currentText(),
+                                  m_address->text(),
+                                  m_address2->text(),
+                                  m_taxOffice->text(),
+                                  m_invoiceDate->text(),
+                                  m_deliveryNumber->text(),
+                                  m_deliveryDate->text()};
+    const QString problem = loadStoredRows(loaded, rows);
+    if (!problem.isEmpty()) {
+        Messages::error(this, problem);
+        return;
     }
+
+    cutGrid();
     m_state = oldState;
+    const InvoiceHeader &h = loaded.header;
+    m_invoiceNumber->setText(QString::number(h.number));
+    m_invoiceNumber->setEnabled(false);
+    m_customerNumber->setEditText(h.customerNumber);
+    m_customerName->setEditText(h.customerName);
+    m_address->setText(h.address);
+    m_address2->setText(h.address2);
+    m_taxOffice->setText(h.taxOffice);
+    m_invoiceDate->setText(h.invoiceDate);
+    m_deliveryNumber->setText(h.deliveryNoteNumber);
+    m_deliveryDate->setText(h.deliveryNoteDate);
+    m_invoice = loaded;
+    {
+        // The mode box shows the loaded mode without computing the half-shown invoice.
+        const QSignalBlocker block(m_vatMode);
+        m_vatMode->setCurrentIndex(loaded.vatMode);
+    }
+    const InvoiceFigures figures = computeFigures(m_invoice);
+    for (qsizetype i = 0; i < m_invoice.lines.size(); ++i)
+        showLine(m_invoice.lines.at(i), figures.lineAmounts.at(i));
+    showFigures();
 }
 
 void Form3::stepVatRate(int step) {

@@ -1,9 +1,5 @@
 #pragma once
 
-#include "printing/printtarget.h"
-
-#include <functional>
-
 #include "invoice/invoice.h"
 #include "invoice/saving.h"
 
@@ -16,9 +12,11 @@ class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QTableWidget;
+class Workspace;
 
 // The invoice entry window "Fatura Giriş": one invoice's header, its lines and totals;
-// saves it, loads a saved one and hands it to printing.
+// saves it, loads a saved one and hands it to printing. The window keeps an invoice model
+// and shows it: every figure on screen comes from the model, never from a field's text.
 //
 // The line grid MSFlexGrid1 keeps its five column headers in the table's own header, so
 // they stay in view while the lines scroll. Line n of the invoice is table row n - 1, and
@@ -26,10 +24,10 @@ class QTableWidget;
 class Form3 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form3(QWidget *parent = nullptr);
+    explicit Form3(Workspace &workspace, QWidget *parent = nullptr);
 
     // Empties and refills both customer lists, puts today's date into the invoice and
-    // delivery-note dates and starts a new invoice (state "yeni", running subtotal 0).
+    // delivery-note dates and sets the state to "yeni".
     void musteriload();
 
     // Saves what the window shows: a new invoice ("yeni") or a replacement of the loaded one
@@ -41,14 +39,13 @@ public:
     // "Fatura bulunamadı !" when there is none.
     void faturabul(const QString &number);
 
-    // Prints the saved invoice shown in the window (read back by its number, with the
-    // window's tax office, VAT mode, VAT amount and rate) as one document on the default
-    // printer, or into a PDF under baskilar/ when there is none, then closes the window.
+    // Prints the invoice the window holds, as it was saved, as one document where the
+    // workspace sends prints, then closes the window.
     void yazdir();
 
-    // Tests choose where printing goes; an empty function restores the program's choice.
-    using PrintTargetFactory = std::function<PrintTarget(const QString &stem)>;
-    static void setPrintTargetFactory(PrintTargetFactory factory);
+    // The invoice as the window holds it: its lines, VAT mode and rate, and the header of
+    // the last save or load.
+    const Invoice &invoice() const { return m_invoice; }
 
     // "yeni" while a new invoice is entered, "eski" after a saved one was loaded.
     QString state() const { return m_state; }
@@ -71,15 +68,17 @@ private:
     void pickCustomerByNumber(const QString &number);
     void pickCustomerByName(const QString &name);
     void addTypedLine();
-    void showLine(const LineResult &line);
+    void showLine(const InvoiceLine &line, const QString &amount);
+    void showFigures();
     void cutGrid();
     void newInvoice();
     void saveClicked();
     void stepVatRate(int step);
     void showInvoiceList();
-    InvoiceTexts windowTexts() const;
+    HeaderTexts headerTexts() const;
 
-    InvoiceTotals m_totals;
+    Workspace &m_workspace;
+    Invoice m_invoice;
     QString m_state;
 
     QLineEdit *m_invoiceNumber;  // Text12

@@ -5,6 +5,7 @@
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
 #include "gui/previewwindow.h"
+#include "invoice/workspace.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -100,29 +101,11 @@ std::optional<QFont> desktopFontChooser(QWidget *parent) {
     return f;
 }
 
-Form5::FileChooser &fileChooser() {
-    static Form5::FileChooser chooser;
-    return chooser;
-}
-
-Form5::FontChooser &fontChooser() {
-    static Form5::FontChooser chooser;
-    return chooser;
-}
-
 const SettingsLine &lineAt(int line) {
     return settingsLines()[line - 1];
 }
 
 } // namespace
-
-void Form5::setFileChooser(FileChooser chooser) {
-    fileChooser() = std::move(chooser);
-}
-
-void Form5::setFontChooser(FontChooser chooser) {
-    fontChooser() = std::move(chooser);
-}
 
 QRect Form5::twips(int left, int top, int width, int height) const {
     const auto px = [this](int t) { return qRound(t * m_scale); };
@@ -139,8 +122,9 @@ ImageButton *Form5::imageButton(const QString &name, const QString &caption, qre
     return b;
 }
 
-Form5::Form5(QWidget *parent)
-    : QWidget(parent) {
+Form5::Form5(Workspace &workspace, QWidget *parent)
+    : QWidget(parent)
+    , m_workspace(workspace) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Ayarlar"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -277,7 +261,7 @@ Form5::Form5(QWidget *parent)
 // A missing or short file is no error here: the boxes of the lines that are not there stay
 // empty, so the window shows exactly what the file holds.
 void Form5::load() {
-    const ayarlar a = readSettingsFile(settingsFileName()).values;
+    const ayarlar a = readSettingsFile(m_workspace.settingsPath()).values;
     for (const SettingsLine &s : settingsLines()) {
         const int i = s.line - 1;
         if (s.single) {
@@ -316,7 +300,7 @@ bool Form5::kaydet() {
         Messages::info(this, problems.first().message());
         return false;
     }
-    return guarded(this, [&] { ayarlari_yaz(a); });
+    return guarded(this, [&] { ayarlari_yaz(a, m_workspace.settingsPath()); });
 }
 
 void Form5::saveAndHide() {
@@ -329,7 +313,7 @@ void Form5::saveAndHide() {
 // The invoice is read again at every opening: the database box may name another file now.
 void Form5::openPreview() {
     if (!m_preview) {
-        m_preview = new PreviewWindow(this);
+        m_preview = new PreviewWindow(m_workspace, this);
         m_preview->placeBeside(frameGeometry());
     }
     if (guarded(this, [&] { m_preview->load(settingsInBoxes()); })) {
@@ -340,14 +324,14 @@ void Form5::openPreview() {
 }
 
 void Form5::chooseDatabase() {
-    const FileChooser &chooser = fileChooser();
+    const Workspace::FileChooser &chooser = m_workspace.seams.chooseFile;
     const std::optional<QString> path = chooser ? chooser(this) : desktopFileChooser(this);
     if (path)
         m_singleBoxes[1]->setText(*path);
 }
 
 void Form5::chooseFont(int line) {
-    const FontChooser &chooser = fontChooser();
+    const Workspace::FontChooser &chooser = m_workspace.seams.chooseFont;
     const std::optional<QFont> f = chooser ? chooser(this) : desktopFontChooser(this);
     if (!f)
         return;

@@ -13,6 +13,7 @@
 
 class ImageButton;
 class PreviewWindow;
+class Workspace;
 class QLineEdit;
 
 // The settings window "Ayarlar": one box for every value of ayarlar.dat, filled from the file
@@ -21,7 +22,7 @@ class QLineEdit;
 class Form5 : public QWidget {
     Q_OBJECT
 public:
-    explicit Form5(QWidget *parent = nullptr);
+    explicit Form5(Workspace &workspace, QWidget *parent = nullptr);
 
     // Writes all 23 lines from the boxes. Returns false, after telling the user why, when a
     // value cannot be written back as typed or the file cannot be written; nothing is
@@ -30,13 +31,6 @@ public:
 
     // The record the boxes hold now, each box's text as it stands.
     ayarlar settingsInBoxes() const;
-
-    // The choosers behind "Gözat" and "Yazıtipi": nothing when the user cancels. Tests put
-    // their own in place; an empty function brings the desktop's dialog back.
-    using FileChooser = std::function<std::optional<QString>(QWidget *parent)>;
-    using FontChooser = std::function<std::optional<QFont>(QWidget *parent)>;
-    static void setFileChooser(FileChooser chooser);
-    static void setFontChooser(FontChooser chooser);
 
 private:
     void load();
@@ -54,5 +48,6 @@ private:
     // Boxes by file line (index = line - 1): one for a single value, four for a placement.
     std::array<QLineEdit *, 23> m_singleBoxes{};
     std::array<std::array<QLineEdit *, 4>, 23> m_placementBoxes{};
+    Workspace &m_workspace;
     QPointer<PreviewWindow> m_preview;
 };

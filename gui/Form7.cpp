@@ -58,24 +58,16 @@ QString fileStem(const QString &campaign) {
     return stem.isEmpty() ? QStringLiteral("kampanya") : stem;
 }
 
-Form7::PrintTargetFactory &printTargetFactory() {
-    static Form7::PrintTargetFactory factory;
-    return factory;
-}
-
 } // namespace
-
-void Form7::setPrintTargetFactory(PrintTargetFactory factory) {
-    printTargetFactory() = std::move(factory);
-}
 
 QRect Form7::twips(int left, int top, int width, int height) const {
     const auto px = [this](int t) { return qRound(t * m_scale); };
     return QRect(QPoint(px(left), px(top)), QPoint(px(left + width) - 1, px(top + height) - 1));
 }
 
-Form7::Form7(QWidget *parent)
-    : QWidget(parent) {
+Form7::Form7(Workspace &workspace, QWidget *parent)
+    : QWidget(parent)
+    , m_workspace(workspace) {
     setObjectName(QStringLiteral("Form7"));
     setWindowTitle(QStringLiteral("Otomotik Fatura Basım"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -156,7 +148,7 @@ Form7::Form7(QWidget *parent)
 void Form7::load() {
     QStringList names;
     guarded(this, [&] {
-        Database db(settingsDatabase());
+        Database db(m_workspace.databasePath());
         names = campaigns(db);
     });
     m_campaign->addItems(names);
@@ -204,12 +196,11 @@ void Form7::yazdir() {
     guarded(this, [&] {
         // Gone before a failure's message shows.
         const auto closeDialog = qScopeGuard([&] { dialog.reset(); });
-        const ayarlar settings = ayarlari_oku(19);
+        const ayarlar settings = m_workspace.readSettings(19);
         const QString stem = fileStem(campaign);
-        target = printTargetFactory() ? printTargetFactory()(stem, mode)
-                                      : programPrintTarget(stem, mode);
-        runBatch(*target.printer, settings, databasePath(settings.veritabani_yolu), campaign,
-                 selection, progress);
+        target = m_workspace.printTarget(stem, mode);
+        runBatch(*target.printer, settings, m_workspace.databasePath(settings), campaign, selection,
+                 progress);
         target.printer->finish();
     });
     // After a failure too, the invoices printed before it are handed over.

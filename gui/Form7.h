@@ -1,15 +1,12 @@
 #pragma once
 
-#include "printing/printtarget.h"
-
 #include <QWidget>
-
-#include <functional>
 
 class ImageButton;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+class Workspace;
 
 // The batch print window "Otomotik Fatura Basım": pick a campaign, optionally a range of
 // invoice numbers and a region, and "Yazdır" prints the campaign's invoices that they select.
@@ -23,7 +20,7 @@ class Form7 : public QWidget {
 public:
     // Lists the campaigns of the database the settings name. A database that cannot be read
     // is a message; the window then opens with an empty campaign list.
-    explicit Form7(QWidget *parent = nullptr);
+    explicit Form7(Workspace &workspace, QWidget *parent = nullptr);
 
     // Prints the invoices the window's inputs select, each its own document, on the default
     // printer or, when there is none, into PDF under baskilar/ as chosen in the window. Says
@@ -31,15 +28,11 @@ public:
     // be cancelled, or stopped by closing the window: what was printed stays printed.
     void yazdir();
 
-    // Tests choose where printing goes; an empty function restores the program's choice.
-    using PrintTargetFactory =
-        std::function<PrintTarget(const QString &stem, PdfPrinter::Mode mode)>;
-    static void setPrintTargetFactory(PrintTargetFactory factory);
-
 private:
     QRect twips(int left, int top, int width, int height) const;
     void load();
 
+    Workspace &m_workspace;
     double m_scale = 1.0; // pixels per twip
     bool m_printing = false;
 

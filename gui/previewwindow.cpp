@@ -1,5 +1,7 @@
 #include "gui/previewwindow.h"
 
+#include "invoice/workspace.h"
+
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "printing/printtarget.h"
@@ -84,8 +86,9 @@ private:
     QList<RecordingPrinter::Line> m_printedLines;
 };
 
-PreviewWindow::PreviewWindow(QWidget *parent)
-    : QWidget(parent, Qt::Window) {
+PreviewWindow::PreviewWindow(Workspace &workspace, QWidget *parent)
+    : QWidget(parent, Qt::Window)
+    , m_workspace(workspace) {
     setObjectName(QStringLiteral("Onizleme"));
     setWindowTitle(QStringLiteral("Önizleme"));
 
@@ -160,11 +163,11 @@ PreviewWindow::PreviewWindow(QWidget *parent)
 PreviewWindow::~PreviewWindow() = default;
 
 void PreviewWindow::load(const ayarlar &a) {
-    m_invoice = previewInvoice(a.veritabani_yolu);
+    m_invoice = previewInvoice(m_workspace.databasePath(a));
     m_page.rows = m_invoice.rows;
     m_page.printableArea = printableArea();
 
-    const QString path = QDir::current().filePath(formFileName);
+    const QString path = m_workspace.filePath(formFileName);
     m_page.form = QFileInfo::exists(path) ? QImage(path) : QImage();
     m_formPath = m_page.form.isNull() ? QString() : path;
     QString formNote;
@@ -273,9 +276,9 @@ bool PreviewWindow::eventFilter(QObject *watched, QEvent *event) {
 void PreviewWindow::testPrint() {
     QString pdf;
     const bool printed = guarded(this, [&] {
-        PrintTarget target = programPrintTarget(QStringLiteral("deneme-baskisi"));
-        printInvoice(*target.printer, m_page.settings, m_page.rows,
-                     previewPrintInputs(m_page.rows, m_page.settings.kdv_yuzde));
+        PrintTarget target = m_workspace.printTarget(QStringLiteral("deneme-baskisi"));
+        printInvoice(*target.printer, m_page.settings,
+                     previewModel(m_page.rows, m_page.settings.kdv_yuzde));
         target.printer->finish();
         pdf = target.pdfPath;
     });

@@ -9,6 +9,7 @@
 class QLabel;
 class QScrollArea;
 class PageView;
+class Workspace;
 
 // The print preview of the settings window, "Önizleme": one A4 page at its true size on the
 // screen (zoomable), with an invoice placed by the given settings exactly as printing places
@@ -17,7 +18,7 @@ class PageView;
 class PreviewWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit PreviewWindow(QWidget *parent = nullptr);
+    explicit PreviewWindow(Workspace &workspace, QWidget *parent = nullptr);
     ~PreviewWindow() override;
 
     // Reads the invoice to show (the last one saved in the database the settings name, or the
@@ -54,6 +55,7 @@ protected:
 private:
     void applyZoom();
 
+    Workspace &m_workspace;
     PreviewInvoice m_invoice;
     QString m_formPath; // empty when there is no form picture
     PreviewPage m_page;

@@ -87,58 +87,73 @@ void printBelow(Printer &printer, double x, double yChange, const QString &value
 
 } // namespace
 
-void printCampaignInvoice(Printer &printer, const ayarlar &settings, const CampaignInvoice &invoice,
+Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &settings) {
+    Invoice invoice;
+    invoice.header.invoiceDate = dateText(stored.fatura_tarihi);
+    invoice.header.customerName = nameLine(stored);
+    invoice.header.address = text(stored.adresi);
+    invoice.vatMode = VatExcluded;
+    invoice.vatRateText = settings.kdv_yuzde;
+    invoice.vatRate = leadingNumber(settings.kdv_yuzde);
+    invoice.invoiceDiscountText = numberText(stored.iskonto);
+    invoice.invoiceDiscount = number(stored.iskonto).value_or(0);
+    invoice.lines.reserve(stored.lines.size());
+    for (const CampaignInvoice::Line &l : stored.lines) {
+        InvoiceLine line;
+        const std::optional<double> quantity = number(l.miktar);
+        const std::optional<double> price = number(l.br_fiyat);
+        line.quantityText = numberText(l.miktar);
+        line.description = text(l.aciklama);
+        line.unitPriceText = numberText(l.br_fiyat);
+        line.quantity = quantity.value_or(0);
+        line.unitPrice = price.value_or(0);
+        line.priced = quantity && price;
+        invoice.lines << line;
+    }
+    return invoice;
+}
+
+void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
                           const QString &region) {
-    placeAndPrint(printer, settings.yer_fatura_tarihi, dateText(invoice.fatura_tarihi));
-    placeAndPrint(printer, settings.yer_adi_soyadi, nameLine(invoice));
-    placeAndPrint(printer, settings.yer_adresi, text(invoice.adresi));
+    const InvoiceFigures figures = computeFigures(invoice);
+    placeAndPrint(printer, settings.yer_fatura_tarihi, invoice.header.invoiceDate);
+    placeAndPrint(printer, settings.yer_adi_soyadi, invoice.header.customerName);
+    placeAndPrint(printer, settings.yer_adresi, invoice.header.address);
     placeAndPrint(printer, settings.yer_vergi_dairesi, region);
 
-    const double top = leadingNumber(settings.yer_fatura_hareketleri.ust_bosluk);
+    const baski_yeri &block = settings.yer_fatura_hareketleri;
+    const double top = leadingNumber(block.ust_bosluk);
     double offset = 0;
-    double subtotal = 0;
-    for (const CampaignInvoice::Line &line : invoice.lines) {
-        const std::optional<double> quantity = number(line.miktar);
-        const std::optional<double> price = number(line.br_fiyat);
-        const double amount = quantity.value_or(0) * price.value_or(0);
+    for (qsizetype i = 0; i < invoice.lines.size(); ++i) {
+        const InvoiceLine &line = invoice.lines.at(i);
         const double y = top + offset;
-        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_aciklama, y,
-                      text(line.aciklama));
-        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_miktar, y,
-                      numberText(line.miktar));
-        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_br_fiyat, y,
-                      numberText(line.br_fiyat));
-        printLineCell(printer, settings.yer_fatura_hareketleri, settings.marj_tutar, y,
-                      quantity && price ? plainNumberText(amount) : QString());
-        subtotal += amount;
+        printLineCell(printer, block, settings.marj_aciklama, y, line.description);
+        printLineCell(printer, block, settings.marj_miktar, y, line.quantityText);
+        printLineCell(printer, block, settings.marj_br_fiyat, y, line.unitPriceText);
+        printLineCell(printer, block, settings.marj_tutar, y,
+                      line.priced ? plainNumberText(figures.lineValues.at(i)) : QString());
         offset += lineAdvance;
     }
 
-    const double discount = number(invoice.iskonto).value_or(0);
-    const double rate = leadingNumber(settings.kdv_yuzde);
-    const double base = subtotal - discount;
-    const double vat = base * rate / 100;
-    const double grandTotal = base + vat;
-
     // The block is in the line font even when there were no lines to set it.
-    setPlacementFont(printer, settings.yer_fatura_hareketleri);
+    setPlacementFont(printer, block);
     const double t = leadingNumber(settings.marj_tutar);
     printBelow(printer, t, 200, rule);
     printBelow(printer, t - 1200, 150, QStringLiteral("ISKONTO"));
-    printBelow(printer, t, -250, numberText(invoice.iskonto));
+    printBelow(printer, t, -250, invoice.invoiceDiscountText);
     printBelow(printer, t, -100, rule);
     printBelow(printer, t - 1200, 75, QStringLiteral("KDV MATRAHI"));
-    printBelow(printer, t, -175, plainNumberText(base));
+    printBelow(printer, t, -175, plainNumberText(figures.vatBase));
 
     // A grand total too large for a number has no money text, and so no words.
-    const QString money = moneyText(grandTotal);
+    const QString money = moneyText(figures.grandTotal);
     printAtPosition(printer, settings.yer_yazi_ile,
                     money.isEmpty()
                         ? QString()
                         : QStringLiteral("Y. ") + yaziyacevir(money) + QStringLiteral(" TL"));
-    printAtPosition(printer, settings.yer_kdv_orani, settings.kdv_yuzde);
-    printAtPosition(printer, settings.yer_kdv_tutari, plainNumberText(vat));
-    printAtPosition(printer, settings.yer_genel_toplam, plainNumberText(grandTotal));
+    printAtPosition(printer, settings.yer_kdv_orani, invoice.vatRateText);
+    printAtPosition(printer, settings.yer_kdv_tutari, plainNumberText(figures.vat));
+    printAtPosition(printer, settings.yer_genel_toplam, plainNumberText(figures.grandTotal));
     printer.endDocument();
 }
 
@@ -151,7 +166,8 @@ int runBatch(Printer &printer, const ayarlar &settings, const QString &databaseP
         return 0;
     int printed = 0;
     readCampaignInvoices(db, campaign, selection, [&](const CampaignInvoice &invoice) {
-        printCampaignInvoice(printer, settings, invoice, selection.region);
+        printCampaignInvoice(printer, settings, campaignInvoiceModel(invoice, settings),
+                             selection.region);
         ++printed;
         return !progress || progress(printed, total);
     });

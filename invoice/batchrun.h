@@ -1,5 +1,6 @@
 #pragma once
 
+#include "invoice/invoice.h"
 #include "printing/printer.h"
 #include "settings/settingsfile.h"
 #include "store/campaigns.h"
@@ -8,17 +9,21 @@
 
 #include <functional>
 
+// A campaign invoice as an invoice model: the date as printed (a stored ISO date as
+// dd.MM.yyyy), the name line (number, region and name; empty when one of them is missing)
+// as the customer's name, the address, the lines with their stored numbers, the discount of
+// the whole invoice as an amount, VAT excluded at the settings' rate (its leading number).
+// A missing quantity, price or discount counts as 0 and prints as the empty text.
+Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &settings);
+
 // Prints one campaign invoice as one document: date, name line, address and `region` (the
 // region picked for the run) at their placements, the lines one under another 200 twips
 // apart, the totals block below the last line, then the amount in words, VAT rate, VAT and
-// grand total at their positions in the line block's font.
-//
-// The discount is an amount: VAT base = subtotal - discount, VAT = base x rate / 100, grand
-// total = base + VAT, the rate being the leading-number reading of kdv_yuzde. Figures print
-// as plain numbers, unrounded; the words are made from the grand total's money text. A
-// missing quantity, price or discount prints as the empty text and counts as 0; a line
-// missing its quantity or price has an empty amount. A stored ISO date prints as dd.MM.yyyy.
-void printCampaignInvoice(Printer &printer, const ayarlar &settings, const CampaignInvoice &invoice,
+// grand total at their positions in the line block's font. Figures are the model's
+// unrounded ones (VAT base = subtotal - discount, VAT = base x rate / 100, grand total =
+// base + VAT), printed as plain numbers; the words are made from the grand total's money
+// text. A line with an unknown quantity or price has an empty amount.
+void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
                           const QString &region);
 
 // Told how far a run is: `printed` invoices of `total` are done (called with 0 before the

@@ -1,6 +1,7 @@
 #include "invoice/invoice.h"
 
 #include "base/numbers.h"
+#include "base/yaziyacevir.h"
 
 #include <cmath>
 
@@ -9,39 +10,45 @@ namespace {
 const QString tooLargeMessage =
     QStringLiteral("Satır tutarı hesaplanamayacak kadar büyük; satır eklenmedi.");
 
-// One line's effect, with every input already read as a number. A line whose amounts do
-// not fit in a number changes nothing and returns false: a money text of infinity is empty
-// and would read back as 0, silently wiping the running sums.
-bool apply(InvoiceTotals &totals, double quantity, double price,
-           std::optional<double> discountPercent) {
-    InvoiceTotals next = totals;
-    if (discountPercent)
-        next.discountTotal =
-            roundToMoney(next.discountTotal + quantity * price * *discountPercent / 100);
-    next.subtotal = roundToMoney(next.subtotal + quantity * price);
-    const bool fits = std::isfinite(quantity * price) &&
-                      (!discountPercent || std::isfinite(quantity * price * *discountPercent)) &&
-                      std::isfinite(next.subtotal) && std::isfinite(next.discountTotal);
-    if (fits)
-        totals = next;
+// The window's running sums after one more line. A line whose amounts do not fit in a
+// number leaves the sums as they were and returns false: a money text of infinity is empty
+// and would read back as 0, silently wiping the sums.
+bool addToSums(double &subtotal, double &discountTotal, const InvoiceLine &line) {
+    const double amount = line.quantity * line.unitPrice;
+    const double nextDiscount =
+        line.discountPercent ? roundToMoney(discountTotal + amount * *line.discountPercent / 100)
+                             : discountTotal;
+    const double nextSubtotal = roundToMoney(subtotal + amount);
+    const bool fits = std::isfinite(amount) &&
+                      (!line.discountPercent || std::isfinite(amount * *line.discountPercent)) &&
+                      std::isfinite(nextSubtotal) && std::isfinite(nextDiscount);
+    if (fits) {
+        subtotal = nextSubtotal;
+        discountTotal = nextDiscount;
+    }
     return fits;
 }
 
-TotalsTexts texts(const InvoiceTotals &totals, double vatRate, int vatMode) {
-    TotalsTexts t;
-    t.subtotal = moneyText(totals.subtotal);
-    t.discountTotal = plainNumberText(totals.discountTotal);
-    const double subtotal = rebuiltValue(t.subtotal).value_or(0);
-    const double discount = localNumber(t.discountTotal).value_or(0);
-    if (vatMode == VatIncluded) {
-        t.vat = QStringLiteral("Dahil");
-        t.grandTotal = moneyText(subtotal - discount);
-    } else {
-        t.vat =
-            moneyText((localNumber(t.subtotal).value_or(0) - totals.discountTotal) * vatRate / 100);
-        t.grandTotal = moneyText(subtotal + rebuiltValue(t.vat).value_or(0) - discount);
+// The totals texts of the window. The grand total is built from the texts shown, as the
+// fields read: the subtotal's money text rebuilt, the discount's plain text read back.
+void totalsTexts(InvoiceFigures &f, const Invoice &invoice) {
+    f.subtotalText = moneyText(f.subtotal);
+    f.discountTotalText = plainNumberText(f.discountTotal);
+    const double subtotal = rebuiltValue(f.subtotalText).value_or(0);
+    const double discount = localNumber(f.discountTotalText).value_or(0);
+    if (invoice.vatMode == VatIncluded) {
+        f.vatText = QStringLiteral("Dahil");
+        f.grandTotalText = moneyText(subtotal - discount);
+    } else if (invoice.vatRate) {
+        f.vatText = moneyText((localNumber(f.subtotalText).value_or(0) - f.discountTotal) *
+                              *invoice.vatRate / 100);
+        f.grandTotalText = moneyText(subtotal + rebuiltValue(f.vatText).value_or(0) - discount);
+        // A money text of a value too large for a number is empty.
+        if (f.vatText.isEmpty() || f.grandTotalText.isEmpty())
+            f.fits = false;
     }
-    return t;
+    if (!f.grandTotalText.isEmpty())
+        f.words = yaziyacevir(f.grandTotalText);
 }
 
 // A typed text as a message quotes it: a long one only by its beginning, so that the
@@ -66,75 +73,98 @@ std::optional<std::optional<double>> typedNumber(const QString &text, std::optio
 
 } // namespace
 
-std::optional<TotalsTexts> totalsTexts(const InvoiceTotals &totals, const QString &vatRate,
-                                       int vatMode) {
-    double rate = 0;
-    if (vatMode != VatIncluded) {
-        const std::optional<double> r = inputNumber(vatRate);
-        if (!r)
-            return std::nullopt;
-        rate = *r;
-    }
-    return texts(totals, rate, vatMode);
+void Invoice::setVatRate(const QString &text) {
+    vatRateText = text;
+    vatRate = inputNumber(text);
 }
 
-LineResult addLine(InvoiceTotals &totals, const LineInput &input, const QString &vatRate,
-                   int vatMode) {
-    LineResult r;
+InvoiceFigures computeFigures(const Invoice &invoice) {
+    InvoiceFigures f;
+    f.lineAmounts.reserve(invoice.lines.size());
+    f.lineValues.reserve(invoice.lines.size());
+    for (const InvoiceLine &line : invoice.lines) {
+        const double amount = line.quantity * line.unitPrice;
+        f.lineAmounts << moneyText(amount);
+        f.lineValues << amount;
+        f.exactSubtotal += amount;
+        f.anyLineDiscount = f.anyLineDiscount || line.discountPercent.has_value();
+        if (!addToSums(f.subtotal, f.discountTotal, line))
+            f.fits = false;
+    }
+    totalsTexts(f, invoice);
+
+    f.vatBase = f.exactSubtotal - invoice.invoiceDiscount;
+    f.vat = f.vatBase * invoice.vatRate.value_or(0) / 100;
+    f.grandTotal = f.vatBase + f.vat;
+    return f;
+}
+
+QString addLine(Invoice &invoice, const LineInput &input) {
     const auto quantity = typedNumber(input.quantity, 0.0);
     const auto price = typedNumber(input.unitPrice, 0.0);
     const auto discount = typedNumber(input.discountPercent, std::nullopt);
     if (!quantity)
-        r.error = QStringLiteral("Miktar geçerli bir sayı değil: %1").arg(quoted(input.quantity));
-    else if (!price)
-        r.error =
-            QStringLiteral("Birim fiyat geçerli bir sayı değil: %1").arg(quoted(input.unitPrice));
-    else if (!discount)
-        r.error = QStringLiteral("İskonto yüzdesi geçerli bir sayı değil: %1")
-                      .arg(quoted(input.discountPercent));
-    else if (vatMode != VatIncluded && vatRate.trimmed().isEmpty())
-        r.error = QStringLiteral("KDV oranı girilmelidir!");
-    else if (vatMode != VatIncluded && !inputNumber(vatRate))
-        r.error = QStringLiteral("KDV oranı geçerli bir sayı değil: %1").arg(quoted(vatRate));
-    if (!r.error.isEmpty())
-        return r;
+        return QStringLiteral("Miktar geçerli bir sayı değil: %1").arg(quoted(input.quantity));
+    if (!price)
+        return QStringLiteral("Birim fiyat geçerli bir sayı değil: %1")
+            .arg(quoted(input.unitPrice));
+    if (!discount)
+        return QStringLiteral("İskonto yüzdesi geçerli bir sayı değil: %1")
+            .arg(quoted(input.discountPercent));
+    if (invoice.vatMode != VatIncluded && invoice.vatRateText.trimmed().isEmpty())
+        return QStringLiteral("KDV oranı girilmelidir!");
+    if (invoice.vatMode != VatIncluded && !invoice.vatRate)
+        return QStringLiteral("KDV oranı geçerli bir sayı değil: %1")
+            .arg(quoted(invoice.vatRateText));
 
-    InvoiceTotals next = totals;
-    if (!apply(next, **quantity, **price, *discount)) {
-        r.error = tooLargeMessage;
-        return r;
-    }
-    const TotalsTexts t = *totalsTexts(next, vatRate, vatMode);
-    if (t.vat.isEmpty() || t.grandTotal.isEmpty()) {
-        r.error = tooLargeMessage;
-        return r;
-    }
-    totals = next;
-    r.cells = {input.quantity, input.description, input.discountPercent,
-               priceCellText(input.unitPrice), moneyText(**quantity * **price)};
-    r.totals = t;
-    return r;
+    InvoiceLine line;
+    line.quantityText = input.quantity;
+    line.description = input.description;
+    line.discountText = input.discountPercent;
+    line.unitPriceText = priceCellText(input.unitPrice);
+    line.quantity = **quantity;
+    line.unitPrice = **price;
+    line.discountPercent = *discount;
+    return appendIfFits(invoice, line) ? QString() : tooLargeMessage;
 }
 
-LineResult addStoredLine(InvoiceTotals &totals, double quantity, const QString &description,
-                         const QString &discountPercent, const QString &unitPrice,
-                         const QString &vatRate, int vatMode) {
-    LineResult r;
-    const double price = leadingNumber(unitPrice);
-    const std::optional<double> discount =
-        discountPercent.isEmpty() ? std::nullopt : inputNumber(discountPercent);
-    if (!apply(totals, quantity, price, discount)) {
-        r.error = tooLargeMessage;
-        return r;
+InvoiceLine storedLine(double quantity, const QString &description, const QString &discountPercent,
+                       const QString &unitPrice) {
+    InvoiceLine line;
+    line.quantityText = plainNumberText(quantity);
+    line.description = description;
+    line.discountText = discountPercent;
+    line.unitPriceText = unitPrice;
+    line.quantity = quantity;
+    line.unitPrice = leadingNumber(unitPrice);
+    if (!discountPercent.isEmpty())
+        line.discountPercent = inputNumber(discountPercent);
+    return line;
+}
+
+bool appendIfFits(Invoice &invoice, const InvoiceLine &line) {
+    invoice.lines.append(line);
+    if (computeFigures(invoice).fits)
+        return true;
+    invoice.lines.removeLast();
+    return false;
+}
+
+std::optional<qsizetype> appendAllOrNone(Invoice &invoice, const QList<InvoiceLine> &lines) {
+    // One pass over the sums, not a whole computation per line: a stored invoice may be long.
+    InvoiceFigures f = computeFigures(invoice);
+    if (!f.fits)
+        return 0;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (!addToSums(f.subtotal, f.discountTotal, lines.at(i)))
+            return i;
     }
-    r.cells = {plainNumberText(quantity), description, discountPercent, unitPrice,
-               moneyText(quantity * price)};
-    // A saved invoice loads even when the window's rate is not a number; the VAT fields
-    // then show nothing rather than a wrong figure.
-    r.totals = totalsTexts(totals, vatRate, vatMode)
-                   .value_or(TotalsTexts{
-                       moneyText(totals.subtotal), plainNumberText(totals.discountTotal), {}, {}});
-    return r;
+    const qsizetype before = invoice.lines.size();
+    invoice.lines.append(lines);
+    if (computeFigures(invoice).fits)
+        return std::nullopt;
+    invoice.lines.resize(before);
+    return lines.isEmpty() ? 0 : lines.size() - 1;
 }
 
 std::optional<QString> steppedVatRate(const QString &vatRate, int step) {

@@ -1,21 +1,87 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
-// The arithmetic of an invoice's lines and totals, shared by the invoice window, the
-// loading of a saved invoice and printing, so that screen and paper always agree.
+// The invoice model: one value that holds an invoice, and one function that computes every
+// figure of it. The invoice window keeps one and shows it; saving, loading, printing, the
+// preview and the batch run all work on it, so what the window shows is what the paper says.
 
 // VAT modes as the window's list numbers them.
 enum VatMode { VatIncluded = 0, VatExcluded = 1, VatNotChosen = -1 };
 
-// The running sums of an invoice being put together. Both grow with every line and are
-// kept rounded to money.
-struct InvoiceTotals {
+struct InvoiceHeader {
+    qint64 number = 0;
+    QString customerNumber;
+    QString customerName;
+    QString address;
+    QString address2;
+    QString taxOffice;
+    QString invoiceDate;
+    QString deliveryNoteNumber;
+    QString deliveryNoteDate;
+};
+
+// One line. Its numbers are read once, when the line is made; the texts are what the grid,
+// the database and the paper show.
+struct InvoiceLine {
+    QString quantityText;  // "MİKTAR": as typed, or the plain number text of a stored quantity
+    QString description;   // "AÇIKLAMA"
+    QString discountText;  // "İSK.%": as typed, empty for none
+    QString unitPriceText; // "BİRİM FİYAT": "." before the decimals, no thousands marks
+    double quantity = 0;
+    double unitPrice = 0;
+    std::optional<double> discountPercent;
+    // False when the quantity or the price is unknown (a campaign line with a NULL): the line
+    // then counts as 0 and its amount is not printed.
+    bool priced = true;
+
+    bool operator==(const InvoiceLine &) const = default;
+};
+
+struct Invoice {
+    InvoiceHeader header;
+    QList<InvoiceLine> lines;
+    int vatMode = VatIncluded;
+    QString vatRateText;           // as typed; printed as the rate
+    std::optional<double> vatRate; // the rate as read when it was set
+    // A discount of the whole invoice as an amount, as campaign invoices carry it.
+    QString invoiceDiscountText;
+    double invoiceDiscount = 0;
+
+    // Sets the rate as the user typed it, read by the input reading.
+    void setVatRate(const QString &text);
+};
+
+// Every figure of an invoice.
+struct InvoiceFigures {
+    // Money text of quantity × unit price, one per line.
+    QStringList lineAmounts;
+    // The sums as the window keeps them: rounded to money after every line.
     double subtotal = 0;
     double discountTotal = 0;
+    bool anyLineDiscount = false;
+    QString subtotalText;      // money text
+    QString discountTotalText; // plain number text
+    QString vatText;           // money text; "Dahil" with VAT included; empty without a rate
+    QString grandTotalText;    // money text; empty without a rate
+    QString words;             // the grand total in words; empty without a grand total
+    // False when a figure is too large for a number; the texts are then not to be trusted.
+    bool fits = true;
+
+    // The same invoice unrounded, less the discount of the whole invoice: the figures of a
+    // campaign invoice. `lineValues` are quantity × unit price.
+    QList<double> lineValues;
+    double exactSubtotal = 0;
+    double vatBase = 0;
+    double vat = 0;
+    double grandTotal = 0;
 };
+
+InvoiceFigures computeFigures(const Invoice &invoice);
 
 // What the user typed for one line.
 struct LineInput {
@@ -25,48 +91,24 @@ struct LineInput {
     QString unitPrice;
 };
 
-// The five cells of a grid line, in column order.
-struct LineCells {
-    QString quantity;    // "MİKTAR"
-    QString description; // "AÇIKLAMA"
-    QString discount;    // "İSK.%"
-    QString unitPrice;   // "BİRİM FİYAT", "." before the decimals
-    QString amount;      // "TUTAR", money text of quantity × unit price
-};
+// Adds a typed line: reads quantity, unit price and discount percent as the user means them
+// and checks the VAT rate. Returns the Turkish message that refuses the line (a field that
+// is not a number, a missing rate, figures too large for a number), and then changes
+// nothing; an empty text when the line was added. An empty quantity or price counts as 0.
+QString addLine(Invoice &invoice, const LineInput &input);
 
-// The texts of the totals fields after a line.
-struct TotalsTexts {
-    QString subtotal;      // money text
-    QString discountTotal; // plain number text
-    QString vat;           // money text, or "Dahil"
-    QString grandTotal;    // money text
-};
+// The line of a stored row: quantity as stored, the stored unit price ("." decimal point) and
+// discount percent; a stored discount that is not a number gives no discount.
+InvoiceLine storedLine(double quantity, const QString &description, const QString &discountPercent,
+                       const QString &unitPrice);
 
-struct LineResult {
-    QString error; // a Turkish message naming the field; nothing changed when set
-    LineCells cells;
-    TotalsTexts totals;
-};
+// Appends the line when the figures still fit in a number with it; false, and nothing
+// changed, when they do not.
+bool appendIfFits(Invoice &invoice, const InvoiceLine &line);
 
-// Adds a typed line: reads quantity, unit price, discount percent and VAT rate as the user
-// means them, refuses a non-number with a message, otherwise updates `totals` and returns
-// the grid cells and the new totals texts. An empty quantity or price counts as 0. A line
-// whose amounts are too large for a number is refused the same way.
-LineResult addLine(InvoiceTotals &totals, const LineInput &input, const QString &vatRate,
-                   int vatMode);
-
-// Adds a line of a saved invoice the same way: quantity as stored, the stored unit price
-// ("." decimal point) and discount percent. A stored discount that is not a number adds no
-// discount. Only a line too large for a number is refused (`error` set, nothing changed).
-LineResult addStoredLine(InvoiceTotals &totals, double quantity, const QString &description,
-                         const QString &discountPercent, const QString &unitPrice,
-                         const QString &vatRate, int vatMode);
-
-// The totals texts for the current sums, as they would stand after a line: VAT from the
-// rate (ignored with VAT included), grand total from the subtotal, VAT and discount.
-// Returns nothing when VAT is excluded and the rate is not a number.
-std::optional<TotalsTexts> totalsTexts(const InvoiceTotals &totals, const QString &vatRate,
-                                       int vatMode);
+// Appends the lines when every one of them fits. Otherwise appends nothing and returns the
+// index of the first line that makes a figure too large for a number.
+std::optional<qsizetype> appendAllOrNone(Invoice &invoice, const QList<InvoiceLine> &lines);
 
 // The VAT rate one step up or down (`step` is +1 or -1) as plain number text: "18" gives
 // "19" and "17", "18,5" gives "19,5". Nothing when the rate is not a number.

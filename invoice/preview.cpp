@@ -2,6 +2,7 @@
 
 #include "base/numbers.h"
 #include "invoice/invoice.h"
+#include "invoice/saving.h"
 #include "printing/painterprinter.h"
 #include "store/database.h"
 
@@ -109,18 +110,24 @@ QList<StoredRow> sampleInvoiceRows(const QDate &date) {
     return rows;
 }
 
-PreviewInvoice previewInvoice(const QString &settingsValue) {
+PreviewInvoice previewInvoice(const QString &databaseFile) {
     PreviewInvoice f;
     try {
-        Database db(databasePath(settingsValue));
+        Database db(databaseFile);
         const QList<qint64> numbers = invoiceNumbers(db);
         if (!numbers.isEmpty()) {
             f.rows = invoiceRows(db, numbers.last());
             f.caption = QStringLiteral("Son kayıtlı fatura: %1").arg(numbers.last());
-        }
-        if (f.rows.isEmpty())
+            Invoice probe;
+            const QString problem = loadStoredRows(probe, f.rows);
+            if (!problem.isEmpty()) {
+                f.rows.clear();
+                f.caption = problem + QStringLiteral("\nÖrnek fatura gösteriliyor.");
+            }
+        } else {
             f.caption = QStringLiteral("Veritabanında kayıtlı fatura yok; örnek fatura "
                                        "gösteriliyor.");
+        }
     } catch (const std::exception &e) {
         f.rows.clear();
         f.caption = QStringLiteral("Veritabanı okunamadı; örnek fatura gösteriliyor.\n") +
@@ -133,23 +140,11 @@ PreviewInvoice previewInvoice(const QString &settingsValue) {
     return f;
 }
 
-InvoicePrintInputs previewPrintInputs(const QList<StoredRow> &rows, const QString &vatPercent) {
-    InvoicePrintInputs g;
-    g.vatRate = vatPercent;
-    if (rows.isEmpty())
-        return g;
-    const StoredRow &first = rows.first();
-    g.invoiceNumber = first.faturano ? QString::number(*first.faturano) : QString();
-    g.taxOffice = first.vergidaire_no.value_or(QString());
-    g.vatMode = first.kdvdahil.value_or(VatIncluded) == VatExcluded ? VatExcluded : VatIncluded;
-    // The VAT field as the invoice window shows it once these rows are loaded.
-    InvoiceTotals totals;
-    for (const StoredRow &s : rows)
-        g.vatAmount = addStoredLine(totals, s.miktar.value_or(0), s.aciklama.value_or(QString()),
-                                    s.iskonto.value_or(QString()), s.br_fiyat.value_or(QString()),
-                                    vatPercent, g.vatMode)
-                          .totals.vat;
-    return g;
+Invoice previewModel(const QList<StoredRow> &rows, const QString &vatRate) {
+    Invoice invoice;
+    invoice.setVatRate(vatRate.trimmed());
+    loadStoredRows(invoice, rows);
+    return storedForm(invoice);
 }
 
 QSizeF a4Paper() {
@@ -187,8 +182,7 @@ QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &pape
     QList<RecordingPrinter::Line> printed;
     if (!page.rows.isEmpty()) {
         PagePrinter printer(device, area.topLeft());
-        printInvoice(printer, page.settings, page.rows,
-                     previewPrintInputs(page.rows, page.settings.kdv_yuzde));
+        printInvoice(printer, page.settings, previewModel(page.rows, page.settings.kdv_yuzde));
         printer.finish();
         printed = printer.printedLines();
     }

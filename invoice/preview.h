@@ -29,13 +29,13 @@ struct PreviewInvoice {
 // The built-in sample: a few lines, one with a discount, VAT excluded, dated `date`.
 QList<StoredRow> sampleInvoiceRows(const QDate &date = QDate::currentDate());
 
-// The invoice with the largest number in the database that the settings value
-// `settingsValue` names; the sample, and why, when there is none or it cannot be read.
-PreviewInvoice previewInvoice(const QString &settingsValue);
+// The invoice with the largest number in the database file; the sample, and why, when there
+// is none or it cannot be read or loaded.
+PreviewInvoice previewInvoice(const QString &databaseFile);
 
-// What the invoice window would hand to the printing of these rows: their number, stored tax
-// office and VAT mode, the settings' VAT rate and the VAT text of the line arithmetic.
-InvoicePrintInputs previewPrintInputs(const QList<StoredRow> &rows, const QString &vatPercent);
+// These rows as the invoice window holds them once loaded with the settings' VAT rate, and
+// so as its printing prints them.
+Invoice previewModel(const QList<StoredRow> &rows, const QString &vatRate);
 
 // An A4 sheet in points.
 QSizeF a4Paper();

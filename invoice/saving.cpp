@@ -11,17 +11,9 @@ bool blank(const QString &s) {
     return s.trimmed().isEmpty();
 }
 
-// The quantity cell holds what the user typed, or the plain number text of a loaded line,
-// which writes very large values in exponent form.
-double storedQuantity(const QString &cell) {
-    if (const std::optional<double> v = inputNumber(cell))
-        return *v;
-    return localNumber(cell).value_or(0);
-}
-
 } // namespace
 
-QString saveCheck(const InvoiceTexts &texts) {
+QString saveCheck(const HeaderTexts &texts) {
     if (blank(texts.invoiceNumber))
         return QStringLiteral("Fatura No giriniz!");
     if (blank(texts.customerNumber))
@@ -33,30 +25,75 @@ QString saveCheck(const InvoiceTexts &texts) {
     return QString();
 }
 
-std::optional<InvoiceRecord> invoiceRecord(const InvoiceTexts &texts) {
+std::optional<InvoiceHeader> invoiceHeader(const HeaderTexts &texts) {
     const std::optional<qint64> number = wholeNumber(texts.invoiceNumber);
     if (!number)
         return std::nullopt;
+    return InvoiceHeader{*number,           texts.customerNumber,     texts.customerName,
+                         texts.address,     texts.address2,           texts.taxOffice,
+                         texts.invoiceDate, texts.deliveryNoteNumber, texts.deliveryNoteDate};
+}
+
+Invoice storedForm(const Invoice &invoice) {
+    Invoice stored = invoice;
+    stored.lines.removeIf([](const InvoiceLine &line) { return line.quantityText.isEmpty(); });
+    return stored;
+}
+
+InvoiceRecord invoiceRecord(const Invoice &invoice) {
+    const Invoice stored = storedForm(invoice);
+    const InvoiceFigures figures = computeFigures(stored);
+    const InvoiceHeader &h = stored.header;
     InvoiceRecord r;
-    r.header.musterino = texts.customerNumber;
-    r.header.adi_soyadi = texts.customerName;
-    r.header.adresi = texts.address;
-    r.header.adresi2 = texts.address2;
-    r.header.vergidaire_no = texts.taxOffice;
-    r.header.kdvdahil = texts.vatMode;
-    r.header.fatura_tarihi = texts.invoiceDate;
-    r.header.irsaliye_no = texts.deliveryNoteNumber;
-    r.header.irsaliye_tarihi = texts.deliveryNoteDate;
-    r.header.faturano = *number;
-    for (const LineCells &cells : texts.lines) {
-        // A row without a quantity is no line: this skips the grid's empty last row.
-        if (cells.quantity.isEmpty())
-            continue;
-        r.lines << InvoiceLineRecord{storedQuantity(cells.quantity), cells.description,
-                                     cells.discount.isNull() ? QStringLiteral("") : cells.discount,
-                                     cells.unitPrice, cells.amount};
+    r.header = {h.customerNumber,   h.customerName, h.address,     h.address2,
+                h.taxOffice,        stored.vatMode, h.invoiceDate, h.deliveryNoteNumber,
+                h.deliveryNoteDate, h.number};
+    for (qsizetype i = 0; i < stored.lines.size(); ++i) {
+        const InvoiceLine &line = stored.lines.at(i);
+        r.lines << InvoiceLineRecord{line.quantity, line.description,
+                                     line.discountText.isNull() ? QStringLiteral("")
+                                                                : line.discountText,
+                                     line.unitPriceText, figures.lineAmounts.at(i)};
     }
     return r;
+}
+
+QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows) {
+    Invoice loaded = invoice;
+    loaded.lines.clear();
+    if (!rows.isEmpty()) {
+        const StoredRow &first = rows.first();
+        InvoiceHeader &h = loaded.header;
+        const auto take = [](QString &field, const std::optional<QString> &value) {
+            if (value)
+                field = *value;
+        };
+        if (first.faturano)
+            h.number = *first.faturano;
+        take(h.customerNumber, first.musterino);
+        take(h.customerName, first.adi_soyadi);
+        take(h.address, first.adresi);
+        take(h.address2, first.adresi2);
+        take(h.taxOffice, first.vergidaire_no);
+        take(h.invoiceDate, first.fatura_tarihi);
+        take(h.deliveryNoteNumber, first.irsaliye_no);
+        take(h.deliveryNoteDate, first.irsaliye_tarihi);
+        if (first.kdvdahil && (*first.kdvdahil == VatIncluded || *first.kdvdahil == VatExcluded))
+            loaded.vatMode = *first.kdvdahil;
+    }
+    QList<InvoiceLine> lines;
+    lines.reserve(rows.size());
+    for (const StoredRow &row : rows)
+        lines << storedLine(row.miktar.value_or(0), row.aciklama.value_or(QString()),
+                            row.iskonto.value_or(QString()), row.br_fiyat.value_or(QString()));
+    if (const std::optional<qsizetype> bad = appendAllOrNone(loaded, lines))
+        return QStringLiteral(
+                   "%1 numaralı faturanın %2. satırı okunamadı (tutar bir sayı olamayacak "
+                   "kadar büyük); fatura yüklenmedi.")
+            .arg(loaded.header.number)
+            .arg(*bad + 1);
+    invoice = loaded;
+    return QString();
 }
 
 QString alreadyStoredMessage(qint64 invoiceNumber) {

@@ -8,36 +8,47 @@
 
 #include <optional>
 
-// What the invoice window holds when it is saved, as texts: the header boxes, the VAT mode
-// and the grid's lines in order.
-struct InvoiceTexts {
+// The rules for saving an invoice and loading a saved one.
+
+// The header boxes of the invoice window as typed.
+struct HeaderTexts {
     QString invoiceNumber;  // "Fatura No:"
     QString customerNumber; // "Müşteri No:"
     QString customerName;   // "Adı Soyadı:"
     QString address;
     QString address2;
     QString taxOffice;
-    int vatMode = VatIncluded; // the VAT mode list's entry: 0 "Dahil", 1 "Hariç"
     QString invoiceDate;
     QString deliveryNoteNumber;
     QString deliveryNoteDate;
-    QList<LineCells> lines; // every grid row under the headers, the empty last one included
 };
 
 // The first reason the invoice cannot be saved, as the message the window shows, checked
 // in this order: no invoice number, no customer number, no customer name, an invoice
 // number that is not a whole number. Empty when it can be saved.
-QString saveCheck(const InvoiceTexts &texts);
+QString saveCheck(const HeaderTexts &texts);
 
-// The rows to write: the header from the boxes and one line per grid row that has a
-// quantity, in grid order. The quantity is stored as the user meant it ("2,5" is 2.5).
+// The header of the boxes; nothing when the invoice number is not a whole number.
+std::optional<InvoiceHeader> invoiceHeader(const HeaderTexts &texts);
+
+// The invoice as it is stored and printed: a line without a quantity is no line (the grid's
+// empty rows), the others in order.
+Invoice storedForm(const Invoice &invoice);
+
+// The rows to write: the header and one line per line of storedForm(), the quantity as
+// read when the line was typed ("2,5" is 2.5) and each amount as the window shows it.
 struct InvoiceRecord {
     InvoiceHeaderRecord header;
     QList<InvoiceLineRecord> lines;
 };
+InvoiceRecord invoiceRecord(const Invoice &invoice);
 
-// Nothing when the invoice number is not a whole number.
-std::optional<InvoiceRecord> invoiceRecord(const InvoiceTexts &texts);
+// Loads the stored rows of one invoice into `invoice`: the header from the first row, where
+// a column without a value keeps what `invoice` held; the VAT mode when it is one of the
+// two; the lines in order, replacing those held. A line that makes a figure too large for a
+// number stops the load: the message names invoice and line, and `invoice` is unchanged.
+// Returns the message, or an empty text when the invoice was loaded.
+QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows);
 
 // The refusal of a new invoice under a number that is already stored.
 QString alreadyStoredMessage(qint64 invoiceNumber);

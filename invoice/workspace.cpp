@@ -1,8 +1,36 @@
 #include "invoice/workspace.h"
 
-#include "settings/settingsfile.h"
 #include "store/database.h"
 
-QString settingsDatabase() {
-    return databasePath(ayarlari_oku(2).veritabani_yolu);
+Workspace::Workspace(const QString &folder)
+    : m_folder(QDir(folder).absolutePath()) {}
+
+QString Workspace::filePath(const QString &name) const {
+    return QDir(m_folder).filePath(name);
+}
+
+QString Workspace::settingsPath() const {
+    return filePath(settingsFileName());
+}
+
+ayarlar Workspace::readSettings(int lines) const {
+    return ayarlari_oku(lines, settingsPath());
+}
+
+QString Workspace::databasePath() const {
+    return databasePath(readSettings(2));
+}
+
+QString Workspace::databasePath(const ayarlar &settings) const {
+    return filePath(::databasePath(settings.veritabani_yolu));
+}
+
+PrintTarget Workspace::printTarget(const QString &stem, PdfPrinter::Mode mode) const {
+    if (seams.printTarget)
+        return seams.printTarget(stem, mode);
+    return programPrintTarget(stem, mode, m_folder);
+}
+
+QDate Workspace::today() const {
+    return seams.clock ? seams.clock() : QDate::currentDate();
 }

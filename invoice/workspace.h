@@ -1,7 +1,59 @@
 #pragma once
 
+#include "printing/printtarget.h"
+#include "settings/settingsfile.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFont>
 #include <QString>
 
-// The database the settings file names (its first two lines are read). Throws SettingsError
-// when the settings file cannot be read.
-QString settingsDatabase();
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+// The program's place in the world: the working folder with its settings file and
+// database, where prints go, and every seam a test replaces (the clock, the printer, the
+// choosers). Made once in app/ and handed to every window; a test makes its own.
+class Workspace {
+public:
+    explicit Workspace(const QString &folder = QDir::currentPath());
+
+    const QString &folder() const { return m_folder; }
+    // A file of the working folder; an absolute path stays as it is.
+    QString filePath(const QString &name) const;
+
+    // The settings file, and its first `lines` lines (2, 19 or 23). Throws SettingsError.
+    QString settingsPath() const;
+    ayarlar readSettings(int lines) const;
+
+    // The database the settings name: their value trimmed, fatura.MDB when it is empty,
+    // inside the working folder unless absolute. The first form reads the settings file.
+    QString databasePath() const;
+    QString databasePath(const ayarlar &settings) const;
+
+    // Where a print goes: the system's default printer, or a PDF under baskilar/ in the
+    // working folder when none is installed. Throws PrinterError.
+    PrintTarget printTarget(const QString &stem, PdfPrinter::Mode mode = PdfPrinter::OneFile) const;
+
+    // Today, as the program proposes dates.
+    QDate today() const;
+
+    // The choosers behind the settings window's "Gözat" and "Yazıtipi": nothing when the
+    // user cancels. Empty means the desktop's own dialogs.
+    using FileChooser = std::function<std::optional<QString>(QWidget *parent)>;
+    using FontChooser = std::function<std::optional<QFont>(QWidget *parent)>;
+
+    // The seams. Empty functions mean the real thing.
+    struct Seams {
+        std::function<PrintTarget(const QString &stem, PdfPrinter::Mode mode)> printTarget;
+        std::function<QDate()> clock;
+        FileChooser chooseFile;
+        FontChooser chooseFont;
+    };
+    Seams seams;
+
+private:
+    QString m_folder;
+};

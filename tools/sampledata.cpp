@@ -2,6 +2,7 @@
 
 #include "base/numbers.h"
 #include "invoice/invoice.h"
+#include "invoice/saving.h"
 #include "settings/settingsfile.h"
 
 #include <QDate>
@@ -141,11 +142,6 @@ QString streetAddress(Dice &z) {
     return QStringLiteral("%1 Mah. %2 No: %3/%4").arg(neighbourhood, street).arg(door).arg(flat);
 }
 
-QString defaultVatRate() {
-    static const QString rate = defaultSettings().kdv_yuzde;
-    return rate;
-}
-
 void run(Database &db, QSqlQuery &q, const QString &activity) {
     if (!q.exec())
         db.fail(activity, q.lastError().text());
@@ -206,13 +202,12 @@ private:
         input.unitPrice = moneyText(products[product].price);
         if (discount >= 0)
             input.discountPercent = u8(discounts[discount]);
-        // The cells of a line do not depend on the totals before it.
-        InvoiceTotals total;
-        const LineResult r = addLine(total, input, defaultVatRate(), VatIncluded);
-        if (!r.error.isEmpty())
-            throw std::logic_error(r.error.toStdString());
-        return {inputNumber(r.cells.quantity).value_or(0), r.cells.description, r.cells.discount,
-                r.cells.unitPrice, r.cells.amount};
+        // A line's stored form does not depend on the lines before it.
+        Invoice invoice;
+        const QString problem = addLine(invoice, input);
+        if (!problem.isEmpty())
+            throw std::logic_error(problem.toStdString());
+        return invoiceRecord(invoice).lines.first();
     }
 
     QHash<int, InvoiceLineRecord> m_lines;

@@ -8,6 +8,7 @@
 #include "gui/buttonpictures.h"
 #include "gui/messages.h"
 #include "gui/webpanel.h"
+#include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
 
@@ -155,7 +156,8 @@ void TestApp::closingOrder() {
     QFETCH(QString, opened);
     QFETCH(bool, byMenu);
     QFETCH(QString, closed);
-    Windows windows;
+    Workspace workspace; // the working folder the test made current
+    Windows windows(workspace);
     windows.showMain();
     Form4 *main = windows.mainWindow();
     const QStringList actions = opened.split(u' ');
@@ -187,7 +189,8 @@ void TestApp::closingOrder() {
 // customer lists; the invoice in progress keeps its date, lines, state and subtotal, and goes
 // on adding to it.
 void TestApp::savedCustomerReachesOpenInvoice() {
-    Windows windows;
+    Workspace workspace; // the working folder the test made current
+    Windows windows(workspace);
     Form3 *invoice = windows.openInvoice();
     const auto addLine = [invoice](const QString &quantity, const QString &price) {
         child(invoice, "Text9")->setText(quantity);

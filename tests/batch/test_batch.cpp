@@ -3,11 +3,12 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "../db/testdb.h"
-#include "../invoice/printfixture.h"
+#include "../printing/printfixture.h"
 #include "gui/Form7.h"
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
 #include "invoice/batchrun.h"
+#include "invoice/workspace.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -97,7 +98,7 @@ private:
     void sampleCampaign();
 
     QTemporaryDir m_dir;
-    QString m_oldDir;
+    Workspace m_workspace{m_dir.path()};
     QString m_db;
     int m_databases = 0;
     QStringList m_messages;
@@ -107,25 +108,21 @@ private:
 
 // The batch window's messages are kept and its printing recorded.
 void TestBatch::initTestCase() {
-    m_oldDir = QDir::currentPath();
-    QDir::setCurrent(m_dir.path());
     Messages::setTestHandler([this](const Messages::Message &m) {
         m_messages << m.text;
         return false;
     });
-    Form7::setPrintTargetFactory([this](const QString &, PdfPrinter::Mode mode) {
+    m_workspace.seams.printTarget = [this](const QString &, PdfPrinter::Mode mode) {
         m_targets << mode;
         PrintTarget t;
         t.printer = std::make_unique<Recorder>(m_printed);
         t.pdfPath = u"baskilar/kampanya"_qs;
         return t;
-    });
+    };
 }
 
 void TestBatch::cleanupTestCase() {
-    Form7::setPrintTargetFactory({});
     Messages::setTestHandler({});
-    QDir::setCurrent(m_oldDir);
 }
 
 void TestBatch::campaign(const QString &headers, const QString &lines) {
@@ -153,7 +150,7 @@ void TestBatch::sampleCampaign() {
              "(1, 'd', 1, 1), (3, 'b', 1, 1), (NULL, 'boş', 1, 1)"_qs);
     ayarlar a = defaultSettings();
     a.veritabani_yolu = m_db;
-    ayarlari_yaz(a);
+    ayarlari_yaz(a, m_workspace.settingsPath());
 }
 
 void TestBatch::fullInvoice() {
@@ -187,9 +184,11 @@ void TestBatch::headerTexts() {
     // A stored time of midnight is the day alone; a date that does not exist prints as it
     // stands. The number is a plain number text.
     RecordingPrinter p;
-    printCampaignInvoice(p, settings(),
-                         {-3, u"2024-01-31 00:00:00"_qs, u"B"_qs, u"Ad"_qs, {}, 0, {}}, {});
-    printCampaignInvoice(p, settings(), {12.5, u"2024-02-30"_qs, u"B"_qs, u"Ad"_qs, {}, 0, {}}, {});
+    const auto print = [&](const CampaignInvoice &stored) {
+        printCampaignInvoice(p, settings(), campaignInvoiceModel(stored, settings()), {});
+    };
+    print({-3, u"2024-01-31 00:00:00"_qs, u"B"_qs, u"Ad"_qs, {}, 0, {}});
+    print({12.5, u"2024-02-30"_qs, u"B"_qs, u"Ad"_qs, {}, 0, {}});
     QCOMPARE(
         (QStringList{p.lines()[0].text, p.lines()[1].text, p.lines()[14].text, p.lines()[15].text}),
         (QStringList{"31.01.2024", "-3   B   Ad", "2024-02-30", " 12,5   B   Ad"}));
@@ -301,7 +300,7 @@ void TestBatch::cancel() {
 void TestBatch::window() {
     sampleCampaign();
     {
-        Form7 w;
+        Form7 w(m_workspace);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         // The database's campaign tables; which those are is checked in tests/db.
@@ -337,7 +336,7 @@ void TestBatch::window() {
     // as the settings name it.
     m_messages.clear();
     QFile::remove(m_db);
-    Form7 w;
+    Form7 w(m_workspace);
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.at(0).contains(m_db), qPrintable(m_messages.at(0)));
     QVERIFY(entries(w, "Combo1").isEmpty());

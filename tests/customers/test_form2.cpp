@@ -2,6 +2,7 @@
 #include "gui/Form2.h"
 #include "gui/fieldkeys.h"
 #include "gui/messages.h"
+#include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 
 #include <QApplication>
@@ -53,7 +54,8 @@ QStringList items(const QComboBox *c) {
 
 // The window with its controls found by object name.
 struct Register {
-    Form2 w;
+    Workspace workspace; // the working folder the test made current
+    Form2 w{workspace};
     QSignalSpy saved{&w, &Form2::customerSaved};
     QComboBox *number = w.findChild<QComboBox *>("Combo1");
     QComboBox *name = w.findChild<QComboBox *>("Combo2");
@@ -185,11 +187,11 @@ void TestForm2::refusesBeforeAnyQuery() {
     Register r;
     QVERIFY(QFile::remove(dbName));
     // Number, name, the one message; the name is checked first.
-    for (const QStringList &c :
-         QList<QStringList>{{"", "", "Müşteri adı girilmelidir!"},
-                            {"", "  ", "Müşteri no girilmelidir!"},
-                            {"1; DELETE FROM MUSTERI", "Ali", "Müşteri No geçersiz!"},
-                            {"1", "Ali", "Veritabanı bulunamadı: " + dbName}}) {
+    for (const QStringList &c : QList<QStringList>{
+             {"", "", "Müşteri adı girilmelidir!"},
+             {"", "  ", "Müşteri no girilmelidir!"},
+             {"1; DELETE FROM MUSTERI", "Ali", "Müşteri No geçersiz!"},
+             {"1", "Ali", "Veritabanı bulunamadı: " + r.workspace.filePath(dbName)}}) {
         m_messages.clear();
         r.number->setEditText(c[0]);
         r.name->setEditText(c[1]);

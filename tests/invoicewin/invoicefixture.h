@@ -3,6 +3,7 @@
 #include "../db/testdb.h"
 #include "gui/Form3.h"
 #include "gui/messages.h"
+#include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/invoices.h"
 
@@ -17,34 +18,29 @@
 
 #include "tests/common/recorder.h"
 
-// A working directory holding ayarlar.dat (VAT rate 18) and an empty database, current
-// while the fixture lives. Messages are kept and questions answered with `answer`;
-// printing goes into `printed`.
+// A working folder holding ayarlar.dat (VAT rate 18) and an empty database, and a workspace
+// on it. Messages are kept and questions answered with `answer`; printing goes into
+// `printed`.
 class InvoiceFixture {
 public:
     InvoiceFixture()
-        : oldDir(QDir::currentPath()) {
+        : workspace(dir.path()) {
         ayarlar a = defaultSettings();
         a.kdv_yuzde = u" 18 "_qs;
-        ayarlari_yaz(a, dir.filePath(u"ayarlar.dat"_qs));
-        db = dir.filePath(databasePath(a.veritabani_yolu));
+        ayarlari_yaz(a, workspace.settingsPath());
+        db = workspace.databasePath(a);
         createDatabase(db);
-        QDir::setCurrent(dir.path());
         Messages::setTestHandler([this](const Messages::Message &m) {
             messages << m;
             return answer;
         });
-        Form3::setPrintTargetFactory([this](const QString &) {
+        workspace.seams.printTarget = [this](const QString &, PdfPrinter::Mode) {
             PrintTarget t;
             t.printer = std::make_unique<Recorder>(printed);
             return t;
-        });
+        };
     }
-    ~InvoiceFixture() {
-        Form3::setPrintTargetFactory({});
-        Messages::setTestHandler({});
-        QDir::setCurrent(oldDir);
-    }
+    ~InvoiceFixture() { Messages::setTestHandler({}); }
 
     QStringList messageTexts() const {
         QStringList t;
@@ -65,8 +61,8 @@ public:
         return invoiceRows(d, number);
     }
 
-    QString oldDir;
     QTemporaryDir dir;
+    Workspace workspace;
     QString db;
     QList<Messages::Message> messages;
     bool answer = false;

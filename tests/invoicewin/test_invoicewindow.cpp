@@ -1,5 +1,8 @@
 #include "invoicefixture.h"
 
+#include "../printing/printfixture.h"
+#include "base/yaziyacevir.h"
+
 #include "gui/fieldkeys.h"
 #include "invoice/saving.h"
 
@@ -60,6 +63,7 @@ private Q_SLOTS:
     void saveNew();
     void replacement();
     void retrieval();
+    void rateAndModeReachPaper();
 
 private:
     std::unique_ptr<InvoiceFixture> m_fx;
@@ -74,7 +78,7 @@ void TestInvoiceWindow::load() {
         return e;
     };
     {
-        Form3 form;
+        Form3 form(m_fx->workspace);
         form.show();
         QCOMPARE(text(&form, "Text12"), u"1"_qs);
         QCOMPARE(entries(form), QStringList());
@@ -86,7 +90,7 @@ void TestInvoiceWindow::load() {
     }
     for (qint64 n : {7, 1, 2})
         m_fx->storeInvoice(n, {{double(n), u"Kayıtlı"_qs, {}, u"4.00"_qs, {}}});
-    Form3 form;
+    Form3 form(m_fx->workspace);
     form.show();
     QCOMPARE(text(&form, "Text12"), u"8"_qs);
     QCOMPARE(entries(form), (QStringList{"1", "2", "7"}));
@@ -129,7 +133,7 @@ void TestInvoiceWindow::workedExample_data() {
 
 void TestInvoiceWindow::workedExample() {
     QFETCH(int, mode);
-    Form3 form;
+    Form3 form(m_fx->workspace);
     form.show();
     field<QComboBox>(&form, "Combo3")->setCurrentIndex(mode);
     addLine(&form, u"Muayene"_qs, {}, u"1"_qs, u"10,00"_qs);
@@ -150,7 +154,7 @@ void TestInvoiceWindow::workedExample() {
 }
 
 void TestInvoiceWindow::typedLines() {
-    Form3 form;
+    Form3 form(m_fx->workspace);
     form.show();
     field<QComboBox>(&form, "Combo3")->setCurrentIndex(1);
     // Two and a half counts as two and a half; a grouped price is the price meant.
@@ -168,13 +172,13 @@ void TestInvoiceWindow::typedLines() {
     QCOMPARE(texts(&form, {"Text5", "Text6", "Text7"}), (QStringList{"-12,50", "-2,25", "-14,75"}));
     QVERIFY(m_fx->messages.isEmpty());
 
-    // The VAT rate's arrows step it by one; nothing is recomputed until the next line.
+    // The VAT rate's arrows step it by one, and the figures follow at once.
     auto *arrows = field<QAbstractSpinBox>(&form, "UpDown1");
     arrows->stepUp();
-    QCOMPARE(text(&form, "Text8"), u"19"_qs);
+    QCOMPARE(texts(&form, {"Text8", "Text6", "Text7"}), (QStringList{"19", "-2,38", "-14,88"}));
     arrows->stepDown();
     arrows->stepDown();
-    QCOMPARE(texts(&form, {"Text8", "Text6"}), (QStringList{"17", "-2,25"}));
+    QCOMPARE(texts(&form, {"Text8", "Text6"}), (QStringList{"17", "-2,13"}));
     addLine(&form, {}, {}, {}, {});
     QCOMPARE(texts(&form, {"Text5", "Text6"}), (QStringList{"-12,50", "-2,13"}));
 
@@ -198,7 +202,7 @@ void TestInvoiceWindow::typedLines() {
 }
 
 void TestInvoiceWindow::refusedInput() {
-    Form3 form;
+    Form3 form(m_fx->workspace);
     form.show();
     field<QComboBox>(&form, "Combo3")->setCurrentIndex(1);
     addLine(&form, u"İlk"_qs, {}, u"1"_qs, u"5"_qs);
@@ -215,17 +219,18 @@ void TestInvoiceWindow::refusedInput() {
         click(&form, "Command2");
         QCOMPARE(m_fx->messages.size(), 1);
         QVERIFY2(m_fx->messages[0].text.contains(c[2]), qPrintable(m_fx->messages[0].text));
-        // Nothing added, nothing recomputed, nothing the user typed lost.
+        // Nothing added, nothing the user typed lost. A rate that is no number shows no
+        // grand total rather than a wrong one.
         QCOMPARE(grid(&form).size(), 2);
         QCOMPARE(texts(&form, {"Text5", "Text7", "Text3"}),
-                 (QStringList{"5,00", "5,90", "İkinci"}));
+                 (QStringList{"5,00", c[0] == u"Text8" ? QString() : u"5,90"_qs, "İkinci"}));
         QCOMPARE(box->text(), c[1]);
         box->setText(before);
     }
 }
 
 void TestInvoiceWindow::enterChain() {
-    Form3 form;
+    Form3 form(m_fx->workspace);
     form.show();
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -259,7 +264,7 @@ void TestInvoiceWindow::customerPick() {
     testdb::sql(m_fx->db, {u"INSERT INTO MUSTERI VALUES (12, 'Ali Veli', 'Cumhuriyet Cad. 1', "
                            "'Daire 3', 'Konak 1'), (5, 'Ayşe''nin Dükkânı', 'Liman Sok.', '', "
                            "'Bornova 2'), (8, 'Silinecek', 'Yok', '', '')"_qs});
-    Form3 form;
+    Form3 form(m_fx->workspace);
     form.show();
     auto *number = field<QComboBox>(&form, "Combo1");
     auto *name = field<QComboBox>(&form, "Combo2");
@@ -288,7 +293,7 @@ void TestInvoiceWindow::saveNew() {
         const bool print = number == 2;
         m_fx->answer = print;
         m_fx->messages.clear();
-        Form3 form;
+        Form3 form(m_fx->workspace);
         form.show();
         typeHeader(&form, QString::number(number));
         field<QComboBox>(&form, "Combo3")->setCurrentIndex(1);
@@ -338,7 +343,7 @@ void TestInvoiceWindow::replacement() {
     testdb::sql(m_fx->db, {u"CREATE TRIGGER bozuk BEFORE INSERT ON faturalar WHEN NEW.aciklama "
                            "= 'Bir' BEGIN SELECT RAISE(ABORT, 'satir reddedildi'); END"_qs});
     const QStringList old = {"1|Bir|", "2|İki|10", "3|Üç|"};
-    Form3 form;
+    Form3 form(m_fx->workspace);
     form.show();
     // First the three checks in order, and a number that is no whole number.
     field(&form, "Text12")->setText(u"  "_qs);
@@ -383,7 +388,7 @@ void TestInvoiceWindow::replacement() {
 void TestInvoiceWindow::retrieval() {
     m_fx->storeInvoice(2, {{1, u"A"_qs, {}, u"10.00"_qs, {}}, {2, u"B"_qs, {}, u"5.50"_qs, {}}});
     m_fx->storeInvoice(9, threeLines, 1);
-    Form3 form;
+    Form3 form(m_fx->workspace);
     form.show();
     typeHeader(&form, u"4"_qs);
     addLine(&form, u"Önceki"_qs, {}, u"9"_qs, u"9"_qs);
@@ -431,6 +436,39 @@ void TestInvoiceWindow::retrieval() {
     QCOMPARE(text(&form, "Text12"), u"6"_qs);
     QCOMPARE(headerTexts(&form), header);
     QCOMPARE(grid(&form).first(), (QStringList{"2", "Eksik", "", "3.00", "6,00"}));
+}
+
+void TestInvoiceWindow::rateAndModeReachPaper() {
+    // A saved invoice, VAT on top at 18: subtotal 24,00, discount 1,1, VAT 4,12. Its rate or
+    // mode changed in the window, the paper says what the window says.
+    m_fx->storeInvoice(5, threeLines, VatExcluded);
+    const ayarlar settings = m_fx->workspace.readSettings(23);
+    const QList<std::pair<std::function<void(Form3 &)>, QStringList>> changes = {
+        {[](Form3 &f) { field<QAbstractSpinBox>(&f, "UpDown1")->stepUp(); },
+         {"19", "4,35", "27,25"}},
+        {[](Form3 &f) { field(&f, "Text8")->setText(u"8,5"_qs); }, {"8,5", "1,95", "24,85"}},
+        {[](Form3 &f) { field<QComboBox>(&f, "Combo3")->setCurrentIndex(VatIncluded); },
+         {"18", "Dahil", "22,90"}},
+    };
+    for (const auto &[change, shown] : changes) {
+        Form3 form(m_fx->workspace);
+        form.show();
+        form.faturabul(u"5"_qs);
+        QCOMPARE(texts(&form, {"Text6", "Text7"}), (QStringList{"4,12", "27,02"}));
+        change(form);
+        QCOMPARE(texts(&form, {"Text8", "Text6", "Text7"}), shown);
+        const QString words = field<QLabel>(&form, "Label4")->text();
+        QCOMPARE(words, yaziyacevir(shown[2]));
+
+        m_fx->printed = RecordingPrinter();
+        form.yazdir();
+        const RecordingPrinter &paper = m_fx->printed;
+        QCOMPARE((QStringList{printedAt(paper, settings.yer_kdv_orani),
+                              printedAt(paper, settings.yer_kdv_tutari),
+                              printedAt(paper, settings.yer_genel_toplam),
+                              printedAt(paper, settings.yer_yazi_ile)}),
+                 shown + QStringList{u"Y. "_qs + words});
+    }
 }
 
 QTEST_MAIN(TestInvoiceWindow)

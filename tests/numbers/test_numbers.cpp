@@ -1,5 +1,4 @@
 #include "base/numbers.h"
-#include "invoice/invoice.h"
 
 #include <QTest>
 
@@ -20,11 +19,6 @@ private Q_SLOTS:
     void readings();
     void texts_data();
     void texts();
-    void oneLine_data();
-    void oneLine();
-    void refusals_data();
-    void refusals();
-    void storedLines();
 };
 
 void TestNumbers::readings_data() {
@@ -113,86 +107,6 @@ void TestNumbers::texts() {
     QCOMPARE(money ? moneyText(value) : plainNumberText(value), expected);
     // Both read back by the local reading: money as the value rounded, plain as the value.
     QCOMPARE(localNumber(expected).value(), money ? roundToMoney(value) : value);
-}
-
-void TestNumbers::oneLine_data() {
-    // Typed: discount percent, quantity, unit price, VAT rate, mode. Then the amount cell and
-    // the subtotal, discount total, VAT and grand total texts.
-    QTest::addColumn<QStringList>("typed");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QStringList>("expected");
-    const auto row = [](const char *name, const QStringList &typed, int mode,
-                        const QStringList &expected) {
-        QTest::newRow(name) << typed << mode << expected;
-    };
-    // The discount lowers the VAT base and the grand total, never the line amount.
-    row("2,5 at 1.250,50", {"10", "2,5", "1.250,50", "18"}, VatExcluded,
-        {"3.126,25", "3.126,25", "312,63", "506,45", "3.320,07"});
-    row("discount with a dot is a percent", {"12.5", "1", "100", "18"}, VatIncluded,
-        {"100,00", "100,00", "12,5", "Dahil", "87,50"});
-    row("Dahil needs no rate", {"", "1", "5", "yok"}, VatIncluded,
-        {"5,00", "5,00", "0", "Dahil", "5,00"});
-    // No mode chosen is VAT on top; 1,845 is rounded up to the kuruş.
-    row("no mode chosen, VAT half up", {"", "1", "10,25", "18"}, VatNotChosen,
-        {"10,25", "10,25", "0", "1,85", "12,10"});
-    row("beyond 32-bit lira", {"", "3", "1000000000", "10"}, VatExcluded,
-        {"3.000.000.000,00", "3.000.000.000,00", "0", "300.000.000,00", "3.300.000.000,00"});
-}
-
-void TestNumbers::oneLine() {
-    QFETCH(QStringList, typed);
-    QFETCH(int, mode);
-    InvoiceTotals totals;
-    const LineResult r = addLine(totals, {u"x"_qs, typed[0], typed[1], typed[2]}, typed[3], mode);
-    QVERIFY2(r.error.isEmpty(), qPrintable(r.error));
-    QTEST((QStringList{r.cells.amount, r.totals.subtotal, r.totals.discountTotal, r.totals.vat,
-                       r.totals.grandTotal}),
-          "expected");
-}
-
-void TestNumbers::refusals_data() {
-    QTest::addColumn<QStringList>("typed"); // discount, quantity, price, rate
-    QTest::addColumn<QString>("field");     // how the message begins
-    const auto row = [](const char *name, const QStringList &typed, const char *field) {
-        QTest::newRow(name) << typed << QString::fromUtf8(field);
-    };
-    const QString huge = u"1"_qs + QString(200, u'0');
-    row("empty rate", {"", "1", "10", ""}, "KDV oranı girilmelidir");
-    row("long text", {"", "1", QString(5000, u'x'), "18"}, "Birim fiyat");
-    // Amounts beyond any number once zeroed the running sums; now they are refused.
-    row("amount too large", {"", huge, huge, "18"}, "Satır tutarı");
-    row("discount too large", {"10", huge, huge, "18"}, "Satır tutarı");
-    row("VAT too large", {"", huge, "1", u"1"_qs + QString(307, u'0')}, "Satır tutarı");
-}
-
-void TestNumbers::refusals() {
-    QFETCH(QStringList, typed);
-    QFETCH(QString, field);
-    InvoiceTotals totals{100, 5};
-    const LineResult r =
-        addLine(totals, {u"x"_qs, typed[0], typed[1], typed[2]}, typed[3], VatExcluded);
-    QVERIFY2(r.error.startsWith(field), qPrintable(r.error));
-    // Readable in a message box: a long text is quoted only in part.
-    QVERIFY2(r.error.size() < 100, qPrintable(r.error));
-    QCOMPARE(totals.subtotal, 100.0);
-    QCOMPARE(totals.discountTotal, 5.0);
-}
-
-void TestNumbers::storedLines() {
-    // A stored fractional quantity shows in Turkish form; a stored discount that is no
-    // number takes nothing off.
-    InvoiceTotals t2;
-    const LineResult f = addStoredLine(t2, 2.5, u"C"_qs, u"abc"_qs, u"4"_qs, u"18"_qs, VatIncluded);
-    QCOMPARE((QStringList{f.cells.quantity, f.totals.discountTotal, f.totals.grandTotal}),
-             (QStringList{"2,5", "0", "10,00"}));
-    // A window rate that is no number leaves the VAT field empty, but the line loads.
-    const LineResult g = addStoredLine(t2, 1, u"D"_qs, u"10"_qs, u"100"_qs, u"x"_qs, VatExcluded);
-    QCOMPARE((QStringList{g.totals.subtotal, g.totals.discountTotal, g.totals.vat}),
-             (QStringList{"110,00", "10", ""}));
-    // A stored line too large for a number is left out, the sums kept.
-    QVERIFY(!addStoredLine(t2, 1e200, {}, {}, u"1"_qs + QString(200, u'0'), u"18"_qs, VatIncluded)
-                 .error.isEmpty());
-    QCOMPARE(t2.subtotal, 110.0);
 }
 
 QTEST_APPLESS_MAIN(TestNumbers)

@@ -8,6 +8,8 @@
 #include "gui/previewwindow.h"
 #include "invoice/invoiceprint.h"
 #include "invoice/preview.h"
+#include "invoice/saving.h"
+#include "invoice/workspace.h"
 #include "printing/painterprinter.h"
 #include "printing/printtarget.h"
 #include "store/database.h"
@@ -95,6 +97,7 @@ private Q_SLOTS:
 
 private:
     std::optional<QTemporaryDir> m_dir;
+    std::optional<Workspace> m_workspace;
     QList<Messages::Message> m_messages;
     int m_choices = 0;
     std::optional<QString> m_nextFile;
@@ -104,14 +107,15 @@ private:
 // Message boxes and choosers answer at once, and count.
 void TestForm5::initTestCase() {
     Messages::setTestHandler([this](const Messages::Message &m) { return m_messages << m, true; });
-    Form5::setFileChooser([this](QWidget *) { return ++m_choices, m_nextFile; });
-    Form5::setFontChooser([this](QWidget *) { return ++m_choices, m_nextFont; });
 }
 
 // Each case works in an empty directory of its own.
 void TestForm5::init() {
     m_dir.emplace();
     QDir::setCurrent(m_dir->path());
+    m_workspace.emplace(m_dir->path());
+    m_workspace->seams.chooseFile = [this](QWidget *) { return ++m_choices, m_nextFile; };
+    m_workspace->seams.chooseFont = [this](QWidget *) { return ++m_choices, m_nextFont; };
     m_messages.clear();
     m_choices = 0;
     m_nextFile.reset();
@@ -123,7 +127,7 @@ void TestForm5::init() {
 // without reading the file. Closed by its frame it drops its edits and the next opening
 // reads the file: every box as saved, less trailing blanks.
 void TestForm5::saveHideCloseAndReload() {
-    Windows windows;
+    Windows windows(*m_workspace);
     QPointer<Form5> w = windows.openSettings();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     QVERIFY(m_messages.isEmpty());
@@ -185,7 +189,7 @@ void TestForm5::saveHideCloseAndReload() {
 // line. A cancelled choice changes nothing.
 void TestForm5::fontChoiceLandsInTheRowsLine() {
     ayarlari_yaz(defaultSettings());
-    Form5 w;
+    Form5 w(*m_workspace);
     shown(w);
     clickCaption(button(&w, u"yer_kdv_tutari_yazitipi_dugmesi"_qs));
     clickCaption(button(&w, u"gozat_dugmesi"_qs));
@@ -241,7 +245,7 @@ void TestForm5::pressAndRelease() {
     QFETCH(bool, acts);
     m_nextFile = u"başka.db"_qs;
     m_nextFont = QFont(u"Courier New"_qs, 12);
-    Form5 w;
+    Form5 w(*m_workspace);
     shown(w);
     ImageButton *b = button(&w, name);
     const QPoint at = onCaption ? b->captionRect().center() : QPoint(2, b->height() - 3);
@@ -262,7 +266,7 @@ void TestForm5::pressAndRelease() {
 // Each step: the arrow ('+' up, '-' down), then what the box shows. No bounds; a box that
 // holds no number counts as 0.
 void TestForm5::lineSpacingArrows() {
-    Form5 w;
+    Form5 w(*m_workspace);
     shown(w);
     QLineEdit *spacing = box(&w, u"satir_arasi_bosluk"_qs);
     for (const auto &[start, steps] : {std::pair{u"3"_qs, u"+4 -3 -2 -1 -0 --1"_qs},
@@ -304,7 +308,7 @@ void TestForm5::preview() {
                                {1, u"Somun"_qs, QString(), u"5.5"_qs, u"5,50"_qs}}));
     }
 
-    Form5 w;
+    Form5 w(*m_workspace);
     PreviewWindow *p = openPreview(w);
     QVERIFY(p && p->isVisible() && p->invoice().sample && !p->formPicturePath().isEmpty());
     const QImage page = p->findChild<QWidget *>(u"sayfa"_qs)->grab().toImage();
@@ -334,8 +338,11 @@ void TestForm5::preview() {
     const QList<StoredRow> rows = invoiceRows(db, 12);
     const auto same = [&] {
         RecordingPrinter printer;
-        printInvoice(printer, w.settingsInBoxes(), rows,
-                     {u"12"_qs, u"Kadıköy V.D. 111"_qs, 1, QString(), u"18"_qs});
+        // The invoice as the invoice window shows it once loaded, with the rate of the boxes.
+        Invoice invoice;
+        invoice.setVatRate(w.settingsInBoxes().kdv_yuzde);
+        QCOMPARE(loadStoredRows(invoice, rows), QString());
+        printInvoice(printer, w.settingsInBoxes(), invoice);
         p->findChild<QWidget *>(u"sayfa"_qs)->grab();
         QCOMPARE(described(p->printedLines()), described(printer.lines()));
     };

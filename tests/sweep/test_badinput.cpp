@@ -10,6 +10,7 @@
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
 #include "gui/previewwindow.h"
+#include "invoice/workspace.h"
 #include "store/campaigns.h"
 #include "tools/sampledata.h"
 
@@ -179,6 +180,7 @@ private:
     void checkDatabase();
 
     QTemporaryDir m_dir;
+    Workspace m_workspace{m_dir.path()};
     QString m_db, m_settings;
     int m_row = 0;
     QString m_typed;
@@ -230,16 +232,16 @@ void TestBadInput::initTestCase() {
         t.printer = std::make_unique<Recorder>(m_printed);
         return t;
     };
-    Form3::setPrintTargetFactory([recorder](const QString &) { return recorder(); });
-    Form7::setPrintTargetFactory(
-        [recorder](const QString &, PdfPrinter::Mode) { return recorder(); });
+    m_workspace.seams.printTarget = [recorder](const QString &, PdfPrinter::Mode) {
+        return recorder();
+    };
     // The choosers bring the typed text too: as a path, as a font's name.
-    Form5::setFileChooser([this](QWidget *) { return std::optional<QString>(m_typed); });
-    Form5::setFontChooser([this](QWidget *) {
+    m_workspace.seams.chooseFile = [this](QWidget *) { return std::optional<QString>(m_typed); };
+    m_workspace.seams.chooseFont = [this](QWidget *) {
         QFont f;
         f.setFamily(m_typed);
         return std::optional<QFont>(f);
-    });
+    };
 }
 
 void TestBadInput::sweep_data() {
@@ -317,7 +319,7 @@ void TestBadInput::customerRegister() {
     // A stored customer picked, then the text typed over its number: neither SİL (asked twice,
     // so that both answers run) nor KAYDET may reach any row.
     {
-        Form2 w;
+        Form2 w(m_workspace);
         QVERIFY(shown(w));
         pick(field<QComboBox>(&w, "Combo1"), m_row % sampleCustomers);
         put(&w, {"Combo1"}, m_typed);
@@ -328,7 +330,7 @@ void TestBadInput::customerRegister() {
     std::optional<QStringList> named; // the customer saved under the typed name
     for (const QByteArrayList &bad : {QByteArrayList{"Combo1"}, QByteArrayList{"Combo2"},
                                       QByteArrayList{"Text1", "Text2", "Text3"}}) {
-        Form2 w;
+        Form2 w(m_workspace);
         QVERIFY(shown(w));
         QSignalSpy saved(&w, &Form2::customerSaved);
         for (const char *box : {"Combo2", "Text1", "Text2", "Text3"})
@@ -351,7 +353,7 @@ void TestBadInput::customerRegister() {
     }
     // Picked by that name, the customer shows as saved.
     if (named) {
-        Form2 w;
+        Form2 w(m_workspace);
         QVERIFY(shown(w));
         auto *names = field<QComboBox>(&w, "Combo2");
         pick(names, names->findText(m_typed));
@@ -368,7 +370,7 @@ void TestBadInput::invoices() {
     const QByteArrayList every = QByteArrayList{"Text12", "Combo1", "Combo2"} + all;
     const QList<QByteArrayList> sets = {every, {"Text12"}, {"Combo1"}, {"Combo2"}, all};
     for (int variant = m_row; const QByteArrayList &bad : sets) {
-        Form3 w;
+        Form3 w(m_workspace);
         QVERIFY(shown(w));
         pick(field<QComboBox>(&w, "Combo1"), variant % sampleCustomers);
         field<QComboBox>(&w, "Combo3")->setCurrentIndex(variant++ % 2);
@@ -417,7 +419,7 @@ void TestBadInput::invoices() {
 // The other buttons, and the invoice saved last taken from the list and saved again as it
 // shows: what it saves must be what was saved before.
 void TestBadInput::reloadInvoice() {
-    Form3 w;
+    Form3 w(m_workspace);
     QVERIFY(shown(w));
     for (const char *button : {"Command4", "Command1", "Command5"})
         click(&w, button);
@@ -433,7 +435,7 @@ void TestBadInput::reloadInvoice() {
 }
 
 void TestBadInput::batchWindow() {
-    Form7 w;
+    Form7 w(m_workspace);
     QVERIFY(shown(w));
     auto *campaigns = field<QComboBox>(&w, "Combo1");
     auto *regions = field<QComboBox>(&w, "Combo2");
@@ -463,7 +465,7 @@ void TestBadInput::batchWindow() {
 }
 
 void TestBadInput::settingsWindow() {
-    Form5 w;
+    Form5 w(m_workspace);
     QVERIFY(shown(w));
     const auto boxes = settingsBoxes(w);
     QCOMPARE(boxes.size(), w.findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly).size());
@@ -516,7 +518,7 @@ void TestBadInput::settingsWindow() {
     QVERIFY(file.endsWith("\r\n"));
     QCOMPARE((QList<qsizetype>{file.count("\r\n"), file.count('\r'), file.count('\n')}),
              QList<qsizetype>(3, 23));
-    const Form5 again;
+    const Form5 again(m_workspace);
     const auto reread = settingsBoxes(again);
     for (qsizetype i = 0; i < boxes.size(); ++i)
         QCOMPARE(reread.at(i).first->text().trimmed(), boxes.at(i).first->text().trimmed());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/numbers.h"
 #include "printing/printer.h"
 #include "settings/settingsfile.h"
 
@@ -59,4 +60,13 @@ inline ayarlar distinctSettings() {
     a.yer_irsaliye_tarihi = {u"8420"_qs, u"3000"_qs, u"İrsaliye Tarihi Yazısı"_qs, u"13"_qs};
     a.yer_fatura_no = {u"8430"_qs, u"2100"_qs, u"Numara Yazısı"_qs, u"14"_qs};
     return a;
+}
+
+// The text printed at a placement's position.
+inline QString printedAt(const RecordingPrinter &printer, const baski_yeri &p) {
+    for (const RecordingPrinter::Line &l : printer.lines()) {
+        if (l.x == leadingNumber(p.sol_bosluk) && l.y == leadingNumber(p.ust_bosluk))
+            return l.text;
+    }
+    return QStringLiteral("<nothing printed>");
 }

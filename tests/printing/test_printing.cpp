@@ -3,6 +3,7 @@
 #include "base/yaziyacevir.h"
 #include "invoice/invoice.h"
 #include "invoice/invoiceprint.h"
+#include "invoice/saving.h"
 #include "pdftext.h"
 #include "printfixture.h"
 #include "printing/printtarget.h"
@@ -19,10 +20,6 @@ class TestPrinting : public QObject {
 private Q_SLOTS:
     void placementStep_data();
     void placementStep();
-    void fullInvoice();
-    void totals_data();
-    void totals();
-    void missingValues();
     void pdf();
     void pdfUnwritable();
 
@@ -32,128 +29,25 @@ private:
 
 namespace {
 
-// A row of invoice 125 with its header: customer, addresses, tax office, VAT on top, dates.
-StoredRow storedRow(double quantity, const QString &description, const QString &discount,
-                    const QString &price) {
+// Invoice 125 with three lines, one of them discounted, VAT on top at 18.
+Invoice fullInvoice() {
     const QStringList h = {
         "42",         "Şükrü Öztürk", "Atatürk Cad. No: 5", "Çankaya / ANKARA", "Kayıtlı VD",
         "01.05.2024", "A-77",         "30.04.2024"};
-    return {h[0], h[1], h[2],     h[3],        h[4],     1,     h[5],        h[6],
-            h[7], 125,  quantity, description, discount, price, std::nullopt};
-}
-
-QList<StoredRow> fullRows() {
-    return {storedRow(2, u"Vida M8"_qs, u"10"_qs, u"50"_qs),
-            storedRow(1.5, u"Somun"_qs, {}, u"1250.5"_qs), storedRow(3, u"Pul"_qs, {}, u"0.25"_qs)};
-}
-
-// Only "Dahil" prints the window's VAT text; this one must not appear.
-const InvoicePrintInputs fullInputs = {u"125"_qs, u"Çankaya VD 1234567890"_qs, VatExcluded,
-                                       u"999,99"_qs, u"18"_qs};
-
-// The text printed at a placement's position.
-QString printedAt(const RecordingPrinter &printer, const baski_yeri &p) {
-    for (const RecordingPrinter::Line &l : printer.lines()) {
-        if (l.x == leadingNumber(p.sol_bosluk) && l.y == leadingNumber(p.ust_bosluk))
-            return l.text;
-    }
-    return u"<nothing printed>"_qs;
+    const auto row = [&](double quantity, const QString &description, const QString &discount,
+                         const QString &price) {
+        return StoredRow{h[0], h[1], h[2],     h[3],        h[4],     1,     h[5],        h[6],
+                         h[7], 125,  quantity, description, discount, price, std::nullopt};
+    };
+    Invoice invoice;
+    invoice.setVatRate(u"18"_qs);
+    loadStoredRows(invoice,
+                   {row(2, u"Vida M8"_qs, u"10"_qs, u"50"_qs),
+                    row(1.5, u"Somun"_qs, {}, u"1250.5"_qs), row(3, u"Pul"_qs, {}, u"0.25"_qs)});
+    return invoice;
 }
 
 } // namespace
-
-void TestPrinting::fullInvoice() {
-    RecordingPrinter printer;
-    printInvoice(printer, distinctSettings(), fullRows(), fullInputs);
-    QCOMPARE(printer.documents(), 1);
-
-    QList<Expected> want = {
-        {u"01.05.2024"_qs, u"Tarih Yazısı"_qs, 10, 8400, 2400},
-        {u" 125"_qs, u"Numara Yazısı"_qs, 14, 8430, 2100},
-        {u"A-77"_qs, u"İrsaliye Yazısı"_qs, 12, 8410, 2700},
-        {u"30.04.2024"_qs, u"İrsaliye Tarihi Yazısı"_qs, 13, 8420, 3000},
-        {u"Şükrü Öztürk"_qs, u"Ad Yazısı"_qs, 11, 600, 2400},
-        {u"Atatürk Cad. No: 5"_qs, u"Adres Yazısı"_qs, 9, 650, 2700},
-        {u"Çankaya / ANKARA"_qs, u"Adres Yazısı"_qs, 9, 650, 2900},
-        {u"Çankaya VD 1234567890"_qs, u"Vergi Yazısı"_qs, 8, 700, 3300},
-    };
-    // Quantity, description, discount, price and amount at their margins; the lines are
-    // satir_arasi_bosluk × 100 twips apart.
-    const QString line = u"Satır Yazısı"_qs;
-    const QList<QStringList> cells = {{" 2", "Vida M8", "10", "50", "100,00"},
-                                      {" 1,5", "Somun", "", "1250.5", "1.875,75"},
-                                      {" 3", "Pul", "", "0.25", "0,75"}};
-    for (int r = 0; r < cells.size(); ++r) {
-        for (int c = 0; c < 5; ++c)
-            want << Expected{cells[r][c], line, 9.5,
-                             QList{600.0, 1500.0, 6100.0, 7000.0, 9200.0}[c], 4500.0 + 300 * r};
-    }
-    // 100,00 + 1.875,75 + 0,75 = 1.976,50; discount 10,00; VAT 18 % of 1.966,50 = 353,97.
-    want << QList<Expected>{{u"1.976,50"_qs, line, 9.5, 9220, 11700},
-                            {u"10,00"_qs, line, 9.5, 9210, 12000},
-                            {u"Y. İkiBinÜçYüzYirmi YTLKırkYedi Ykr"_qs, line, 9.5, 600, 13500},
-                            {u"18"_qs, line, 9.5, 7800, 12600},
-                            {u"353,97"_qs, line, 9.5, 9230, 12600},
-                            {u"2.320,47"_qs, line, 9.5, 9240, 12900}};
-    QCOMPARE(described(printer.lines()), described(want));
-}
-
-void TestPrinting::totals_data() {
-    // One stored line (quantity, discount percent, price), the window's VAT mode and rate, then
-    // the discount total, VAT and grand total that must be printed.
-    QTest::addColumn<QStringList>("line");
-    QTest::addColumn<int>("vatMode");
-    QTest::addColumn<QString>("vatRate");
-    QTest::addColumn<QStringList>("printed");
-    const QStringList hundred{"1", "", "100"};
-    const QStringList twoAtFifty{"2", "10", "50"};
-    QTest::newRow("Dahil") << hundred << 0 << u"18"_qs << QStringList{"", "Dahil", "100,00"};
-    // The discount lowers the VAT base, as on screen.
-    QTest::newRow("discount, Hariç")
-        << twoAtFifty << 1 << u"18"_qs << QStringList{"10,00", "16,20", "106,20"};
-    QTest::newRow("discount, Dahil")
-        << twoAtFifty << 0 << u"18"_qs << QStringList{"10,00", "Dahil", "90,00"};
-    // The settings say 20: the window's rate counts.
-    QTest::newRow("window's rate")
-        << hundred << 1 << u"8,5"_qs << QStringList{"", "8,50", "108,50"};
-}
-
-void TestPrinting::totals() {
-    QFETCH(QStringList, line);
-    QFETCH(int, vatMode);
-    QFETCH(QString, vatRate);
-    const ayarlar s = distinctSettings();
-    RecordingPrinter p;
-    // The window's VAT box says "Dahil"; only that mode may print it.
-    printInvoice(p, s, {storedRow(line[0].toDouble(), u"kalem"_qs, line[1], line[2])},
-                 {u"125"_qs, {}, vatMode, u"Dahil"_qs, vatRate});
-    QTEST((QStringList{printedAt(p, s.yer_iskonto), printedAt(p, s.yer_kdv_tutari),
-                       printedAt(p, s.yer_genel_toplam)}),
-          "printed");
-}
-
-void TestPrinting::missingValues() {
-    // A row whose every column is NULL, a discount that is no number, a row without
-    // quantity: nothing stops the print, and what is missing prints empty and counts as 0.
-    // Only the first row's header prints; its second address line, even empty, 200 twips
-    // under the first.
-    StoredRow noQuantity = storedRow(0, u"Miktarsız"_qs, u"10"_qs, u"7"_qs);
-    noQuantity.miktar.reset();
-    RecordingPrinter printer;
-    printInvoice(printer, distinctSettings(),
-                 {StoredRow(), storedRow(2, u"Tuhaf"_qs, u"yüzde on"_qs, u"50"_qs), noQuantity},
-                 fullInputs);
-    QCOMPARE(described(printer.lines().mid(6, 1)),
-             described(QList<Expected>{{{}, u"Adres Yazısı"_qs, 9, 650, 2900}}));
-    QStringList texts;
-    for (const RecordingPrinter::Line &l : printer.lines())
-        texts << l.text;
-    QCOMPARE(texts.mid(0, 8), (QStringList{"", "", "", "", "", "", "", "Çankaya VD 1234567890"}));
-    QCOMPARE(texts.mid(8, 15), (QStringList{"", "", "", "", "0,00", " 2", "Tuhaf", "yüzde on", "50",
-                                            "100,00", "", "Miktarsız", "10", "7", "0,00"}));
-    QCOMPARE(texts.mid(23), (QStringList{"100,00", "0,00", u"Y. "_qs + yaziyacevir(u"118,00"_qs),
-                                         "18", "18,00", "118,00"}));
-}
 
 void TestPrinting::pdf() {
     if (!havePdftotext())
@@ -162,7 +56,7 @@ void TestPrinting::pdf() {
     const ayarlar settings = defaultSettings();
     {
         PdfPrinter printer(path);
-        printInvoice(printer, settings, fullRows(), fullInputs);
+        printInvoice(printer, settings, fullInvoice());
         printer.finish();
     }
     QCOMPARE(pdfPageCount(path), 1);

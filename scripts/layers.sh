@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Counts the includes between the program's folders and prints them as arrows, lowest layer
+# first. An arrow that points up the layers (or between folders of one level) is marked and
+# makes the script fail.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+# Lowest first; tools sit beside gui, above invoice.
+layers=(base settings store printing invoice gui app tools)
+declare -A rank=([base]=0 [settings]=1 [store]=1 [printing]=2 [invoice]=3 [gui]=4 [tools]=4 [app]=5)
+# Which lower layers each may use, beyond what its link list brings in.
+declare -A allowed=(
+    [base]=""
+    [settings]="base"
+    [store]="base"
+    [printing]="base settings"
+    [invoice]="base settings store printing"
+    [gui]="base settings store printing invoice"
+    [tools]="base settings store printing invoice"
+    [app]="base settings store printing invoice gui"
+)
+
+bad=0
+for from in "${layers[@]}"; do
+    [ -d "$from" ] || continue
+    # "folder/file.h" includes of this folder's sources, counted by target folder.
+    while read -r count to; do
+        [ -z "$to" ] && continue
+        mark=""
+        if [[ " ${allowed[$from]} " != *" $to "* ]]; then
+            mark="   <- not allowed"
+            bad=1
+        fi
+        printf '%-9s -> %-9s %4d%s\n' "$from" "$to" "$count" "$mark"
+    done < <(grep -rhoE '^#include "[a-z]+/' "$from" --include='*.h' --include='*.cpp' |
+        sed -E 's/#include "([a-z]+)\//\1/' | grep -vx "$from" | sort | uniq -c |
+        awk '{print $1, $2}')
+done
+exit $bad
