@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/firstrun.h"
 #include "app/oldformat.h"
 #include "app/windows.h"
@@ -11,7 +12,17 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char *argv[]) {
+    // Read before QApplication, so that --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine options = parseCommandLine(arguments, QDir::homePath());
+    if (options.action != CommandLine::Action::Run)
+        return answerWithoutRunning(options);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fatura"));
     QApplication::setApplicationDisplayName(QStringLiteral("Fatura"));
@@ -22,6 +33,14 @@ int main(int argc, char *argv[]) {
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.fatura"));
+    // Everything below works in the current directory: the working folder becomes it.
+    if (const QString problem = enterWorkingFolder(options.folder); !problem.isEmpty()) {
+        std::fprintf(stderr, "fatura: %s\n", problem.toUtf8().constData());
+        if (options.fromMenu)
+            Messages::error(nullptr, problem);
+        return 1;
+    }
     const QStringList problems = firstRun(QDir::current());
     Windows windows;
     windows.showMain();
