@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/firstrun.h"
 #include "app/oldformat.h"
 #include "app/windows.h"
@@ -12,7 +13,17 @@
 #include <QLocale>
 #include <QTranslator>
 
+#include <cstdio>
+
 int main(int argc, char *argv[]) {
+    // Read before QApplication, so that --help and --version need no display.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine options = parseCommandLine(arguments, QDir::homePath());
+    if (options.action != CommandLine::Action::Run)
+        return answerWithoutRunning(options);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fatura"));
     QApplication::setApplicationDisplayName(QStringLiteral("Fatura"));
@@ -23,6 +34,15 @@ int main(int argc, char *argv[]) {
                      QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTexts);
 
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.fatura"));
+    // The working folder becomes the current directory too, so that relative paths the user
+    // typed (a PDF folder, a database) mean the same in every dialog.
+    if (const QString problem = enterWorkingFolder(options.folder); !problem.isEmpty()) {
+        std::fprintf(stderr, "fatura: %s\n", problem.toUtf8().constData());
+        if (options.fromMenu)
+            Messages::error(nullptr, problem);
+        return 1;
+    }
     Workspace workspace(QDir::currentPath());
     const QStringList problems = firstRun(QDir(workspace.folder()));
     Windows windows(workspace);

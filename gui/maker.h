@@ -11,8 +11,11 @@ inline QString webHost() {
 inline QString webAddress() {
     return QStringLiteral("http://") + webHost();
 }
-// The advertising page shown in the main window: plain HTTP on the maker's host.
+// The advertising page shown in the main window: plain HTTP on the maker's host. The
+// environment variable FATURA_REKLAM_URL replaces it, for checks against a local server.
 inline QString advertUrl() {
+    if (qEnvironmentVariableIsSet("FATURA_REKLAM_URL"))
+        return qEnvironmentVariable("FATURA_REKLAM_URL");
     return webAddress() + QStringLiteral("/reklam/Pralkin/default.asp");
 }
 inline QString company() {

@@ -6,10 +6,12 @@
 #include <QTextCodec>
 
 #include "gui/browser.h"
+#include "gui/pageimages.h"
 
 WebPanel::WebPanel(QWidget *parent)
     : QTextBrowser(parent)
     , m_network(new QNetworkAccessManager(this))
+    , m_images(new PageImages(m_network, this))
     , m_url(QStringLiteral("about:blank")) {
     setOpenLinks(false);
     setFrameShape(QFrame::StyledPanel);
@@ -19,6 +21,7 @@ WebPanel::WebPanel(QWidget *parent)
 }
 
 void WebPanel::navigate(const QUrl &url) {
+    m_images->stop();
     if (m_reply) {
         m_reply->disconnect(this);
         m_reply->abort();
@@ -53,6 +56,7 @@ void WebPanel::replyFinished(QNetworkReply *reply) {
     const QByteArray body = reply->readAll();
     m_url = reply->url();
     setHtml(decodePage(body, reply->header(QNetworkRequest::ContentTypeHeader).toString()));
+    m_images->load(document(), m_url, m_timeoutMs);
     Q_EMIT finished(true);
 }
 
@@ -78,4 +82,13 @@ QString WebPanel::decodePage(const QByteArray &body, const QString &contentType)
 void WebPanel::showBlank() {
     m_url = QUrl(QStringLiteral("about:blank"));
     clear();
+}
+
+QVariant WebPanel::loadResource(int type, const QUrl &) {
+    // Pictures come only from the page's server, through PageImages, which adds each one to
+    // the document when it arrives; until then, and when it cannot, the picture is left out.
+    if (type == QTextDocument::ImageResource)
+        return PageImages::placeholder();
+    // Anything else (a style sheet) is empty: never read from a local file.
+    return QString();
 }
