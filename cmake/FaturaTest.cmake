@@ -5,6 +5,8 @@ function(fatura_add_test name)
   cmake_parse_arguments(ARG "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE fatura_invoice Qt6::Test ${ARG_LIBS})
+  # Tests sit above every layer and share helpers under tests/.
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR})
   if(ARG_GUI)
     target_link_libraries(${name} PRIVATE fatura_gui)
   endif()

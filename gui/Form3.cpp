@@ -545,15 +545,7 @@ void Form3::faturabul(const QString &number) {
     }
     // A column without a value keeps its box as it was.
     Invoice loaded = m_invoice;
-    loaded.header = InvoiceHeader{*n,
-                                  m_customerNumber->currentText(),
-                                  m_customerName->currentText(),
-                                  m_address->text(),
-                                  m_address2->text(),
-                                  m_taxOffice->text(),
-                                  m_invoiceDate->text(),
-                                  m_deliveryNumber->text(),
-                                  m_deliveryDate->text()};
+    loaded.header = invoiceHeader(headerTexts(), *n);
     const QString problem = loadStoredRows(loaded, rows);
     if (!problem.isEmpty()) {
         Messages::error(this, problem);

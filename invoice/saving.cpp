@@ -29,9 +29,19 @@ std::optional<InvoiceHeader> invoiceHeader(const HeaderTexts &texts) {
     const std::optional<qint64> number = wholeNumber(texts.invoiceNumber);
     if (!number)
         return std::nullopt;
-    return InvoiceHeader{*number,           texts.customerNumber,     texts.customerName,
-                         texts.address,     texts.address2,           texts.taxOffice,
-                         texts.invoiceDate, texts.deliveryNoteNumber, texts.deliveryNoteDate};
+    return invoiceHeader(texts, *number);
+}
+
+InvoiceHeader invoiceHeader(const HeaderTexts &texts, qint64 number) {
+    return InvoiceHeader{number,
+                         texts.customerNumber,
+                         texts.customerName,
+                         texts.address,
+                         texts.address2,
+                         texts.taxOffice,
+                         texts.invoiceDate,
+                         texts.deliveryNoteNumber,
+                         texts.deliveryNoteDate};
 }
 
 Invoice storedForm(const Invoice &invoice) {

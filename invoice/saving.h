@@ -30,6 +30,8 @@ QString saveCheck(const HeaderTexts &texts);
 
 // The header of the boxes; nothing when the invoice number is not a whole number.
 std::optional<InvoiceHeader> invoiceHeader(const HeaderTexts &texts);
+// The same under a number already known.
+InvoiceHeader invoiceHeader(const HeaderTexts &texts, qint64 number);
 
 // The invoice as it is stored and printed: a line without a quantity is no line (the grid's
 // empty rows), the others in order.
