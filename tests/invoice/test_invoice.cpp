@@ -1,9 +1,9 @@
-#include "../printing/printfixture.h"
 #include "base/numbers.h"
 #include "base/yaziyacevir.h"
 #include "invoice/invoice.h"
 #include "invoice/invoiceprint.h"
 #include "invoice/saving.h"
+#include "tests/common/printfixture.h"
 
 #include <QTest>
 

@@ -1,12 +1,12 @@
-#include "../db/testdb.h"
 #include "base/numbers.h"
 #include "base/yaziyacevir.h"
 #include "invoice/invoice.h"
 #include "invoice/invoiceprint.h"
 #include "invoice/saving.h"
-#include "pdftext.h"
-#include "printfixture.h"
 #include "printing/printtarget.h"
+#include "tests/common/pdftext.h"
+#include "tests/common/printfixture.h"
+#include "tests/common/testdb.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -1,5 +1,5 @@
-#include "../db/testdb.h"
 #include "invoice/batchrun.h"
+#include "tests/common/testdb.h"
 #include "tools/sampledata.h"
 
 #include <QDate>

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "../db/testdb.h"
 #include "gui/Form3.h"
 #include "gui/messages.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/invoices.h"
+#include "tests/common/testdb.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>

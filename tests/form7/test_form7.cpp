@@ -2,13 +2,13 @@
 // the widget that took the press.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "../db/testdb.h"
-#include "../printing/printfixture.h"
 #include "gui/Form7.h"
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
 #include "invoice/batchrun.h"
 #include "invoice/workspace.h"
+#include "tests/common/printfixture.h"
+#include "tests/common/testdb.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -75,7 +75,7 @@ QStringList entries(const Form7 &w, const char *name) {
 
 } // namespace
 
-class TestBatch : public QObject {
+class TestForm7 : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -107,7 +107,7 @@ private:
 };
 
 // The batch window's messages are kept and its printing recorded.
-void TestBatch::initTestCase() {
+void TestForm7::initTestCase() {
     Messages::setTestHandler([this](const Messages::Message &m) {
         m_messages << m.text;
         return false;
@@ -121,11 +121,11 @@ void TestBatch::initTestCase() {
     };
 }
 
-void TestBatch::cleanupTestCase() {
+void TestForm7::cleanupTestCase() {
     Messages::setTestHandler({});
 }
 
-void TestBatch::campaign(const QString &headers, const QString &lines) {
+void TestForm7::campaign(const QString &headers, const QString &lines) {
     m_db = m_dir.filePath(u"%1.MDB"_qs.arg(++m_databases));
     createDatabase(m_db);
     QStringList sql = {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
@@ -140,7 +140,7 @@ void TestBatch::campaign(const QString &headers, const QString &lines) {
     testdb::sql(m_db, sql);
 }
 
-void TestBatch::sampleCampaign() {
+void TestForm7::sampleCampaign() {
     campaign(u"('3', 'İSTANBUL', NULL, 'X', 'Üç', '', 0), ('0', 'İSTANBUL', NULL, 'X', 'Sıfır', "
              "'', 0), ('1', 'ANKARA', NULL, 'X', 'Bir', '', 0), ('2', 'İSTANBUL', NULL, 'X', "
              "'İki', '', 0), ('0', 'ANKARA', NULL, 'X', 'Sıfır Ankara', '', 0), ('10', "
@@ -153,7 +153,7 @@ void TestBatch::sampleCampaign() {
     ayarlari_yaz(a, m_workspace.settingsPath());
 }
 
-void TestBatch::fullInvoice() {
+void TestForm7::fullInvoice() {
     // Subtotal 2 x 12,5 + 3 x 25 = 100, discount 10, VAT 18 %.
     campaign(u"(15, 'ANKARA', '2024-11-05', 'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10)"_qs,
              u"(15, 'Çay 1 kg', 2, 12.5), (15, 'Şeker', 3, 25)"_qs);
@@ -180,7 +180,7 @@ void TestBatch::fullInvoice() {
     QCOMPARE(described(printer.lines()), described(want));
 }
 
-void TestBatch::headerTexts() {
+void TestForm7::headerTexts() {
     // A stored time of midnight is the day alone; a date that does not exist prints as it
     // stands. The number is a plain number text.
     RecordingPrinter p;
@@ -194,7 +194,7 @@ void TestBatch::headerTexts() {
         (QStringList{"31.01.2024", "-3   B   Ad", "2024-02-30", " 12,5   B   Ad"}));
 }
 
-void TestBatch::selection_data() {
+void TestForm7::selection_data() {
     QTest::addColumn<QStringList>("typed");     // start, end, region
     QTest::addColumn<QStringList>("documents"); // each as "name:line,line"
     // Lines in table order, those of no invoice nowhere; two headers with one number share
@@ -219,7 +219,7 @@ void TestBatch::selection_data() {
         << QStringList{"1.5 TL", "2x", "İSTANBUL"} << QStringList{"İki:a"};
 }
 
-void TestBatch::selection() {
+void TestForm7::selection() {
     QFETCH(QStringList, typed);
     sampleCampaign();
     const QByteArray before = fileBytes(m_db);
@@ -253,7 +253,7 @@ void TestBatch::selection() {
     QCOMPARE(fileBytes(m_db), before);
 }
 
-void TestBatch::withoutLinesAndMissingValues() {
+void TestForm7::withoutLinesAndMissingValues() {
     // The first invoice misses its district, date and discount, and two of its lines miss a
     // quantity or a price; the run goes on to the second, which has no lines at all.
     campaign(u"(4, 'ADANA', NULL, NULL, 'Ad', 'Adres', NULL), "
@@ -283,7 +283,7 @@ void TestBatch::withoutLinesAndMissingValues() {
     QCOMPARE(described(document(printer, 1)), described(second));
 }
 
-void TestBatch::cancel() {
+void TestForm7::cancel() {
     sampleCampaign();
     RecordingPrinter printer;
     QList<QPair<int, int>> calls;
@@ -297,7 +297,7 @@ void TestBatch::cancel() {
     QCOMPARE(calls, (QList<QPair<int, int>>{{0, 9}, {1, 9}, {2, 9}}));
 }
 
-void TestBatch::window() {
+void TestForm7::window() {
     sampleCampaign();
     {
         Form7 w(m_workspace);
@@ -343,5 +343,5 @@ void TestBatch::window() {
     QCOMPARE(entries(w, "Combo2").size(), 6);
 }
 
-QTEST_MAIN(TestBatch)
-#include "test_batch.moc"
+QTEST_MAIN(TestForm7)
+#include "test_form7.moc"

@@ -1,7 +1,7 @@
-#include "invoicefixture.h"
+#include "tests/common/windowfixture.h"
 
-#include "../printing/printfixture.h"
 #include "base/yaziyacevir.h"
+#include "tests/common/printfixture.h"
 
 #include "gui/fieldkeys.h"
 #include "invoice/saving.h"
@@ -48,7 +48,7 @@ const QList<InvoiceLineRecord> threeLines = {{1, u"Bir"_qs, {}, u"10.00"_qs, u"1
 
 } // namespace
 
-class TestInvoiceWindow : public QObject {
+class TestForm3 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { m_fx = std::make_unique<InvoiceFixture>(); }
@@ -69,7 +69,7 @@ private:
     std::unique_ptr<InvoiceFixture> m_fx;
 };
 
-void TestInvoiceWindow::load() {
+void TestForm3::load() {
     const auto entries = [](const Form3 &form) {
         QStringList e;
         for (const QListWidgetItem *i :
@@ -118,7 +118,7 @@ void TestInvoiceWindow::load() {
     QCOMPARE(grid(&form).first(), (QStringList{"7", "Kayıtlı", "", "4.00", "28,00"}));
 }
 
-void TestInvoiceWindow::workedExample_data() {
+void TestForm3::workedExample_data() {
     QTest::addColumn<int>("mode");
     QTest::addColumn<QStringList>("first");  // subtotal, discounts, VAT field, grand total
     QTest::addColumn<QStringList>("second"); // the same after the second line
@@ -131,7 +131,7 @@ void TestInvoiceWindow::workedExample_data() {
                            << u"İkiBinİkiYüzAltmış YTLDoksan Ykr"_qs;
 }
 
-void TestInvoiceWindow::workedExample() {
+void TestForm3::workedExample() {
     QFETCH(int, mode);
     Form3 form(m_fx->workspace);
     form.show();
@@ -153,7 +153,7 @@ void TestInvoiceWindow::workedExample() {
     QCOMPARE(field<QLabel>(&form, "Label4")->text(), QString());
 }
 
-void TestInvoiceWindow::typedLines() {
+void TestForm3::typedLines() {
     Form3 form(m_fx->workspace);
     form.show();
     field<QComboBox>(&form, "Combo3")->setCurrentIndex(1);
@@ -201,7 +201,7 @@ void TestInvoiceWindow::typedLines() {
     QCOMPARE(texts(&form, {"Text5", "Text7"}), (QStringList{"10,00", "10,00"}));
 }
 
-void TestInvoiceWindow::refusedInput() {
+void TestForm3::refusedInput() {
     Form3 form(m_fx->workspace);
     form.show();
     field<QComboBox>(&form, "Combo3")->setCurrentIndex(1);
@@ -229,7 +229,7 @@ void TestInvoiceWindow::refusedInput() {
     }
 }
 
-void TestInvoiceWindow::enterChain() {
+void TestForm3::enterChain() {
     Form3 form(m_fx->workspace);
     form.show();
     form.activateWindow();
@@ -260,7 +260,7 @@ void TestInvoiceWindow::enterChain() {
     QTRY_COMPARE(focused(), u"Text3"_qs);
 }
 
-void TestInvoiceWindow::customerPick() {
+void TestForm3::customerPick() {
     testdb::sql(m_fx->db, {u"INSERT INTO MUSTERI VALUES (12, 'Ali Veli', 'Cumhuriyet Cad. 1', "
                            "'Daire 3', 'Konak 1'), (5, 'Ayşe''nin Dükkânı', 'Liman Sok.', '', "
                            "'Bornova 2'), (8, 'Silinecek', 'Yok', '', '')"_qs});
@@ -287,7 +287,7 @@ void TestInvoiceWindow::customerPick() {
     QVERIFY(m_fx->messages.isEmpty());
 }
 
-void TestInvoiceWindow::saveNew() {
+void TestForm3::saveNew() {
     // Invoice 1 answered No, invoice 2 Yes.
     for (const int number : {1, 2}) {
         const bool print = number == 2;
@@ -333,7 +333,7 @@ void TestInvoiceWindow::saveNew() {
     }
 }
 
-void TestInvoiceWindow::replacement() {
+void TestForm3::replacement() {
     // Refused saves: the checks, a new invoice under a stored number, then a replacement whose
     // first line the engine refuses after the old rows were deleted: each time the stored invoice
     // stays as it was, a message says why, and the window stays open with what the user typed, so a
@@ -385,7 +385,7 @@ void TestInvoiceWindow::replacement() {
     QVERIFY(!form.isVisible());
 }
 
-void TestInvoiceWindow::retrieval() {
+void TestForm3::retrieval() {
     m_fx->storeInvoice(2, {{1, u"A"_qs, {}, u"10.00"_qs, {}}, {2, u"B"_qs, {}, u"5.50"_qs, {}}});
     m_fx->storeInvoice(9, threeLines, 1);
     Form3 form(m_fx->workspace);
@@ -438,7 +438,7 @@ void TestInvoiceWindow::retrieval() {
     QCOMPARE(grid(&form).first(), (QStringList{"2", "Eksik", "", "3.00", "6,00"}));
 }
 
-void TestInvoiceWindow::rateAndModeReachPaper() {
+void TestForm3::rateAndModeReachPaper() {
     // A saved invoice, VAT on top at 18: subtotal 24,00, discount 1,1, VAT 4,12. Its rate or
     // mode changed in the window, the paper says what the window says.
     m_fx->storeInvoice(5, threeLines, VatExcluded);
@@ -471,5 +471,5 @@ void TestInvoiceWindow::rateAndModeReachPaper() {
     }
 }
 
-QTEST_MAIN(TestInvoiceWindow)
-#include "test_invoicewindow.moc"
+QTEST_MAIN(TestForm3)
+#include "test_form3.moc"

@@ -1,7 +1,7 @@
 #include "store/campaigns.h"
 #include "store/customers.h"
 #include "store/invoices.h"
-#include "testdb.h"
+#include "tests/common/testdb.h"
 
 #include <QDir>
 #include <QFile>
@@ -55,7 +55,7 @@ const QString lineTable = QStringLiteral(
 
 } // namespace
 
-class TestDatabase : public QObject {
+class TestStore : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -81,13 +81,13 @@ private:
     QString m_path; // a new database for each test
 };
 
-void TestDatabase::init() {
+void TestStore::init() {
     m_path = m_dir.filePath(QStringLiteral("%1.MDB").arg(QTest::currentTestFunction()));
     QFile::remove(m_path);
     createDatabase(m_path);
 }
 
-void TestDatabase::openErrors_data() {
+void TestStore::openErrors_data() {
     QTest::addColumn<QString>("tur");
     QTest::addColumn<QByteArray>("icerik");
     QTest::addColumn<QString>("mesaj"); // the start of the text; %1 is the path
@@ -103,7 +103,7 @@ void TestDatabase::openErrors_data() {
                                   << "Bu dosya bir veritabanı değil ya da bozuk: %1\n";
 }
 
-void TestDatabase::openErrors() {
+void TestStore::openErrors() {
     QFETCH(QString, tur);
     QFETCH(QByteArray, icerik);
     QFETCH(QString, mesaj);
@@ -123,7 +123,7 @@ void TestDatabase::openErrors() {
     QCOMPARE(fileBytes(path), icerik);
 }
 
-void TestDatabase::readOnly() {
+void TestStore::readOnly() {
     const auto permissions = QFile::permissions(m_path);
     const auto restore = qScopeGuard([&] {
         QFile::setPermissions(m_path, permissions);
@@ -147,7 +147,7 @@ void TestDatabase::readOnly() {
     QCOMPARE(fileBytes(m_path), before);
 }
 
-void TestDatabase::missingTableAndColumn_data() {
+void TestStore::missingTableAndColumn_data() {
     QTest::addColumn<QString>("komut");
     QTest::addColumn<QString>("mesaj"); // %1 is the path
     QTest::newRow("faturalar yok") << "DROP TABLE faturalar"
@@ -162,7 +162,7 @@ void TestDatabase::missingTableAndColumn_data() {
 
 // Reading a row names what is missing instead of leaving a value silently empty; a list
 // needs only its own columns.
-void TestDatabase::missingTableAndColumn() {
+void TestStore::missingTableAndColumn() {
     QFETCH(QString, komut);
     QFETCH(QString, mesaj);
     sql(m_path, {komut});
@@ -177,7 +177,7 @@ void TestDatabase::missingTableAndColumn() {
         mesaj.arg(m_path));
 }
 
-void TestDatabase::creation() {
+void TestStore::creation() {
     // The lookups the windows make go through an index, not through every row.
     for (const char *query : {"select distinct faturano from faturalar order by faturano",
                               "select * from faturalar where faturano=1 ORDER BY rowid",
@@ -199,7 +199,7 @@ void TestDatabase::creation() {
 
 // A failure, inside an inner transaction or after it, rolls back what the inner one did too;
 // nested calls commit once, with the outer one.
-void TestDatabase::transaction() {
+void TestStore::transaction() {
     Database db(m_path, Database::Access::Write);
     const auto add = [&](int number) {
         addCustomer(db, Customer{number, QStringLiteral("Ömer"), {}, {}, {}});
@@ -224,7 +224,7 @@ void TestDatabase::transaction() {
     QCOMPARE(queryRows(m_path, "SELECT sirano FROM MUSTERI"), (QList<QVariantList>{{7}, {8}}));
 }
 
-void TestDatabase::writeAndRead() {
+void TestStore::writeAndRead() {
     Database db(m_path, Database::Access::Write);
     for (const qint64 number : {10, 9, 100, 2})
         QVERIFY(insertInvoice(db, header(number), {line("Çay", 2.5), line("Şeker"), line("Un")}));
@@ -246,7 +246,7 @@ void TestDatabase::writeAndRead() {
     QVERIFY(readBack.at(0).miktar == 2.5 && readBack.at(0).iskonto == QString());
 }
 
-void TestDatabase::oldTable() {
+void TestStore::oldTable() {
     // A table as another program made it: columns spelled in capitals, an index that holds
     // every column (SQLite would read rows in its order if the query did not ask for the
     // order they were added in), and a second invoice under a stored number joined to it,
@@ -281,7 +281,7 @@ void TestDatabase::oldTable() {
              (QVariantList{7, 3.0, "Gülşen Çelik", "37.5"}));
 }
 
-void TestDatabase::interruptedReplacement_data() {
+void TestStore::interruptedReplacement_data() {
     QTest::addColumn<QString>("tetik");
     // Fails at the n-th row written, or while the old rows are deleted.
     const QString insertTrigger =
@@ -296,7 +296,7 @@ void TestDatabase::interruptedReplacement_data() {
 }
 
 // A replacement that fails half-way leaves the old invoice whole: old or new, never neither.
-void TestDatabase::interruptedReplacement() {
+void TestStore::interruptedReplacement() {
     QFETCH(QString, tetik);
     Database db(m_path, Database::Access::Write);
     QVERIFY(insertInvoice(db, header(7), {line("a"), line("b"), line("c")}));
@@ -318,7 +318,7 @@ void TestDatabase::interruptedReplacement() {
 
 // Which tables are campaigns and how SQLite reads one. What a batch run selects and prints
 // is checked on paper in tests/batch.
-void TestDatabase::campaignList() {
+void TestStore::campaignList() {
     // Tables only, named with the eight capitals, in the order they were made; a name
     // with quotes is a name like any other.
     const QString name = QStringLiteral("KAMPANYA \"Kış\" 'Özel'; DROP TABLE MUSTERI; --");
@@ -346,7 +346,7 @@ void TestDatabase::campaignList() {
     QCOMPARE(readBack, (QStringList{"Gökçe", "Çay"}));
 }
 
-void TestDatabase::campaignReading() {
+void TestStore::campaignReading() {
     sql(m_path,
         {headerTable.arg("KAMPANYAK"), lineTable.arg("KAMPANYAK"), headerTable.arg("KAMPANYAB")});
     Database db(m_path);
@@ -367,5 +367,5 @@ void TestDatabase::campaignReading() {
              QStringLiteral("Veritabanında FATCARIKAMPANYAC tablosu yok: %1").arg(m_path));
 }
 
-QTEST_GUILESS_MAIN(TestDatabase)
-#include "test_database.moc"
+QTEST_GUILESS_MAIN(TestStore)
+#include "test_store.moc"
