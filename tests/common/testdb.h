@@ -1,9 +1,10 @@
 #pragma once
 
-// Helpers for tests on real database files.
+// Helpers for tests on real database files and other files.
 
 #include "store/database.h"
 
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -40,6 +41,12 @@ inline QList<QVariantList> queryRows(const QString &path, const QString &query) 
             result.last() << (q.isNull(i) ? QVariant() : q.value(i));
     }
     return result;
+}
+
+// A file's bytes; empty when it cannot be read.
+inline QByteArray fileBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The text of the exception of type E that `f` throws; empty when it throws none.

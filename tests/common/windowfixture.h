@@ -1,29 +1,25 @@
 #pragma once
 
-#include "gui/Form3.h"
 #include "gui/messages.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
-#include "store/invoices.h"
+#include "tests/common/recorder.h"
 #include "tests/common/testdb.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "tests/common/recorder.h"
-
 // A working folder holding ayarlar.dat (VAT rate 18) and an empty database, and a workspace
 // on it. Messages are kept and questions answered with `answer`; printing goes into
-// `printed`.
-class InvoiceFixture {
+// `printed`, and each print target's mode into `targets`.
+class WindowFixture {
 public:
-    InvoiceFixture()
+    WindowFixture()
         : workspace(dir.path()) {
         ayarlar a = defaultSettings();
         a.kdv_yuzde = u" 18 "_qs;
@@ -34,31 +30,21 @@ public:
             messages << m;
             return answer;
         });
-        workspace.seams.printTarget = [this](const QString &, PdfPrinter::Mode) {
+        workspace.seams.printTarget = [this](const QString &, PdfPrinter::Mode mode) {
+            targets << mode;
             PrintTarget t;
             t.printer = std::make_unique<Recorder>(printed);
+            t.pdfPath = pdfPath;
             return t;
         };
     }
-    ~InvoiceFixture() { Messages::setTestHandler({}); }
+    ~WindowFixture() { Messages::setTestHandler({}); }
 
     QStringList messageTexts() const {
         QStringList t;
         for (const Messages::Message &m : messages)
             t << m.text;
         return t;
-    }
-    void storeInvoice(qint64 number, const QList<InvoiceLineRecord> &lines, int vatMode = 0) {
-        Database d(db, Database::Access::Write);
-        insertInvoice(d,
-                      {u"3"_qs, u"Kayıtlı Müşteri"_qs, u"Kayıtlı adres"_qs, u"Kat 2"_qs,
-                       u"Konak 42"_qs, vatMode, u"05.03.2024"_qs, u"İ-9"_qs, u"04.03.2024"_qs,
-                       number},
-                      lines);
-    }
-    QList<StoredRow> rows(qint64 number) {
-        Database d(db);
-        return invoiceRows(d, number);
     }
 
     QTemporaryDir dir;
@@ -67,6 +53,8 @@ public:
     QList<Messages::Message> messages;
     bool answer = false;
     RecordingPrinter printed;
+    QList<PdfPrinter::Mode> targets;
+    QString pdfPath; // where the print target says a PDF went; empty as for a printer
 };
 
 template <class T = QLineEdit> T *field(const QWidget *form, const char *name) {
@@ -104,7 +92,7 @@ inline void click(const QWidget *form, const char *button) {
     QTest::mouseClick(field<QPushButton>(form, button), Qt::LeftButton);
 }
 
-// Types one line into the line entry and presses EKLE.
+// Types one line into the invoice window's line entry and presses EKLE.
 inline void addLine(const QWidget *form, const QString &description, const QString &discount,
                     const QString &quantity, const QString &price) {
     field(form, "Text3")->setText(description);
