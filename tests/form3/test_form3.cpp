@@ -26,8 +26,7 @@ private Q_SLOTS:
     void refusedInput();
     void enterChain();
     void customerPick();
-    void saveNew();
-    void replacement();
+    void saving();
     void retrieval();
     void rateAndModeReachPaper();
 
@@ -265,48 +264,7 @@ void TestForm3::customerPick() {
     QVERIFY(m_fx->messages.isEmpty());
 }
 
-void TestForm3::saveNew() {
-    // Invoice 1 answered No, invoice 2 Yes.
-    for (const int number : {1, 2}) {
-        const bool print = number == 2;
-        m_fx->answer = print;
-        m_fx->messages.clear();
-        Form3 form(m_fx->workspace);
-        form.show();
-        typeHeader(&form, QString::number(number));
-        field<QComboBox>(&form, "Combo3")->setCurrentIndex(VatExcluded);
-        addLine(&form, u"Muayene"_qs, {}, u"1"_qs, u"10,00"_qs);
-        addLine(&form, u"Tahlil"_qs, u"10"_qs, u"2,5"_qs, u"4"_qs);
-        addLine(&form, u"Film"_qs, {}, u"0.5"_qs, u"1"_qs);
-        // A note without a quantity shows in the grid but is no line of the invoice.
-        addLine(&form, u"Not: teslim edildi"_qs, {}, {}, {});
-        click(&form, "Command3");
-
-        QCOMPARE(stored(number), (QStringList{"1|Muayene|", "2.5|Tahlil|10", "0.5|Film|"}));
-        const StoredRow r = rows(number)[1];
-        QCOMPARE((QStringList{*r.musterino, *r.adi_soyadi, *r.adresi, *r.adresi2, *r.vergidaire_no,
-                              *r.fatura_tarihi, *r.irsaliye_no, *r.irsaliye_tarihi}),
-                 headerTexts(&form));
-        QCOMPARE(r.kdvdahil, 1);
-        // One question, then the window closes whatever the answer.
-        QCOMPARE(m_fx->messages.size(), 1);
-        QCOMPARE(m_fx->messages[0].text, u"Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"_qs);
-        QCOMPARE(m_fx->messages[0].title, u"İşlem tamam"_qs);
-        QVERIFY(!form.isVisible());
-
-        // Yes prints the stored invoice once, with the figures the window showed.
-        QCOMPARE(m_fx->printed.documents(), print ? 1 : 0);
-        QStringList printed;
-        for (const RecordingPrinter::Line &l : m_fx->printed.lines())
-            printed << l.text;
-        for (const QString &shown :
-             texts(&form, {"Text5", "Text6", "Text7"}) +
-                 QStringList{u"Y. "_qs + field<QLabel>(&form, "Label4")->text()})
-            QVERIFY2(printed.contains(shown) == print, qPrintable(shown));
-    }
-}
-
-void TestForm3::replacement() {
+void TestForm3::saving() {
     // Refused saves: a number that is no whole number, a new invoice under a stored number,
     // then a replacement whose first line the engine refuses after the old rows were deleted.
     // Each time the stored invoice stays as it was, a message says why, and the window stays
@@ -316,36 +274,73 @@ void TestForm3::replacement() {
     testdb::sql(m_fx->db, {u"CREATE TRIGGER bozuk BEFORE INSERT ON faturalar WHEN NEW.aciklama "
                            "= 'Bir' BEGIN SELECT RAISE(ABORT, 'satir reddedildi'); END"_qs});
     const QStringList old = {"1|Bir|", "2|İki|10", "3|Üç|"};
+    const QString question = u"Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"_qs;
+    {
+        Form3 form(m_fx->workspace);
+        form.show();
+        typeHeader(&form, u"5a"_qs);
+        click(&form, "Command3");
+        QVERIFY(rows(5).isEmpty());
+        field(&form, "Text12")->setText(u"3"_qs);
+        addLine(&form, u"Yeni"_qs, {}, u"1"_qs, u"3"_qs);
+        click(&form, "Command3");
+        QCOMPARE(m_fx->messageTexts(),
+                 (QStringList{"Fatura No geçersiz!", "3 numaralı fatura zaten kayıtlı!"}));
+        QCOMPARE(stored(3), old);
+        QVERIFY(form.isVisible());
+
+        form.faturabul(u"3"_qs);
+        addLine(&form, u"Dört"_qs, {}, u"4"_qs, u"1"_qs);
+        click(&form, "Command3");
+        QCOMPARE(stored(3), old);
+        QCOMPARE(m_fx->messages.size(), 3);
+        QVERIFY(m_fx->messages[2].kind == Messages::Kind::Error);
+        QVERIFY(m_fx->messages[2].text.contains(u"satir reddedildi"_qs));
+        QVERIFY(form.isVisible());
+
+        // The retry goes through, answered No: nothing printed, the window closes. The header
+        // comes from the boxes at the moment of saving.
+        testdb::sql(m_fx->db, {u"DROP TRIGGER bozuk"_qs});
+        field(&form, "Text2")->setText(u"Yeni daire"_qs);
+        click(&form, "Command3");
+        QCOMPARE(stored(3), old + QStringList{u"4|Dört|"_qs});
+        QCOMPARE(rows(3)[3].vergidaire_no, u"Yeni daire"_qs);
+        QCOMPARE(stored(4), QStringList{u"1|Başka|"_qs});
+        QCOMPARE(m_fx->messageTexts().mid(3), QStringList{question});
+        QVERIFY(!form.isVisible());
+        QCOMPARE(m_fx->printed.documents(), 0);
+    }
+    // A new invoice answered Yes. A note without a quantity shows in the grid but is no line
+    // of the invoice.
+    m_fx->answer = true;
+    m_fx->messages.clear();
     Form3 form(m_fx->workspace);
     form.show();
-    typeHeader(&form, u"5a"_qs);
+    typeHeader(&form, u"1"_qs);
+    field<QComboBox>(&form, "Combo3")->setCurrentIndex(VatExcluded);
+    addLine(&form, u"Muayene"_qs, {}, u"1"_qs, u"10,00"_qs);
+    addLine(&form, u"Tahlil"_qs, u"10"_qs, u"2,5"_qs, u"4"_qs);
+    addLine(&form, u"Film"_qs, {}, u"0.5"_qs, u"1"_qs);
+    addLine(&form, u"Not: teslim edildi"_qs, {}, {}, {});
     click(&form, "Command3");
-    QVERIFY(rows(5).isEmpty());
-    field(&form, "Text12")->setText(u"3"_qs);
-    addLine(&form, u"Yeni"_qs, {}, u"1"_qs, u"3"_qs);
-    click(&form, "Command3");
-    QCOMPARE(m_fx->messageTexts(),
-             (QStringList{"Fatura No geçersiz!", "3 numaralı fatura zaten kayıtlı!"}));
-    QCOMPARE(stored(3), old);
-    QVERIFY(form.isVisible());
-
-    form.faturabul(u"3"_qs);
-    addLine(&form, u"Dört"_qs, {}, u"4"_qs, u"1"_qs);
-    click(&form, "Command3");
-    QCOMPARE(stored(3), old);
-    QCOMPARE(m_fx->messages.size(), 3);
-    QVERIFY(m_fx->messages[2].kind == Messages::Kind::Error);
-    QVERIFY(m_fx->messages[2].text.contains(u"satir reddedildi"_qs));
-    QVERIFY(form.isVisible());
-
-    testdb::sql(m_fx->db, {u"DROP TRIGGER bozuk"_qs});
-    field(&form, "Text2")->setText(u"Yeni daire"_qs);
-    click(&form, "Command3");
-    QCOMPARE(stored(3), old + QStringList{u"4|Dört|"_qs});
-    // The header comes from the boxes at the moment of saving.
-    QCOMPARE(rows(3)[3].vergidaire_no, u"Yeni daire"_qs);
-    QCOMPARE(stored(4), QStringList{u"1|Başka|"_qs});
+    QCOMPARE(stored(1), (QStringList{"1|Muayene|", "2.5|Tahlil|10", "0.5|Film|"}));
+    const StoredRow r = rows(1)[1];
+    QCOMPARE((QStringList{*r.musterino, *r.adi_soyadi, *r.adresi, *r.adresi2, *r.vergidaire_no,
+                          *r.fatura_tarihi, *r.irsaliye_no, *r.irsaliye_tarihi}),
+             headerTexts(&form));
+    QCOMPARE(r.kdvdahil, 1);
+    QCOMPARE(m_fx->messages.size(), 1);
+    QCOMPARE(m_fx->messages[0].text, question);
+    QCOMPARE(m_fx->messages[0].title, u"İşlem tamam"_qs);
     QVERIFY(!form.isVisible());
+    // Yes prints the stored invoice once, with the figures the window showed.
+    QCOMPARE(m_fx->printed.documents(), 1);
+    QStringList printed;
+    for (const RecordingPrinter::Line &l : m_fx->printed.lines())
+        printed << l.text;
+    for (const QString &shown : texts(&form, {"Text5", "Text6", "Text7"}) +
+                                    QStringList{u"Y. "_qs + field<QLabel>(&form, "Label4")->text()})
+        QVERIFY2(printed.contains(shown), qPrintable(shown));
 }
 
 void TestForm3::retrieval() {
