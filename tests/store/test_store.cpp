@@ -81,8 +81,9 @@ void TestStore::init() {
 void TestStore::opening_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QByteArray>("contents");
-    QTest::addColumn<QString>(
-        "message"); // for writing, and for reading unless it opens; %1 the path
+    // The refusal for writing, and for reading unless the file opens; %1 is the path, %2 the
+    // folder.
+    QTest::addColumn<QString>("message");
     const QString oldFormat =
         u"Bu veritabanı eski biçimde (Access/Jet): %1\nÖnce aktarılması gerekir"_qs;
     QTest::newRow("no file") << "missing" << QByteArray() << "Veritabanı bulunamadı: %1";
