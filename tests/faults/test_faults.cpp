@@ -1,8 +1,9 @@
 // Kills a process that is writing, at random moments, and checks what it leaves behind:
 // every invoice is exactly its old or its new version, and ayarlar.dat is exactly the old or
-// the new file. The writer is tests/faults/fault_writer; it writes in a loop, so a kill
-// after a random delay lands anywhere in a write, most often inside the transaction.
-#include "generations.h"
+// the new file. The writer is this program started with --writer; it writes in a loop, so a
+// kill after a random delay lands anywhere in a write, most often inside the transaction.
+#include "settings/settingsfile.h"
+#include "store/invoices.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -13,7 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
 #include <map>
+#include <unistd.h>
 
 namespace {
 
@@ -21,12 +24,93 @@ constexpr int roundsPerCase = 200;
 // Both cases together stop here, done or not; a slow machine fails rather than runs long.
 constexpr int deadlineSeconds = 90;
 
+// What the writer writes, generation after generation. Every generation is recognisable: its
+// number is in the customer number, every line text and the settings, and the line count and
+// the settings file's length change from one generation to the next. Generation g replaces
+// invoice invoiceOf(g).
+constexpr int invoiceCount = 4;
+qint64 invoiceOf(qint64 g) {
+    return g % invoiceCount + 1;
+}
+
+InvoiceHeaderRecord header(qint64 g) {
+    InvoiceHeaderRecord b;
+    b.musterino = QString::number(g);
+    b.adi_soyadi = QStringLiteral("Müşteri %1").arg(g);
+    b.kdvdahil = int(g % 2);
+    b.faturano = invoiceOf(g);
+    return b;
+}
+
+// 10 to 130 lines: long enough that most of a write is spent inside the transaction.
+QList<InvoiceLineRecord> lines(qint64 g) {
+    QList<InvoiceLineRecord> list;
+    for (int i = 1; i <= 10 + int(g % 9) * 15; ++i)
+        list << InvoiceLineRecord{double(i), QStringLiteral("kuşak %1 satır %2").arg(g).arg(i),
+                                  i % 3 ? "" : "5", "12.50", QString::number(i * 12.5, 'f', 2)};
+    return list;
+}
+
+// The generation whose version of invoice `number` these rows are, or nothing when they are
+// torn, mixed or missing. A row is written by one statement, so rows that carry exactly one
+// generation's header and lines, in order, are that version whole.
+std::optional<qint64> invoiceGeneration(qint64 number, const QList<StoredRow> &rows) {
+    const qint64 g = rows.value(0).musterino.value_or(QStringLiteral("-1")).toLongLong();
+    QStringList got, want;
+    for (const StoredRow &r : rows)
+        got << r.musterino.value_or(QString()) + u'|' + r.aciklama.value_or(QString()) + u'|' +
+                   r.tutar.value_or(QString());
+    for (const InvoiceLineRecord &k : lines(g))
+        want << header(g).musterino + u'|' + k.aciklama + u'|' + k.tutar;
+    if (g < 0 || invoiceOf(g) != number || got != want)
+        return std::nullopt;
+    return g;
+}
+
+ayarlar settings(qint64 g) {
+    ayarlar a = defaultSettings();
+    a.kdv_yuzde = QString::number(g % 100);
+    a.veritabani_yolu = QStringLiteral("faturalar/kuşak-%1.MDB").arg(g);
+    a.marj_aciklama = QString(int(g % 13) + 1, u'9');
+    return a;
+}
+
+// The writer: "--writer fatura <database> <first generation>" replaces invoices,
+// "--writer ayar <settings file> <first generation>" saves the settings. It prints "ready"
+// before the first write and each generation's number after its write has returned, each
+// line in one write(2) so that a kill never leaves half a line.
+int writer(int argc, char **argv) {
+    QCoreApplication app(argc, argv); // the SQL driver is a plugin
+    const QStringList args = app.arguments();
+    const auto say = [](const QByteArray &line) {
+        const QByteArray out = line + '\n';
+        if (::write(STDOUT_FILENO, out.constData(), size_t(out.size())) != out.size())
+            std::_Exit(3);
+    };
+    qint64 g = args.at(4).toLongLong();
+    try {
+        say("ready");
+        for (;; ++g) {
+            if (args.at(2) == u"fatura") {
+                Database db(args.at(3), Database::Access::Write);
+                replaceInvoice(db, header(g), lines(g));
+            } else {
+                ayarlari_yaz(settings(g), args.at(3));
+            }
+            say(QByteArray::number(g));
+        }
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "generation %lld: %s\n", static_cast<long long>(g), e.what());
+        return 1;
+    }
+}
+
 // Starts the writer, waits until it is ready, lets it write for `delayNs` (or, given
 // `cycleNs`, for five generations, to measure one) and kills it with SIGKILL. Returns the
 // generations it finished before it died; nothing when it did not run until it was killed.
 std::optional<QList<qint64>> killWriter(const QStringList &args, qint64 delayNs, qint64 *cycleNs) {
     QProcess p;
-    p.start(QStringLiteral(FAULT_WRITER), args);
+    p.start(QCoreApplication::applicationFilePath(), QStringList{u"--writer"_qs} + args);
     while (!p.canReadLine() && p.state() != QProcess::NotRunning)
         p.waitForReadyRead(30000);
     const bool ready = p.readLine() == "ready\n";
@@ -107,7 +191,6 @@ private:
 };
 
 void TestFaults::invoiceReplacement() {
-    using namespace generations;
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("fatura.MDB"));
     createDatabase(path);
@@ -149,7 +232,7 @@ void TestFaults::invoiceReplacement() {
 void TestFaults::settingsSave() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ayarlar.dat"));
-    ayarlari_yaz(generations::settings(0), path);
+    ayarlari_yaz(settings(0), path);
     qint64 stored = 0;
     killRounds(QStringLiteral("ayar"), path, 1, m_deadline,
                [&](const QList<qint64> &reported, qint64 inFlight, bool &inFlightDone) {
@@ -157,9 +240,9 @@ void TestFaults::settingsSave() {
                        stored = reported.last();
                    QFile f(path);
                    const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : "?";
-                   if (bytes == settingsFileBytes(generations::settings(stored)))
+                   if (bytes == settingsFileBytes(settings(stored)))
                        return QString();
-                   if (bytes != settingsFileBytes(generations::settings(inFlight)))
+                   if (bytes != settingsFileBytes(settings(inFlight)))
                        return QString::asprintf("ayarlar.dat is neither generation %lld nor "
                                                 "%lld:\n%s",
                                                 stored, inFlight, bytes.left(200).constData());
@@ -174,5 +257,12 @@ void TestFaults::settingsSave() {
     QCOMPARE(ayarlari_oku(23, path), defaultSettings());
 }
 
-QTEST_GUILESS_MAIN(TestFaults)
+int main(int argc, char **argv) {
+    if (argc == 5 && qstrcmp(argv[1], "--writer") == 0)
+        return writer(argc, argv);
+    QCoreApplication app(argc, argv);
+    TestFaults test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "test_faults.moc"

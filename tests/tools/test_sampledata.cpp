@@ -1,9 +1,8 @@
-#include "../db/testdb.h"
 #include "invoice/batchrun.h"
+#include "tests/common/testdb.h"
 #include "tools/sampledata.h"
 
 #include <QDate>
-#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,11 +19,6 @@ QList<QVariantList> dump(const QString &path) {
         result << t
                << queryRows(path, u"SELECT * FROM \"%1\" ORDER BY rowid"_qs.arg(t[0].toString()));
     return result;
-}
-
-QByteArray fileBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "store/jetimport.h"
+#include "tests/common/testdb.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -6,8 +7,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSqlQuery>
-#include <QSqlRecord>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,23 +18,28 @@ using Patch = QList<QPair<QByteArray, QByteArray>>;
 
 namespace {
 
+void writeFile(const QString &path, const QByteArray &data) {
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size())
+        qFatal("Cannot write %s", qPrintable(path));
+}
+
 // A read-only copy of sample file `name` in `folder`. Each patch pair replaces bytes by as
 // many others, so the file's layout holds; `length` cuts the copy short.
 QString copySample(const QString &name, const QString &folder, const QString &targetName = {},
                    const Patch &patch = {}, qsizetype length = -1) {
     QFile source(QStringLiteral(FATURA_ACCESS_SAMPLES "/") + name);
     QByteArray data = source.open(QIODevice::ReadOnly) ? source.readAll() : QByteArray();
+    if (data.isEmpty())
+        qFatal("Cannot read %s", qPrintable(source.fileName()));
     for (const auto &[from, to] : patch) {
         if (from.size() != to.size() || !data.contains(from))
             qFatal("Patch does not apply: %s", from.constData());
         data.replace(from, to);
     }
     const QString path = QDir(folder).filePath(targetName.isEmpty() ? name : targetName);
-    QFile target(path);
-    if (data.isEmpty() || !target.open(QIODevice::WriteOnly) ||
-        target.write(length < 0 ? data : data.left(length)) < 0)
-        qFatal("Cannot copy %s", qPrintable(name));
-    target.setPermissions(QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    writeFile(path, length < 0 ? data : data.left(length));
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     return path;
 }
 
@@ -53,9 +57,7 @@ QStringList folderContents(const QString &folder) {
 }
 
 QVariant queryValue(const QString &path, const QString &sql) {
-    Database db(path);
-    QSqlQuery q(db.db());
-    return q.exec(sql) && q.next() ? q.value(0) : QVariant(QStringLiteral("SORGU HATASI"));
+    return testdb::queryRows(path, sql).value(0).value(0);
 }
 
 // What an mdbtools command prints, Jet 3 text read as Windows-1254.
@@ -114,38 +116,38 @@ enum class Fault { None, Stop, FullDisk, TruncatedSource };
 
 Q_DECLARE_METATYPE(Fault)
 
-class JetImportTest : public QObject {
+class TestJetImport : public QObject {
     Q_OBJECT
-private slots:
+private Q_SLOTS:
     void cleanup() { setJetInitialBindSize(64 * 1024); }
     void tablesRowsValues_data();
     void tablesRowsValues();
-    void singleValues();
+    void patchedValues();
     void conversion_data();
     void conversion();
     void commandLine_data();
     void commandLine();
 };
 
-void JetImportTest::tablesRowsValues_data() {
-    QTest::addColumn<QString>("dosya");
-    QTest::addColumn<int>("tampon");
+void TestJetImport::tablesRowsValues_data() {
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<int>("bindSize");
     QTest::newRow("Jet 3") << "nwind.mdb" << 64 * 1024;
     QTest::newRow("Jet 4") << "DateTestDatabase.mdb" << 64 * 1024;
     // Texts longer than the buffer: tables are read again with larger ones.
-    QTest::newRow("Jet 3, kısa tampon") << "nwind.mdb" << 40;
+    QTest::newRow("Jet 3, short buffer") << "nwind.mdb" << 40;
 }
 
 // Every table, its row count, its row order and every value of every kind (currency, dates,
 // booleans, NULLs, "Umsätze" and its texts) against mdbtools' own reading.
-void JetImportTest::tablesRowsValues() {
-    QFETCH(QString, dosya);
-    QFETCH(int, tampon);
+void TestJetImport::tablesRowsValues() {
+    QFETCH(QString, file);
+    QFETCH(int, bindSize);
     if (QStandardPaths::findExecutable(QStringLiteral("mdb-json")).isEmpty())
         QSKIP("mdbtools is not installed");
-    setJetInitialBindSize(size_t(tampon));
+    setJetInitialBindSize(size_t(bindSize));
     QTemporaryDir dir;
-    const QString source = copySample(dosya, dir.path());
+    const QString source = copySample(file, dir.path());
     const QString target = dir.filePath(QStringLiteral("yeni.db"));
     const ImportReport report = importJet(source, target);
 
@@ -180,7 +182,7 @@ void JetImportTest::tablesRowsValues() {
 }
 
 // What the samples lack, brought by patched copies: one import serves every query of a copy.
-void JetImportTest::singleValues() {
+void TestJetImport::patchedValues() {
     const QByteArray withZero = QByteArray::fromHex("283530332900353535") + "-9831";
     const struct {
         const char *file;
@@ -225,46 +227,45 @@ void JetImportTest::singleValues() {
     }
 }
 
-void JetImportTest::conversion_data() {
-    QTest::addColumn<Fault>("bozma");
-    QTest::addColumn<bool>("programda");
-    QTest::newRow("program: tamam") << Fault::None << true;
-    QTest::newRow("aktarma: disk doldu") << Fault::FullDisk << false;
-    QTest::newRow("program: durduruldu") << Fault::Stop << true;
-    QTest::newRow("program: disk doldu") << Fault::FullDisk << true;
-    QTest::newRow("program: kaynak kesik") << Fault::TruncatedSource << true;
+void TestJetImport::conversion_data() {
+    QTest::addColumn<Fault>("fault");
+    QTest::addColumn<bool>("inPlace"); // the program's conversion, else the plain import
+    QTest::newRow("program: done") << Fault::None << true;
+    QTest::newRow("import: disk full") << Fault::FullDisk << false;
+    QTest::newRow("program: stopped") << Fault::Stop << true;
+    QTest::newRow("program: disk full") << Fault::FullDisk << true;
+    QTest::newRow("program: source cut short") << Fault::TruncatedSource << true;
 }
 
 // The program moves the old file aside, to the first name not taken, only after a complete
 // import, and the new file takes the old name. A failure leaves the folder exactly as it was.
-void JetImportTest::conversion() {
-    QFETCH(Fault, bozma);
-    QFETCH(bool, programda);
+void TestJetImport::conversion() {
+    QFETCH(Fault, fault);
+    QFETCH(bool, inPlace);
     QTemporaryDir dir;
     const QString source = copySample(QStringLiteral("nwind.mdb"), dir.path(), u"fatura.MDB"_qs, {},
-                                      bozma == Fault::TruncatedSource ? 1000000 : -1);
-    for (const char *name : {"fatura.MDB.eski", "fatura.MDB.eski3"}) {
-        QFile f(dir.filePath(QString::fromLatin1(name)));
-        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(name) > 0);
-    }
+                                      fault == Fault::TruncatedSource ? 1000000 : -1);
+    for (const char *name : {"fatura.MDB.eski", "fatura.MDB.eski3"})
+        writeFile(dir.filePath(QString::fromLatin1(name)), name);
     const QStringList before = folderContents(dir.path());
     const QString oldPath = dir.filePath(QStringLiteral("fatura.MDB.eski2"));
 
+    // While the import runs, the old file stays where it is, as it is.
     bool midway = false;
-    bool inPlace = true;
+    bool untouched = true;
     const ImportProgress progress = [&](const QString &table, qint64 done, qint64) {
         midway = midway || (table == u"Orders" && done > 0);
-        inPlace = inPlace && fileKind(source) == FileKind::Jet && !QFile::exists(oldPath);
-        return !(bozma == Fault::Stop && midway);
+        untouched = untouched && fileKind(source) == FileKind::Jet && !QFile::exists(oldPath);
+        return !(fault == Fault::Stop && midway);
     };
     std::optional<FullDisk> fullDisk;
-    if (bozma == Fault::FullDisk)
+    if (fault == Fault::FullDisk)
         fullDisk.emplace(200 * 1024);
     const QString target = dir.filePath(QStringLiteral("yeni.db"));
     QString message;
     QString oldFile;
     try {
-        if (programda)
+        if (inPlace)
             oldFile = convertJetDatabase(source, progress).oldFile;
         else
             importJet(source, target, progress);
@@ -273,8 +274,8 @@ void JetImportTest::conversion() {
     }
     fullDisk.reset();
 
-    QVERIFY(inPlace && (midway || bozma == Fault::TruncatedSource));
-    if (bozma == Fault::None) {
+    QVERIFY(untouched && (midway || fault == Fault::TruncatedSource));
+    if (fault == Fault::None) {
         QVERIFY2(message.isEmpty(), qPrintable(message));
         QCOMPARE(oldFile, oldPath);
         QString moved = before.filter(u"fatura.MDB "_qs).value(0); // the source, unchanged
@@ -287,58 +288,56 @@ void JetImportTest::conversion() {
     }
     QVERIFY2(!message.isEmpty(), "the import did not fail");
     // A write error names the file the user asked for, not a temporary one beside it.
-    if (bozma == Fault::FullDisk && !programda)
+    if (fault == Fault::FullDisk && !inPlace)
         QVERIFY2(message.contains(target) && !message.contains(target + u'.'), qPrintable(message));
-    if (programda && bozma != Fault::Stop)
+    if (inPlace && fault != Fault::Stop)
         QVERIFY2(message.contains(u"Eski dosya olduğu gibi duruyor"), qPrintable(message));
     QCOMPARE(folderContents(dir.path()), before);
 }
 
-void JetImportTest::commandLine_data() {
-    QTest::addColumn<QStringList>("argumanlar");
-    QTest::addColumn<int>("cikis");
-    QTest::addColumn<QString>("metin");
-    QTest::addColumn<int>("tabloSatiri");
+void TestJetImport::commandLine_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("tableLines");
     QTest::newRow("--yardim") << QStringList{"--yardim"} << 0 << "üzerine asla yazılmaz" << 0;
-    QTest::newRow("argümansız") << QStringList{} << 2 << "Kullanım: fatura-aktar" << 0;
-    QTest::newRow("kaynak yok") << QStringList{"yok.mdb", "yeni.db"} << 1 << "bulunamadı" << 0;
-    QTest::newRow("Jet değil") << QStringList{"metin.txt", "yeni.db"} << 1
-                               << "Access (Jet) veritabanı değil" << 0;
-    QTest::newRow("hedef var") << QStringList{"nwind.mdb", "metin.txt"} << 1
-                               << "zaten var, üzerine yazılmaz: " << 0;
+    QTest::newRow("no arguments") << QStringList{} << 2 << "Kullanım: fatura-aktar" << 0;
+    QTest::newRow("no source") << QStringList{"yok.mdb", "yeni.db"} << 1 << "bulunamadı" << 0;
+    QTest::newRow("not Jet") << QStringList{"metin.txt", "yeni.db"} << 1
+                             << "Access (Jet) veritabanı değil" << 0;
+    QTest::newRow("target exists")
+        << QStringList{"nwind.mdb", "metin.txt"} << 1 << "zaten var, üzerine yazılmaz: " << 0;
     QTest::newRow("Jet 3") << QStringList{"nwind.mdb", "yeni.db"} << 0 << "Umsätze: 830 satır" << 9;
 }
 
 // fatura-aktar: a line per table with its row count, or a message and an exit code; nothing
 // is written unless all went well, and a target that exists is left as it was.
-void JetImportTest::commandLine() {
-    QFETCH(QStringList, argumanlar);
-    QFETCH(int, cikis);
-    QFETCH(QString, metin);
-    QFETCH(int, tabloSatiri);
+void TestJetImport::commandLine() {
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QString, text);
+    QFETCH(int, tableLines);
     QTemporaryDir dir;
     copySample(QStringLiteral("nwind.mdb"), dir.path());
-    QFile txt(dir.filePath(QStringLiteral("metin.txt")));
-    QVERIFY(txt.open(QIODevice::WriteOnly) && txt.write("bir metin\n") > 0);
-    txt.close();
+    writeFile(dir.filePath(QStringLiteral("metin.txt")), "bir metin\n");
     const QStringList before = folderContents(dir.path());
 
     QProcess p;
     p.setWorkingDirectory(dir.path());
-    p.start(QStringLiteral(FATURA_AKTAR), argumanlar);
+    p.start(QStringLiteral(FATURA_AKTAR), arguments);
     QVERIFY(p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit);
     const QString out = QString::fromUtf8(p.readAllStandardOutput());
     const QString err = QString::fromUtf8(p.readAllStandardError());
-    QCOMPARE(p.exitCode(), cikis);
-    QVERIFY2((cikis == 0 ? out : err).contains(metin), qPrintable(out + err));
-    static const QRegularExpression tableLinePattern(u"^[^:\\n]+: \\d+ satır$"_qs,
-                                                     QRegularExpression::MultilineOption);
-    QCOMPARE(int(out.count(tableLinePattern)), tabloSatiri);
-    if (tabloSatiri == 0)
+    QCOMPARE(p.exitCode(), exitCode);
+    QVERIFY2((exitCode == 0 ? out : err).contains(text), qPrintable(out + err));
+    static const QRegularExpression tableLine(u"^[^:\\n]+: \\d+ satır$"_qs,
+                                              QRegularExpression::MultilineOption);
+    QCOMPARE(int(out.count(tableLine)), tableLines);
+    if (tableLines == 0)
         QCOMPARE(folderContents(dir.path()), before);
     else
         QCOMPARE(fileKind(dir.filePath(QStringLiteral("yeni.db"))), FileKind::SQLite);
 }
 
-QTEST_GUILESS_MAIN(JetImportTest)
+QTEST_GUILESS_MAIN(TestJetImport)
 #include "test_jetimport.moc"

@@ -1,0 +1,86 @@
+// Mouse events go through the window system, as a user's do, so that a release belongs to
+// the widget that took the press.
+#define QTEST_QPA_MOUSE_HANDLING
+
+#include "gui/Form7.h"
+#include "gui/imagebutton.h"
+#include "tests/common/windowfixture.h"
+
+#include <QFile>
+#include <QRadioButton>
+
+// The batch window's wiring; what a run selects and prints is checked in test_invoice.
+class TestForm7 : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void window();
+};
+
+namespace {
+
+QStringList entries(const Form7 &w, const char *name) {
+    const auto *c = field<QComboBox>(&w, name);
+    QStringList s;
+    for (int i = 0; i < c->count(); ++i)
+        s << c->itemText(i);
+    return s;
+}
+
+} // namespace
+
+void TestForm7::window() {
+    WindowFixture fx;
+    fx.pdfPath = u"baskilar/kampanya"_qs;
+    testdb::sql(fx.db, {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
+                        u"CREATE TABLE FATCARIKAMPANYAT (SIRANO INTEGER, DAGITIM_BOLGESI TEXT, "
+                        "FATURA_TARIHI TEXT, BOLGE TEXT, ADI_SOYADI TEXT, ADRESI TEXT, "
+                        "ISKONTO REAL)"_qs,
+                        u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO INTEGER, ACIKLAMA TEXT, "
+                        "MIKTAR REAL, BR_FIYAT REAL)"_qs,
+                        u"INSERT INTO FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI) VALUES "
+                        "(1, 'İSTANBUL'), (2, 'ANKARA'), (3, 'İSTANBUL'), (4, 'İSTANBUL')"_qs});
+    {
+        Form7 w(fx.workspace);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(entries(w, "Combo1"), QStringList{"KAMPANYAT"});
+        QCOMPARE(entries(w, "Combo2"),
+                 (QStringList{"ANTALYA", "ADANA", "ANKARA", "İSTANBUL", "İZMİR", "TRABZON"}));
+        QCOMPARE(field<QComboBox>(&w, "Combo1")->currentIndex(), -1);
+        QCOMPARE(field<QComboBox>(&w, "Combo2")->currentIndex(), -1);
+        auto *b = field<ImageButton>(&w, "Yazdir");
+        const QPoint caption = b->captionRect().center();
+        QTest::mouseClick(b, Qt::LeftButton, {}, caption);
+        QCOMPARE(fx.messageTexts(), QStringList{u"Kampanya seçiniz!"_qs});
+        fx.messages.clear();
+
+        // Pressed on the caption and let go elsewhere: nothing prints.
+        field<QComboBox>(&w, "Combo1")->setCurrentIndex(0);
+        QTest::mousePress(b, Qt::LeftButton, {}, caption);
+        QTest::mouseMove(&w, QPoint(5, 5));
+        QTest::mouseRelease(&w, Qt::LeftButton, {}, QPoint(5, 5));
+        QVERIFY(fx.targets.isEmpty());
+        QVERIFY(fx.messages.isEmpty());
+
+        // The numbers and region typed go to the run; the PDF choice to the print target.
+        field(&w, "Text1")->setText(u"1"_qs);
+        field(&w, "Text2")->setText(u"3"_qs);
+        field<QComboBox>(&w, "Combo2")->setCurrentText(u"İSTANBUL"_qs);
+        field<QRadioButton>(&w, "AyriPdf")->setChecked(true);
+        QTest::mouseClick(b, Qt::LeftButton, {}, caption);
+        QCOMPARE(fx.targets, QList<PdfPrinter::Mode>{PdfPrinter::FilePerDocument});
+        QCOMPARE(fx.printed.documents(), 2);
+        QCOMPARE(fx.messageTexts(), QStringList{pdfNotice(u"baskilar/kampanya"_qs)});
+    }
+    // Without its database the window opens all the same, after a message naming the file.
+    fx.messages.clear();
+    QFile::remove(fx.db);
+    Form7 w(fx.workspace);
+    QCOMPARE(fx.messages.size(), 1);
+    QVERIFY2(fx.messages.at(0).text.contains(fx.db), qPrintable(fx.messages.at(0).text));
+    QVERIFY(entries(w, "Combo1").isEmpty());
+    QCOMPARE(entries(w, "Combo2").size(), 6);
+}
+
+QTEST_MAIN(TestForm7)
+#include "test_form7.moc"
