@@ -142,4 +142,4 @@ void TestSettingsFile::unwritableValues() {
 }
 
 QTEST_GUILESS_MAIN(TestSettingsFile)
-#include "test_settingsfile.moc"
+#include "test_settings.moc"

@@ -110,4 +110,4 @@ void TestNumbers::texts() {
 }
 
 QTEST_APPLESS_MAIN(TestNumbers)
-#include "test_numbers.moc"
+#include "test_base.moc"
