@@ -197,7 +197,8 @@ void TestBadInput::sweep_data() {
         {"1e400", u"1e400"_qs}, {"emoji", u"🧾😀"_qs},
         // Whole numbers, the largest last: no number can be proposed above it, so every later
         // save would be refused.
-        {"negative", u"-5"_qs}, {"smallest whole number", u"-9223372036854775808"_qs},
+        {"zero", u"0"_qs}, {"negative", u"-5"_qs},
+        {"smallest whole number", u"-9223372036854775808"_qs},
         {"largest whole number", u"9223372036854775807"_qs}};
     // clang-format on
     for (const auto &[name, typed] : kinds)
