@@ -209,21 +209,27 @@ void TestForm5::pressAndRelease_data() {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<bool>("onCaption");
     QTest::addColumn<bool>("acts");
-    QTest::newRow("Gözat, beside its caption") << QByteArray("gozat_dugmesi") << false << true;
-    QTest::newRow("Yazıtipi") << QByteArray("yer_genel_toplam_yazitipi_dugmesi") << true << true;
-    QTest::newRow("Yazıtipi, beside")
-        << QByteArray("yer_genel_toplam_yazitipi_dugmesi") << false << false;
-    QTest::newRow("Kaydet") << QByteArray("kaydet_dugmesi") << true << true;
-    QTest::newRow("Kaydet, beside") << QByteArray("kaydet_dugmesi") << false << false;
+    QTest::addColumn<QPoint>("releaseAt"); // in the window; none: on another button's caption
+    const QByteArray font = "yer_genel_toplam_yazitipi_dugmesi";
+    QTest::newRow("Gözat, beside its caption")
+        << QByteArray("gozat_dugmesi") << false << true << QPoint();
+    QTest::newRow("Yazıtipi") << font << true << true << QPoint();
+    QTest::newRow("Yazıtipi, beside") << font << false << false << QPoint();
+    QTest::newRow("Yazıtipi, let go outside the window")
+        << font << true << true << QPoint(-80, -60);
+    QTest::newRow("Kaydet") << QByteArray("kaydet_dugmesi") << true << true << QPoint();
+    QTest::newRow("Kaydet, beside") << QByteArray("kaydet_dugmesi") << false << false << QPoint();
 }
 
-// Pressed, dragged across the window and released over another button's caption. A press in
-// the button's press area shows the pressed picture, belongs to the button wherever the
-// pointer goes and acts on release; a press beside it does nothing at all. The focus stays.
+// Pressed, dragged across the window and released over another button's caption or outside
+// the window. A press in the button's press area shows the pressed picture, belongs to the
+// button wherever the pointer goes and acts on release; a press beside it does nothing at
+// all. The focus stays.
 void TestForm5::pressAndRelease() {
     QFETCH(QByteArray, name);
     QFETCH(bool, onCaption);
     QFETCH(bool, acts);
+    QFETCH(QPoint, releaseAt);
     m_nextFile = u"başka.db"_qs;
     m_nextFont = QFont(u"Courier New"_qs, 12);
     Form5 w(*m_workspace);
@@ -238,12 +244,14 @@ void TestForm5::pressAndRelease() {
     QTest::mousePress(b, Qt::LeftButton, {}, at);
     QCOMPARE(b->grab().toImage() != raised, acts);
     auto *other = field<ImageButton>(&w, "yer_adi_soyadi_yazitipi_dugmesi");
+    if (releaseAt.isNull())
+        releaseAt = other->mapTo(&w, other->captionRect().center());
     QTest::mouseMove(&w, QPoint(20, 20));
-    QTest::mouseMove(other, other->captionRect().center());
+    QTest::mouseMove(&w, releaseAt);
     QCOMPARE(b->isDown(), acts);
     QCOMPARE(m_choices + int(m_messages.size()), 0);
     QVERIFY(focused->hasFocus());
-    QTest::mouseRelease(other, Qt::LeftButton, {}, other->captionRect().center());
+    QTest::mouseRelease(&w, Qt::LeftButton, {}, releaseAt);
 
     QCOMPARE(b->grab().toImage(), raised);
     QCOMPARE(m_choices + int(m_messages.size()), acts ? 1 : 0);
