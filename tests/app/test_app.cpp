@@ -7,27 +7,18 @@
 #include "gui/browser.h"
 #include "gui/buttonpictures.h"
 #include "gui/messages.h"
-#include "gui/webpanel.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
+#include "tests/common/widgets.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QComboBox>
-#include <QImage>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QSqlQuery>
-#include <QTableWidget>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
-#include <QTest>
 
 namespace {
 
@@ -50,20 +41,6 @@ QStringList entries(const QList<QAction *> &actions) {
     return l;
 }
 
-QStringList items(QComboBox *c) {
-    QStringList l;
-    for (int i = 0; i < c->count(); ++i)
-        l << c->itemText(i);
-    return l;
-}
-
-template <class T = QLineEdit> T *child(QWidget *w, const char *name) {
-    T *c = w->findChild<T *>(QString::fromLatin1(name));
-    if (!c)
-        qFatal("no %s", name);
-    return c;
-}
-
 } // namespace
 
 class TestApp : public QObject {
@@ -72,13 +49,10 @@ private Q_SLOTS:
     void initTestCase();
     void cleanup() { m_messages.clear(); }
     void firstStart();
-    void menu();
+    void mainWindow();
     void closingOrder_data();
     void closingOrder();
     void savedCustomerReachesOpenInvoice();
-    void webPanel_data();
-    void webPanel();
-    void makerLinks();
 
 private:
     QTemporaryDir m_dir;
@@ -92,13 +66,16 @@ void TestApp::initTestCase() {
     Messages::setTestHandler([this](const Messages::Message &m) { return m_messages << m, false; });
 }
 
+// Default settings, an empty database with both tables and the button pictures. Settings
+// without a database are the user's: nothing is written over or beside them but a missing
+// button picture. A folder nothing can be written in, even by root: the settings and the
+// pictures are both reported, with the path.
 void TestApp::firstStart() {
     QTemporaryDir tmp;
     const QDir dir(tmp.path());
     const QString settings = dir.filePath(u"ayarlar.dat"_qs);
     const QString database = dir.filePath(u"fatura.MDB"_qs);
     const QString pressed = dir.filePath(pressedPictureFile());
-    // Default settings, an empty database with both tables and the button pictures.
     QVERIFY(firstRun(dir).isEmpty());
     QCOMPARE(ayarlari_oku(23, settings), defaultSettings());
     {
@@ -110,37 +87,17 @@ void TestApp::firstStart() {
     }
     QVERIFY(!QImage(dir.filePath(raisedPictureFile())).isNull() && !QImage(pressed).isNull());
 
-    // Settings without a database are the user's: nothing is written over or beside them but a
-    // missing button picture.
     ayarlar own = defaultSettings();
     own.kdv_yuzde = u"8"_qs;
     ayarlari_yaz(own, settings);
     QVERIFY(QFile::remove(database) && QFile::remove(pressed));
     QVERIFY(firstRun(dir).isEmpty());
-    QVERIFY(!QFile::exists(database));
+    QVERIFY(!QFile::exists(database) && !QImage(pressed).isNull());
     QCOMPARE(ayarlari_oku(2, settings).kdv_yuzde, u"8"_qs);
-    QVERIFY(!QImage(pressed).isNull());
 
-    // A directory nothing can be written in, even by root: the settings and the pictures are
-    // both reported, with the path.
     QFile file(dir.filePath(u"file"_qs));
     QVERIFY(file.open(QIODevice::WriteOnly));
     QCOMPARE(firstRun(QDir(file.fileName() + u"/sub"_qs)).filter(file.fileName()).size(), 2);
-}
-
-void TestApp::menu() {
-    Form4 w;
-    const QList<QAction *> top = w.menuBar()->actions();
-    auto *menu = w.findChild<QMenu *>(u"faturalama"_qs);
-    QCOMPARE(top.value(0), menu->menuAction());
-    QCOMPARE(menu->title(), u"&İşlemler"_qs);
-    QCOMPARE(entries(top.mid(1)), (QStringList{u"Ayarlar, &Ayarlar"_qs, u"hakkinda, &Hakkında"_qs,
-                                               u"cikis, &Çıkış"_qs}));
-    QCOMPARE(entries(menu->actions()),
-             (QStringList{u"musteri, &Müşteri Girişi"_qs, u"otofaturalastir, &Fatura Girişi"_qs,
-                          u"otomatikbasim, &Otomatik Fatura Basım"_qs, u"makbuz, &Makbuz"_qs}));
-    // "Makbuz" is shown but cannot be chosen.
-    QVERIFY(!menu->actions().last()->isEnabled() && menu->actions().last()->isVisible());
 }
 
 void TestApp::closingOrder_data() {
@@ -152,6 +109,8 @@ void TestApp::closingOrder_data() {
     QTest::newRow("one, by the frame") << u"otofaturalastir"_qs << false << u"Form3 Form4"_qs;
 }
 
+// Chosen twice, each window is loaded once and shown beside the main window; closing the
+// main window closes them in a fixed order, itself last.
 void TestApp::closingOrder() {
     QFETCH(QString, opened);
     QFETCH(bool, byMenu);
@@ -163,7 +122,6 @@ void TestApp::closingOrder() {
     const QStringList actions = opened.split(u' ');
     for (const QString &action : actions + actions)
         main->findChild<QAction *>(action)->trigger();
-    // Chosen twice, each window was loaded once and is shown beside the main window.
     CloseRecorder recorder;
     qsizetype shown = 0;
     for (QWidget *w : QApplication::topLevelWidgets()) {
@@ -187,99 +145,73 @@ void TestApp::closingOrder() {
 
 // "Yeni Aç" opens the register once. A customer saved there reaches the invoice window's
 // customer lists; the invoice in progress keeps its date, lines, state and subtotal, and goes
-// on adding to it.
+// on adding to it. Without an invoice window a save refreshes nothing and breaks nothing.
 void TestApp::savedCustomerReachesOpenInvoice() {
     Workspace workspace; // the working folder the test made current
     Windows windows(workspace);
     Form3 *invoice = windows.openInvoice();
     const auto addLine = [invoice](const QString &quantity, const QString &price) {
-        child(invoice, "Text9")->setText(quantity);
-        child(invoice, "Text10")->setText(price);
-        child<QPushButton>(invoice, "Command2")->click();
+        setText(invoice, "Text9", quantity);
+        setText(invoice, "Text10", price);
+        click(invoice, "Command2");
     };
-    child(invoice, "Text1")->setText(u"01.02.2024"_qs);
+    setText(invoice, "Text1", u"01.02.2024"_qs);
     addLine(u"2"_qs, u"7,50"_qs);
-    const int rows = child<QTableWidget>(invoice, "MSFlexGrid1")->rowCount();
+    const QList<QStringList> lines = grid(invoice);
 
-    child<QPushButton>(invoice, "Command4")->click();
+    click(invoice, "Command4");
     Form2 *customers = windows.customers();
-    child<QPushButton>(invoice, "Command4")->click();
+    click(invoice, "Command4");
     QVERIFY(customers && customers->isVisible() && windows.customers() == customers);
-    child<QComboBox>(customers, "Combo2")->setEditText(u"Şükrü Öztürk"_qs);
-    child<QPushButton>(customers, "Command1")->click();
-    QCOMPARE(items(child<QComboBox>(invoice, "Combo2")), QStringList{u"Şükrü Öztürk"_qs});
-    QCOMPARE(items(child<QComboBox>(invoice, "Combo1")), QStringList{u"1"_qs});
-    QCOMPARE(child(invoice, "Text1")->text(), u"01.02.2024"_qs);
-    QCOMPARE(child<QTableWidget>(invoice, "MSFlexGrid1")->rowCount(), rows);
+    setText(customers, "Combo2", u"Şükrü Öztürk"_qs);
+    click(customers, "Command1");
+    QCOMPARE(items(field<QComboBox>(invoice, "Combo2")), QStringList{u"Şükrü Öztürk"_qs});
+    QCOMPARE(items(field<QComboBox>(invoice, "Combo1")), QStringList{u"1"_qs});
+    QCOMPARE(text(invoice, "Text1"), u"01.02.2024"_qs);
+    QCOMPARE(grid(invoice), lines);
     QCOMPARE(invoice->state(), u"yeni"_qs);
     addLine(u"1"_qs, u"5"_qs);
-    QCOMPARE(child(invoice, "Text5")->text(), u"20,00"_qs);
+    QCOMPARE(text(invoice, "Text5"), u"20,00"_qs);
 
-    // Without an invoice window a save refreshes nothing and breaks nothing.
     invoice->close();
     QTRY_VERIFY(!windows.invoice());
-    child<QComboBox>(customers, "Combo2")->setEditText(u"İkinci Müşteri"_qs);
-    child<QPushButton>(customers, "Command1")->click();
+    setText(customers, "Combo2", u"İkinci Müşteri"_qs);
+    click(customers, "Command1");
     QVERIFY(!windows.invoice());
     QVERIFY(m_messages.isEmpty());
 }
 
-void TestApp::webPanel_data() {
-    QTest::addColumn<QByteArray>("status"); // empty: the server never answers
-    QTest::addColumn<bool>("shown");        // or the blank page
-    QTest::newRow("page") << QByteArray("200 OK") << true;
-    QTest::newRow("error status") << QByteArray("404 Not Found") << false;
-    QTest::newRow("no answer") << QByteArray() << false;
-}
-
-void TestApp::webPanel() {
-    QFETCH(QByteArray, status);
-    QFETCH(bool, shown);
-    const QByteArray body = "<html><body><p>Kampanya: yüzde 20</p></body></html>";
-    QTcpServer server;
-    QVERIFY(server.listen(QHostAddress::LocalHost));
-    connect(&server, &QTcpServer::newConnection, &server, [&] {
-        QTcpSocket *s = server.nextPendingConnection();
-        connect(s, &QTcpSocket::readyRead, s, [&, s] {
-            s->readAll();
-            if (!status.isEmpty())
-                s->write("HTTP/1.1 " + status + "\r\nContent-Type: text/html; charset=utf-8\r\n" +
-                         "Content-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" + body);
-        });
-    });
-    const QUrl page(u"http://127.0.0.1:%1/reklam/"_qs.arg(server.serverPort()));
-    WebPanel panel;
-    panel.setTimeout(300);
-    QSignalSpy done(&panel, &WebPanel::finished);
-    panel.navigate(page);
-    QTRY_COMPARE_WITH_TIMEOUT(done.size(), 1, 5000);
-    QCOMPARE(done[0][0].toBool(), shown);
-    QCOMPARE(panel.currentUrl(), shown ? page : QUrl(u"about:blank"_qs));
-    QCOMPARE(panel.toPlainText().trimmed(), shown ? u"Kampanya: yüzde 20"_qs : QString());
-    QVERIFY(m_messages.isEmpty());
-}
-
-void TestApp::makerLinks() {
+// The menus' object names and captions; "Makbuz" is shown but cannot be chosen. The maker's
+// link opens the site; without a browser the user is told, with the address. The about box's
+// address opens the site and closes the box.
+void TestApp::mainWindow() {
     QStringList launched;
     bool browserWorks = true;
     setBrowserLauncher([&](const QString &address) { return launched << address, browserWorks; });
     Form4 w;
-    auto *label1 = w.findChild<QLabel *>(u"Label1"_qs);
+    const QList<QAction *> top = w.menuBar()->actions();
+    auto *menu = field<QMenu>(&w, "faturalama");
+    QCOMPARE(top.value(0), menu->menuAction());
+    QCOMPARE(menu->title(), u"&İşlemler"_qs);
+    QCOMPARE(entries(top.mid(1)), (QStringList{u"Ayarlar, &Ayarlar"_qs, u"hakkinda, &Hakkında"_qs,
+                                               u"cikis, &Çıkış"_qs}));
+    QCOMPARE(entries(menu->actions()),
+             (QStringList{u"musteri, &Müşteri Girişi"_qs, u"otofaturalastir, &Fatura Girişi"_qs,
+                          u"otomatikbasim, &Otomatik Fatura Basım"_qs, u"makbuz, &Makbuz"_qs}));
+    QVERIFY(!menu->actions().last()->isEnabled() && menu->actions().last()->isVisible());
+
+    auto *label1 = field<QLabel>(&w, "Label1");
     Q_EMIT label1->linkActivated(u"x"_qs);
     QVERIFY(launched.size() == 1 && launched[0].contains(u"example.com"_qs));
     QVERIFY(m_messages.isEmpty());
-
-    // No browser: the user is told, with the address.
     browserWorks = false;
     Q_EMIT label1->linkActivated(u"x"_qs);
     QCOMPARE(m_messages.size(), 1);
     QVERIFY(m_messages[0].text.contains(launched[0].mid(7)));
-
-    // The about box's address opens the site and closes the box.
     browserWorks = true;
     Form1 about;
     about.show();
-    Q_EMIT about.findChild<QLabel *>(u"Label4"_qs)->linkActivated(u"x"_qs);
+    Q_EMIT field<QLabel>(&about, "Label4")->linkActivated(u"x"_qs);
     QCOMPARE(launched.size(), 3);
     QTRY_VERIFY(!about.isVisible());
     setBrowserLauncher([](const QString &) { return true; });

@@ -13,25 +13,7 @@ namespace {
 
 const QString home = u"/ev/ayse"_qs;
 
-struct Run {
-    int exitCode;
-    QString out;
-    QString err;
-};
-
-// Runs the program to its end with `arguments` and the environment changed by `env`.
-Run runToEnd(const QStringList &arguments, const QStringList &env = {}) {
-    QProcess p;
-    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
-    for (const QString &pair : env)
-        e.insert(pair.section(u'=', 0, 0), pair.section(u'=', 1));
-    p.setProcessEnvironment(e);
-    p.start(QStringLiteral(FATURA_BINARY_DIR "/fatura"), arguments);
-    if (!p.waitForFinished(60000))
-        qFatal("fatura did not end");
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
+const QString fatura = QStringLiteral(FATURA_BINARY_DIR "/fatura");
 
 // Each file the first run leaves in a folder.
 bool firstRunDone(const QDir &dir) {
@@ -57,37 +39,31 @@ void TestCommandLine::parse_data() {
     QTest::addColumn<Action>("action");
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("text"); // a part of the text
-
-    QTest::newRow("terminal") << u""_qs << Action::Run << u""_qs << u""_qs;
-    QTest::newRow("folder") << u"--klasor /srv/fatura"_qs << Action::Run << u"/srv/fatura"_qs
-                            << u""_qs;
-    QTest::newRow("folder=, English") << u"--folder=../b"_qs << Action::Run << u"../b"_qs << u""_qs;
-    QTest::newRow("menu") << u"--menu"_qs << Action::Run << u"/ev/ayse/Fatura"_qs << u""_qs;
-    QTest::newRow("Qt's own options") << u"-platform offscreen -style=fusion --menu -reverse"_qs
-                                      << Action::Run << u"/ev/ayse/Fatura"_qs << u""_qs;
+    const auto row = [](const char *name, const char *arguments, Action action, const char *folder,
+                        const char *text) {
+        QTest::newRow(name) << QString::fromUtf8(arguments) << action << QString::fromUtf8(folder)
+                            << QString::fromUtf8(text);
+    };
+    row("terminal", "", Action::Run, "", "");
+    row("folder", "--klasor /srv/fatura", Action::Run, "/srv/fatura", "");
+    row("folder=, English", "--folder=../b", Action::Run, "../b", "");
+    row("menu", "--menu", Action::Run, "/ev/ayse/Fatura", "");
+    row("Qt's own options", "-platform offscreen -style=fusion --menu -reverse", Action::Run,
+        "/ev/ayse/Fatura", "");
     for (const char *help : {"-h", "--help", "--yardim"})
-        QTest::newRow(help) << QString::fromLatin1(help) << Action::Help << u""_qs
-                            << u"Kullanım: fatura [seçenekler]"_qs;
-    QTest::newRow("help wins") << u"--menu -h"_qs << Action::Help << u""_qs << u"--klasor"_qs;
+        row(help, help, Action::Help, "", "Kullanım: fatura [seçenekler]");
+    row("help wins", "--menu -h", Action::Help, "", "--klasor");
     for (const char *version : {"-v", "--version", "--surum"})
-        QTest::newRow(version) << QString::fromLatin1(version) << Action::Version << u""_qs
-                               << u"fatura " FATURA_VERSION "\n"_qs;
-    QTest::newRow("unknown") << u"--klasör x"_qs << Action::Error << u""_qs
-                             << u"bilinmeyen seçenek: --klasör"_qs;
-    QTest::newRow("unknown short")
-        << u"-x"_qs << Action::Error << u""_qs << u"bilinmeyen seçenek: -x"_qs;
-    QTest::newRow("unknown with value")
-        << u"--renk=mavi"_qs << Action::Error << u""_qs << u"bilinmeyen seçenek: --renk\n"_qs;
-    QTest::newRow("no folder") << u"--menu --klasor"_qs << Action::Error << u""_qs
-                               << u"--klasor seçeneğinden sonra bir değer gerekir"_qs;
-    QTest::newRow("empty folder") << u"--klasor="_qs << Action::Error << u""_qs
-                                  << u"klasör adı boş olamaz"_qs;
-    QTest::newRow("menu with a value")
-        << u"--menu=evet"_qs << Action::Error << u""_qs << u"--menu seçeneği değer almaz"_qs;
-    QTest::newRow("menu and folder")
-        << u"--klasor a --menu"_qs << Action::Error << u""_qs << u"birlikte verilemez"_qs;
-    QTest::newRow("a stray word") << u"--menu fazla"_qs << Action::Error << u""_qs
-                                  << u"beklenmeyen değer: fazla"_qs;
+        row(version, version, Action::Version, "", "fatura " FATURA_VERSION "\n");
+    row("unknown", "--klasör x", Action::Error, "", "bilinmeyen seçenek: --klasör");
+    row("unknown short", "-x", Action::Error, "", "bilinmeyen seçenek: -x");
+    row("unknown with value", "--renk=mavi", Action::Error, "", "bilinmeyen seçenek: --renk\n");
+    row("no folder", "--menu --klasor", Action::Error, "",
+        "--klasor seçeneğinden sonra bir değer gerekir");
+    row("empty folder", "--klasor=", Action::Error, "", "klasör adı boş olamaz");
+    row("menu with a value", "--menu=evet", Action::Error, "", "--menu seçeneği değer almaz");
+    row("menu and folder", "--klasor a --menu", Action::Error, "", "birlikte verilemez");
+    row("a stray word", "--menu fazla", Action::Error, "", "beklenmeyen değer: fazla");
 }
 
 void TestCommandLine::parse() {
@@ -132,23 +108,36 @@ void TestCommandLine::workingFolder() {
 // The program itself: help and version without a display, usage errors with exit code 2, an
 // unusable folder with 1; from the menu it works in ~/Fatura, from a terminal where it is.
 void TestCommandLine::program() {
-    const QStringList noDisplay{u"QT_QPA_PLATFORM=xcb"_qs, u"DISPLAY="_qs, u"WAYLAND_DISPLAY="_qs};
-    Run r = runToEnd({u"--yardim"_qs}, noDisplay);
-    QCOMPARE(r.exitCode, 0);
-    QVERIFY(r.out.startsWith(u"Kullanım: fatura"_qs) && r.err.isEmpty());
-    r = runToEnd({u"-v"_qs}, noDisplay);
-    QVERIFY(r.exitCode == 0 && r.out.startsWith(u"fatura " FATURA_VERSION ""_qs));
-    r = runToEnd({u"--bilinmeyen"_qs}, noDisplay);
-    QCOMPARE(r.exitCode, 2);
-    QVERIFY(r.out.isEmpty() && r.err.contains(u"bilinmeyen seçenek: --bilinmeyen"_qs));
-
     QTemporaryDir tmp;
     QFile file(tmp.filePath(u"dosya"_qs));
     QVERIFY(file.open(QIODevice::WriteOnly));
-    r = runToEnd({u"--klasor"_qs, file.fileName() + u"/alt"_qs});
-    QCOMPARE(r.exitCode, 1);
-    QVERIFY2(r.err.contains(u"Çalışma klasörü oluşturulamadı: "_qs + file.fileName()),
-             qPrintable(r.err));
+    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
+    for (const char *variable : {"QT_QPA_PLATFORM=xcb", "DISPLAY=", "WAYLAND_DISPLAY="})
+        noDisplay.insert(QString::fromLatin1(variable).section(u'=', 0, 0),
+                         QString::fromLatin1(variable).section(u'=', 1));
+    const std::tuple<QStringList, int, QString, QString> runs[] = {
+        // arguments, exit code, the beginning of the output, a part of the error output
+        {{u"--yardim"_qs}, 0, u"Kullanım: fatura"_qs, {}},
+        {{u"-v"_qs}, 0, u"fatura " FATURA_VERSION ""_qs, {}},
+        {{u"--bilinmeyen"_qs}, 2, {}, u"bilinmeyen seçenek: --bilinmeyen"_qs},
+        {{u"--klasor"_qs, file.fileName() + u"/alt"_qs},
+         1,
+         {},
+         u"Çalışma klasörü oluşturulamadı: "_qs + file.fileName()}};
+    for (const auto &[arguments, exitCode, out, err] : runs) {
+        QProcess p;
+        // The folder is entered once the program has its display.
+        p.setProcessEnvironment(exitCode == 1 ? QProcessEnvironment::systemEnvironment()
+                                              : noDisplay);
+        p.start(fatura, arguments);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), exitCode);
+        const QString o = QString::fromUtf8(p.readAllStandardOutput());
+        const QString e = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(o.startsWith(out) && o.isEmpty() == out.isEmpty() && e.contains(err) &&
+                     e.isEmpty() == err.isEmpty(),
+                 qPrintable(o + e));
+    }
 
     // Started twice, each time left running until its first run is done; the advert page is
     // pointed away from the network.
@@ -162,8 +151,7 @@ void TestCommandLine::program() {
         QProcess p;
         p.setProcessEnvironment(env);
         p.setWorkingDirectory(here.path());
-        p.start(QStringLiteral(FATURA_BINARY_DIR "/fatura"),
-                fromMenu ? QStringList{u"--menu"_qs} : QStringList{});
+        p.start(fatura, fromMenu ? QStringList{u"--menu"_qs} : QStringList{});
         const QDir expected(fromMenu ? homeDir.filePath(u"Fatura"_qs) : here.path());
         QTRY_VERIFY_WITH_TIMEOUT(firstRunDone(expected), 30000);
         QCOMPARE(p.state(), QProcess::Running);

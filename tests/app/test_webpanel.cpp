@@ -27,11 +27,7 @@ QByteArray picture(const QSize &size, const QColor &color, const char *format) {
 // 404, and a held path no answer until it is released.
 class Server : public QObject {
 public:
-    struct Answer {
-        QByteArray head; // status line and headers after "HTTP/1.1 "
-        QByteArray body;
-    };
-    QHash<QByteArray, Answer> answers;
+    QHash<QByteArray, QByteArray> answers; // whole answers by path
     QSet<QByteArray> held;
     QByteArrayList requested; // paths, in the order asked
     QByteArrayList dropped;   // paths whose connection the client closed before an answer
@@ -47,11 +43,10 @@ public:
     QUrl url(const char *path) const {
         return QUrl(u"http://127.0.0.1:%1%2"_qs.arg(m_server.serverPort()).arg(path));
     }
-    void page(const QByteArray &path, const QByteArray &html) {
-        answers[path] = {"200 OK\r\nContent-Type: text/html; charset=utf-8", html};
-    }
-    void image(const QByteArray &path, const QByteArray &data) {
-        answers[path] = {"200 OK\r\nContent-Type: image/png", data};
+    void ok(const QByteArray &path, const QByteArray &body, const char *type = "image/png") {
+        answers[path] = QByteArray("HTTP/1.1 200 OK\r\nContent-Type: ") + type +
+                        "\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n\r\n" +
+                        body;
     }
     void release(const QByteArray &path) {
         held.remove(path);
@@ -84,17 +79,15 @@ private:
     }
     void answer(QTcpSocket *s, const QByteArray &path) {
         m_waiting.remove(s);
-        const Answer a = answers.value(path, {"404 Not Found", "yok"});
-        QByteArray head = "HTTP/1.1 " + a.head + "\r\n";
-        if (!a.head.contains("Content-Length"))
-            head += "Content-Length: " + QByteArray::number(a.body.size()) + "\r\n";
-        s->write(head + "\r\n" + a.body);
+        s->write(answers.value(path, "HTTP/1.1 404 Not Found\r\nContent-Length: 3\r\n\r\nyok"));
     }
 
     QHash<QTcpSocket *, QByteArray> m_buffers;
     QHash<QTcpSocket *, QByteArray> m_waiting;
     QTcpServer m_server; // last: its sockets go before the tables they are in
 };
+
+const char *const htmlType = "text/html; charset=utf-8";
 
 // The picture the document shows under `name`.
 QImage shown(WebPanel &panel, const QString &name) {
@@ -114,10 +107,12 @@ private Q_SLOTS:
 // into the document when it arrives, and the page is laid out again around it.
 void TestWebPanel::picturesArrive() {
     Server server;
-    server.page("/reklam/sayfa.html", "<p>Kampanya: yüzde 20</p><img src=\"resim.png\">"
-                                      "<p><img src=\"/ortak/logo.jpg\"> Son gün cuma</p>");
-    server.image("/reklam/resim.png", picture({40, 120}, Qt::red, "PNG"));
-    server.image("/ortak/logo.jpg", picture({30, 20}, Qt::blue, "JPG"));
+    server.ok(
+        "/reklam/sayfa.html",
+        "<p>Kampanya: yüzde 20</p><img src=\"resim.png\"><p><img src=\"/ortak/logo.jpg\"></p>",
+        htmlType);
+    server.ok("/reklam/resim.png", picture({40, 120}, Qt::red, "PNG"));
+    server.ok("/ortak/logo.jpg", picture({30, 20}, Qt::blue, "JPG"));
     server.held << "/reklam/resim.png";
 
     WebPanel panel;
@@ -127,10 +122,9 @@ void TestWebPanel::picturesArrive() {
     panel.navigate(server.url("/reklam/sayfa.html"));
     QTRY_COMPARE(done.size(), 1);
     QVERIFY(done[0][0].toBool());
+    QCOMPARE(panel.currentUrl(), server.url("/reklam/sayfa.html"));
     QVERIFY(panel.toPlainText().contains(u"Kampanya: yüzde 20"_qs));
-
     QTRY_COMPARE(shown(panel, u"/ortak/logo.jpg"_qs).size(), QSize(30, 20));
-    QVERIFY(shown(panel, u"/ortak/logo.jpg"_qs).pixelColor(5, 5).blue() > 240);
     // The held picture is not there yet: the page shows without it, no broken sign.
     QTRY_VERIFY(server.requested.contains("/reklam/resim.png"));
     QCOMPARE(shown(panel, u"resim.png"_qs).size(), QSize(1, 1));
@@ -139,7 +133,6 @@ void TestWebPanel::picturesArrive() {
 
     server.release("/reklam/resim.png");
     QTRY_COMPARE(shown(panel, u"resim.png"_qs).size(), QSize(40, 120));
-    QCOMPARE(shown(panel, u"resim.png"_qs).pixelColor(20, 60), QColor(Qt::red));
     QTRY_VERIFY(panel.document()->size().height() >= before + 100);
     std::sort(server.requested.begin(), server.requested.end());
     QCOMPARE(server.requested,
@@ -147,28 +140,38 @@ void TestWebPanel::picturesArrive() {
 }
 
 // Pictures that fail, that are not on HTTP, or that come after the first twenty stay out of
-// the page without a broken sign, and the page still shows.
+// the page without a broken sign, and the page still shows. A page with an error status or
+// without an answer in time leaves the empty page.
 void TestWebPanel::picturesLeftOut() {
     QTemporaryDir dir;
     const QString local = dir.filePath(u"yerel.png"_qs);
     QVERIFY(QImage(5, 5, QImage::Format_RGB32).save(local));
 
     Server server;
-    QByteArray html = "<p>Fırsatlar</p>"
-                      "<img src=\"yok.png\"><img src=\"bozuk.png\"><img src=\"buyuk.png\">"
-                      "<img src=\"sessiz.png\"><img src=\"" +
-                      QUrl::fromLocalFile(local).toEncoded() + "\"><img src=\"" + local.toUtf8() +
-                      "\"><img src=\"ftp://127.0.0.1/x.png\">";
-    const QByteArray small = picture({2, 2}, Qt::green, "PNG");
-    for (int i = 0; i < 18; ++i) {
-        html += "<img src=\"k" + QByteArray::number(i) + ".png\">";
-        server.image("/k" + QByteArray::number(i) + ".png", small);
+    // Seven that fail or are not asked of the server, then eighteen small ones.
+    const QByteArray file = QUrl::fromLocalFile(local).toEncoded();
+    const QByteArrayList left = {"yok.png",
+                                 "bozuk.png",
+                                 "buyuk.png",
+                                 "sessiz.png",
+                                 file,
+                                 local.toUtf8(),
+                                 "ftp://127.0.0.1/x.png",
+                                 "k15.png",
+                                 "k16.png",
+                                 "k17.png"};
+    QByteArray html = "<p>Fırsatlar</p>";
+    for (int i = -7; i < 18; ++i) {
+        const QByteArray small = "k" + QByteArray::number(i) + ".png";
+        html += "<img src=\"" + (i < 0 ? left[i + 7] : small) + "\">";
+        if (i >= 0)
+            server.ok("/" + small, picture({2, 2}, Qt::green, "PNG"));
     }
-    server.page("/", html);
-    server.answers["/bozuk.png"] = {"200 OK\r\nContent-Type: image/png", "resim degil"};
-    server.answers["/buyuk.png"] = {"200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
-                                        QByteArray::number(PageImages::maxBytes + 1),
-                                    QByteArray(1000, 'x')};
+    server.ok("/", html, htmlType);
+    server.ok("/bozuk.png", "resim degil");
+    server.answers["/buyuk.png"] =
+        "HTTP/1.1 200 OK\r\nContent-Type: image/png\r\nContent-Length: " +
+        QByteArray::number(PageImages::maxBytes + 1) + "\r\n\r\n" + QByteArray(1000, 'x');
     server.held << "/sessiz.png";
 
     WebPanel panel;
@@ -179,32 +182,28 @@ void TestWebPanel::picturesLeftOut() {
     panel.navigate(server.url("/"));
     QTRY_COMPARE(done.size(), 1);
     QVERIFY(done[0][0].toBool());
+    QVERIFY(panel.toPlainText().contains(u"Fırsatlar"_qs));
 
     // The local path is asked of the server, not read from the disk. Fifteen small pictures
-    // make twenty with the five that fail; the last three are not asked.
+    // make twenty with the five that fail; the last three are not asked. Every picture not
+    // loaded is the transparent point.
     for (int i = 0; i < 15; ++i)
         QTRY_COMPARE(shown(panel, u"k%1.png"_qs.arg(i)).size(), QSize(2, 2));
     QTRY_COMPARE(server.dropped, QByteArrayList{"/sessiz.png"});
     QCOMPARE(server.requested.size(), 1 + PageImages::maxPictures);
     QVERIFY(server.requested.contains(QUrl::fromLocalFile(local).path().toUtf8()));
-    for (const char *last : {"/k15.png", "/k16.png", "/k17.png"})
-        QVERIFY(!server.requested.contains(last));
-    QVERIFY(panel.toPlainText().contains(u"Fırsatlar"_qs));
-
-    // Every picture not loaded is the transparent point, none a broken sign or a local file.
-    QTextDocument *document = panel.document();
-    int left = 0;
-    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QString name = it.fragment().charFormat().toImageFormat().name();
-            if (name.isEmpty() || shown(panel, name).size() == QSize(2, 2))
-                continue;
-            ++left;
-            QCOMPARE(shown(panel, name).size(), QSize(1, 1));
-            QCOMPARE(shown(panel, name).pixelColor(0, 0).alpha(), 0);
-        }
+    for (const QByteArray &name : left) {
+        QVERIFY(!name.startsWith('k') || !server.requested.contains("/" + name));
+        const QImage image = shown(panel, QString::fromUtf8(name));
+        QVERIFY2(image.size() == QSize(1, 1) && image.pixelColor(0, 0).alpha() == 0, name);
     }
-    QCOMPARE(left, 10);
+    for (const char *path : {"/yok", "/sessiz.png"}) {
+        done.clear();
+        panel.navigate(server.url(path));
+        QTRY_COMPARE(done.size(), 1);
+        QVERIFY(!done[0][0].toBool() && panel.toPlainText().isEmpty());
+        QCOMPARE(panel.currentUrl(), QUrl(u"about:blank"_qs));
+    }
 }
 
 QTEST_MAIN(TestWebPanel)

@@ -28,7 +28,7 @@ ayarlar firstLines(ayarlar a, int n) {
 
 } // namespace
 
-class TestSettingsFile : public QObject {
+class TestSettings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { QFile::remove(path()); }
@@ -42,7 +42,7 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestSettingsFile::writtenAndReadBack() {
+void TestSettings::writtenAndReadBack() {
     // Every value distinct, so a value written to or read from the wrong line shows.
     ayarlar a;
     for (const SettingsLine &s : settingsLines()) {
@@ -75,7 +75,7 @@ void TestSettingsFile::writtenAndReadBack() {
 
 // The tolerant read takes what is there; a reader asking for more lines than the file
 // holds is told so, naming the file; one asking for fewer gets only those.
-void TestSettingsFile::lineCounts() {
+void TestSettings::lineCounts() {
     const std::pair<QByteArray, int> files[] = {{QByteArray(), 0}, // no file
                                                 {"20\r\nfatura.MDB\r\n", 2},
                                                 {"20\nfatura.MDB", 2}, // LF only, unended
@@ -102,7 +102,7 @@ void TestSettingsFile::lineCounts() {
 // Blanks before a single value are skipped, a comma ends it, quotes keep it whole. A
 // 6-character size reads back its first five; a short placement line leaves the fields it
 // does not reach empty.
-void TestSettingsFile::singleValueRules() {
+void TestSettings::singleValueRules() {
     const ayarlar a = parseSettings("   18,5\r\n  \"a, b\" ve sonras\xFD\r\n" + col("100", 14) +
                                     col("200", 14) + col("Arial", 56) + "123456\r\n300\r\n")
                           .values;
@@ -113,7 +113,7 @@ void TestSettingsFile::singleValueRules() {
 }
 
 // Each refused before anything is written, with a message naming its row and field.
-void TestSettingsFile::unwritableValues() {
+void TestSettings::unwritableValues() {
     ayarlari_yaz(defaultSettings(), path());
     const QByteArray before = readAll(path());
     const std::tuple<int, QString baski_yeri::*, QString, const char *> cases[] = {
@@ -141,5 +141,5 @@ void TestSettingsFile::unwritableValues() {
     }
 }
 
-QTEST_GUILESS_MAIN(TestSettingsFile)
-#include "test_settingsfile.moc"
+QTEST_GUILESS_MAIN(TestSettings)
+#include "test_settings.moc"
