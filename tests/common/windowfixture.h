@@ -5,6 +5,7 @@
 #include "settings/settingsfile.h"
 #include "tests/common/recorder.h"
 #include "tests/common/testdb.h"
+#include "tests/common/widgets.h"
 
 #include <QAbstractItemView>
 #include <QComboBox>
@@ -57,40 +58,7 @@ public:
     QString pdfPath; // where the print target says a PDF went; empty as for a printer
 };
 
-template <class T = QLineEdit> T *field(const QWidget *form, const char *name) {
-    T *w = form->findChild<T *>(QString::fromLatin1(name));
-    if (!w)
-        qFatal("no %s", name);
-    return w;
-}
-
-// The texts of one or more boxes.
-inline QStringList texts(const QWidget *form, std::initializer_list<const char *> names) {
-    QStringList t;
-    for (const char *name : names)
-        t << field(form, name)->text();
-    return t;
-}
-inline QString text(const QWidget *form, const char *name) {
-    return field(form, name)->text();
-}
-
-// The grid: its rows, each as its five cells (line n of the invoice is row n - 1).
-inline QList<QStringList> grid(const QWidget *form) {
-    const auto *g = field<QTableWidget>(form, "MSFlexGrid1");
-    QList<QStringList> rows;
-    for (int r = 0; r < g->rowCount(); ++r) {
-        rows << QStringList();
-        for (int c = 0; c < g->columnCount(); ++c)
-            rows.last() << (g->item(r, c) ? g->item(r, c)->text() : QString());
-    }
-    return rows;
-}
 inline const QStringList emptyRow(5);
-
-inline void click(const QWidget *form, const char *button) {
-    QTest::mouseClick(field<QPushButton>(form, button), Qt::LeftButton);
-}
 
 // Types one line into the invoice window's line entry and presses EKLE.
 inline void addLine(const QWidget *form, const QString &description, const QString &discount,

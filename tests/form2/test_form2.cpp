@@ -1,9 +1,9 @@
-#include "../db/testdb.h"
 #include "gui/Form2.h"
 #include "gui/fieldkeys.h"
 #include "gui/messages.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
+#include "tests/common/testdb.h"
 #include "tests/common/widgets.h"
 
 #include <QApplication>

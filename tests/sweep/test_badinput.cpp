@@ -2,7 +2,6 @@
 // the press.
 #define QTEST_QPA_MOUSE_HANDLING
 
-#include "../db/testdb.h"
 #include "base/numbers.h"
 #include "gui/Form2.h"
 #include "gui/Form3.h"
@@ -14,6 +13,7 @@
 #include "settings/settingsfile.h"
 #include "store/campaigns.h"
 #include "tests/common/recorder.h"
+#include "tests/common/testdb.h"
 #include "tests/common/widgets.h"
 #include "tools/sampledata.h"
 
