@@ -102,10 +102,11 @@ void checkPrinterReady(const QString &name) {
     case PrinterReadiness::Missing:
         throw PrinterError(QStringLiteral("Yazıcı bulunamadı: %1").arg(name));
     case PrinterReadiness::Stopped:
-        throw PrinterError(withReason(
-            QStringLiteral("Yazıcı durdurulmuş: %1\nYazıcıyı yeniden başlatıp tekrar deneyin.")
-                .arg(name),
-            status.reason));
+        throw PrinterError(
+            withReason(QStringLiteral("Yazıcı durdurulmuş: %1\nYazıcıyı yazdırma ayarlarından "
+                                      "yeniden etkinleştirip tekrar deneyin.")
+                           .arg(name),
+                       status.reason));
     case PrinterReadiness::Rejecting:
         throw PrinterError(withReason(
             QStringLiteral("Yazıcı yeni iş kabul etmiyor: %1\nYazıcının iş kabul etmesini "
