@@ -500,28 +500,51 @@ void Form3::transfer() {
     if (replacing)
         m_invoiceNumber->setEnabled(false);
     if (Messages::ask(this, QStringLiteral("Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"),
-                      QStringLiteral("İşlem tamam")))
-        yazdir();
+                      QStringLiteral("İşlem tamam")) &&
+        !print(QStringLiteral("Fatura kaydedildi; yazıcı hazır olunca Kaydet ile yeniden "
+                              "yazdırabilirsiniz."))) {
+        // The invoice is stored: the window holds it as a loaded one, so that "Kaydet"
+        // stores it again unchanged and offers printing once more.
+        m_state = oldState;
+        m_invoiceNumber->setEnabled(false);
+        return;
+    }
     close();
 }
 
-void Form3::yazdir() {
+bool Form3::yazdir() {
+    return print(QString());
+}
+
+bool Form3::print(const QString &afterFailure) {
     const std::optional<InvoiceHeader> header = invoiceHeader(headerTexts());
     if (!header) {
         Messages::info(this, QStringLiteral("Fatura No geçersiz!"));
-        return;
+        return false;
     }
     m_invoice.header = *header;
-    guarded(this, [&] {
+    const bool printed = guarded(this, [&] {
         const ayarlar settings = m_workspace.readSettings(23);
-        PrintTarget target =
-            m_workspace.printTarget(QStringLiteral("fatura-%1").arg(header->number));
-        printInvoice(*target.printer, settings, storedForm(m_invoice));
-        target.printer->finish();
-        if (!target.pdfPath.isEmpty())
-            Messages::info(this, pdfNotice(target.pdfPath));
+        try {
+            PrintTarget target =
+                m_workspace.printTarget(QStringLiteral("fatura-%1").arg(header->number));
+            printInvoice(*target.printer, settings, storedForm(m_invoice));
+            target.printer->finish();
+            if (!target.pdfPath.isEmpty())
+                Messages::info(this, pdfNotice(target.pdfPath));
+        } catch (const PrinterError &e) {
+            QString text =
+                e.message() +
+                QStringLiteral("\n\n%1 numaralı fatura yazdırılmadı.").arg(header->number);
+            if (!afterFailure.isEmpty())
+                text += u' ' + afterFailure;
+            throw PrinterError(text);
+        }
     });
-    close();
+    // After a failure the window stays, so the user can print again.
+    if (printed)
+        close();
+    return printed;
 }
 
 void Form3::faturabul(const QString &number) {

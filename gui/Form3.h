@@ -32,7 +32,8 @@ public:
 
     // Saves what the window shows: a new invoice ("yeni") or a replacement of the loaded one
     // ("eski"), each in one piece; then asks whether to print and closes the window. A
-    // refusal or a failure says why and leaves the window open as it was.
+    // refusal or a failure says why and leaves the window open as it was; a print that fails
+    // after the save leaves it open holding the stored invoice ("eski").
     void transfer();
 
     // Loads the saved invoice `number` into the window (state "eski"). Says
@@ -40,8 +41,9 @@ public:
     void faturabul(const QString &number);
 
     // Prints the invoice the window holds, as it was saved, as one document where the
-    // workspace sends prints, then closes the window.
-    void yazdir();
+    // workspace sends prints, then closes the window. A printer that fails is a message
+    // naming it, and the window stays open. Returns whether it printed.
+    bool yazdir();
 
     // The invoice as the window holds it: its lines, VAT mode and rate, and the header of
     // the last save or load.
@@ -76,6 +78,7 @@ private:
     void stepVatRate(int step);
     void showInvoiceList();
     HeaderTexts headerTexts() const;
+    bool print(const QString &afterFailure);
 
     Workspace &m_workspace;
     Invoice m_invoice;

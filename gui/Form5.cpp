@@ -5,6 +5,7 @@
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
 #include "gui/previewwindow.h"
+#include "gui/printersetup.h"
 #include "invoice/workspace.h"
 
 #include <QDir>
@@ -242,6 +243,13 @@ Form5::Form5(Workspace &workspace, QWidget *parent)
                     twips(6810, 7650, 1005, 405), twips(6960, 7695, 705, 195));
     previewButton->setPressArea(ImageButton::PressArea::Caption);
     connect(previewButton, &ImageButton::released, this, &Form5::openPreview);
+    // This computer's offset for its printer, under "Önizleme"; kept apart from ayarlar.dat.
+    ImageButton *printerButton =
+        imageButton(QStringLiteral("yazici_dugmesi"), QStringLiteral("Yazıcı"), 8.25,
+                    twips(6810, 8145, 1005, 405), twips(7065, 8190, 495, 195));
+    printerButton->setPressArea(ImageButton::PressArea::Caption);
+    printerButton->setToolTip(QStringLiteral("Yazıcı kayması ve deneme baskısı"));
+    connect(printerButton, &ImageButton::released, this, &Form5::openPrinterSetup);
     for (QLineEdit *k : findChildren<QLineEdit *>()) {
         connect(k, &QLineEdit::textChanged, this, [this] {
             if (m_preview)
@@ -321,6 +329,20 @@ void Form5::openPreview() {
         m_preview->raise();
         m_preview->activateWindow();
     }
+}
+
+void Form5::openPrinterSetup() {
+    if (!m_printerSetup) {
+        m_printerSetup = new PrinterSetupWindow(
+            m_workspace, [this] { return settingsInBoxes(); }, this);
+        connect(m_printerSetup, &PrinterSetupWindow::offsetSaved, this, [this] {
+            if (m_preview)
+                m_preview->refreshPrinter();
+        });
+    }
+    m_printerSetup->show();
+    m_printerSetup->raise();
+    m_printerSetup->activateWindow();
 }
 
 void Form5::chooseDatabase() {

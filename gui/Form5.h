@@ -13,6 +13,7 @@
 
 class ImageButton;
 class PreviewWindow;
+class PrinterSetupWindow;
 class Workspace;
 class QLineEdit;
 
@@ -39,6 +40,7 @@ private:
     void stepLineSpacing(int step);
     void saveAndHide();
     void openPreview();
+    void openPrinterSetup();
 
     QRect twips(int left, int top, int width, int height) const;
     ImageButton *imageButton(const QString &name, const QString &caption, qreal points,
@@ -50,4 +52,5 @@ private:
     std::array<std::array<QLineEdit *, 4>, 23> m_placementBoxes{};
     Workspace &m_workspace;
     QPointer<PreviewWindow> m_preview;
+    QPointer<PrinterSetupWindow> m_printerSetup;
 };

@@ -176,9 +176,11 @@ void Form7::yazdir() {
 
     PrintTarget target;
     int printed = 0;
+    int selected = 0;
     std::unique_ptr<QProgressDialog> dialog;
     const auto progress = [&](int n, int total) {
         printed = n;
+        selected = total;
         if (total <= fewInvoices)
             return true;
         if (!dialog) {
@@ -193,18 +195,39 @@ void Form7::yazdir() {
         // Closing the window stops the run as cancelling does.
         return !dialog->wasCanceled() && isVisible();
     };
-    guarded(this, [&] {
+    const bool ran = guarded(this, [&] {
         // Gone before a failure's message shows.
         const auto closeDialog = qScopeGuard([&] { dialog.reset(); });
         const ayarlar settings = m_workspace.readSettings(19);
         const QString stem = fileStem(campaign);
         target = m_workspace.printTarget(stem, mode);
-        runBatch(*target.printer, settings, m_workspace.databasePath(settings), campaign, selection,
-                 progress);
-        target.printer->finish();
+        try {
+            runBatch(*target.printer, settings, m_workspace.databasePath(settings), campaign,
+                     selection, progress);
+            target.printer->finish();
+        } catch (const PrinterError &e) {
+            if (target.printerName.isEmpty())
+                throw;
+            // Each invoice counts once the printing system took its job.
+            throw PrinterError(e.message() +
+                               QStringLiteral("\n\n%1 faturadan %2 tanesi yazıcıya ulaştı.")
+                                   .arg(selected)
+                                   .arg(printed));
+        }
     });
     // After a failure too, the invoices printed before it are handed over.
     target.printer.reset();
+    if (ran && !target.printerName.isEmpty() && printed > 0) {
+        Messages::info(this, printed == selected
+                                 ? QStringLiteral("%1 fatura yazıcıya gönderildi: %2")
+                                       .arg(printed)
+                                       .arg(target.printerName)
+                                 : QStringLiteral("Baskı durduruldu: %1 faturadan %2 tanesi "
+                                                  "yazıcıya gönderildi: %3")
+                                       .arg(selected)
+                                       .arg(printed)
+                                       .arg(target.printerName));
+    }
     if (target.pdfPath.isEmpty())
         return;
     if (printed > 0)

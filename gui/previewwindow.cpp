@@ -2,6 +2,7 @@
 
 #include "invoice/workspace.h"
 
+#include "base/numbers.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "printing/printtarget.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -165,7 +167,6 @@ PreviewWindow::~PreviewWindow() = default;
 void PreviewWindow::load(const ayarlar &a) {
     m_invoice = previewInvoice(m_workspace.databasePath(a));
     m_page.rows = m_invoice.rows;
-    m_page.printableArea = printableArea();
 
     const QString path = m_workspace.filePath(formFileName);
     m_page.form = QFileInfo::exists(path) ? QImage(path) : QImage();
@@ -180,10 +181,25 @@ void PreviewWindow::load(const ayarlar &a) {
         formNote = QStringLiteral("Boş fatura formunun resmi çalışma klasörüne %1 adıyla "
                                   "konursa sayfanın altında gösterilir.")
                        .arg(formFileName);
-    m_note->setText(m_invoice.caption + u'\n' + formNote +
-                    QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar köşesindeki 0,0 "
-                                   "noktasından ölçülür."));
-    setSettings(a);
+    m_caption = m_invoice.caption + u'\n' + formNote;
+    m_page.settings = a;
+    refreshPrinter();
+}
+
+void PreviewWindow::refreshPrinter() {
+    m_page.printableArea = printableArea();
+    const QString printer = QPrinterInfo::defaultPrinterName();
+    m_page.offset = m_workspace.printerOffsets().offset(printer);
+    QString origin = QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar köşesindeki 0,0 "
+                                    "noktasından ölçülür.");
+    if (m_page.offset != PrinterOffset())
+        origin =
+            QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar, köşesinden %1 "
+                           "yazıcısının kayması kadar (sağa %2 mm, aşağı %3 mm) ötedeki 0,0 "
+                           "noktasından ölçülür.")
+                .arg(printer, plainNumberText(m_page.offset.x), plainNumberText(m_page.offset.y));
+    m_note->setText(m_caption + origin);
+    m_view->update();
 }
 
 void PreviewWindow::setSettings(const ayarlar &a) {

@@ -26,6 +26,8 @@ public:
     void load(const ayarlar &a);
     // The same invoice placed with changed settings.
     void setSettings(const ayarlar &a);
+    // Reads the default printer's printable area and offset again.
+    void refreshPrinter();
     // Moves the window beside `other` (a frame on the screen) on the side with more room,
     // so both can be seen; at the screen's right edge when neither side has enough.
     void placeBeside(const QRect &other);
@@ -60,7 +62,8 @@ private:
     QString m_formPath; // empty when there is no form picture
     PreviewPage m_page;
     double m_zoom = 1;
-    int m_wheel = 0; // wheel turn not yet spent on a zoom step
+    int m_wheel = 0;   // wheel turn not yet spent on a zoom step
+    QString m_caption; // what the note says of the invoice and the form picture
     QLabel *m_note = nullptr;
     QLabel *m_zoomLabel = nullptr;
     QScrollArea *m_scroll = nullptr;

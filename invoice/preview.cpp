@@ -69,7 +69,9 @@ StoredRow sampleRow(double quantity, const char *description, const char *discou
 
 const QColor cornerColour(210, 0, 110);
 
-void drawCorner(QPainter &p, const QRectF &area, double pixelsPerPoint) {
+// The printable area, and the corner positions count from (its own corner, or where the
+// printer's offset moves it).
+void drawCorner(QPainter &p, const QRectF &area, const QPointF &origin, double pixelsPerPoint) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(cornerColour, 1, Qt::DashLine));
     p.setBrush(Qt::NoBrush);
@@ -77,13 +79,12 @@ void drawCorner(QPainter &p, const QRectF &area, double pixelsPerPoint) {
     // The corner itself, and its name in the margin above it.
     const double armLength = 36 * pixelsPerPoint;
     p.setPen(QPen(cornerColour, 2));
-    p.drawLine(area.topLeft(), area.topLeft() + QPointF(armLength, 0));
-    p.drawLine(area.topLeft(), area.topLeft() + QPointF(0, armLength));
+    p.drawLine(origin, origin + QPointF(armLength, 0));
+    p.drawLine(origin, origin + QPointF(0, armLength));
     QFont f;
     f.setPointSizeF(6);
     p.setFont(f);
-    p.drawText(area.topLeft() + QPointF(2 * pixelsPerPoint, -2 * pixelsPerPoint),
-               QStringLiteral("0,0"));
+    p.drawText(origin + QPointF(2 * pixelsPerPoint, -2 * pixelsPerPoint), QStringLiteral("0,0"));
 }
 
 } // namespace
@@ -155,8 +156,7 @@ QRectF printableArea() {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
     if (info.isNull())
         return PdfPrinter::pageLayout().paintRect(QPageLayout::Point);
-    const QPrinter printer(info, QPrinter::HighResolution);
-    return printer.pageLayout().paintRect(QPageLayout::Point);
+    return ::printableArea(info);
 }
 
 QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &paperCorner,
@@ -170,6 +170,9 @@ QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &pape
     };
     const QRectF paper = onDevice(QRectF(QPointF(0, 0), a4Paper()));
     const QRectF area = onDevice(page.printableArea);
+    constexpr double pointsPerMm = 72 / 25.4;
+    const QPointF origin = area.topLeft() + QPointF(page.offset.x * pointsPerMm * pixelsPerPointX,
+                                                    page.offset.y * pointsPerMm * pixelsPerPointY);
     {
         QPainter p(&device);
         p.fillRect(paper, Qt::white);
@@ -181,7 +184,7 @@ QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &pape
 
     QList<RecordingPrinter::Line> printed;
     if (!page.rows.isEmpty()) {
-        PagePrinter printer(device, area.topLeft());
+        PagePrinter printer(device, origin);
         printInvoice(printer, page.settings, previewModel(page.rows, page.settings.kdv_yuzde));
         printer.finish();
         printed = printer.printedLines();
@@ -189,7 +192,7 @@ QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &pape
 
     if (page.markCorner) {
         QPainter p(&device);
-        drawCorner(p, area, pixelsPerPointX);
+        drawCorner(p, area, origin, pixelsPerPointX);
     }
     return printed;
 }

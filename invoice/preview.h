@@ -2,6 +2,7 @@
 
 #include "invoice/invoiceprint.h"
 #include "printing/printer.h"
+#include "printing/printeroffsets.h"
 #include "settings/settingsfile.h"
 #include "store/invoices.h"
 
@@ -41,7 +42,8 @@ Invoice previewModel(const QList<StoredRow> &rows, const QString &vatRate);
 QSizeF a4Paper();
 
 // The printable area on the paper, in points from the paper's top-left corner: the default
-// printer's, or that of the PDF written when no printer is installed. Its corner is where
+// printer's (margins at the printer's minimum, as printing uses it), or that of the PDF
+// written when no printer is installed. Its corner, moved by the printer's offset, is where
 // the settings' positions count from.
 QRectF printableArea();
 
@@ -49,14 +51,16 @@ QRectF printableArea();
 struct PreviewPage {
     ayarlar settings;
     QList<StoredRow> rows;
-    QImage form;            // the blank form, stretched over the paper; null for none
-    QRectF printableArea;   // points, as printableArea() gives it
-    bool markCorner = true; // marks the printable area and its corner
+    QImage form;               // the blank form, stretched over the paper; null for none
+    QRectF printableArea;      // points, as printableArea() gives it
+    bool markCorner = true;    // marks the printable area and the corner positions count from
+    PrinterOffset offset = {}; // the default printer's, in millimetres
 };
 
 // Draws the paper at its true size for `device`'s resolution, its top-left corner at
 // `paperCorner` (device pixels): white paper, the form picture, the invoice printed by
-// printInvoice() with the page's settings, then the printable area's mark. Returns every line
+// printInvoice() with the page's settings from the printable area's corner moved by the
+// offset, then the marks of the area and of that corner. Returns every line
 // printed, as a RecordingPrinter would have kept it.
 QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &paperCorner,
                                        const PreviewPage &page);

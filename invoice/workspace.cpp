@@ -28,7 +28,11 @@ QString Workspace::databasePath(const ayarlar &settings) const {
 PrintTarget Workspace::printTarget(const QString &stem, PdfPrinter::Mode mode) const {
     if (seams.printTarget)
         return seams.printTarget(stem, mode);
-    return programPrintTarget(stem, mode, m_folder);
+    return programPrintTarget(stem, mode, m_folder, printerOffsets());
+}
+
+PrinterOffsets Workspace::printerOffsets() const {
+    return PrinterOffsets(seams.printerOffsetsFile);
 }
 
 QDate Workspace::today() const {

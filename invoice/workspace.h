@@ -33,9 +33,12 @@ public:
     QString databasePath() const;
     QString databasePath(const ayarlar &settings) const;
 
-    // Where a print goes: the system's default printer, or a PDF under baskilar/ in the
-    // working folder when none is installed. Throws PrinterError.
+    // Where a print goes: the system's default printer with its offset, or a PDF under
+    // baskilar/ in the working folder when none is installed. Throws PrinterError.
     PrintTarget printTarget(const QString &stem, PdfPrinter::Mode mode = PdfPrinter::OneFile) const;
+
+    // This computer's printer offsets.
+    PrinterOffsets printerOffsets() const;
 
     // Today, as the program proposes dates.
     QDate today() const;
@@ -51,6 +54,7 @@ public:
         std::function<QDate()> clock;
         FileChooser chooseFile;
         FontChooser chooseFont;
+        QString printerOffsetsFile; // an INI file instead of the user's settings
     };
     Seams seams;
 

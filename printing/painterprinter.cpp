@@ -1,5 +1,7 @@
 #include "printing/painterprinter.h"
 
+#include "printing/printerstatus.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,12 +10,16 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QScopeGuard>
 
 #include <cmath>
 
 namespace {
 
 constexpr double twipsPerInch = 1440;
+constexpr double millimetresPerInch = 25.4;
+// The lines of a page that measures a printer: thin, but no printer loses them.
+constexpr double lineWidthMm = 0.2;
 
 int deviceUnits(double twips, int dpi) {
     // clampedTwips keeps the product far inside the range of int.
@@ -51,12 +57,16 @@ void PainterPrinter::setY(double twips) {
     m_y = clampedTwips(twips);
 }
 
+void PainterPrinter::ensureDocument() {
+    if (m_inDocument)
+        return;
+    startDocument(m_painter);
+    m_inDocument = true;
+    m_fontReady = false;
+}
+
 void PainterPrinter::printLine(const QString &text) {
-    if (!m_inDocument) {
-        startDocument(m_painter);
-        m_inDocument = true;
-        m_fontReady = false;
-    }
+    ensureDocument();
     const int dpiX = m_painter.device()->logicalDpiX();
     const int dpiY = m_painter.device()->logicalDpiY();
     if (!m_fontReady) {
@@ -71,6 +81,17 @@ void PainterPrinter::printLine(const QString &text) {
     m_painter.drawText(QPoint(deviceUnits(m_x, dpiX), deviceUnits(m_y, dpiY) + m_ascent), text);
     m_x = 0;
     m_y = clampedTwips(m_y + m_lineHeightTwips);
+}
+
+void PainterPrinter::drawLine(double x1, double y1, double x2, double y2) {
+    ensureDocument();
+    const int dpiX = m_painter.device()->logicalDpiX();
+    const int dpiY = m_painter.device()->logicalDpiY();
+    m_painter.save();
+    m_painter.setPen(QPen(Qt::black, lineWidthMm * dpiX / millimetresPerInch));
+    m_painter.drawLine(QPoint(deviceUnits(x1, dpiX), deviceUnits(y1, dpiY)),
+                       QPoint(deviceUnits(x2, dpiX), deviceUnits(y2, dpiY)));
+    m_painter.restore();
 }
 
 void PainterPrinter::endDocument() {
@@ -194,16 +215,39 @@ SystemPrinter::~SystemPrinter() {
 }
 
 void SystemPrinter::startDocument(QPainter &painter) {
+    // A printer that went away, stopped or refuses jobs since it was chosen: Qt would hand
+    // the job to another printer, let it wait unprinted, or lose it without a word.
+    checkPrinterReady(m_name);
     m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
     m_printer->setPrinterName(m_name);
+    if (m_printer->printerName() != m_name) {
+        m_printer.reset();
+        throw PrinterError(QStringLiteral("Yazıcı bulunamadı: %1").arg(m_name));
+    }
+    usePrintableArea(*m_printer);
     m_printer->setDocName(QStringLiteral("Fatura"));
     if (!painter.begin(m_printer.get())) {
         m_printer.reset();
         throw PrinterError(QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
     }
+    const double dotsPerMm = m_printer->resolution() / millimetresPerInch;
+    painter.translate(m_offset.x * dotsPerMm, m_offset.y * dotsPerMm);
 }
 
 void SystemPrinter::closeDocument(QPainter &painter) {
+    const auto release = qScopeGuard([this] { m_printer.reset(); });
     endPainter(painter, QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
-    m_printer.reset();
+    // Nothing may talk to the printing system between the painter's end and this.
+    checkJobAccepted(m_name);
+}
+
+void usePrintableArea(QPrinter &printer) {
+    const QPageLayout layout = printer.pageLayout();
+    printer.setPageMargins(layout.minimumMargins(), layout.units());
+}
+
+QRectF printableArea(const QPrinterInfo &info) {
+    QPrinter printer(info, QPrinter::HighResolution);
+    usePrintableArea(printer);
+    return printer.pageLayout().paintRect(QPageLayout::Point);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "printing/printer.h"
+#include "printing/printeroffsets.h"
 
 #include <QFont>
 #include <QPageLayout>
@@ -11,6 +12,7 @@
 
 class QPdfWriter;
 class QPrinter;
+class QPrinterInfo;
 
 // A printer that draws text with QPainter on a paged device at the device's own resolution.
 // Positions are twips from the corner of the printable area (the painter's origin); device
@@ -27,6 +29,7 @@ public:
     double x() const override { return m_x; }
     double y() const override { return m_y; }
     void printLine(const QString &text) override;
+    void drawLine(double x1, double y1, double x2, double y2) override;
     void endDocument() override;
     void finish() override;
 
@@ -48,6 +51,8 @@ protected:
     void finishQuietly() noexcept;
 
 private:
+    void ensureDocument();
+
     QPainter m_painter;
     QFont m_font;
     // The painter's font and its metrics stay set until the font changes or a new document
@@ -100,6 +105,10 @@ private:
 
 // Prints on one of the system's printers, at its high resolution; every document is a print
 // job of its own. Throws PrinterError when there is no such printer (or no default printer).
+// Before each job the printing system is asked whether the printer is there, running and
+// taking jobs, and after it whether it took the job; each failure is a PrinterError naming
+// the printer. Positions count from the corner of the printer's printable area, moved by the
+// printer's offset.
 class SystemPrinter : public PainterPrinter {
 public:
     // An empty name means the system's default printer.
@@ -108,11 +117,26 @@ public:
 
     QString printerName() const { return m_name; }
 
+    // Applies to the documents started from now on.
+    void setOffset(const PrinterOffset &millimetres) { m_offset = millimetres; }
+    PrinterOffset offset() const { return m_offset; }
+
 protected:
     void startDocument(QPainter &painter) override;
     void closeDocument(QPainter &painter) override;
 
 private:
     QString m_name;
+    PrinterOffset m_offset;
     std::unique_ptr<QPrinter> m_printer;
 };
+
+// Gives `printer` its paper's printable area as its page: margins at the printer's minimum.
+// Qt starts every QPrinter with 10 pt margins and only raises them to the printer's minimum,
+// so on a printer that prints closer to the edge the painter's corner would sit inside the
+// printable area instead of at its corner.
+void usePrintableArea(QPrinter &printer);
+
+// The printable area of a system printer's default paper, in points from the paper's
+// top-left corner, as SystemPrinter prints on it.
+QRectF printableArea(const QPrinterInfo &printer);

@@ -7,6 +7,8 @@
 
 Printer::~Printer() = default;
 
+void Printer::drawLine(double, double, double, double) {}
+
 PrinterError::PrinterError(const QString &message)
     : std::runtime_error(message.toStdString()) {}
 
@@ -28,6 +30,10 @@ void RecordingPrinter::printLine(const QString &text) {
     m_lines.append({text, m_fontName, m_fontSize, m_x, m_y, m_documents});
     m_x = 0;
     m_y += lineHeight(m_fontSize);
+}
+
+void RecordingPrinter::drawLine(double x1, double y1, double x2, double y2) {
+    m_strokes.append({x1, y1, x2, y2, m_documents});
 }
 
 void RecordingPrinter::endDocument() {

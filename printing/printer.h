@@ -22,6 +22,9 @@ public:
     virtual double x() const = 0;
     virtual double y() const = 0;
     virtual void printLine(const QString &text) = 0;
+    // A thin straight line between two positions, for pages that measure a printer; x and y
+    // stay. Printers that keep only text leave it out.
+    virtual void drawLine(double x1, double y1, double x2, double y2);
     // Ends one document (one invoice); the next print starts a new one at x = 0, y = 0 with
     // the font kept. A document in which nothing was printed produces nothing.
     virtual void endDocument() = 0;
@@ -60,6 +63,13 @@ public:
         double y;
         int document; // 0 for the first document
     };
+    struct Stroke {
+        double x1;
+        double y1;
+        double x2;
+        double y2;
+        int document;
+    };
 
     void setFontName(const QString &name) override { m_fontName = name; }
     void setFontSize(double points) override { m_fontSize = points; }
@@ -68,11 +78,13 @@ public:
     double x() const override { return m_x; }
     double y() const override { return m_y; }
     void printLine(const QString &text) override;
+    void drawLine(double x1, double y1, double x2, double y2) override;
     void endDocument() override;
 
     static double lineHeight(double points) { return points * 20 * 1.2; }
 
     const QList<Line> &lines() const { return m_lines; }
+    const QList<Stroke> &strokes() const { return m_strokes; }
     // Every endDocument() call counts, even one after an empty document.
     int documents() const { return m_documents; }
 
@@ -82,6 +94,7 @@ private:
     double m_x = 0;
     double m_y = 0;
     QList<Line> m_lines;
+    QList<Stroke> m_strokes;
     int m_documents = 0;
 };
 

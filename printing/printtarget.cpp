@@ -5,13 +5,15 @@
 #include <QFileInfo>
 #include <QPrinterInfo>
 
-PrintTarget programPrintTarget(const QString &stem, PdfPrinter::Mode mode,
-                               const QString &directory) {
+PrintTarget programPrintTarget(const QString &stem, PdfPrinter::Mode mode, const QString &directory,
+                               const PrinterOffsets &offsets) {
     if (QPrinterInfo::defaultPrinter().isNull())
         return pdfPrintTarget(stem, mode, directory);
     auto printer = std::make_unique<SystemPrinter>();
+    printer->setOffset(offsets.offset(printer->printerName()));
     PrintTarget target;
     target.printerName = printer->printerName();
+    target.systemPrinter = printer.get();
     target.printer = std::move(printer);
     return target;
 }

@@ -2,7 +2,8 @@
 # Installs what is missing, builds with warnings as errors and runs every test (offscreen:
 # no display needed).
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-install_missing "${BUILD_PACKAGES[@]}" xvfb xauth poppler-utils mdbtools
+# cups and printer-driver-cups-pdf: the printing tests run their own CUPS scheduler.
+install_missing "${BUILD_PACKAGES[@]}" xvfb xauth poppler-utils mdbtools cups printer-driver-cups-pdf
 build ci
 cd "$ROOT"
 ctest --preset ci -j "$(nproc)"

@@ -1,0 +1,424 @@
+#include "gui/Form3.h"
+#include "gui/Form5.h"
+#include "gui/Form7.h"
+#include "gui/imagebutton.h"
+#include "gui/messages.h"
+#include "gui/printersetup.h"
+#include "invoice/batchrun.h"
+#include "invoice/invoiceprint.h"
+#include "invoice/preview.h"
+#include "invoice/workspace.h"
+#include "printing/printtarget.h"
+#include "store/invoices.h"
+#include "tests/common/pdftext.h"
+#include "tests/common/testdb.h"
+
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QFontMetricsF>
+#include <QLineEdit>
+#include <QPdfWriter>
+#include <QPrinterInfo>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr double ptPerMm = 72 / 25.4;
+const QString fullSheetPpd = u"/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"_qs;
+
+// A word of a document, or where one must begin: points from the paper's corner.
+struct Word {
+    QString text;
+    double x;
+    double y;
+};
+
+QList<Word> documentWords(const QString &document) {
+    QProcess p;
+    p.start(u"pdftotext"_qs, {u"-enc"_qs, u"UTF-8"_qs, u"-bbox"_qs, document, u"-"_qs});
+    p.waitForFinished(60000);
+    static const QRegularExpression word(
+        uR"re(<word xMin="([-\d.]+)" yMin="([-\d.]+)"[^>]*>([^<]*)</word>)re"_qs);
+    QList<Word> words;
+    for (auto it = word.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        words << Word{m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()};
+    }
+    return words;
+}
+
+// The largest distance in millimetres from where the settings put each printed text's first
+// word (after the blanks a number is printed with), counted from `origin`, to the nearest
+// printed word of that text.
+double largestDeviation(const QList<RecordingPrinter::Line> &lines, const QList<Word> &printed,
+                        const QPointF &origin, QString *worst) {
+    QPdfWriter device(u"/dev/null"_qs);
+    device.setResolution(1200);
+    double largest = 0;
+    for (const RecordingPrinter::Line &l : lines) {
+        const QString first = l.text.section(u' ', 0, 0, QString::SectionSkipEmpty);
+        if (first.isEmpty())
+            continue;
+        QFont font(l.fontName);
+        font.setPointSizeF(l.fontSize);
+        const double x =
+            origin.x() + l.x / 20 +
+            QFontMetricsF(font, &device).horizontalAdvance(l.text.left(l.text.indexOf(first))) *
+                72 / 1200;
+        double best = 1000;
+        for (const Word &w : printed) {
+            if (w.text == first)
+                best = std::min(best,
+                                std::max(std::abs(w.x - x), std::abs(w.y - origin.y() - l.y / 20)) /
+                                    ptPerMm);
+        }
+        if (best >= largest) {
+            largest = best;
+            *worst = u"%1: %2 mm"_qs.arg(first).arg(best);
+        }
+    }
+    return largest;
+}
+
+} // namespace
+
+class TestCups : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void init();
+    void placement_data();
+    void placement();
+    void refused_data();
+    void refused();
+    void refusedAfterSubmission();
+    void campaign();
+    void printerWindow();
+
+private:
+    QString cups(const QString &tool, const QStringList &arguments);
+    void addQueue(const QString &name, const QStringList &driver);
+    void setDefault(const QString &queue);
+    QStringList jobs() const;
+    std::unique_ptr<Form3> printSavedInvoice(bool *printed);
+
+    QTemporaryDir m_dir;
+    QProcess m_cupsd;
+    std::unique_ptr<Workspace> m_workspace;
+    QStringList m_said;
+};
+
+QString TestCups::cups(const QString &tool, const QStringList &arguments) {
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(QStandardPaths::findExecutable(tool, {u"/usr/sbin"_qs, u"/usr/bin"_qs}),
+            QStringList{u"-h"_qs, m_dir.filePath(u"cups.sock"_qs)} + arguments);
+    const bool ok = p.waitForFinished(30000) && p.exitCode() == 0;
+    return ok ? QString::fromLocal8Bit(p.readAll()) : u"failed: "_qs + p.readAll();
+}
+
+// Held jobs keep their document in the spool folder and never reach a filter or a device.
+void TestCups::addQueue(const QString &name, const QStringList &driver) {
+    const QString out =
+        cups(u"lpadmin"_qs,
+             QStringList{u"-p"_qs, name, u"-E"_qs, u"-v"_qs, u"file:///dev/null"_qs} + driver +
+                 QStringList{u"-o"_qs, u"PageSize=A4"_qs, u"-o"_qs,
+                             u"job-hold-until-default=indefinite"_qs});
+    QVERIFY2(!out.startsWith(u"failed"_qs), qPrintable(out));
+}
+
+// A scheduler of the test's own on a socket in a temporary folder, which this process (and
+// Qt in it) reaches through CUPS_SERVER; queues as a new user meets them: a virtual PDF
+// printer printing the whole sheet, a PostScript printer with 12 pt margins, a PDF printer
+// with 18 pt at the sides and 36 pt at top and bottom.
+void TestCups::initTestCase() {
+    const QString cupsd = QStandardPaths::findExecutable(u"cupsd"_qs, {u"/usr/sbin"_qs});
+    if (cupsd.isEmpty() || !QFile::exists(fullSheetPpd) || !havePdftotext())
+        QSKIP("needs cupsd (cups), the CUPS-PDF driver (printer-driver-cups-pdf) and pdftotext");
+    QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7755)); // for the lp user
+    const QDir d(m_dir.path());
+    d.mkpath(u"spool/tmp"_qs);
+    QFile::setPermissions(d.filePath(u"spool/tmp"_qs), QFileDevice::Permissions(0x7777));
+    QFile files(d.filePath(u"cups-files.conf"_qs)), conf(d.filePath(u"cupsd.conf"_qs));
+    QVERIFY(files.open(QIODevice::WriteOnly) && conf.open(QIODevice::WriteOnly));
+    files.write(u"ServerRoot %1\nRequestRoot %1/spool\nTempDir %1/spool/tmp\nCacheDir %1\n"
+                "StateDir %1\nErrorLog %1/error_log\nAccessLog %1/access_log\nPageLog %1/page_log\n"
+                "Printcap %1/printcap\nFileDevice Yes\n%2"_qs
+                    .arg(d.path(),
+                         ::geteuid() == 0 ? u"User lp\nGroup lp\nSystemGroup root\n"_qs : QString())
+                    .toUtf8());
+    conf.write(
+        u"Listen %1/cups.sock\nBrowsing Off\nPreserveJobFiles Yes\nDefaultAuthType None\n"
+        "<Location />\nOrder allow,deny\nAllow all\n</Location>\n"
+        "<Policy default>\n<Limit All>\nOrder deny,allow\n</Limit>\n</Policy>\n"_qs.arg(d.path())
+            .toUtf8());
+    files.close();
+    conf.close();
+    qputenv("CUPS_SERVER", d.filePath(u"cups.sock"_qs).toLocal8Bit());
+    qputenv("CUPS_SERVERROOT", d.path().toLocal8Bit()); // no client.conf of the system
+    qunsetenv("PRINTER");
+    qunsetenv("LPDEST");
+    m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
+    m_cupsd.start(cupsd, {u"-f"_qs, u"-c"_qs, conf.fileName(), u"-s"_qs, files.fileName()});
+    const QDeadlineTimer deadline(20000);
+    while (!cups(u"lpstat"_qs, {u"-r"_qs}).contains(u"is running"_qs)) {
+        if (deadline.hasExpired() || !m_cupsd.waitForStarted(0) ||
+            m_cupsd.state() == QProcess::NotRunning)
+            QSKIP(qPrintable(u"cupsd did not start: "_qs + m_cupsd.readAll()));
+        QThread::msleep(50);
+    }
+    addQueue(u"Tam"_qs, {u"-P"_qs, fullSheetPpd});
+    addQueue(u"Kenarli"_qs, {u"-m"_qs, u"drv:///sample.drv/generic.ppd"_qs});
+    addQueue(u"GenelPdf"_qs,
+             {u"-P"_qs, u"/usr/share/ppd/cupsfilters/Generic-PDF_Printer-PDF.ppd"_qs});
+    QTRY_COMPARE(QPrinterInfo::availablePrinterNames().size(), 3);
+
+    m_workspace = std::make_unique<Workspace>(m_dir.filePath(u"calisma"_qs));
+    QVERIFY(d.mkpath(u"calisma"_qs));
+    m_workspace->seams.printerOffsetsFile = m_dir.filePath(u"kaymalar.ini"_qs);
+    ayarlari_yaz(defaultSettings(), m_workspace->settingsPath());
+    createDatabase(m_workspace->databasePath());
+    Database db(m_workspace->databasePath(), Database::Access::Write);
+    QVERIFY(insertInvoice(db,
+                          {u"7"_qs, u"Şükrü Öztürk"_qs, u"Atatürk Cad. 5"_qs, u"Kat 2"_qs,
+                           u"Konak 42"_qs, 1, u"05.03.2024"_qs, u"İ-9"_qs, u"04.03.2024"_qs, 125},
+                          {{2, u"Vida M8"_qs, u"10"_qs, u"50"_qs, u"90,00"_qs},
+                           {1.5, u"Somun"_qs, {}, u"1250.5"_qs, u"1.875,75"_qs}}));
+    Messages::setTestHandler([this](const Messages::Message &m) {
+        m_said << m.text;
+        return true;
+    });
+}
+
+void TestCups::cleanupTestCase() {
+    Messages::setTestHandler({});
+    m_cupsd.terminate();
+    if (!m_cupsd.waitForFinished(10000))
+        m_cupsd.kill();
+}
+
+void TestCups::init() {
+    m_said.clear();
+    m_workspace->seams.printTarget = {};
+}
+
+void TestCups::setDefault(const QString &queue) {
+    cups(u"lpadmin"_qs, {u"-d"_qs, queue});
+    QTRY_COMPARE(QPrinterInfo::defaultPrinterName(), queue);
+}
+
+QStringList TestCups::jobs() const {
+    const QDir spool(m_dir.filePath(u"spool"_qs));
+    QStringList documents;
+    for (const QString &f : spool.entryList({u"d*-001"_qs}, QDir::Files, QDir::Name))
+        documents << spool.filePath(f);
+    return documents;
+}
+
+std::unique_ptr<Form3> TestCups::printSavedInvoice(bool *printed) {
+    auto w = std::make_unique<Form3>(*m_workspace);
+    w->show();
+    w->faturabul(u"125"_qs);
+    *printed = w->yazdir();
+    return w;
+}
+
+// A saved invoice printed from the invoice window on the default printer: every value lands
+// where the settings put it from the corner of the printable area, moved by the printer's
+// offset. The preview counts from the same corner.
+void TestCups::placement_data() {
+    QTest::addColumn<QString>("queue");
+    QTest::addColumn<QMarginsF>("margins"); // the printable margins its driver gives, in points
+    QTest::addColumn<PrinterOffset>("offset");
+    QTest::newRow("whole sheet") << u"Tam"_qs << QMarginsF() << PrinterOffset{};
+    QTest::newRow("whole sheet, +2,0 / -1,5 mm")
+        << u"Tam"_qs << QMarginsF() << PrinterOffset{2.0, -1.5};
+    QTest::newRow("12 pt margins") << u"Kenarli"_qs << QMarginsF(12, 12, 12, 12) << PrinterOffset{};
+    QTest::newRow("18/36 pt margins")
+        << u"GenelPdf"_qs << QMarginsF(18, 36, 18, 36) << PrinterOffset{};
+}
+
+void TestCups::placement() {
+    QFETCH(QString, queue);
+    QFETCH(QMarginsF, margins);
+    QFETCH(PrinterOffset, offset);
+    setDefault(queue);
+    m_workspace->printerOffsets().setOffset(queue, offset);
+    const qsizetype before = jobs().size();
+    bool printed = false;
+    const auto w = printSavedInvoice(&printed);
+    QVERIFY2(printed && m_said.isEmpty() && !w->isVisible(), qPrintable(m_said.join(u'\n')));
+    QCOMPARE(jobs().size(), before + 1);
+
+    RecordingPrinter settingsSay;
+    printInvoice(settingsSay, m_workspace->readSettings(23), storedForm(w->invoice()));
+    QString worst;
+    const double deviation = largestDeviation(
+        settingsSay.lines(), documentWords(jobs().last()),
+        QPointF(margins.left() + offset.x * ptPerMm, margins.top() + offset.y * ptPerMm), &worst);
+    qInfo("%s: %lld values, largest deviation %s", qPrintable(queue), settingsSay.lines().size(),
+          qPrintable(worst));
+    QVERIFY2(deviation <= 0.5, qPrintable(worst));
+    m_workspace->printerOffsets().setOffset(queue, {});
+
+    const QRectF area = ::printableArea(); // the preview's, of the default printer
+    QCOMPARE(area.topLeft(), QPointF(margins.left(), margins.top()));
+    QCOMPARE(qRound(area.right() + margins.right()), qRound(a4Paper().width()));
+}
+
+// A printer that cannot take the invoice: a message naming it, no job, no word of success,
+// and the invoice window stays open; after a save, holding the stored invoice.
+void TestCups::refused_data() {
+    QTest::addColumn<QString>("command"); // what happens to the queue once it was chosen
+    QTest::addColumn<QString>("said");
+    QTest::newRow("stopped") << u"cupsdisable"_qs << u"Yazıcı durdurulmuş: Gecici"_qs;
+    QTest::newRow("rejecting") << u"cupsreject"_qs << u"Yazıcı yeni iş kabul etmiyor: Gecici"_qs;
+    QTest::newRow("removed") << u"lpadmin -x"_qs << u"Yazıcı bulunamadı: Gecici"_qs;
+}
+
+void TestCups::refused() {
+    QFETCH(QString, command);
+    QFETCH(QString, said);
+    addQueue(u"Gecici"_qs, {u"-P"_qs, fullSheetPpd});
+    setDefault(u"Gecici"_qs);
+    m_workspace->seams.printTarget = [&](const QString &stem, PdfPrinter::Mode mode) {
+        PrintTarget t = programPrintTarget(stem, mode, m_workspace->folder());
+        cups(command.section(u' ', 0, 0), command.split(u' ').mid(1) << u"Gecici"_qs);
+        return t;
+    };
+    const qsizetype before = jobs().size();
+    bool printed = true;
+    const auto w = printSavedInvoice(&printed);
+    QVERIFY(!printed && w->isVisible());
+    QCOMPARE(m_said.size(), 1);
+    QVERIFY2(m_said[0].startsWith(said) &&
+                 m_said[0].endsWith(u"\n\n125 numaralı fatura yazdırılmadı."_qs),
+             qPrintable(m_said[0]));
+
+    QCOMPARE(jobs().size(), before);
+    if (command != u"lpadmin -x") {
+        m_workspace->seams.printTarget = {};
+        w->transfer();
+        QVERIFY(w->isVisible() && w->state() == u"eski");
+        QCOMPARE(m_said.size(), 3); // the question, then the refusal again
+        QVERIFY2(m_said[2].endsWith(u"Kaydet ile yeniden yazdırabilirsiniz."_qs),
+                 qPrintable(m_said[2]));
+        QCOMPARE(jobs().size(), before);
+    }
+    cups(u"lpadmin"_qs, {u"-x"_qs, u"Gecici"_qs});
+}
+
+// The printing system refuses the job itself, after the printer was found ready: the
+// submission's own result is read, not Qt's silence.
+void TestCups::refusedAfterSubmission() {
+    SystemPrinter printer(u"Kenarli"_qs);
+    printer.printLine(u"Deneme"_qs);
+    cups(u"cupsreject"_qs, {u"Kenarli"_qs});
+    const QString message = testdb::thrownText<PrinterError>([&] { printer.endDocument(); });
+    cups(u"cupsaccept"_qs, {u"Kenarli"_qs});
+    QVERIFY2(message.startsWith(u"Yazıcı baskı işini almadı: Kenarli\n"_qs) &&
+                 message.contains(u"not accepting jobs"_qs),
+             qPrintable(message));
+}
+
+// A campaign of 30 invoices, each a job; the window says how many reached the printer, none
+// on a queue that refuses jobs; a queue that stops taking them half-way keeps the first ones.
+void TestCups::campaign() {
+    const QString db = m_workspace->databasePath();
+    QStringList headers, lines;
+    for (int n = 1; n <= 30; ++n) {
+        headers << u"(%1, 'ANKARA', '2024-11-05', 'Çankaya', 'Müşteri %1', 'Adres', 0)"_qs.arg(n);
+        lines << u"(%1, 'Çay', 2, 12.5)"_qs.arg(n);
+    }
+    testdb::sql(db, {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
+                     u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI, FATURA_TARIHI, "
+                     "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
+                     u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
+                     u"INSERT INTO FATCARIKAMPANYAT VALUES "_qs + headers.join(u','),
+                     u"INSERT INTO FATSTOKKAMPANYAT VALUES "_qs + lines.join(u',')});
+    setDefault(u"Kenarli"_qs);
+    for (const QString &tool : {u"cupsaccept"_qs, u"cupsreject"_qs}) {
+        cups(tool, {u"Kenarli"_qs});
+        m_said.clear();
+        const qsizetype before = jobs().size();
+        Form7 w(*m_workspace);
+        w.show();
+        w.findChild<QComboBox *>(u"Combo1"_qs)->setCurrentIndex(0);
+        w.yazdir();
+        QVERIFY(w.isVisible());
+        const bool refusing = tool == u"cupsreject";
+        QCOMPARE(jobs().size(), before + (refusing ? 0 : 30));
+        QCOMPARE(m_said,
+                 QStringList{refusing ? u"Yazıcı yeni iş kabul etmiyor: Kenarli\nYazıcının iş "
+                                        "kabul etmesini sağlayıp tekrar deneyin.\n\n30 "
+                                        "faturadan 0 tanesi yazıcıya ulaştı."_qs
+                                      : u"30 fatura yazıcıya gönderildi: Kenarli"_qs});
+    }
+    cups(u"cupsaccept"_qs, {u"Kenarli"_qs});
+    const qsizetype before = jobs().size();
+    SystemPrinter printer(u"Kenarli"_qs);
+    int reached = 0;
+    QVERIFY(!testdb::thrownText<PrinterError>([&] {
+                 runBatch(printer, m_workspace->readSettings(19), db, u"KAMPANYAT"_qs, {},
+                          [&](int printed, int) {
+                              if ((reached = printed) == 5)
+                                  cups(u"cupsreject"_qs, {u"Kenarli"_qs});
+                              return true;
+                          });
+             }).isEmpty());
+    cups(u"cupsaccept"_qs, {u"Kenarli"_qs});
+    QCOMPARE(reached, 5);
+    QCOMPARE(jobs().size(), before + 5);
+}
+
+// The settings window's printer window: the offset typed is tried on the marks page (its
+// rulers moved by it), then saved for this computer's default printer and used by prints.
+void TestCups::printerWindow() {
+    setDefault(u"Tam"_qs);
+    Form5 settings(*m_workspace);
+    settings.show();
+    auto *button = settings.findChild<ImageButton *>(u"yazici_dugmesi"_qs);
+    QTest::mousePress(button, Qt::LeftButton, {}, button->captionRect().center());
+    QTest::mouseRelease(button, Qt::LeftButton, {}, button->captionRect().center());
+    auto *w = settings.findChild<PrinterSetupWindow *>();
+    QVERIFY(w && w->isVisible() && w->printerName() == u"Tam");
+    w->findChild<QLineEdit *>(u"kayma_x"_qs)->setText(u"2,0"_qs);
+    w->findChild<QLineEdit *>(u"kayma_y"_qs)->setText(u"-1,5"_qs);
+    w->findChild<QPushButton *>(u"deneme_baskisi_dugmesi"_qs)->click();
+    QCOMPARE(m_said, QStringList{u"Deneme baskısı yazıcıya gönderildi: Tam"_qs});
+    // The top ruler's centimetre numbers, each 0,4 mm right of its tick, 2 mm down.
+    int numbers = 0;
+    for (const Word &word : documentWords(jobs().last())) {
+        const int mm = word.text.toInt();
+        if (mm % 10 == 0 && mm > 0 && word.y < 5 * ptPerMm) {
+            ++numbers;
+            QVERIFY(std::abs(word.x - (mm + 0.4 + 2.0) * ptPerMm) < 0.5 * ptPerMm);
+            QVERIFY(std::abs(word.y - (2 - 1.5) * ptPerMm) < 0.5 * ptPerMm);
+        }
+    }
+    QCOMPARE(numbers, 20);
+    QCOMPARE(m_workspace->printerOffsets().offset(u"Tam"_qs), PrinterOffset{}); // only tried
+
+    w->findChild<QLineEdit *>(u"kayma_x"_qs)->setText(u"60"_qs);
+    QVERIFY(!w->kaydet());
+    w->findChild<QLineEdit *>(u"kayma_x"_qs)->setText(u"2,0"_qs);
+    w->findChild<QPushButton *>(u"kaydet_dugmesi"_qs)->click();
+    QCOMPARE(m_said.mid(1),
+             (QStringList{u"Sağa kayma en fazla 50 mm olabilir."_qs,
+                          u"Yazıcı kayması kaydedildi: Tam\nsağa 2 mm, aşağı -1,5 mm"_qs}));
+    QCOMPARE(m_workspace->printTarget(u"x"_qs).systemPrinter->offset(), (PrinterOffset{2.0, -1.5}));
+    m_workspace->printerOffsets().setOffset(u"Tam"_qs, {});
+}
+
+QTEST_MAIN(TestCups)
+#include "test_cups.moc"
