@@ -2,6 +2,9 @@
 
 #include "store/database.h"
 
+#include <QDesktopServices>
+#include <QUrl>
+
 Workspace::Workspace(const QString &folder)
     : m_folder(QDir(folder).absolutePath()) {}
 
@@ -33,4 +36,17 @@ PrintTarget Workspace::printTarget(const QString &stem, PdfPrinter::Mode mode) c
 
 QDate Workspace::today() const {
     return seams.clock ? seams.clock() : QDate::currentDate();
+}
+
+QDateTime Workspace::now() const {
+    if (seams.now)
+        return seams.now();
+    const QDateTime now = QDateTime::currentDateTime();
+    return seams.clock ? QDateTime(seams.clock(), now.time()) : now;
+}
+
+bool Workspace::openFolder(const QString &path) const {
+    if (seams.openFolder)
+        return seams.openFolder(path);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

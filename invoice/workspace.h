@@ -4,6 +4,7 @@
 #include "settings/settingsfile.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFont>
 #include <QString>
@@ -39,6 +40,12 @@ public:
 
     // Today, as the program proposes dates.
     QDate today() const;
+    // The moment, for what records a time (the e-invoice's issue time); the clock's day when
+    // only the clock is replaced.
+    QDateTime now() const;
+
+    // Shows a folder in the desktop's file manager; false when that could not be done.
+    bool openFolder(const QString &path) const;
 
     // The choosers behind the settings window's "Gözat" and "Yazıtipi": nothing when the
     // user cancels. Empty means the desktop's own dialogs.
@@ -51,6 +58,8 @@ public:
         std::function<QDate()> clock;
         FileChooser chooseFile;
         FontChooser chooseFont;
+        std::function<QDateTime()> now;
+        std::function<bool(const QString &path)> openFolder;
     };
     Seams seams;
 
