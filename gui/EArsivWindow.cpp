@@ -47,6 +47,7 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_list->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
     m_list->setAlternatingRowColors(true);
 
@@ -107,7 +108,8 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
     layout->addWidget(m_folder);
     resize(760, 520);
 
-    guarded(this, [&] { m_vatRate->setText(m_workspace.readSettings(2).kdv_yuzde.trimmed()); });
+    guarded(this, [&] { m_settingsRate = m_workspace.readSettings(2).kdv_yuzde.trimmed(); });
+    m_vatRate->setText(m_settingsRate);
     refresh();
 }
 
@@ -214,7 +216,9 @@ void EArsivWindow::exportInvoices(const QList<qint64> &numbers) {
     };
     const bool ok = guarded(this, [&] {
         const auto closeDialog = qScopeGuard([&] { dialog.reset(); });
-        EArsivExport exporter(m_workspace, m_vatRate->text());
+        // Only a rate the user typed is a rate asked for; the settings' is the default.
+        const QString rate = m_vatRate->text().trimmed();
+        EArsivExport exporter(m_workspace, rate == m_settingsRate ? QString() : rate);
         outFolder = exporter.folder();
         completed = exporter.run(numbers, results, progress);
     });

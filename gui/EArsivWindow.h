@@ -11,7 +11,8 @@ class Workspace;
 // "e-Arşiv Faturası": lists the saved invoices with their e-Arşiv number (or none yet) and
 // exports the chosen ones, or those dated within a range, as e-Arşiv invoices into earsiv/ in
 // the working folder; a long run shows its progress and can be cancelled. The VAT rate box
-// starts at the settings' rate, the rate the invoice window shows a loaded invoice with.
+// starts at the settings' rate, the rate the invoice window shows a loaded invoice with; left
+// so, an invoice exported before keeps the rate it was first made with.
 //
 // Controls by objectName: invoiceList (columns: number, date, customer, e-Arşiv number),
 // vatRate, fromDate, toDate, exportSelected, exportRange, openFolder, sellerDetails,
@@ -40,6 +41,7 @@ private:
 
     Workspace &m_workspace;
     bool m_running = false;
+    QString m_settingsRate;
     QTableWidget *m_list;
     QLineEdit *m_vatRate;
     QLineEdit *m_from;

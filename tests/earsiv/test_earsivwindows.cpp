@@ -249,19 +249,30 @@ void TestEArsivWindows::exportWindow() {
                          u"ABC2026000000001 numarasıyla %18 KDV ile verildi; başka bir KDV "
                          u"oranıyla yeniden yazılamaz."_qs});
 
+    // Left at the settings' rate, the box keeps each invoice's own rate.
+    m_fx->store(7, one, VatExcluded);
+    QCOMPARE(EArsivExport(m_fx->workspace, u"20"_qs).exportInvoice(7).gibNumber,
+             u"ABC2026000000005"_qs);
+    m_messages.clear();
+    field(&w, "vatRate")->setText(u" 18 "_qs);
+    w.refresh();
+    selectRows(&w, {5});
+    click(&w, "exportSelected");
+    QCOMPARE(m_messages, QStringList{u"1 e-Arşiv faturası yazıldı:\n"_qs + m_fx->folder()});
+
     // A file that cannot be written stops the run with its message; nothing is given.
     m_messages.clear();
     field(&w, "vatRate")->setText(u"18"_qs);
     m_fx->store(6, one, VatExcluded);
     w.refresh();
-    QVERIFY(QDir().mkpath(m_fx->file(u"ABC2026000000005"_qs, ".xml")));
+    QVERIFY(QDir().mkpath(m_fx->file(u"ABC2026000000006"_qs, ".xml")));
     selectRows(&w, {5});
     click(&w, "exportSelected");
     QCOMPARE(m_messages.size(), 1);
     QVERIFY2(m_messages.first().startsWith(u"e-Arşiv dosyası yazılamadı: "_qs +
-                                           m_fx->file(u"ABC2026000000005"_qs, ".xml")),
+                                           m_fx->file(u"ABC2026000000006"_qs, ".xml")),
              qPrintable(m_messages.first()));
-    QCOMPARE(column(&w, 3).last(), u"henüz yok"_qs);
+    QCOMPARE(column(&w, 3).at(5), u"henüz yok"_qs);
 
     // The folder, through the desktop; a refusal of the desktop is told.
     QStringList opened;
