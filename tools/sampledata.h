@@ -21,7 +21,7 @@ struct SampleDataOptions {
     int year = 2024; // of the invoice dates (in number order through the year) and the campaign
     // When it lies in `year`, the invoice dates end on this day instead of the year's last:
     // an invoice of the current year is then never dated in the future.
-    QDate lastDay;
+    QDate lastDay{};
 };
 
 // What was written.
