@@ -138,7 +138,8 @@ void TestApp::menu() {
                                                u"cikis, &Çıkış"_qs}));
     QCOMPARE(entries(menu->actions()),
              (QStringList{u"musteri, &Müşteri Girişi"_qs, u"otofaturalastir, &Fatura Girişi"_qs,
-                          u"otomatikbasim, &Otomatik Fatura Basım"_qs, u"makbuz, &Makbuz"_qs}));
+                          u"otomatikbasim, &Otomatik Fatura Basım"_qs,
+                          u"earsiv, &e-Arşiv Faturası"_qs, u"makbuz, &Makbuz"_qs}));
     // "Makbuz" is shown but cannot be chosen.
     QVERIFY(!menu->actions().last()->isEnabled() && menu->actions().last()->isVisible());
 }

@@ -9,8 +9,6 @@
 #include "store/earsivrecords.h"
 
 #include <QLabel>
-#include <QMenu>
-#include <QMenuBar>
 #include <QSignalSpy>
 
 #include <memory>
@@ -112,14 +110,8 @@ void TestEArsivWindows::windowGrandTotal() {
 void TestEArsivWindows::menu() {
     Windows windows(m_fx->workspace);
     windows.showMain();
-    auto *operations = windows.mainWindow()->findChild<QMenu *>(u"faturalama"_qs);
-    QStringList names;
-    for (const QAction *a : operations->actions())
-        names << a->objectName();
-    QCOMPARE(names,
-             (QStringList{"musteri", "otofaturalastir", "otomatikbasim", "earsiv", "makbuz"}));
-    QAction *earsiv = operations->actions().at(3);
-    QCOMPARE(earsiv->text(), u"&e-Arşiv Faturası"_qs);
+    // Where it sits in the menu is checked with the other entries in tests/app.
+    auto *earsiv = windows.mainWindow()->findChild<QAction *>(u"earsiv"_qs);
     earsiv->trigger();
     QVERIFY(windows.earsiv() && windows.earsiv()->isVisible());
     QCOMPARE(windows.earsiv()->windowTitle(), u"e-Arşiv Faturası"_qs);
