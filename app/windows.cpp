@@ -1,11 +1,13 @@
 #include "app/windows.h"
 
+#include "gui/EArsivWindow.h"
 #include "gui/Form1.h"
 #include "gui/Form2.h"
 #include "gui/Form3.h"
 #include "gui/Form4.h"
 #include "gui/Form5.h"
 #include "gui/Form7.h"
+#include "gui/SellerWindow.h"
 #include "invoice/workspace.h"
 
 #include <type_traits>
@@ -18,6 +20,7 @@ Windows::Windows(Workspace &workspace, QObject *parent)
     connect(m_main, &Form4::customersRequested, this, &Windows::openCustomers);
     connect(m_main, &Form4::invoiceRequested, this, &Windows::openInvoice);
     connect(m_main, &Form4::batchRequested, this, &Windows::openBatch);
+    connect(m_main, &Form4::earsivRequested, this, &Windows::openEArsiv);
     connect(m_main, &Form4::settingsRequested, this, &Windows::openSettings);
     connect(m_main, &Form4::aboutRequested, this, &Windows::openAbout);
     connect(m_main, &Form4::closing, this, &Windows::closeOthers);
@@ -61,6 +64,12 @@ Form5 *Windows::settings() const {
 Form7 *Windows::batch() const {
     return m_batch;
 }
+EArsivWindow *Windows::earsiv() const {
+    return m_earsiv;
+}
+SellerWindow *Windows::seller() const {
+    return m_seller;
+}
 
 void Windows::showMain() {
     m_main->show();
@@ -83,6 +92,12 @@ Form5 *Windows::openSettings() {
 Form7 *Windows::openBatch() {
     return open(m_batch);
 }
+EArsivWindow *Windows::openEArsiv() {
+    return open(m_earsiv);
+}
+SellerWindow *Windows::openSeller() {
+    return open(m_seller);
+}
 
 // Windows never know each other; the links between them are made here.
 void Windows::wire(Form2 *customers) {
@@ -95,9 +110,13 @@ void Windows::wire(Form2 *customers) {
 void Windows::wire(Form3 *invoice) {
     connect(invoice, &Form3::newCustomerRequested, this, &Windows::openCustomers);
 }
+void Windows::wire(EArsivWindow *earsiv) {
+    connect(earsiv, &EArsivWindow::sellerDetailsRequested, this, &Windows::openSeller);
+}
 
 void Windows::closeOthers() {
-    const QList<QWidget *> order = {m_about, m_customers, m_invoice, m_settings, m_batch};
+    const QList<QWidget *> order = {m_about, m_customers, m_invoice, m_settings,
+                                    m_batch, m_earsiv,    m_seller};
     for (QWidget *w : order) {
         if (w)
             w->close();

@@ -9,12 +9,15 @@ class Form3;
 class Form4;
 class Form5;
 class Form7;
+class EArsivWindow;
+class SellerWindow;
 class Workspace;
 
 // Opens and closes the program's windows. A window is created (its load runs) the first
 // time it is opened and shown modeless; opening it again only brings it to the front.
 // Closing the main window closes the about box, the customer register, the invoice window,
-// the settings window and the batch window, in that order, then the main window itself.
+// the settings window, the batch window, the e-Arşiv window and the seller's details, in that
+// order, then the main window itself.
 class Windows : public QObject {
     Q_OBJECT
 public:
@@ -29,6 +32,8 @@ public:
     Form3 *openInvoice();
     Form5 *openSettings();
     Form7 *openBatch();
+    EArsivWindow *openEArsiv();
+    SellerWindow *openSeller();
 
     // The window when it is loaded, otherwise null.
     Form1 *about() const;
@@ -36,12 +41,15 @@ public:
     Form3 *invoice() const;
     Form5 *settings() const;
     Form7 *batch() const;
+    EArsivWindow *earsiv() const;
+    SellerWindow *seller() const;
 
 private:
     template <class W> W *open(QPointer<W> &slot);
     void wire(QWidget *) {}
     void wire(Form2 *customers);
     void wire(Form3 *invoice);
+    void wire(EArsivWindow *earsiv);
     void closeOthers();
 
     Workspace &m_workspace;
@@ -51,4 +59,6 @@ private:
     QPointer<Form3> m_invoice;
     QPointer<Form5> m_settings;
     QPointer<Form7> m_batch;
+    QPointer<EArsivWindow> m_earsiv;
+    QPointer<SellerWindow> m_seller;
 };

@@ -68,6 +68,8 @@ Form4::Form4(QWidget *parent)
             &QAction::triggered, this, &Form4::invoiceRequested);
     connect(action(operationsMenu, "otomatikbasim", QStringLiteral("&Otomatik Fatura Basım")),
             &QAction::triggered, this, &Form4::batchRequested);
+    connect(action(operationsMenu, "earsiv", QStringLiteral("&e-Arşiv Faturası")),
+            &QAction::triggered, this, &Form4::earsivRequested);
     action(operationsMenu, "makbuz", QStringLiteral("&Makbuz"))->setEnabled(false);
     connect(action(bar, "Ayarlar", QStringLiteral("&Ayarlar")), &QAction::triggered, this,
             &Form4::settingsRequested);

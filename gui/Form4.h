@@ -18,6 +18,7 @@ Q_SIGNALS:
     void customersRequested();
     void invoiceRequested();
     void batchRequested();
+    void earsivRequested();
     void settingsRequested();
     void aboutRequested();
     // Emitted while the window closes, before it goes: the other windows close first.

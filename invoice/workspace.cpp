@@ -2,6 +2,9 @@
 
 #include "store/database.h"
 
+#include <QDesktopServices>
+#include <QUrl>
+
 Workspace::Workspace(const QString &folder)
     : m_folder(QDir(folder).absolutePath()) {}
 
@@ -37,4 +40,17 @@ PrinterOffsets Workspace::printerOffsets() const {
 
 QDate Workspace::today() const {
     return seams.clock ? seams.clock() : QDate::currentDate();
+}
+
+QDateTime Workspace::now() const {
+    if (seams.now)
+        return seams.now();
+    const QDateTime now = QDateTime::currentDateTime();
+    return seams.clock ? QDateTime(seams.clock(), now.time()) : now;
+}
+
+bool Workspace::openFolder(const QString &path) const {
+    if (seams.openFolder)
+        return seams.openFolder(path);
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }

@@ -4,6 +4,7 @@
 #include "settings/settingsfile.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QDir>
 #include <QFont>
 #include <QString>
@@ -42,6 +43,12 @@ public:
 
     // Today, as the program proposes dates.
     QDate today() const;
+    // The moment, for what records a time (the e-invoice's issue time); the clock's day when
+    // only the clock is replaced.
+    QDateTime now() const;
+
+    // Shows a folder in the desktop's file manager; false when that could not be done.
+    bool openFolder(const QString &path) const;
 
     // The choosers behind the settings window's "Gözat" and "Yazıtipi": nothing when the
     // user cancels. Empty means the desktop's own dialogs.
@@ -55,6 +62,8 @@ public:
         FileChooser chooseFile;
         FontChooser chooseFont;
         QString printerOffsetsFile; // an INI file instead of the user's settings
+        std::function<QDateTime()> now;
+        std::function<bool(const QString &path)> openFolder;
     };
     Seams seams;
 

@@ -2,8 +2,10 @@
 # Installs what is missing, builds with warnings as errors and runs every test (offscreen:
 # no display needed).
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
-# cups and printer-driver-cups-pdf: the printing tests run their own CUPS scheduler.
-install_missing "${BUILD_PACKAGES[@]}" xvfb xauth poppler-utils mdbtools cups printer-driver-cups-pdf
+# cups and printer-driver-cups-pdf: the printing tests run their own CUPS scheduler;
+# libxml2-utils: xmllint checks the e-invoices against the UBL schema.
+install_missing "${BUILD_PACKAGES[@]}" xvfb xauth poppler-utils mdbtools cups printer-driver-cups-pdf \
+    libxml2-utils
 build ci
 cd "$ROOT"
 ctest --preset ci -j "$(nproc)"

@@ -22,7 +22,8 @@ const char *const usageText =
     "Kullanım: ornek-veri --dizin KLASÖR [seçenekler]\n"
     "\n"
     "KLASÖR içine örnek bir fatura veritabanı (fatura.MDB) yazar: müşteriler, kayıtlı\n"
-    "faturalar (iskontolu ve iskontosuz, KDV dahil ve hariç) ve bir kampanya. ayarlar.dat\n"
+    "faturalar (iskontolu ve iskontosuz, KDV dahil ve hariç), e-Arşiv için firma\n"
+    "bilgileri ve bir kampanya. ayarlar.dat\n"
     "yoksa varsayılan ayarlarla onu da yazar. Var olan bir fatura.MDB'ye dokunmaz.\n"
     "Aynı tohum ve yıl her zaman aynı veriyi verir.\n"
     "\n"
@@ -34,7 +35,8 @@ const char *const usageText =
     "                         (varsayılan 30)\n"
     "  --kalem N              bir faturadaki en çok kalem sayısı (varsayılan 5)\n"
     "  --tohum S              rastgele sayı tohumu (varsayılan 1)\n"
-    "  --yil Y                fatura tarihlerinin ve kampanyanın yılı (varsayılan bu yıl)\n"
+    "  --yil Y                fatura tarihlerinin ve kampanyanın yılı (varsayılan bu yıl;\n"
+    "                         bu yılın faturaları bugünden ileri tarihli olmaz)\n"
     "  --yardim               bu yardımı gösterir\n";
 
 void put(FILE *out, const QString &text) {
@@ -144,6 +146,9 @@ int main(int argc, char *argv[]) {
     QCoreApplication app(argc, argv);
     Options s;
     s.sample.year = QDate::currentDate().year();
+    // Invoices of this year are dated no later than today: e-Arşiv invoices cannot be dated
+    // in the future.
+    s.sample.lastDay = QDate::currentDate();
     if (const std::optional<QString> error = parseArguments(QCoreApplication::arguments(), s))
         return usageError(*error);
     if (s.help) {

@@ -1,6 +1,7 @@
 #include "tools/sampledata.h"
 
 #include "base/numbers.h"
+#include "invoice/earsivparty.h"
 #include "invoice/invoice.h"
 #include "invoice/saving.h"
 #include "settings/settingsfile.h"
@@ -168,15 +169,43 @@ Customer sampleCustomer(quint64 seed, qint64 number) {
     const QString district = u8(z.pick(b.districts));
     Customer m;
     m.sirano = number;
-    m.adi_soyadi = z.chance(25) ? u8(z.pick(companies)) : personName(z);
+    const bool company = z.chance(25);
+    m.adi_soyadi = company ? u8(z.pick(companies)) : personName(z);
     m.adresi = streetAddress(z);
     if (z.chance(80))
         m.adresi2 = QStringLiteral("%1 / %2").arg(district, u8(b.city));
+    // A company has a VKN, a person a TCKN; the check digits are those that make it valid.
     QString taxNumber;
-    for (int i = 0; i < 10; ++i)
+    if (!company)
+        taxNumber += QChar(u'0' + z.between(1, 9));
+    while (taxNumber.size() < 9)
         taxNumber += QChar(u'0' + z.between(0, 9));
+    const auto completed = [](const QString &start, int checkDigits, auto valid) {
+        for (int c = 0; c < (checkDigits == 1 ? 10 : 100); ++c) {
+            const QString candidate =
+                start + QStringLiteral("%1").arg(c, checkDigits, 10, QLatin1Char('0'));
+            if (valid(candidate))
+                return candidate;
+        }
+        return start;
+    };
+    taxNumber = company ? completed(taxNumber, 1, validVkn) : completed(taxNumber, 2, validTckn);
     m.vergidaire_no = QStringLiteral("%1 V.D. %2").arg(district, taxNumber);
     return m;
+}
+
+SellerRecord sampleSeller() {
+    return SellerRecord{QStringLiteral("4840847211"),
+                        u8("Örnek Gıda ve Temizlik Ürünleri Tic. Ltd. Şti."),
+                        {},
+                        {},
+                        u8("Kadıköy"),
+                        u8("Caferağa Mah. Moda Cad. No: 12"),
+                        u8("Kadıköy"),
+                        u8("İstanbul"),
+                        QStringLiteral("0 (216) 555 01 23"),
+                        QStringLiteral("satis@ornekgida.com.tr"),
+                        QStringLiteral("ORN")};
 }
 
 namespace {
@@ -342,9 +371,14 @@ SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOption
                 addCustomer(db, sampleCustomer(a.seed, number));
             result.customers = a.customers;
 
+            writeSeller(db, sampleSeller());
+
             InvoiceWriter writer(db);
             LineCache lines;
             const QDate firstDay(a.year, 1, 1);
+            const qint64 days = a.lastDay.isValid() && a.lastDay.year() == a.year
+                                    ? firstDay.daysTo(a.lastDay) + 1
+                                    : qint64(firstDay.daysInYear());
             for (int number = 1; number <= a.invoices; ++number) {
                 Dice z(recordSeed(a.seed, InvoiceCustomerKind, number));
                 const Customer m = sampleCustomer(a.seed, z.between(1, a.customers));
@@ -352,8 +386,7 @@ SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOption
                 // Every combination of VAT mode and discounts within six invoices.
                 const int vatMode = number % 2 == 0 ? VatExcluded : VatIncluded;
                 const bool withDiscounts = number % 3 != 2;
-                const QDate date =
-                    firstDay.addDays((number - 1) * qint64(firstDay.daysInYear()) / a.invoices);
+                const QDate date = firstDay.addDays((number - 1) * days / a.invoices);
                 const SampleInvoice f =
                     makeInvoice(a.seed, number, m, lineCount, vatMode, withDiscounts, date, lines);
                 writer.add(f.header, f.lines);

@@ -2,6 +2,7 @@
 
 #include "store/customers.h"
 #include "store/invoices.h"
+#include "store/seller.h"
 
 #include <QDate>
 #include <QList>
@@ -18,6 +19,9 @@ struct SampleDataOptions {
     bool exactLines = false; // every invoice has exactly `maxLines` lines
     quint64 seed = 1;
     int year = 2024; // of the invoice dates (in number order through the year) and the campaign
+    // When it lies in `year`, the invoice dates end on this day instead of the year's last:
+    // an invoice of the current year is then never dated in the future.
+    QDate lastDay{};
 };
 
 // What was written.
@@ -30,8 +34,12 @@ struct SampleDataResult {
     int campaignLines = 0;
 };
 
-// Customer number `number` of the sample.
+// Customer number `number` of the sample: a company with a VKN or a person with a TCKN, both
+// with valid check digits, written after the tax office as users type them.
 Customer sampleCustomer(quint64 seed, qint64 number);
+
+// The seller's details of the sample, for its e-Arşiv invoices.
+SellerRecord sampleSeller();
 
 struct SampleInvoice {
     InvoiceHeaderRecord header;
@@ -46,7 +54,7 @@ SampleInvoice sampleInvoice(quint64 seed, qint64 number, const Customer &m, int 
                             int vatMode, bool withDiscounts, const QDate &date);
 
 // Creates the database `path` with the program's tables (refused when the file exists) and
-// fills it, all in one transaction. Throws DatabaseError.
+// fills it, the seller's details included, all in one transaction. Throws DatabaseError.
 SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOptions &options = {});
 
 // Adds a campaign to an open database: the tables `campaign`, "FATCARI" + `campaign` and

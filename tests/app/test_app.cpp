@@ -197,7 +197,8 @@ void TestApp::mainWindow() {
                                                u"cikis, &Çıkış"_qs}));
     QCOMPARE(entries(menu->actions()),
              (QStringList{u"musteri, &Müşteri Girişi"_qs, u"otofaturalastir, &Fatura Girişi"_qs,
-                          u"otomatikbasim, &Otomatik Fatura Basım"_qs, u"makbuz, &Makbuz"_qs}));
+                          u"otomatikbasim, &Otomatik Fatura Basım"_qs,
+                          u"earsiv, &e-Arşiv Faturası"_qs, u"makbuz, &Makbuz"_qs}));
     QVERIFY(!menu->actions().last()->isEnabled() && menu->actions().last()->isVisible());
 
     auto *label1 = field<QLabel>(&w, "Label1");

@@ -1,0 +1,243 @@
+#include "gui/EArsivWindow.h"
+
+#include "gui/guard.h"
+#include "gui/messages.h"
+#include "invoice/earsivdocument.h"
+#include "invoice/earsivexport.h"
+#include "invoice/workspace.h"
+#include "store/earsivrecords.h"
+
+#include <QDir>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <memory>
+
+namespace {
+
+// A run this long or shorter goes without a progress dialog.
+constexpr int fewInvoices = 3;
+
+QString dateText(const QDate &d) {
+    return d.toString(QStringLiteral("dd.MM.yyyy"));
+}
+
+} // namespace
+
+EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
+    : QWidget(parent)
+    , m_workspace(workspace) {
+    setObjectName(QStringLiteral("EArsivWindow"));
+    setWindowTitle(QStringLiteral("e-Arşiv Faturası"));
+    setWindowFlags(Qt::Window);
+
+    m_list = new QTableWidget(0, 4, this);
+    m_list->setObjectName(QStringLiteral("invoiceList"));
+    m_list->setHorizontalHeaderLabels({QStringLiteral("Fatura No"), QStringLiteral("Tarih"),
+                                       QStringLiteral("Müşteri"), QStringLiteral("e-Arşiv No")});
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->verticalHeader()->hide();
+    m_list->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    m_list->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    m_list->setAlternatingRowColors(true);
+
+    const auto line = [this](const char *name, int width) {
+        auto *e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setMaximumWidth(width);
+        return e;
+    };
+    const auto button = [this](const char *name, const QString &caption) {
+        auto *b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        return b;
+    };
+    m_vatRate = line("vatRate", 80);
+    m_from = line("fromDate", 110);
+    m_to = line("toDate", 110);
+    const QDate today = m_workspace.today();
+    m_from->setText(dateText(QDate(today.year(), today.month(), 1)));
+    m_to->setText(dateText(today));
+
+    QPushButton *selected = button("exportSelected", QStringLiteral("&Seçilenleri Aktar"));
+    QPushButton *range = button("exportRange", QStringLiteral("&Tarih Aralığını Aktar"));
+    QPushButton *open = button("openFolder", QStringLiteral("&Klasörü Aç"));
+    QPushButton *seller = button("sellerDetails", QStringLiteral("&Firma Bilgileri"));
+    QPushButton *closeButton = button("closeButton", QStringLiteral("Ka&pat"));
+    connect(selected, &QPushButton::clicked, this, &EArsivWindow::exportSelected);
+    connect(range, &QPushButton::clicked, this, &EArsivWindow::exportRange);
+    connect(open, &QPushButton::clicked, this, &EArsivWindow::showFolder);
+    connect(seller, &QPushButton::clicked, this, &EArsivWindow::sellerDetailsRequested);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+    m_folder = new QLabel(this);
+    m_folder->setObjectName(QStringLiteral("folderLabel"));
+    m_folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_folder->setText(QStringLiteral("Dosyalar: %1").arg(QDir::toNativeSeparators(folder())));
+
+    auto *rate = new QFormLayout;
+    rate->addRow(QStringLiteral("KDV Oranı (%):"), m_vatRate);
+    auto *rangeRow = new QHBoxLayout;
+    rangeRow->addWidget(new QLabel(QStringLiteral("Başlangıç Tarihi:"), this));
+    rangeRow->addWidget(m_from);
+    rangeRow->addWidget(new QLabel(QStringLiteral("Bitiş Tarihi:"), this));
+    rangeRow->addWidget(m_to);
+    rangeRow->addWidget(range);
+    rangeRow->addStretch();
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(selected);
+    buttons->addWidget(open);
+    buttons->addWidget(seller);
+    buttons->addStretch();
+    buttons->addWidget(closeButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(rate);
+    layout->addLayout(rangeRow);
+    layout->addLayout(buttons);
+    layout->addWidget(m_folder);
+    resize(760, 520);
+
+    guarded(this, [&] { m_settingsRate = m_workspace.readSettings(2).kdv_yuzde.trimmed(); });
+    m_vatRate->setText(m_settingsRate);
+    refresh();
+}
+
+QString EArsivWindow::folder() const {
+    return m_workspace.filePath(QStringLiteral("earsiv"));
+}
+
+void EArsivWindow::refresh() {
+    QList<InvoiceSummary> invoices;
+    QHash<qint64, QString> numbers;
+    guarded(this, [&] {
+        Database db(m_workspace.databasePath());
+        invoices = invoiceSummaries(db);
+        numbers = earsivNumbers(db);
+    });
+    m_list->clearContents();
+    m_list->setRowCount(int(invoices.size()));
+    for (int row = 0; row < invoices.size(); ++row) {
+        const InvoiceSummary &s = invoices.at(row);
+        const QString number = numbers.value(s.number);
+        const QStringList cells = {QString::number(s.number), s.date, s.customerName,
+                                   number.isEmpty() ? QStringLiteral("henüz yok") : number};
+        for (int c = 0; c < cells.size(); ++c) {
+            auto *item = new QTableWidgetItem(cells.at(c));
+            if (c == 0)
+                item->setData(Qt::UserRole, s.number);
+            if (c == 3 && number.isEmpty())
+                item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
+            m_list->setItem(row, c, item);
+        }
+    }
+    m_list->resizeColumnToContents(0);
+    m_list->resizeColumnToContents(1);
+    m_list->resizeColumnToContents(3);
+}
+
+void EArsivWindow::exportSelected() {
+    QList<qint64> numbers;
+    for (int row = 0; row < m_list->rowCount(); ++row) {
+        if (m_list->item(row, 0)->isSelected())
+            numbers << m_list->item(row, 0)->data(Qt::UserRole).toLongLong();
+    }
+    if (numbers.isEmpty()) {
+        Messages::info(this, QStringLiteral("Aktarılacak faturaları listeden seçiniz!"));
+        return;
+    }
+    exportInvoices(numbers);
+}
+
+void EArsivWindow::exportRange() {
+    const std::optional<QDate> from = invoiceDate(m_from->text());
+    const std::optional<QDate> to = invoiceDate(m_to->text());
+    if (!from) {
+        Messages::info(this, QStringLiteral("Başlangıç tarihi geçersiz: GG.AA.YYYY yazınız!"));
+        return;
+    }
+    if (!to) {
+        Messages::info(this, QStringLiteral("Bitiş tarihi geçersiz: GG.AA.YYYY yazınız!"));
+        return;
+    }
+    if (*from > *to) {
+        Messages::info(this, QStringLiteral("Başlangıç tarihi bitiş tarihinden sonra olamaz!"));
+        return;
+    }
+    QList<qint64> numbers;
+    if (!guarded(this, [&] {
+            Database db(m_workspace.databasePath());
+            numbers = invoicesDated(db, *from, *to);
+        }))
+        return;
+    if (numbers.isEmpty()) {
+        Messages::info(this, QStringLiteral("%1 ile %2 arasında tarihli kayıtlı fatura yok.")
+                                 .arg(dateText(*from), dateText(*to)));
+        return;
+    }
+    exportInvoices(numbers);
+}
+
+void EArsivWindow::exportInvoices(const QList<qint64> &numbers) {
+    // The progress dialog lets events through; a second click must not start a second run.
+    if (m_running)
+        return;
+    m_running = true;
+    const auto done = qScopeGuard([this] { m_running = false; });
+
+    QList<EArsivResult> results;
+    bool completed = true;
+    QString outFolder = folder();
+    std::unique_ptr<QProgressDialog> dialog;
+    const auto progress = [&](int n, int total) {
+        if (total <= fewInvoices)
+            return true;
+        if (!dialog) {
+            dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("İptal"), 0, total,
+                                                       this);
+            dialog->setWindowTitle(Messages::appTitle());
+            dialog->setWindowModality(Qt::WindowModal);
+            dialog->setMinimumDuration(500);
+        }
+        dialog->setLabelText(
+            QStringLiteral("e-Arşiv faturaları yazılıyor: %1 / %2").arg(n).arg(total));
+        dialog->setValue(n);
+        return !dialog->wasCanceled() && isVisible();
+    };
+    const bool ok = guarded(this, [&] {
+        const auto closeDialog = qScopeGuard([&] { dialog.reset(); });
+        // Only a rate the user typed is a rate asked for; the settings' is the default.
+        const QString rate = m_vatRate->text().trimmed();
+        EArsivExport exporter(m_workspace, rate == m_settingsRate ? QString() : rate);
+        outFolder = exporter.folder();
+        completed = exporter.run(numbers, results, progress);
+    });
+    // After a failure too, what was written before it is told, and the list shows it.
+    if (ok || !results.isEmpty()) {
+        const EArsivRunEnd end = !ok         ? EArsivRunEnd::Failed
+                                 : completed ? EArsivRunEnd::Completed
+                                             : EArsivRunEnd::Cancelled;
+        Messages::info(this, exportSummary(results, int(numbers.size()), end, outFolder));
+    }
+    refresh();
+}
+
+void EArsivWindow::showFolder() {
+    const QString dir = folder();
+    if (!QDir().mkpath(dir)) {
+        Messages::error(this, QStringLiteral("e-Arşiv klasörü oluşturulamadı: %1").arg(dir));
+        return;
+    }
+    if (!m_workspace.openFolder(dir))
+        Messages::error(this, QStringLiteral("Klasör açılamadı: %1").arg(dir));
+}

@@ -1,0 +1,110 @@
+#include "gui/SellerWindow.h"
+
+#include "gui/guard.h"
+#include "gui/messages.h"
+#include "invoice/earsivparty.h"
+#include "invoice/workspace.h"
+#include "store/seller.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+SellerWindow::SellerWindow(Workspace &workspace, QWidget *parent)
+    : QWidget(parent)
+    , m_workspace(workspace) {
+    setObjectName(QStringLiteral("FirmaBilgileri"));
+    setWindowTitle(QStringLiteral("Firma Bilgileri"));
+    setWindowFlags(Qt::Window);
+
+    auto *form = new QFormLayout;
+    const auto box = [this, form](const char *name, const QString &caption, int longest) {
+        auto *e = new QLineEdit(this);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setMaxLength(longest);
+        form->addRow(caption, e);
+        return e;
+    };
+    m_taxNumber = box("taxNumber", QStringLiteral("VKN / TCKN:"), 11);
+    m_title = box("title", QStringLiteral("Ünvan:"), 250);
+    m_firstName = box("firstName", QStringLiteral("Adı:"), 100);
+    m_familyName = box("familyName", QStringLiteral("Soyadı:"), 100);
+    m_taxOffice = box("taxOffice", QStringLiteral("Vergi Dairesi:"), 100);
+    m_street = box("street", QStringLiteral("Adres:"), 250);
+    m_district = box("district", QStringLiteral("İlçe:"), 100);
+    m_city = box("city", QStringLiteral("İl:"), 100);
+    m_phone = box("phone", QStringLiteral("Telefon:"), 50);
+    m_email = box("email", QStringLiteral("E-posta:"), 100);
+    m_seriesPrefix = box("seriesPrefix", QStringLiteral("Seri Öneki:"), 3);
+    m_taxNumber->setPlaceholderText(QStringLiteral("10 haneli VKN ya da 11 haneli TCKN"));
+    m_title->setPlaceholderText(QStringLiteral("VKN ile: şirketin ünvanı"));
+    m_firstName->setPlaceholderText(QStringLiteral("TCKN ile"));
+    m_familyName->setPlaceholderText(QStringLiteral("TCKN ile"));
+    m_seriesPrefix->setPlaceholderText(QStringLiteral("ABC"));
+
+    auto *hint = new QLabel(
+        QStringLiteral("Bu bilgiler her e-Arşiv faturasında satıcı olarak yer alır. Seri öneki "
+                       "e-Arşiv fatura numaralarının başına gelir: ABC2026000000001."),
+        this);
+    hint->setObjectName(QStringLiteral("hint"));
+    hint->setWordWrap(true);
+
+    auto *saveButton = new QPushButton(QStringLiteral("&Kaydet"), this);
+    saveButton->setObjectName(QStringLiteral("save"));
+    auto *closeButton = new QPushButton(QStringLiteral("Ka&pat"), this);
+    closeButton->setObjectName(QStringLiteral("closeButton"));
+    connect(saveButton, &QPushButton::clicked, this, &SellerWindow::save);
+    connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(saveButton);
+    buttons->addWidget(closeButton);
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addWidget(hint);
+    layout->addLayout(buttons);
+    resize(520, sizeHint().height());
+
+    guarded(this, [&] {
+        Database db(m_workspace.databasePath());
+        if (const std::optional<SellerRecord> s = readSeller(db)) {
+            m_taxNumber->setText(s->taxNumber);
+            m_title->setText(s->title);
+            m_firstName->setText(s->firstName);
+            m_familyName->setText(s->familyName);
+            m_taxOffice->setText(s->taxOffice);
+            m_street->setText(s->street);
+            m_district->setText(s->district);
+            m_city->setText(s->city);
+            m_phone->setText(s->phone);
+            m_email->setText(s->email);
+            m_seriesPrefix->setText(s->seriesPrefix);
+        }
+    });
+}
+
+void SellerWindow::save() {
+    // Prefixes are capital letters; one typed in small letters means the same.
+    m_seriesPrefix->setText(m_seriesPrefix->text().trimmed().toUpper());
+    const SellerRecord s{m_taxNumber->text().trimmed(), m_title->text().trimmed(),
+                         m_firstName->text().trimmed(), m_familyName->text().trimmed(),
+                         m_taxOffice->text().trimmed(), m_street->text().trimmed(),
+                         m_district->text().trimmed(),  m_city->text().trimmed(),
+                         m_phone->text().trimmed(),     m_email->text().trimmed(),
+                         m_seriesPrefix->text()};
+    if (const QString problem = sellerProblem(s); !problem.isEmpty()) {
+        Messages::info(this, problem);
+        return;
+    }
+    if (guarded(this, [&] {
+            Database db(m_workspace.databasePath(), Database::Access::Write);
+            writeSeller(db, s);
+        })) {
+        Messages::info(this, QStringLiteral("Firma bilgileri kaydedildi."));
+        Q_EMIT saved();
+    }
+}

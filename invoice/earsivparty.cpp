@@ -1,0 +1,167 @@
+#include "invoice/earsivparty.h"
+
+#include <QRegularExpression>
+
+namespace {
+
+bool digitsOnly(QStringView s) {
+    for (QChar c : s) {
+        if (c < u'0' || c > u'9')
+            return false;
+    }
+    return true;
+}
+
+int digit(QStringView s, qsizetype i) {
+    return s[i].unicode() - u'0';
+}
+
+// The words of a name: blanks of any kind between them.
+QStringList words(const QString &name) {
+    return name.simplified().split(u' ', Qt::SkipEmptyParts);
+}
+
+bool looksLikeEmail(const QString &s) {
+    static const QRegularExpression email(QStringLiteral("^[^@\\s]+@[^@\\s]+\\.[^@\\s]+$"));
+    return email.match(s).hasMatch();
+}
+
+} // namespace
+
+bool validVkn(QStringView n) {
+    if (n.size() != 10 || !digitsOnly(n))
+        return false;
+    int sum = 0;
+    for (int i = 0; i < 9; ++i) {
+        const int shifted = (digit(n, i) + 9 - i) % 10;
+        // Weighted by a power of two, then cast out nines; a 9 stays 9.
+        sum += shifted == 9 ? 9 : (shifted * (1 << (9 - i))) % 9;
+    }
+    return (10 - sum % 10) % 10 == digit(n, 9);
+}
+
+bool validTckn(QStringView n) {
+    if (n.size() != 11 || !digitsOnly(n) || n[0] == u'0')
+        return false;
+    int odd = 0;
+    int even = 0;
+    for (int i = 0; i < 9; ++i)
+        (i % 2 == 0 ? odd : even) += digit(n, i);
+    if (((odd * 7 - even) % 10 + 10) % 10 != digit(n, 9))
+        return false;
+    return (odd + even + digit(n, 9)) % 10 == digit(n, 10);
+}
+
+std::optional<TaxOfficeAndNumber> taxOfficeAndNumber(const QString &text) {
+    static const QRegularExpression run(QStringLiteral("[0-9]+"));
+    std::optional<TaxOfficeAndNumber> found;
+    for (QRegularExpressionMatchIterator it = run.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.capturedLength() == 10 || m.capturedLength() == 11)
+            found = TaxOfficeAndNumber{text.left(m.capturedStart()), m.captured()};
+    }
+    if (found) {
+        // "Kadıköy V.D. 123…", "Kadıköy / 123…", "Kadıköy - 123…": the office without the
+        // marks that only lead to the number.
+        static const QRegularExpression lead(
+            QStringLiteral("(?:\\s|[-/:,;]|\\bV\\.\\s*D\\.?|\\bVD\\b|\\bVKN\\b|\\bTCKN\\b)+$"),
+            QRegularExpression::CaseInsensitiveOption);
+        found->office = found->office.remove(lead).simplified();
+    }
+    return found;
+}
+
+QString sellerProblem(const SellerRecord &s) {
+    const QString number = s.taxNumber.trimmed();
+    if (number.isEmpty())
+        return QStringLiteral("VKN ya da TCKN giriniz!");
+    if (!digitsOnly(number) || (number.size() != 10 && number.size() != 11))
+        return QStringLiteral("VKN 10, TCKN 11 haneli bir sayı olmalıdır!");
+    if (number.size() == 10 && !validVkn(number))
+        return QStringLiteral("VKN geçersiz: kontrol hanesi tutmuyor!");
+    if (number.size() == 11 && !validTckn(number))
+        return QStringLiteral("TCKN geçersiz: kontrol haneleri tutmuyor!");
+    if (number.size() == 10 && s.title.trimmed().isEmpty())
+        return QStringLiteral("Ünvan giriniz!");
+    if (number.size() == 11 && s.firstName.trimmed().isEmpty())
+        return QStringLiteral("Adı giriniz!");
+    if (number.size() == 11 && s.familyName.trimmed().isEmpty())
+        return QStringLiteral("Soyadı giriniz!");
+    if (s.taxOffice.trimmed().isEmpty())
+        return QStringLiteral("Vergi dairesini giriniz!");
+    if (s.street.trimmed().isEmpty())
+        return QStringLiteral("Adresi giriniz!");
+    if (s.district.trimmed().isEmpty())
+        return QStringLiteral("İlçeyi giriniz!");
+    if (s.city.trimmed().isEmpty())
+        return QStringLiteral("İli giriniz!");
+    if (!s.email.trimmed().isEmpty() && !looksLikeEmail(s.email.trimmed()))
+        return QStringLiteral("E-posta adresi geçersiz!");
+    static const QRegularExpression prefix(QStringLiteral("^[A-Z0-9]{3}$"));
+    if (!prefix.match(s.seriesPrefix).hasMatch())
+        return QStringLiteral(
+            "Seri öneki 3 karakter olmalıdır: büyük harf (A-Z) ya da rakam, örneğin ABC!");
+    return QString();
+}
+
+EArsivParty sellerParty(const SellerRecord &s) {
+    EArsivParty p;
+    p.id = s.taxNumber.trimmed();
+    p.person = p.id.size() == 11;
+    if (p.person) {
+        p.firstName = s.firstName.simplified();
+        p.familyName = s.familyName.simplified();
+    } else {
+        p.title = s.title.simplified();
+    }
+    p.taxOffice = s.taxOffice.simplified();
+    p.street = s.street.simplified();
+    p.district = s.district.simplified();
+    p.city = s.city.simplified();
+    p.phone = s.phone.simplified();
+    p.email = s.email.trimmed();
+    return p;
+}
+
+std::variant<EArsivParty, QString> buyerParty(const InvoiceHeader &h) {
+    const QString customer = h.customerName.simplified();
+    EArsivParty p;
+    if (const std::optional<TaxOfficeAndNumber> found = taxOfficeAndNumber(h.taxOffice)) {
+        p.id = found->number;
+        p.taxOffice = found->office;
+    }
+    if (p.id.isEmpty() || p.id == finalConsumerNumber()) {
+        p.id = finalConsumerNumber();
+        p.finalConsumer = true;
+    } else if (p.id.size() == 10 && !validVkn(p.id)) {
+        return QStringLiteral("müşterinin (%1) vergi numarası geçersiz: %2 (kontrol hanesi "
+                              "tutmuyor).")
+            .arg(customer, p.id);
+    } else if (p.id.size() == 11 && !validTckn(p.id)) {
+        return QStringLiteral("müşterinin (%1) TC kimlik numarası geçersiz: %2 (kontrol "
+                              "haneleri tutmuyor).")
+            .arg(customer, p.id);
+    }
+    p.person = p.id.size() == 11;
+    if (p.person) {
+        QStringList name = words(customer);
+        if (name.size() < 2)
+            return QStringLiteral("müşterinin adı (%1) ad ve soyad olarak yazılmalıdır "
+                                  "(TC kimlik numaralı ya da nihai tüketici alıcı).")
+                .arg(customer);
+        p.familyName = name.takeLast();
+        p.firstName = name.join(u' ');
+    } else {
+        p.title = customer;
+    }
+    p.street = h.address.simplified();
+    const QString line2 = h.address2.simplified();
+    const qsizetype slash = line2.lastIndexOf(u'/');
+    if (slash < 0) {
+        p.city = line2;
+    } else {
+        p.district = line2.left(slash).trimmed();
+        p.city = line2.mid(slash + 1).trimmed();
+    }
+    return p;
+}

@@ -1,0 +1,100 @@
+#include "store/earsivrecords.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+const QString table = QStringLiteral("earsiv_faturalar");
+
+QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
+              const QString &activity) {
+    QSqlQuery q(db.db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        db.fail(activity, q.lastError().text());
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        db.fail(activity, q.lastError().text());
+    return q;
+}
+
+bool haveTable(Database &db) {
+    return db.db().tables().contains(table, Qt::CaseInsensitive);
+}
+
+const char *const selectColumns =
+    "faturano, gib_no, seri, yil, sira, uuid, duzenleme_saati, kdv_orani, ozet, aktarim_zamani";
+
+} // namespace
+
+std::optional<EArsivRecord> earsivRecord(Database &db, qint64 invoiceNumber) {
+    if (!haveTable(db))
+        return std::nullopt;
+    QSqlQuery q = run(db,
+                      QStringLiteral("SELECT %1 FROM %2 WHERE faturano = ?")
+                          .arg(QString::fromLatin1(selectColumns), table),
+                      {invoiceNumber}, QStringLiteral("e-Arşiv kaydı okunurken"));
+    if (!q.next())
+        return std::nullopt;
+    return EArsivRecord{q.value(0).toLongLong(), q.value(1).toString(),   q.value(2).toString(),
+                        q.value(3).toInt(),      q.value(4).toLongLong(), q.value(5).toString(),
+                        q.value(6).toString(),   q.value(7).toString(),   q.value(8).toString(),
+                        q.value(9).toString()};
+}
+
+QHash<qint64, QString> earsivNumbers(Database &db) {
+    QHash<qint64, QString> numbers;
+    if (!haveTable(db))
+        return numbers;
+    QSqlQuery q = run(db, QStringLiteral("SELECT faturano, gib_no FROM %1").arg(table), {},
+                      QStringLiteral("e-Arşiv numaraları okunurken"));
+    while (q.next())
+        numbers.insert(q.value(0).toLongLong(), q.value(1).toString());
+    return numbers;
+}
+
+qint64 lastEArsivSerial(Database &db, const QString &prefix, int year) {
+    const QString activity = QStringLiteral("e-Arşiv numarası verilirken");
+    run(db,
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano INTEGER PRIMARY KEY, "
+                       "gib_no TEXT NOT NULL UNIQUE, seri TEXT NOT NULL, yil INTEGER NOT NULL, "
+                       "sira INTEGER NOT NULL, uuid TEXT NOT NULL UNIQUE, "
+                       "duzenleme_saati TEXT NOT NULL, kdv_orani TEXT NOT NULL, "
+                       "ozet TEXT NOT NULL, aktarim_zamani TEXT NOT NULL, "
+                       "UNIQUE (seri, yil, sira))")
+            .arg(table),
+        {}, activity);
+    QSqlQuery q =
+        run(db, QStringLiteral("SELECT max(sira) FROM %1 WHERE seri = ? AND yil = ?").arg(table),
+            {prefix, year}, activity);
+    return q.next() && !q.value(0).isNull() ? q.value(0).toLongLong() : 0;
+}
+
+void insertEArsivRecord(Database &db, const EArsivRecord &r) {
+    run(db,
+        QStringLiteral("INSERT INTO %1 (%2) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+            .arg(table, QString::fromLatin1(selectColumns)),
+        {r.invoiceNumber, r.gibNumber, r.prefix, r.year, r.serial, r.uuid, r.issueTime, r.vatRate,
+         r.digest, r.exportedAt},
+        QStringLiteral("%1 numaralı faturanın e-Arşiv kaydı yazılırken").arg(r.invoiceNumber));
+}
+
+QList<InvoiceSummary> invoiceSummaries(Database &db) {
+    db.requireColumns(QStringLiteral("faturalar"),
+                      {QStringLiteral("faturano"), QStringLiteral("fatura_tarihi"),
+                       QStringLiteral("adi_soyadi")});
+    // The header of an invoice is on its every row; its first row speaks for it.
+    QSqlQuery q = run(db,
+                      QStringLiteral("SELECT faturano, fatura_tarihi, adi_soyadi FROM faturalar "
+                                     "WHERE rowid IN (SELECT min(rowid) FROM faturalar "
+                                     "WHERE faturano IS NOT NULL GROUP BY faturano) "
+                                     "ORDER BY faturano"),
+                      {}, QStringLiteral("fatura listesi okunurken"));
+    QList<InvoiceSummary> list;
+    while (q.next())
+        list << InvoiceSummary{q.value(0).toLongLong(), q.value(1).toString(),
+                               q.value(2).toString()};
+    return list;
+}

@@ -1,0 +1,70 @@
+#include "store/seller.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+
+const QString table = QStringLiteral("satici_bilgileri");
+
+// In the order of SellerRecord.
+const QStringList columns = {QStringLiteral("vkn_tckn"),      QStringLiteral("unvan"),
+                             QStringLiteral("adi"),           QStringLiteral("soyadi"),
+                             QStringLiteral("vergi_dairesi"), QStringLiteral("adres"),
+                             QStringLiteral("ilce"),          QStringLiteral("il"),
+                             QStringLiteral("telefon"),       QStringLiteral("eposta"),
+                             QStringLiteral("seri_oneki")};
+
+void exec(Database &db, QSqlQuery &q, const QString &activity) {
+    if (!q.exec())
+        db.fail(activity, q.lastError().text());
+}
+
+} // namespace
+
+std::optional<SellerRecord> readSeller(Database &db) {
+    if (!db.db().tables().contains(table, Qt::CaseInsensitive))
+        return std::nullopt;
+    const QString activity = QStringLiteral("firma bilgileri okunurken");
+    db.requireColumns(table, columns);
+    QSqlQuery q(db.db());
+    q.setForwardOnly(true);
+    if (!q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE anahtar = 1")
+                       .arg(columns.join(QStringLiteral(", ")), table)))
+        db.fail(activity, q.lastError().text());
+    exec(db, q, activity);
+    if (!q.next())
+        return std::nullopt;
+    const auto at = [&q](int i) { return q.value(i).toString(); };
+    return SellerRecord{at(0), at(1), at(2), at(3), at(4), at(5),
+                        at(6), at(7), at(8), at(9), at(10)};
+}
+
+void writeSeller(Database &db, const SellerRecord &s) {
+    const QString activity = QStringLiteral("firma bilgileri kaydedilirken");
+    db.transaction([&] {
+        QSqlQuery q(db.db());
+        // One row only: the key can be nothing but 1.
+        if (!q.prepare(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (anahtar INTEGER PRIMARY KEY "
+                                      "CHECK (anahtar = 1), %2)")
+                           .arg(table, columns.join(QStringLiteral(" TEXT NOT NULL, ")) +
+                                           QStringLiteral(" TEXT NOT NULL"))))
+            db.fail(activity, q.lastError().text());
+        exec(db, q, activity);
+        if (!q.prepare(QStringLiteral("DELETE FROM %1").arg(table)))
+            db.fail(activity, q.lastError().text());
+        exec(db, q, activity);
+        QStringList placeholders;
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            placeholders << QStringLiteral("?");
+        if (!q.prepare(QStringLiteral("INSERT INTO %1 (anahtar, %2) VALUES (1, %3)")
+                           .arg(table, columns.join(QStringLiteral(", ")),
+                                placeholders.join(QStringLiteral(", ")))))
+            db.fail(activity, q.lastError().text());
+        for (const QString *v :
+             {&s.taxNumber, &s.title, &s.firstName, &s.familyName, &s.taxOffice, &s.street,
+              &s.district, &s.city, &s.phone, &s.email, &s.seriesPrefix})
+            q.addBindValue(nonNullText(*v));
+        exec(db, q, activity);
+    });
+}

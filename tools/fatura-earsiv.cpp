@@ -1,0 +1,172 @@
+// fatura-earsiv: writes saved invoices as e-Arşiv invoices (UBL-TR XML and a readable PDF),
+// the same files the program's e-Arşiv window writes.
+
+#include "base/numbers.h"
+#include "invoice/earsivdocument.h"
+#include "invoice/earsivexport.h"
+#include "invoice/workspace.h"
+#include "store/database.h"
+
+#include <QDir>
+#include <QGuiApplication>
+
+#include <cstdio>
+#include <exception>
+#include <optional>
+
+namespace {
+
+const char usageText[] =
+    "Kullanım: fatura-earsiv [--dizin KLASÖR] [--kdv ORAN] FATURANO...\n"
+    "          fatura-earsiv [--dizin KLASÖR] [--kdv ORAN] --tarih GG.AA.YYYY GG.AA.YYYY\n"
+    "\n"
+    "Kayıtlı faturaları e-Arşiv faturası olarak yazar: her fatura için KLASÖR/earsiv\n"
+    "içine <e-Arşiv no>.xml (UBL-TR 1.2) ve okunabilir kopyası <e-Arşiv no>.pdf.\n"
+    "Yazdığı her dosyanın yolunu ayrı bir satıra yazar. Bir faturaya ilk kez e-Arşiv\n"
+    "numarası ve ETTN verilir; yeniden yazılan fatura aynı belgeyi verir.\n"
+    "\n"
+    "Seçenekler:\n"
+    "  --dizin KLASÖR        ayarlar.dat ile veritabanının bulunduğu çalışma klasörü\n"
+    "                        (varsayılan: bulunulan klasör)\n"
+    "  --kdv ORAN            faturaların KDV oranı (varsayılan: ayarlardaki oran, fatura\n"
+    "                        penceresinin kayıtlı faturayı gösterdiği oran)\n"
+    "  --tarih BAŞ BİT       bu iki tarih arasındaki (ikisi de dahil) bütün faturalar\n"
+    "  -h, --yardim          bu yardımı gösterir\n"
+    "\n"
+    "Çıkış kodu: 0 hepsi yazıldı, 1 en az bir fatura yazılmadı, 2 yanlış kullanım.\n";
+
+void put(FILE *out, const QString &text) {
+    std::fputs(text.toUtf8().constData(), out);
+}
+
+int usageError(const QString &reason) {
+    put(stderr, QStringLiteral("fatura-earsiv: %1\n\n").arg(reason));
+    put(stderr, QString::fromUtf8(usageText));
+    return 2;
+}
+
+struct Options {
+    QString folder = QDir::currentPath();
+    QString vatRate;
+    QList<qint64> numbers;
+    std::optional<QDate> from;
+    std::optional<QDate> to;
+    bool help = false;
+};
+
+std::optional<QString> parseArguments(const QStringList &arguments, Options &o) {
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        QString name = arguments.at(i);
+        std::optional<QString> value;
+        if (const qsizetype equalsAt = name.indexOf(QLatin1Char('='));
+            name.startsWith(u"--") && equalsAt > 0) {
+            value = name.mid(equalsAt + 1);
+            name.truncate(equalsAt);
+        }
+        const auto next = [&]() -> std::optional<QString> {
+            if (value) {
+                const QString v = *value;
+                value.reset();
+                return v;
+            }
+            if (i + 1 >= arguments.size())
+                return std::nullopt;
+            return arguments.at(++i);
+        };
+        if (name == u"-h" || name == u"--yardim" || name == u"--help") {
+            o.help = true;
+        } else if (name == u"--dizin" || name == u"--kdv") {
+            const std::optional<QString> v = next();
+            if (!v || v->isEmpty())
+                return QStringLiteral("%1 bir değer ister").arg(name);
+            (name == u"--dizin" ? o.folder : o.vatRate) = *v;
+        } else if (name == u"--tarih") {
+            if (value)
+                return QStringLiteral("--tarih iki tarih ister: --tarih GG.AA.YYYY GG.AA.YYYY");
+            const std::optional<QString> first = next();
+            const std::optional<QString> second = next();
+            if (!first || !second)
+                return QStringLiteral("--tarih iki tarih ister: --tarih GG.AA.YYYY GG.AA.YYYY");
+            o.from = invoiceDate(*first);
+            o.to = invoiceDate(*second);
+            if (!o.from)
+                return QStringLiteral("tarih geçersiz: %1").arg(*first);
+            if (!o.to)
+                return QStringLiteral("tarih geçersiz: %1").arg(*second);
+            if (*o.from > *o.to)
+                return QStringLiteral("başlangıç tarihi bitiş tarihinden sonra: %1 %2")
+                    .arg(*first, *second);
+        } else if (name.startsWith(u'-') && !wholeNumber(name)) {
+            return QStringLiteral("bilinmeyen seçenek: %1").arg(name);
+        } else if (const std::optional<qint64> n = wholeNumber(name)) {
+            o.numbers << *n;
+        } else {
+            return QStringLiteral("fatura numarası geçersiz: %1").arg(name);
+        }
+    }
+    if (o.help)
+        return std::nullopt;
+    if (o.numbers.isEmpty() && !o.from)
+        return QStringLiteral("fatura numarası ya da --tarih gerekli");
+    if (!o.numbers.isEmpty() && o.from)
+        return QStringLiteral("fatura numaraları ile --tarih birlikte verilemez");
+    return std::nullopt;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    // Drawing the PDF needs fonts, not a screen.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    Options o;
+    if (const std::optional<QString> error = parseArguments(QCoreApplication::arguments(), o))
+        return usageError(*error);
+    if (o.help) {
+        put(stdout, QString::fromUtf8(usageText));
+        return 0;
+    }
+
+    QList<EArsivResult> results;
+    qsizetype total = 0;
+    try {
+        const Workspace workspace(o.folder);
+        EArsivExport exporter(workspace, o.vatRate);
+        if (o.from) {
+            Database db(workspace.databasePath());
+            o.numbers = invoicesDated(db, *o.from, *o.to);
+            if (o.numbers.isEmpty())
+                put(stderr, QStringLiteral("fatura-earsiv: %1 ile %2 arasında tarihli kayıtlı "
+                                           "fatura yok.\n")
+                                .arg(o.from->toString(QStringLiteral("dd.MM.yyyy")),
+                                     o.to->toString(QStringLiteral("dd.MM.yyyy"))));
+        }
+        total = o.numbers.size();
+        exporter.run(o.numbers, results, [&](int done, int) {
+            // Each invoice is told as soon as it is done.
+            if (done > 0) {
+                const EArsivResult &r = results.at(done - 1);
+                if (!r.refusal.isEmpty())
+                    put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(r.refusal));
+                for (const QString &file : r.files)
+                    put(stdout, QDir::toNativeSeparators(file) + u'\n');
+                if (!r.notice.isEmpty())
+                    put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(r.notice));
+                std::fflush(stdout);
+            }
+            return true;
+        });
+    } catch (const std::exception &e) {
+        put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(QString::fromUtf8(e.what())));
+        if (total > results.size())
+            put(stderr, QStringLiteral("fatura-earsiv: kalan %1 fatura yazılmadı.\n")
+                            .arg(total - results.size()));
+        return 1;
+    }
+    for (const EArsivResult &r : results) {
+        if (!r.refusal.isEmpty())
+            return 1;
+    }
+    return 0;
+}
