@@ -4,17 +4,18 @@
 // kill after a random delay lands anywhere in a write, most often inside the transaction.
 #include "settings/settingsfile.h"
 #include "store/invoices.h"
+#include "tests/common/testdb.h"
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <cstdio>
 #include <map>
 #include <unistd.h>
 
@@ -75,6 +76,13 @@ ayarlar settings(qint64 g) {
     return a;
 }
 
+// The generation whose settings file these bytes are, or nothing when they are torn.
+std::optional<qint64> settingsGeneration(const QByteArray &bytes) {
+    static const QRegularExpression number(u"-(\\d+)\\.MDB"_qs);
+    const qint64 g = number.match(QString::fromLatin1(bytes)).captured(1).toLongLong();
+    return bytes == settingsFileBytes(settings(g)) ? std::optional(g) : std::nullopt;
+}
+
 // The writer: "--writer fatura <database> <first generation>" replaces invoices,
 // "--writer ayar <settings file> <first generation>" saves the settings. It prints "ready"
 // before the first write and each generation's number after its write has returned, each
@@ -87,21 +95,16 @@ int writer(int argc, char **argv) {
         if (::write(STDOUT_FILENO, out.constData(), size_t(out.size())) != out.size())
             std::_Exit(3);
     };
-    qint64 g = args.at(4).toLongLong();
-    try {
-        say("ready");
-        for (;; ++g) {
-            if (args.at(2) == u"fatura") {
-                Database db(args.at(3), Database::Access::Write);
-                replaceInvoice(db, header(g), lines(g));
-            } else {
-                ayarlari_yaz(settings(g), args.at(3));
-            }
-            say(QByteArray::number(g));
+    // A failed write ends it through std::terminate, with the error on its error output.
+    say("ready");
+    for (qint64 g = args.at(4).toLongLong();; ++g) {
+        if (args.at(2) == u"fatura") {
+            Database db(args.at(3), Database::Access::Write);
+            replaceInvoice(db, header(g), lines(g));
+        } else {
+            ayarlari_yaz(settings(g), args.at(3));
         }
-    } catch (const std::exception &e) {
-        std::fprintf(stderr, "generation %lld: %s\n", static_cast<long long>(g), e.what());
-        return 1;
+        say(QByteArray::number(g));
     }
 }
 
@@ -134,19 +137,19 @@ std::optional<QList<qint64>> killWriter(const QStringList &args, qint64 delayNs,
         return std::nullopt;
     }
     QList<qint64> reported;
-    for (const QByteArray &line : (out + p.readAllStandardOutput()).split('\n')) {
+    for (const QByteArray &line : (out + p.readAllStandardOutput()).split('\n'))
         if (!line.isEmpty())
             reported << line.toLongLong();
-    }
     return reported;
 }
 
-// One case: rounds of start, kill at a random moment, check. `check` gets the generations
-// the writer reported and the one that may have been in flight when it died, sets
-// `inFlightDone` when it finds that one written, and says what is wrong, if anything.
-template <class Check>
-void killRounds(const QString &mode, const QString &path, qint64 first, QDeadlineTimer deadline,
-                Check &&check) {
+// One case: rounds of start, kill at a random moment, check. `stored` holds the generation of
+// each invoice (or of the one settings file), `keyOf` tells which a generation writes, and
+// `observe` reads the generation each now holds, nothing where it is torn. Each must be the
+// stored generation or the one that may have been in flight when the writer died.
+template <class Observe>
+void killRounds(const QString &mode, const QString &path, std::map<qint64, qint64> stored,
+                qint64 first, qint64 (*keyOf)(qint64), QDeadlineTimer deadline, Observe &&observe) {
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
     qInfo("random seed %u", seed);
@@ -161,16 +164,25 @@ void killRounds(const QString &mode, const QString &path, qint64 first, QDeadlin
             {mode, path, QString::number(next)}, qint64(random.bounded(3.0 * double(cycleNs))),
             round == 0 ? &cycleNs : nullptr);
         QVERIFY2(reported, "the writer did not run until it was killed");
+        for (qint64 g : *reported)
+            stored[keyOf(g)] = g;
         const qint64 inFlight = reported->isEmpty() ? next : reported->last() + 1;
-        bool inFlightDone = false;
-        QString wrong;
+        std::map<qint64, std::optional<qint64>> found;
         try {
-            wrong = check(*reported, inFlight, inFlightDone);
+            found = observe();
         } catch (const std::exception &e) {
-            wrong = QString::fromUtf8(e.what());
+            QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(e.what())));
         }
-        QVERIFY2(wrong.isEmpty(), qPrintable(QStringLiteral("round %1: %2").arg(round).arg(wrong)));
-        done += inFlightDone;
+        for (auto &[key, generation] : stored) {
+            const bool inFlightDone = found[key] == inFlight && keyOf(inFlight) == key;
+            QVERIFY2(
+                found[key] == generation || inFlightDone,
+                qPrintable(QString::asprintf("round %d: %s %lld is neither generation %lld "
+                                             "nor %lld",
+                                             round, qPrintable(mode), key, generation, inFlight)));
+            done += inFlightDone;
+            generation = found[key].value();
+        }
         next = inFlight + 1;
     }
     qInfo("%d rounds, one write %lld us; the write in flight was found done %d times",
@@ -202,54 +214,31 @@ void TestFaults::invoiceReplacement() {
             stored[invoiceOf(g)] = g;
         }
     }
-    killRounds(QStringLiteral("fatura"), path, invoiceCount, m_deadline,
-               [&](const QList<qint64> &reported, qint64 inFlight, bool &inFlightDone) {
-                   for (qint64 g : reported)
-                       stored[invoiceOf(g)] = g;
-                   // Read as the program reads after a crash: the invoice window opens the
-                   // database for reading first.
-                   Database db(path);
-                   QSqlQuery q(db.db());
-                   if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next() ||
-                       q.value(0).toString() != u"ok")
-                       return u"integrity check: "_qs + q.value(0).toString();
-                   for (auto &[number, generation] : stored) {
-                       const std::optional<qint64> g =
-                           invoiceGeneration(number, invoiceRows(db, number));
-                       if (g == generation)
-                           continue;
-                       if (g != inFlight || invoiceOf(inFlight) != number)
-                           return QString::asprintf("invoice %lld is neither generation %lld "
-                                                    "nor %lld",
-                                                    number, generation, inFlight);
-                       generation = *g;
-                       inFlightDone = true;
-                   }
-                   return QString();
-               });
+    killRounds(QStringLiteral("fatura"), path, stored, invoiceCount, invoiceOf, m_deadline, [&] {
+        // Read as the program reads after a crash: the invoice window opens the database for
+        // reading first.
+        Database db(path);
+        QSqlQuery q(db.db());
+        if (!q.exec(QStringLiteral("PRAGMA integrity_check")) || !q.next() ||
+            q.value(0).toString() != u"ok")
+            throw std::runtime_error("integrity check: " + q.value(0).toString().toStdString());
+        std::map<qint64, std::optional<qint64>> found;
+        for (qint64 number = 1; number <= invoiceCount; ++number)
+            found[number] = invoiceGeneration(number, invoiceRows(db, number));
+        return found;
+    });
 }
 
 void TestFaults::settingsSave() {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("ayarlar.dat"));
     ayarlari_yaz(settings(0), path);
-    qint64 stored = 0;
-    killRounds(QStringLiteral("ayar"), path, 1, m_deadline,
-               [&](const QList<qint64> &reported, qint64 inFlight, bool &inFlightDone) {
-                   if (!reported.isEmpty())
-                       stored = reported.last();
-                   QFile f(path);
-                   const QByteArray bytes = f.open(QIODevice::ReadOnly) ? f.readAll() : "?";
-                   if (bytes == settingsFileBytes(settings(stored)))
-                       return QString();
-                   if (bytes != settingsFileBytes(settings(inFlight)))
-                       return QString::asprintf("ayarlar.dat is neither generation %lld nor "
-                                                "%lld:\n%s",
-                                                stored, inFlight, bytes.left(200).constData());
-                   stored = inFlight;
-                   inFlightDone = true;
-                   return QString();
-               });
+    killRounds(
+        QStringLiteral("ayar"), path, {{0, 0}}, 1, [](qint64) { return qint64(0); }, m_deadline,
+        [&] {
+            return std::map<qint64, std::optional<qint64>>{
+                {0, settingsGeneration(testdb::fileBytes(path))}};
+        });
     if (QTest::currentTestFailed())
         return;
     // Whatever a kill left in the folder, the program still saves and reads.

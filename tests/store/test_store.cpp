@@ -107,33 +107,37 @@ void TestStore::opening() {
     QFETCH(QByteArray, contents);
     QFETCH(QString, message);
     QTemporaryDir folder;
-    QString path = folder.filePath(u"fatura.MDB"_qs);
+    const QString path = folder.filePath(u"fatura.MDB"_qs);
+    const bool opens = kind.startsWith(u"read-only");
     if (kind == u"file")
         writeFile(path, contents);
     else if (kind == u"folder")
         QVERIFY(QDir().mkdir(path));
-    const bool opens = kind.startsWith(u"read-only");
-    if (opens)
-        path = m_path;
+    else if (opens)
+        createDatabase(path);
     const auto restore = qScopeGuard([&] {
-        QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
-        QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(folder.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     });
     if (kind == u"read-only")
-        QVERIFY(QFile::setPermissions(m_path, QFile::ReadOwner | QFile::ReadGroup));
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
     if (kind == u"read-only folder")
-        QVERIFY(QFile::setPermissions(m_dir.path(), QFile::ReadOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
     const QByteArray before = fileBytes(path);
 
-    message.replace(u"%1"_qs, path).replace(u"%2"_qs, m_dir.path());
+    message.replace(u"%1"_qs, path).replace(u"%2"_qs, folder.path());
     for (const auto access : {Database::Access::Read, Database::Access::Write}) {
         const QString text = thrownText([&] { Database db(path, access); });
         const bool refused = !opens || access == Database::Access::Write;
         QVERIFY2(refused ? text.startsWith(message) : text.isEmpty(), qPrintable(text));
     }
+    // An existing path is never made a new database, not even an empty file.
+    if (kind == u"file")
+        QCOMPARE(thrownText([&] { createDatabase(path); }),
+                 u"Bu adda bir dosya zaten var: "_qs + path);
     // Looking is all it does: nothing is created and nothing is changed.
     QCOMPARE(QFileInfo::exists(path), kind != u"missing");
-    QCOMPARE(fileBytes(path), opens ? before : contents);
+    QCOMPARE(fileBytes(path), before);
 }
 
 void TestStore::schema_data() {
@@ -154,13 +158,6 @@ void TestStore::schema_data() {
 void TestStore::schema() {
     QFETCH(QString, statement);
     QFETCH(QString, message);
-    // An existing path is never replaced, not even an empty file.
-    const QString existing = m_dir.filePath(u"var.MDB"_qs);
-    writeFile(existing, QByteArray());
-    QCOMPARE(thrownText([&] { createDatabase(existing); }),
-             u"Bu adda bir dosya zaten var: %1"_qs.arg(existing));
-    QCOMPARE(fileBytes(existing), QByteArray());
-
     sql(m_path, {statement});
     Database db(m_path, Database::Access::Write);
     const bool onInvoices = statement.contains(u"faturalar");
@@ -337,7 +334,6 @@ void TestStore::campaignSelection_data() {
         << QStringList{"", "", "İSTANBUL"} << QStringList{"Sıfır:c"};
     QTest::newRow("start after end") << QStringList{"3", "1", "İSTANBUL"} << QStringList{};
     QTest::newRow("lower case") << QStringList{"0", "9", "istanbul"} << QStringList{};
-    QTest::newRow("other case") << QStringList{"0", "9", "Ankara"} << QStringList{};
     QTest::newRow("dotless capital I") << QStringList{"0", "9", "ISTANBUL"} << QStringList{};
     // An empty region matches only an empty one, never a missing one.
     QTest::newRow("empty region") << QStringList{"0", "9", ""} << QStringList{"Boş:"};
