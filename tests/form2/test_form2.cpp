@@ -217,9 +217,7 @@ void TestForm2::keyboard() {
     QTest::keyClicks(r.number, "1");
     QCOMPARE(r.number->currentText(), "1"); // not completed to 10
     QTest::keyClicks(r.number, "\b5\r");
-    QTRY_COMPARE(QApplication::focusWidget(), r.name);
     QTest::keyClicks(r.name, "Ali\r");
-    QTRY_COMPARE(QApplication::focusWidget(), field(&r.w, "Text1"));
     QCOMPARE(r.w.mode() + text(&r.w, "Text1"), "yeni");
 
     r.number->setEditText("11");
