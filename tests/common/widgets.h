@@ -53,6 +53,15 @@ inline bool shown(QWidget &w) {
     return QTest::qWaitForWindowExposed(&w);
 }
 
+// A window shown, and on the screen, as soon as it is made.
+template <class W> struct Shown : W {
+    template <class... A>
+    explicit Shown(A &&...a)
+        : W(std::forward<A>(a)...) {
+        shown(*this);
+    }
+};
+
 inline QStringList items(const QComboBox *c) {
     QStringList l;
     for (int i = 0; i < c->count(); ++i)

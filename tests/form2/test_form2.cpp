@@ -1,5 +1,4 @@
 #include "gui/Form2.h"
-#include "gui/fieldkeys.h"
 #include "gui/messages.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
@@ -68,10 +67,8 @@ private Q_SLOTS:
     void init();
     void opensWithListsAndProposal_data();
     void opensWithListsAndProposal();
-    void savesNewCustomer();
-    void refusesBeforeAnyQuery();
-    void changeStoresBothAddressLines();
-    void deletes();
+    void saves();
+    void changeAndDelete();
     void keyboard();
 
 private:
@@ -130,7 +127,7 @@ void TestForm2::opensWithListsAndProposal() {
 
 // A new customer is saved as typed (an apostrophe is just a letter) and the register starts
 // the next one. One under a number in use is refused: nothing written, the boxes kept.
-void TestForm2::savesNewCustomer() {
+void TestForm2::saves() {
     addRows({"3|Ali"});
     Register r;
     r.save({"4", "D'Arcy O'Neil", "Atatürk Cad. 5", "Çankaya/Ankara", "Çankaya 1234567890"});
@@ -145,12 +142,9 @@ void TestForm2::savesNewCustomer() {
     QCOMPARE(rows().size(), 2);
     QCOMPARE(r.saved.count(), 1);
     QCOMPARE(r.name->currentText(), "Veli");
-}
 
-// The checks come before any query: without the database a query ends in an error message
-// naming it, as the save that passes them shows; the boxes keep what was typed.
-void TestForm2::refusesBeforeAnyQuery() {
-    Register r;
+    // The checks come before any query: without the database a query ends in an error
+    // message naming it, as the save that passes them shows; the boxes keep what was typed.
     QVERIFY(QFile::remove(dbName));
     // Number, name, the one message; the name is checked first.
     for (const QStringList &c : QList<QStringList>{
@@ -164,14 +158,17 @@ void TestForm2::refusesBeforeAnyQuery() {
     }
     QCOMPARE(m_kinds.last(), Messages::Kind::Error);
     QCOMPARE(r.name->currentText(), "Ali");
-    QCOMPARE(r.saved.count(), 0);
+    QCOMPARE(r.saved.count(), 1);
 }
 
 // A pick by number or by name loads the first row that has it; a change of that row saves
 // both address lines, and the reset after it empties them. A number edited after the pick
-// to one that has no row changes nothing anywhere.
-void TestForm2::changeStoresBothAddressLines() {
+// to one that has no row changes nothing anywhere. SİL asks first; it deletes the picked row
+// and no invoice.
+void TestForm2::changeAndDelete() {
     addRows({"1|Ali|A1|A2", "2|Veli|V1|V2|VD", "2|Veli|ikinci"});
+    testdb::sql(dbName, {"INSERT INTO faturalar (faturano, musterino, adi_soyadi) "
+                         "VALUES (100, '2', 'Veli')"});
     Register r;
     pick(r.name, 2);
     QVERIFY(r.picked());
@@ -189,34 +186,27 @@ void TestForm2::changeStoresBothAddressLines() {
     QCOMPARE(rows().first(), "1|Ali|A1|A2|");
     QVERIFY(r.picked());
     QCOMPARE(r.saved.count(), 1);
-}
 
-// SİL asks first; it deletes the picked row and no invoice.
-void TestForm2::deletes() {
-    addRows({"1|A", "2|B", "2|B2"});
-    testdb::sql(dbName, {"INSERT INTO faturalar (faturano, musterino, adi_soyadi) "
-                         "VALUES (100, '2', 'B')"});
-    Register r;
     pick(r.number, 1);
     m_answers << false;
     r.del->click();
-    QCOMPARE(m_said, QStringList{"Emin misiniz?"});
-    QCOMPARE(m_kinds, QList{Messages::Kind::Question});
+    QCOMPARE(m_said.last(), "Emin misiniz?");
+    QCOMPARE(m_kinds.last(), Messages::Kind::Question);
     QCOMPARE(rows().size(), 3);
     QVERIFY(r.picked());
 
     m_answers << true;
     r.del->click();
-    QCOMPARE(rows(), QStringList({"1|A|||", "2|B2|||"}));
-    QCOMPARE(rows("SELECT faturano, musterino, adi_soyadi FROM faturalar"), QStringList{"100|2|B"});
+    QCOMPARE(rows(), QStringList({"1|Ali|A1|A2|", "2|Veli|ikinci||"}));
+    QCOMPARE(rows("SELECT faturano, musterino, adi_soyadi FROM faturalar"),
+             QStringList{"100|2|Veli"});
     QVERIFY(r.isReset());
-    QCOMPARE(items(r.name), QStringList({"A", "B2"}));
-    QCOMPARE(r.saved.count(), 0);
+    QCOMPARE(items(r.name), QStringList({"Ali", "Veli"}));
 }
 
-// Enter walks the fields up to KAYDET without pressing it, and on KAYDET presses it. A typed
-// number or name neither loads that customer nor completes to another entry, as Qt's
-// editable lists would.
+// A typed number or name neither loads that customer nor completes to another entry, as Qt's
+// editable lists would; Enter on KAYDET presses it. (The invoice window's test walks a whole
+// Enter chain.)
 void TestForm2::keyboard() {
     addRows({"5|Ali|adres", "10|Can"});
     Register r;
@@ -226,23 +216,14 @@ void TestForm2::keyboard() {
     r.number->clearEditText();
     QTest::keyClicks(r.number, "1");
     QCOMPARE(r.number->currentText(), "1"); // not completed to 10
-    QCOMPARE(r.number->lineEdit()->palette().color(QPalette::Base),
-             FocusColours::focusedColour(r.number));
     QTest::keyClicks(r.number, "\b5\r");
-    QTRY_COMPARE(QApplication::focusWidget(), r.name);
     QTest::keyClicks(r.name, "Ali\r");
-    QTRY_COMPARE(QApplication::focusWidget(), field(&r.w, "Text1"));
     QCOMPARE(r.w.mode() + text(&r.w, "Text1"), "yeni");
 
     r.number->setEditText("11");
-    setText(&r.w, "Text1", "Yeni adres");
-    for (const char *next : {"Text2", "Text3", "Command1"}) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        QTRY_COMPARE(QApplication::focusWidget()->objectName(), QString::fromLatin1(next));
-    }
-    QCOMPARE(r.saved.count(), 0);
+    field<QPushButton>(&r.w, "Command1")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
-    QCOMPARE(rows().last(), "11|Ali|Yeni adres||");
+    QCOMPARE(rows().last(), "11|Ali|||");
     QVERIFY(m_said.isEmpty());
     // The number is proposed, so the next customer starts at the name.
     QTRY_COMPARE(QApplication::focusWidget(), r.name);

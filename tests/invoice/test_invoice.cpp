@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <limits>
+
 // The invoice model: its arithmetic, its stored form, its printing and the batch run's
 // printing. Every figure the windows, the paper and the batch run show comes from here, so
 // the arithmetic is checked here once.
@@ -18,15 +20,10 @@ class TestInvoice : public QObject {
 private Q_SLOTS:
     void arithmetic_data();
     void arithmetic();
-    void refusedLines();
-    void rateAndModeChanges();
+    void refusalsAndRateChanges();
     void storedForm();
-    void loading();
     void printing();
     void batchPaper();
-
-private:
-    QTemporaryDir m_dir;
 };
 
 namespace {
@@ -47,6 +44,15 @@ Invoice typed(const Lines &lines, int mode, const QString &rate) {
 
 QStringList shown(const InvoiceFigures &f) {
     return {f.subtotalText, f.discountTotalText, f.vatText, f.grandTotalText};
+}
+
+// The discount, the VAT, the grand total and the words as printed.
+QStringList printedTotals(const Invoice &invoice) {
+    const ayarlar s = distinctSettings();
+    RecordingPrinter p;
+    printInvoice(p, s, invoice);
+    return {printedAt(p, s.yer_iskonto), printedAt(p, s.yer_kdv_tutari),
+            printedAt(p, s.yer_genel_toplam), printedAt(p, s.yer_yazi_ile)};
 }
 
 // A row of invoice 125 with its header: customer, addresses, tax office, VAT on top, dates.
@@ -90,89 +96,71 @@ QList<Expected> batchTotals(double top, const QString &discount, const QString &
 }
 
 QList<RecordingPrinter::Line> document(const RecordingPrinter &printer, int n) {
-    QList<RecordingPrinter::Line> lines;
-    for (const RecordingPrinter::Line &l : printer.lines()) {
-        if (l.document == n)
-            lines << l;
-    }
+    QList<RecordingPrinter::Line> lines = printer.lines();
+    lines.removeIf([n](const RecordingPrinter::Line &l) { return l.document != n; });
     return lines;
 }
 
 } // namespace
 
+Q_DECLARE_METATYPE(Invoice)
+
 void TestInvoice::arithmetic_data() {
-    // The typed lines, VAT mode and rate; then the last line's amount and the subtotal,
+    // The invoice typed with its VAT mode and rate; then the last line's amount and the subtotal,
     // discount total, VAT and grand total texts, and the discount as printed.
-    QTest::addColumn<Lines>("lines");
-    QTest::addColumn<int>("mode");
-    QTest::addColumn<QString>("rate");
+    QTest::addColumn<Invoice>("invoice");
     QTest::addColumn<QStringList>("expected");
     QTest::addColumn<QString>("printedDiscount");
-    const Lines worked = {{"", "1", "10,00"}, {"10", "2", "1250,50"}};
-    QTest::newRow("worked example, first line, Hariç")
-        << worked.mid(0, 1) << int(VatExcluded) << u"18"_qs
-        << QStringList{"10,00", "10,00", "0", "1,80", "11,80"} << QString();
-    QTest::newRow("worked example, Hariç")
-        << worked << int(VatExcluded) << u"18"_qs
-        << QStringList{"2.501,00", "2.511,00", "250,1", "406,96", "2.667,86"} << u"250,10"_qs;
-    QTest::newRow("worked example, Dahil")
-        << worked << int(VatIncluded) << u"18"_qs
-        << QStringList{"2.501,00", "2.511,00", "250,1", "Dahil", "2.260,90"} << u"250,10"_qs;
+    const auto row = [](const char *name, const Lines &lines, int mode, const char *rate,
+                        const QStringList &expected, const QString &printedDiscount = {}) {
+        QTest::newRow(name) << typed(lines, mode, QString::fromUtf8(rate)) << expected
+                            << printedDiscount;
+    };
+    const Lines worked = {{"", "1", "10,00", {}, {}, {}, {}, {}, {}}, {"10", "2", "1250,50"}};
+    row("worked example, first line, Hariç", worked.mid(0, 1), VatExcluded, "18",
+        {"10,00", "10,00", "0", "1,80", "11,80"});
+    row("worked example, Hariç", worked, VatExcluded, "18",
+        {"2.501,00", "2.511,00", "250,1", "406,96", "2.667,86"}, u"250,10"_qs);
+    row("worked example, Dahil", worked, VatIncluded, "18",
+        {"2.501,00", "2.511,00", "250,1", "Dahil", "2.260,90"}, u"250,10"_qs);
     // A quantity with a comma and a price with thousands marks are read as meant; the
     // discount lowers the VAT base and the grand total, never the line amount.
-    QTest::newRow("2,5 at 1.250,50")
-        << Lines{{"10", "2,5", "1.250,50"}} << int(VatExcluded) << u"18"_qs
-        << QStringList{"3.126,25", "3.126,25", "312,63", "506,45", "3.320,07"} << u"312,63"_qs;
-    QTest::newRow("discount with a dot is a percent")
-        << Lines{{"12.5", "1", "100"}} << int(VatIncluded) << u"18"_qs
-        << QStringList{"100,00", "100,00", "12,5", "Dahil", "87,50"} << u"12,50"_qs;
-    QTest::newRow("Dahil needs no rate")
-        << Lines{{"", "1", "5"}} << int(VatIncluded) << u"yok"_qs
-        << QStringList{"5,00", "5,00", "0", "Dahil", "5,00"} << QString();
+    row("2,5 at 1.250,50", {{"10", "2,5", "1.250,50"}}, VatExcluded, "18",
+        {"3.126,25", "3.126,25", "312,63", "506,45", "3.320,07"}, u"312,63"_qs);
+    row("discount with a dot is a percent", {{"12.5", "1", "100"}}, VatIncluded, "18",
+        {"100,00", "100,00", "12,5", "Dahil", "87,50"}, u"12,50"_qs);
+    row("Dahil needs no rate", {{"", "1", "5"}}, VatIncluded, "yok",
+        {"5,00", "5,00", "0", "Dahil", "5,00"});
     // The settings say 20: the invoice's own rate counts.
-    QTest::newRow("invoice's rate")
-        << Lines{{"", "1", "100"}} << int(VatExcluded) << u"8,5"_qs
-        << QStringList{"100,00", "100,00", "0", "8,50", "108,50"} << QString();
+    row("invoice's rate", {{"", "1", "100"}}, VatExcluded, "8,5",
+        {"100,00", "100,00", "0", "8,50", "108,50"});
     // No mode chosen is VAT on top; 1,845 is rounded up to the kuruş.
-    QTest::newRow("no mode chosen, VAT half up")
-        << Lines{{"", "1", "10,25"}} << int(VatNotChosen) << u"18"_qs
-        << QStringList{"10,25", "10,25", "0", "1,85", "12,10"} << QString();
-    QTest::newRow("beyond 32-bit lira")
-        << Lines{{"", "3", "1000000000"}} << int(VatExcluded) << u"10"_qs
-        << QStringList{"3.000.000.000,00", "3.000.000.000,00", "0", "300.000.000,00",
-                       "3.300.000.000,00"}
-        << QString();
+    row("no mode chosen, VAT half up", {{"", "1", "10,25"}}, VatNotChosen, "18",
+        {"10,25", "10,25", "0", "1,85", "12,10"});
+    row("beyond 32-bit lira", {{"", "3", "1000000000"}}, VatExcluded, "10",
+        {"3.000.000.000,00", "3.000.000.000,00", "0", "300.000.000,00", "3.300.000.000,00"});
     // A negative subtotal keeps its sign on the kuruş: -12,50 is -12.50, not -11.50.
-    QTest::newRow("negative") << Lines{{"", "-1", "12,50"}} << int(VatIncluded) << u"18"_qs
-                              << QStringList{"-12,50", "-12,50", "0", "Dahil", "-12,50"}
-                              << QString();
-    QTest::newRow("all fields empty")
-        << Lines{{"", "", ""}} << int(VatExcluded) << u"18"_qs
-        << QStringList{"0,00", "0,00", "0", "0,00", "0,00"} << QString();
+    row("negative", {{"", "-1", "12,50"}}, VatIncluded, "18",
+        {"-12,50", "-12,50", "0", "Dahil", "-12,50"});
+    row("all fields empty", {{"", "", ""}}, VatExcluded, "18",
+        {"0,00", "0,00", "0", "0,00", "0,00"});
 }
 
 void TestInvoice::arithmetic() {
-    QFETCH(Lines, lines);
-    QFETCH(int, mode);
-    QFETCH(QString, rate);
-    const Invoice invoice = typed(lines, mode, rate);
+    QFETCH(Invoice, invoice);
     const InvoiceFigures f = computeFigures(invoice);
     QVERIFY(f.fits);
     QTEST(QStringList{f.lineAmounts.last()} + shown(f), "expected");
     QCOMPARE(f.words, yaziyacevir(f.grandTotalText));
     // The paper says what the screen says, the discount as money and empty without one; no
     // words, no line for them.
-    const ayarlar s = distinctSettings();
-    RecordingPrinter p;
-    printInvoice(p, s, invoice);
-    QTEST(printedAt(p, s.yer_iskonto), "printedDiscount");
-    QCOMPARE((QStringList{printedAt(p, s.yer_kdv_tutari), printedAt(p, s.yer_genel_toplam),
-                          printedAt(p, s.yer_yazi_ile)}),
-             (QStringList{f.vatText, f.grandTotalText,
+    QFETCH(QString, printedDiscount);
+    QCOMPARE(printedTotals(invoice),
+             (QStringList{printedDiscount, f.vatText, f.grandTotalText,
                           f.words.isEmpty() ? QString() : u"Y. "_qs + f.words}));
 }
 
-void TestInvoice::refusedLines() {
+void TestInvoice::refusalsAndRateChanges() {
     const QString huge = u"1"_qs + QString(200, u'0');
     const QList<QPair<QStringList, QString>> cases = {
         // discount, quantity, price, rate; then how the message begins
@@ -190,35 +178,22 @@ void TestInvoice::refusedLines() {
         Invoice invoice = typed({{"5", "1", "100"}}, VatExcluded, u"18"_qs);
         invoice.setVatRate(input[3]);
         const QString problem = addLine(invoice, {u"x"_qs, input[0], input[1], input[2]});
-        QVERIFY2(problem.startsWith(message), qPrintable(problem));
         // Readable in a message box: a long text is quoted only in part.
-        QVERIFY2(problem.size() < 100, qPrintable(problem));
+        QVERIFY2(problem.startsWith(message) && problem.size() < 100, qPrintable(problem));
         QCOMPARE(invoice.lines.size(), 1);
     }
-}
 
-void TestInvoice::rateAndModeChanges() {
     // A saved invoice with the window's rate changed afterwards: every figure follows at once.
-    Invoice invoice = typed({{"10", "2", "1250,50"}, {"", "1", "10,00"}}, VatExcluded, u"20"_qs);
-    QCOMPARE(shown(computeFigures(invoice)),
-             (QStringList{"2.511,00", "250,1", "452,18", "2.713,08"}));
+    Invoice invoice = typed({{"10", "2", "1250,50", {}, {}, {}, {}, {}, {}}, {"", "1", "10,00"}},
+                            VatExcluded, u"20"_qs);
     invoice.setVatRate(steppedVatRate(invoice.vatRateText, +1).value());
-    QCOMPARE(invoice.vatRateText, u"21"_qs);
-    InvoiceFigures f = computeFigures(invoice);
-    QCOMPARE(shown(f), (QStringList{"2.511,00", "250,1", "474,79", "2.735,69"}));
-    QCOMPARE(f.words, yaziyacevir(u"2.735,69"_qs));
-    invoice.setVatRate(u"8,5"_qs);
-    QCOMPARE(computeFigures(invoice).vatText, u"192,18"_qs);
+    QCOMPARE(shown(computeFigures(invoice)),
+             (QStringList{"2.511,00", "250,1", "474,79", "2.735,69"}));
     // A rate that is no number shows no VAT, no grand total and no words: nothing wrong.
     invoice.setVatRate(u"x"_qs);
-    f = computeFigures(invoice);
-    QCOMPARE((QStringList{f.vatText, f.grandTotalText, f.words}), QStringList(3));
-    const ayarlar s = distinctSettings();
-    RecordingPrinter p;
-    printInvoice(p, s, invoice);
-    QCOMPARE((QStringList{printedAt(p, s.yer_kdv_tutari), printedAt(p, s.yer_genel_toplam),
-                          printedAt(p, s.yer_yazi_ile)}),
+    QCOMPARE(shown(computeFigures(invoice)).mid(2) << computeFigures(invoice).words,
              QStringList(3));
+    QCOMPARE(printedTotals(invoice).mid(1), QStringList(3));
     invoice.vatMode = VatIncluded;
     QCOMPARE(shown(computeFigures(invoice)),
              (QStringList{"2.511,00", "250,1", "Dahil", "2.260,90"}));
@@ -226,60 +201,49 @@ void TestInvoice::rateAndModeChanges() {
     QCOMPARE(steppedVatRate(u"x"_qs, 1), std::nullopt);
 }
 
+// The stored form both ways: what a save writes, the checks before it, and a load.
 void TestInvoice::storedForm() {
     Invoice invoice =
-        typed({{"", "2,5", "4"}, {"10", "", "7"}, {"", "3", "1.250,50"}}, VatExcluded, u"18"_qs);
+        typed({{"", "2,5", "4", {}, {}, {}, {}, {}, {}}, {"10", "", "7"}, {"", "3", "1.250,50"}},
+              VatExcluded, u"18"_qs);
     invoice.header = {125, u"42"_qs, u"Ad"_qs, {}, {}, {}, {}, {}, {}};
     // A line without a quantity is no line; the quantity is stored as meant, the price with
     // "." as the decimal point, the amount as the window shows it.
     const InvoiceRecord r = invoiceRecord(invoice);
-    QCOMPARE(r.header.faturano, qint64(125));
-    QCOMPARE(r.header.kdvdahil, int(VatExcluded));
-    QCOMPARE(r.lines.size(), 2);
-    QCOMPARE(r.lines[0].miktar, 2.5);
-    QCOMPARE(r.lines[0].iskonto, u""_qs);
-    QVERIFY(!r.lines[0].iskonto.isNull());
-    QCOMPARE((QStringList{r.lines[1].br_fiyat, r.lines[1].tutar}),
-             (QStringList{"1250.50", "3.751,50"}));
+    QVERIFY(r.lines.size() == 2 && r.lines[0].miktar == 2.5 && !r.lines[0].iskonto.isNull());
+    QCOMPARE((QStringList{r.lines[0].iskonto, r.lines[1].br_fiyat, r.lines[1].tutar}),
+             (QStringList{"", "1250.50", "3.751,50"}));
 
-    const std::optional<InvoiceHeader> h =
-        invoiceHeader({u" 77 "_qs, u"1"_qs, u"Ad"_qs, {}, {}, {}, {}, {}, {}});
-    QCOMPARE(h->number, qint64(77));
+    QCOMPARE(invoiceHeader({u" 77 "_qs, u"1"_qs, u"Ad"_qs, {}, {}, {}, {}, {}, {}})->number,
+             qint64(77));
+    // After the largest number there is, the proposal stays put; saving it is then refused.
+    const qint64 largest = std::numeric_limits<qint64>::max();
+    QCOMPARE(nextInvoiceNumber({3, largest}), largest);
     // The checks before saving, in their order.
-    const auto boxes = [](const char *number, const char *customer, const char *name) {
-        HeaderTexts t;
-        t.invoiceNumber = QString::fromUtf8(number);
-        t.customerNumber = QString::fromUtf8(customer);
-        t.customerName = QString::fromUtf8(name);
-        return t;
-    };
     const QList<QPair<HeaderTexts, QString>> checks = {
-        {boxes("", "1", "Ad"), u"Fatura No giriniz!"_qs},
-        {boxes("5", " ", "Ad"), u"Müşteri No giriniz!"_qs},
-        {boxes("5", "1", ""), u"Müşteri adı giriniz!"_qs},
-        {boxes("5a", "1", "Ad"), u"Fatura No geçersiz!"_qs},
-        {boxes("5", "1", "Ad"), QString()},
+        {{"", "1", "Ad", {}, {}, {}, {}, {}, {}}, u"Fatura No giriniz!"_qs},
+        {{"5", " ", "Ad", {}, {}, {}, {}, {}, {}}, u"Müşteri No giriniz!"_qs},
+        {{"5", "1", "", {}, {}, {}, {}, {}, {}}, u"Müşteri adı giriniz!"_qs},
+        {{"5a", "1", "Ad", {}, {}, {}, {}, {}, {}}, u"Fatura No geçersiz!"_qs},
+        {{"5", "1", "Ad", {}, {}, {}, {}, {}, {}}, QString()},
     };
     for (const auto &[texts, message] : checks)
         QCOMPARE(saveCheck(texts), message);
-}
 
-void TestInvoice::loading() {
-    // The header from the first row; a column without a value keeps what was there.
-    Invoice invoice;
+    // Loaded, the header comes from the first row; a column without a value keeps what was
+    // there.
+    invoice = Invoice();
     invoice.header.address2 = u"önceki"_qs;
     StoredRow first = storedRow(2, u"A"_qs, u"abc"_qs, u"4"_qs);
     first.adresi2.reset();
     first.kdvdahil = 7; // no such mode: the mode stays
     QCOMPARE(loadStoredRows(invoice, {first, storedRow(2.5, u"B"_qs, u"10"_qs, u"100"_qs)}),
              QString());
-    QCOMPARE(invoice.header.number, qint64(125));
-    QCOMPARE(invoice.header.customerName, u"Şükrü Öztürk"_qs);
-    QCOMPARE(invoice.header.address2, u"önceki"_qs);
-    QCOMPARE(invoice.vatMode, int(VatIncluded));
+    QCOMPARE((QStringList{QString::number(invoice.header.number), invoice.header.customerName,
+                          invoice.header.address2, QString::number(invoice.vatMode)}),
+             (QStringList{"125", "Şükrü Öztürk", "önceki", QString::number(VatIncluded)}));
     // A stored discount that is no number takes nothing off; a fractional quantity shows in
     // Turkish form.
-    QCOMPARE(invoice.lines[0].discountPercent, std::nullopt);
     QCOMPARE(invoice.lines[1].quantityText, u"2,5"_qs);
     QCOMPARE(shown(computeFigures(invoice)), (QStringList{"258,00", "25", "Dahil", "233,00"}));
 
@@ -302,9 +266,7 @@ void TestInvoice::printing() {
                                       storedRow(1.5, u"Somun"_qs, {}, u"1250.5"_qs),
                                       storedRow(3, u"Pul"_qs, {}, u"0.25"_qs)}),
              QString());
-    invoice.header.taxOffice = u"Çankaya VD 1234567890"_qs;
     printInvoice(printer, distinctSettings(), invoice);
-    QCOMPARE(printer.documents(), 1);
 
     QList<Expected> want = {
         {u"01.05.2024"_qs, u"Tarih Yazısı"_qs, 10, 8400, 2400},
@@ -314,18 +276,17 @@ void TestInvoice::printing() {
         {u"Şükrü Öztürk"_qs, u"Ad Yazısı"_qs, 11, 600, 2400},
         {u"Atatürk Cad. No: 5"_qs, u"Adres Yazısı"_qs, 9, 650, 2700},
         {u"Çankaya / ANKARA"_qs, u"Adres Yazısı"_qs, 9, 650, 2900},
-        {u"Çankaya VD 1234567890"_qs, u"Vergi Yazısı"_qs, 8, 700, 3300},
+        {u"Kayıtlı VD"_qs, u"Vergi Yazısı"_qs, 8, 700, 3300},
     };
     // Quantity, description, discount, price and amount at their margins; the lines are
     // satir_arasi_bosluk × 100 twips apart.
     const QList<QStringList> cells = {{" 2", "Vida M8", "10", "50", "100,00"},
                                       {" 1,5", "Somun", "", "1250.5", "1.875,75"},
                                       {" 3", "Pul", "", "0.25", "0,75"}};
-    for (int r = 0; r < cells.size(); ++r) {
+    for (int r = 0; r < cells.size(); ++r)
         for (int c = 0; c < 5; ++c)
             want << Expected{cells[r][c], lineFont, 9.5,
                              QList{600.0, 1500.0, 6100.0, 7000.0, 9200.0}[c], 4500.0 + 300 * r};
-    }
     // 100,00 + 1.875,75 + 0,75 = 1.976,50; discount 10,00; VAT 18 % of 1.966,50 = 353,97.
     want << QList<Expected>{{u"1.976,50"_qs, lineFont, 9.5, 9220, 11700},
                             {u"10,00"_qs, lineFont, 9.5, 9210, 12000},
@@ -340,7 +301,8 @@ void TestInvoice::batchPaper() {
     // A whole invoice (subtotal 2 x 12,5 + 3 x 25 = 100, discount 10), one missing its
     // district, date and discount with lines missing a quantity or a price, and one without
     // lines under a number with decimals and a date that does not exist.
-    const QString db = m_dir.filePath(u"kampanya.MDB"_qs);
+    const QTemporaryDir dir;
+    const QString db = dir.filePath(u"kampanya.MDB"_qs);
     createDatabase(db);
     testdb::sql(db, {u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI TEXT, FATURA_TARIHI "
                      "TEXT, BOLGE TEXT, ADI_SOYADI TEXT, ADRESI TEXT, ISKONTO REAL)"_qs,
@@ -357,18 +319,16 @@ void TestInvoice::batchPaper() {
     const CampaignSelection adana{u"-5"_qs, u"20"_qs, u"ADANA"_qs};
     RecordingPrinter printer;
     QCOMPARE(runBatch(printer, distinctSettings(), db, u"KAMPANYAT"_qs, adana), 3);
-    QCOMPARE(printer.documents(), 3);
     // A stored time of midnight is the day alone; the number is a plain number text.
     QList<Expected> want =
         batchHeader(u"05.11.2024"_qs, u" 15   Çankaya   Şükrü Öztürk"_qs, u"Atatürk Cad. 5"_qs);
     // Description, quantity, price and amount of each line, 200 twips apart whatever the
     // settings' line spacing.
     const QList<QStringList> cells = {{"Çay 1 kg", "2", "12,5", "25"}, {"Şeker", "3", "25", "75"}};
-    for (int r = 0; r < cells.size(); ++r) {
+    for (int r = 0; r < cells.size(); ++r)
         for (int c = 0; c < 4; ++c)
             want << Expected{cells[r][c], lineFont, 9.5, QList{1500.0, 600.0, 7000.0, 9200.0}[c],
                              4500.0 + 200 * r};
-    }
     want << batchTotals(4700 + RecordingPrinter::lineHeight(9.5) + 200, u"10"_qs, u"90"_qs,
                         u"18"_qs, u"108"_qs, u"YüzSekiz YTL"_qs);
     QCOMPARE(described(document(printer, 0)), described(want));
@@ -394,13 +354,11 @@ void TestInvoice::batchPaper() {
 
     // Told after each invoice, the run stops when the answer is no. It only reads.
     QList<QPair<int, int>> calls;
+    const auto goOn = [&calls](int done, int total) {
+        return calls << qMakePair(done, total), done < 2;
+    };
     RecordingPrinter stopped;
-    QCOMPARE(runBatch(stopped, distinctSettings(), db, u"KAMPANYAT"_qs, adana,
-                      [&](int done, int total) {
-                          calls << qMakePair(done, total);
-                          return done < 2;
-                      }),
-             2);
+    QCOMPARE(runBatch(stopped, distinctSettings(), db, u"KAMPANYAT"_qs, adana, goOn), 2);
     QCOMPARE(stopped.documents(), 2);
     QCOMPARE(calls, (QList<QPair<int, int>>{{0, 3}, {1, 3}, {2, 3}}));
     QCOMPARE(testdb::fileBytes(db), before);

@@ -6,12 +6,10 @@
 #include "gui/Form2.h"
 #include "gui/Form3.h"
 #include "gui/Form5.h"
-#include "gui/Form7.h"
 #include "gui/messages.h"
 #include "gui/previewwindow.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
-#include "store/campaigns.h"
 #include "tests/common/recorder.h"
 #include "tests/common/testdb.h"
 #include "tests/common/widgets.h"
@@ -19,14 +17,13 @@
 
 #include <QAbstractSpinBox>
 #include <QDir>
-#include <QListWidget>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 
 // One input of each kind that reaches code of its own goes into every box of the customer
-// register, the invoice, batch and settings windows, and every button is pressed after it.
+// register, the invoice and settings windows, and every button is pressed after it.
 // The program must go on, refuse in plain Turkish, store only what was saved on purpose and
 // keep its settings file readable.
 
@@ -37,7 +34,7 @@ constexpr int sampleCustomers = 6;
 const QByteArrayList freeBoxes = {"Text11", "Text16", "Text2",  "Text1", "Text13",
                                   "Text4",  "Text5",  "Text15", "Text6", "Text7"};
 const QByteArrayList lineBoxes = {"Text3", "Text14", "Text9", "Text10", "Text8"};
-const QString customersSql = u"SELECT * FROM MUSTERI ORDER BY rowid"_qs;
+const QString customersSql = u"SELECT * FROM \"MUSTERI\" ORDER BY rowid"_qs;
 // Any finite quantity will do: the window shows it rounded.
 const QString invoicesSql =
     u"SELECT faturano, musterino, adi_soyadi, adresi, adresi2, vergidaire_no, kdvdahil, "
@@ -47,11 +44,6 @@ const QString invoicesSql =
 void put(QWidget *form, const QByteArrayList &names, const QString &t) {
     for (const QByteArray &name : names)
         setText(form, name, t);
-}
-
-QByteArray fileBytes(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Every row of a query as texts, a NULL as "<NULL>".
@@ -80,10 +72,9 @@ QList<QStringList> shownInvoice(const QWidget &w, qint64 number) {
         QStringList{QString::number(field<QComboBox>(&w, "Combo3")->currentIndex())} +
         texts(&w, {"Text1", "Text4", "Text13"}) + QStringList{u"1"_qs};
     QList<QStringList> rows;
-    for (const QStringList &cells : grid(&w)) {
+    for (const QStringList &cells : grid(&w))
         if (!cells.at(0).isEmpty())
             rows << header + cells.mid(1);
-    }
     return rows;
 }
 
@@ -119,8 +110,6 @@ private Q_SLOTS:
 private:
     void customerRegister();
     void invoices();
-    void reloadInvoice();
-    void batchWindow();
     void settingsWindow();
 
     QTemporaryDir m_dir;
@@ -132,11 +121,8 @@ private:
     QHash<QString, int> m_asked;
     RecordingPrinter m_printed;
     // What the database must hold: the rows before the sweep and every save since.
-    QMap<QString, QList<QStringList>> m_untouched; // by query
-    QList<QStringList> m_customers;
+    QMap<QString, QList<QStringList>> m_tables;  // by query
     QMap<qint64, QList<QStringList>> m_invoices; // by number
-    qint64 m_lastInvoice = 0;
-    QHash<QString, int> m_campaignSize;
 };
 
 void TestBadInput::initTestCase() {
@@ -145,22 +131,16 @@ void TestBadInput::initTestCase() {
     m_db = m_dir.filePath(databasePath(defaultSettings().veritabani_yolu));
     writeSampleDatabase(
         m_db, {.customers = sampleCustomers, .invoices = 4, .campaignInvoices = 8, .maxLines = 3});
-    {
-        Database db(m_db, Database::Access::Write);
-        db.transaction([&] { writeSampleCampaign(db, u"KAMPANYA2"_qs, 3, 2, false, 7, 2024); });
-        for (const QString &c : campaigns(db))
-            m_campaignSize[c] = countCampaignInvoices(db, c, {});
-    }
-    // The schema and every table but the two the windows write never change.
+    // The schema and every table but the invoices, which are kept by number; the windows add
+    // only customers and invoices.
     const QString schemaSql =
         u"SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY name"_qs;
-    m_untouched[schemaSql] = dump(m_db, schemaSql);
-    for (const QStringList &t : m_untouched[schemaSql]) {
+    m_tables[schemaSql] = dump(m_db, schemaSql);
+    for (const QStringList &t : m_tables[schemaSql]) {
         const QString sql = u"SELECT * FROM \"%1\" ORDER BY rowid"_qs.arg(t.at(1));
-        if (t.at(0) == u"table" && t.at(1) != u"MUSTERI" && t.at(1) != u"faturalar")
-            m_untouched[sql] = dump(m_db, sql);
+        if (t.at(0) == u"table" && t.at(1) != u"faturalar")
+            m_tables[sql] = dump(m_db, sql);
     }
-    m_customers = dump(m_db, customersSql);
     for (const QStringList &r : dump(m_db, invoicesSql))
         m_invoices[r.at(0).toLongLong()] << r;
 
@@ -176,11 +156,7 @@ void TestBadInput::initTestCase() {
     };
     // The choosers bring the typed text too: as a path, as a font's name.
     m_workspace.seams.chooseFile = [this](QWidget *) { return std::optional<QString>(m_typed); };
-    m_workspace.seams.chooseFont = [this](QWidget *) {
-        QFont f;
-        f.setFamily(m_typed);
-        return std::optional<QFont>(f);
-    };
+    m_workspace.seams.chooseFont = [this](QWidget *) { return std::optional(QFont(m_typed)); };
 }
 
 void TestBadInput::sweep_data() {
@@ -214,23 +190,20 @@ void TestBadInput::sweep() {
     // What the last row saved in the settings would steer the other windows.
     ayarlari_yaz(defaultSettings(), m_settings);
 
-    for (auto step :
-         {&TestBadInput::customerRegister, &TestBadInput::invoices, &TestBadInput::reloadInvoice,
-          &TestBadInput::batchWindow, &TestBadInput::settingsWindow}) {
+    for (auto step : {&TestBadInput::customerRegister, &TestBadInput::invoices,
+                      &TestBadInput::settingsWindow}) {
         (this->*step)();
         if (QTest::currentTestFailed())
             return;
     }
     for (const QString &said : m_said)
         QVERIFY2(clearTurkish(said, m_typed), qPrintable(said.left(300)));
-    if (!brokenFigure.match(m_typed).hasMatch()) {
+    if (!brokenFigure.match(m_typed).hasMatch())
         for (const RecordingPrinter::Line &l : m_printed.lines())
             QVERIFY2(!brokenFigure.match(l.text).hasMatch(), qPrintable(l.text));
-    }
     // The database holds what it held and what was saved, nothing else.
-    for (auto it = m_untouched.cbegin(); it != m_untouched.cend(); ++it)
+    for (auto it = m_tables.cbegin(); it != m_tables.cend(); ++it)
         sameRows(dump(m_db, it.key()), it.value());
-    sameRows(dump(m_db, customersSql), m_customers);
     QList<QStringList> invoices;
     for (const QList<QStringList> &rows : std::as_const(m_invoices))
         invoices += rows;
@@ -245,8 +218,7 @@ void TestBadInput::customerRegister() {
     const std::initializer_list<QAnyStringView> boxes = {"Combo1", "Combo2", "Text1", "Text2",
                                                          "Text3"};
     {
-        Form2 w(m_workspace);
-        QVERIFY(shown(w));
+        Shown<Form2> w(m_workspace);
         pick(field<QComboBox>(&w, "Combo1"), m_row % sampleCustomers);
         setText(&w, "Combo1", m_typed);
         for (const char *button : {"Command2", "Command2", "Command1"})
@@ -254,8 +226,7 @@ void TestBadInput::customerRegister() {
     }
     for (const QByteArrayList &bad : {QByteArrayList{"Combo1"}, QByteArrayList{"Combo2"},
                                       QByteArrayList{"Text1", "Text2", "Text3"}}) {
-        Form2 w(m_workspace);
-        QVERIFY(shown(w));
+        Shown<Form2> w(m_workspace);
         QSignalSpy saved(&w, &Form2::customerSaved);
         put(&w, {"Combo2", "Text1", "Text2", "Text3"}, u"Ad"_qs);
         put(&w, bad, m_typed);
@@ -267,7 +238,7 @@ void TestBadInput::customerRegister() {
             continue;
         QVERIFY(wholeNumber(row[0]));
         row[0] = QString::number(*wholeNumber(row[0]));
-        m_customers << row;
+        m_tables[customersSql] << row;
         if (!bad.contains("Combo2"))
             continue;
         auto *names = field<QComboBox>(&w, "Combo2");
@@ -285,17 +256,14 @@ void TestBadInput::invoices() {
     const QByteArrayList every = QByteArrayList{"Text12", "Combo1", "Combo2"} + all;
     const QList<QByteArrayList> sets = {every, {"Text12"}, {"Combo1"}, {"Combo2"}, all};
     for (int variant = m_row; const QByteArrayList &bad : sets) {
-        Form3 w(m_workspace);
-        QVERIFY(shown(w));
+        Shown<Form3> w(m_workspace);
         pick(field<QComboBox>(&w, "Combo1"), variant % sampleCustomers);
         field<QComboBox>(&w, "Combo3")->setCurrentIndex(variant++ % 2);
         const auto addLine = [&w] {
-            put(&w, {"Text3", "Text9", "Text10"}, u"2"_qs);
-            put(&w, {"Text14"}, QString());
+            put(&w, {"Text3", "Text14", "Text9", "Text10"}, u"2"_qs);
             click(&w, "Command2");
         };
         addLine();
-        QCOMPARE(grid(&w).size(), 2);
         for (const QByteArray &box : bad) {
             if (!lineBoxes.contains(box))
                 continue;
@@ -326,56 +294,13 @@ void TestBadInput::invoices() {
         if (!w.isVisible()) {
             QVERIFY(number);
             m_invoices[*number] = rows;
-            m_lastInvoice = *number;
         }
     }
 }
 
-// The other buttons, and the invoice saved last taken from the list and saved again as it
-// shows: what it saves must be what was saved before.
-void TestBadInput::reloadInvoice() {
-    Form3 w(m_workspace);
-    QVERIFY(shown(w));
-    for (const char *button : {"Command4", "Command1", "Command5"})
-        click(&w, button);
-    auto *list = field<QListWidget>(&w, "List1");
-    const QList<QListWidgetItem *> found =
-        list->findItems(QString::number(m_lastInvoice), Qt::MatchExactly);
-    QVERIFY(list->isVisible() && found.size() == 1);
-    list->scrollToItem(found.first());
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {},
-                       list->visualItemRect(found.first()).center());
-    QCOMPARE(w.state(), u"eski"_qs);
-    click(&w, "Command3");
-    QVERIFY(!w.isVisible());
-}
-
-// The text as the first number, the last number or both, with each campaign and none, and a
-// region or none. No campaign: told so. A campaign: never more invoices than it holds.
-void TestBadInput::batchWindow() {
-    Form7 w(m_workspace);
-    QVERIFY(shown(w));
-    auto *campaigns = field<QComboBox>(&w, "Combo1");
-    QCOMPARE(campaigns->count(), m_campaignSize.size());
-    for (int i = 0; i < 3 * (campaigns->count() + 1); ++i) {
-        setText(&w, "Text1", i % 3 != 1 ? m_typed : QString());
-        setText(&w, "Text2", i % 3 != 0 ? m_typed : QString());
-        campaigns->setCurrentIndex(i / 3 - 1);
-        field<QComboBox>(&w, "Combo2")->setCurrentIndex(i % 2 ? m_row % 3 : -1);
-        const int documents = m_printed.documents();
-        const qsizetype said = m_said.size();
-        clickCaption(&w, "Yazdir");
-        QVERIFY(campaigns->currentIndex() >= 0 ? m_printed.documents() - documents <=
-                                                     m_campaignSize.value(campaigns->currentText())
-                                               : m_said.size() == said + 1);
-    }
-}
-
 void TestBadInput::settingsWindow() {
-    Form5 w(m_workspace);
-    QVERIFY(shown(w));
+    Shown<Form5> w(m_workspace);
     const QList<QLineEdit *> boxes = w.findChildren<QLineEdit *>(Qt::FindDirectChildrenOnly);
-    QCOMPARE(boxes.size(), 68);
     // Every button with the text in every box, the preview's included.
     for (QLineEdit *b : boxes)
         b->setText(m_typed);
@@ -408,14 +333,14 @@ void TestBadInput::settingsWindow() {
                 b->setText(m_typed);
             }
         }
-        const QByteArray file = fileBytes(m_settings);
+        const QByteArray file = testdb::fileBytes(m_settings);
         const qsizetype said = m_said.size();
         QVERIFY(shown(w));
         clickCaption(&w, "kaydet_dugmesi");
         QCOMPARE(m_said.size(), said + 1);
         if (w.isHidden())
             continue;
-        QCOMPARE(fileBytes(m_settings), file);
+        QCOMPARE(testdb::fileBytes(m_settings), file);
         for (const auto &[b, value] : members)
             b->setText(value);
     }
