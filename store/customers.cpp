@@ -13,11 +13,11 @@ QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
     return q;
 }
 
