@@ -40,8 +40,10 @@ public:
     void zoomOut();
     void fitPage();
 
-    // The paper's rectangle on the page widget ("sayfa"), in its pixels.
+    // The first sheet's rectangle on the page widget ("sayfa"), in its pixels.
     QRect paperRect() const;
+    // The sheets the invoice takes, shown one under another.
+    int sheetCount() const;
     // Every line the latest drawing of the page printed.
     const QList<RecordingPrinter::Line> &printedLines() const;
 
@@ -61,6 +63,7 @@ private:
     PreviewPage m_page;
     double m_zoom = 1;
     int m_wheel = 0; // wheel turn not yet spent on a zoom step
+    QString m_noteText;
     QLabel *m_note = nullptr;
     QLabel *m_zoomLabel = nullptr;
     QScrollArea *m_scroll = nullptr;

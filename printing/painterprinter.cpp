@@ -83,6 +83,14 @@ void PainterPrinter::printLine(const QString &text) {
     m_y = clampedTwips(m_y + m_lineHeightTwips);
 }
 
+void PainterPrinter::newSheet() {
+    m_x = 0;
+    m_y = 0;
+    // A sheet before anything was printed is the document's first.
+    if (m_inDocument)
+        startSheet(m_painter);
+}
+
 void PainterPrinter::endDocument() {
     m_x = 0;
     m_y = 0;
@@ -186,6 +194,11 @@ void PdfPrinter::startDocument(QPainter &painter) {
     }
 }
 
+void PdfPrinter::startSheet(QPainter &) {
+    if (!m_writer->newPage())
+        throw PrinterError(QStringLiteral("PDF dosyasına sayfa eklenemedi: %1").arg(m_currentFile));
+}
+
 void PdfPrinter::closeDocument(QPainter &painter) {
     if (m_mode == FilePerDocument)
         closeFile(painter);
@@ -231,6 +244,11 @@ void SystemPrinter::startDocument(QPainter &painter) {
         m_printer.reset();
         throw PrinterError(QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
     }
+}
+
+void SystemPrinter::startSheet(QPainter &) {
+    if (!m_printer->newPage())
+        throw PrinterError(QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
 }
 
 void SystemPrinter::closeDocument(QPainter &painter) {

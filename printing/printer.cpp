@@ -25,13 +25,20 @@ bool usableFontSize(double points) {
 }
 
 void RecordingPrinter::printLine(const QString &text) {
-    m_lines.append({text, m_fontName, m_fontSize, m_x, m_y, m_documents});
+    m_lines.append({text, m_fontName, m_fontSize, m_x, m_y, m_documents, m_sheet});
     m_x = 0;
     m_y += lineHeight(m_fontSize);
 }
 
+void RecordingPrinter::newSheet() {
+    ++m_sheet;
+    m_x = 0;
+    m_y = 0;
+}
+
 void RecordingPrinter::endDocument() {
     ++m_documents;
+    m_sheet = 0;
     m_x = 0;
     m_y = 0;
 }

@@ -22,6 +22,9 @@ public:
     virtual double x() const = 0;
     virtual double y() const = 0;
     virtual void printLine(const QString &text) = 0;
+    // Starts a further sheet of the same document (an invoice longer than its paper's line
+    // block): the next print goes on a new page at x = 0, y = 0 with the font kept.
+    virtual void newSheet() = 0;
     // Ends one document (one invoice); the next print starts a new one at x = 0, y = 0 with
     // the font kept. A document in which nothing was printed produces nothing.
     virtual void endDocument() = 0;
@@ -58,7 +61,8 @@ public:
         double fontSize;
         double x;
         double y;
-        int document; // 0 for the first document
+        int document;  // 0 for the first document
+        int sheet = 0; // 0 for a document's first sheet
     };
 
     void setFontName(const QString &name) override { m_fontName = name; }
@@ -68,6 +72,7 @@ public:
     double x() const override { return m_x; }
     double y() const override { return m_y; }
     void printLine(const QString &text) override;
+    void newSheet() override;
     void endDocument() override;
 
     static double lineHeight(double points) { return points * 20 * 1.2; }
@@ -83,6 +88,7 @@ private:
     double m_y = 0;
     QList<Line> m_lines;
     int m_documents = 0;
+    int m_sheet = 0;
 };
 
 // The placement step: font face, size, x and y from one placement (sizes and positions by
