@@ -1,12 +1,12 @@
 #pragma once
 
-#include "tests/common/testdb.h"
 #include "invoice/invoice.h"
 #include "invoice/saving.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/invoices.h"
 #include "store/seller.h"
+#include "tests/common/testdb.h"
 
 #include <QDir>
 #include <QFile>
