@@ -8,19 +8,6 @@
 
 namespace {
 
-QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
-              const QString &activity) {
-    QSqlQuery q(db.db());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        db.fail(activity, q.lastError().text());
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        db.fail(activity, q.lastError().text());
-    return q;
-}
-
 QString text(const QSqlQuery &q, const char *column) {
     return q.value(QString::fromLatin1(column)).toString();
 }

@@ -242,3 +242,16 @@ void createDatabase(const QString &path) {
             QStringLiteral("Veritabanı oluşturulamadı: %1\n%2").arg(path, errorText));
     }
 }
+
+QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
+              const QString &activity) {
+    QSqlQuery q(db.db());
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        db.fail(activity, q.lastError().text());
+    for (const QVariant &v : values)
+        q.addBindValue(v);
+    if (!q.exec())
+        db.fail(activity, q.lastError().text());
+    return q;
+}

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 #include <stdexcept>
 
@@ -83,3 +85,8 @@ QString nonNullText(const QString &s);
 // Creates a new database file with the program's tables and indexes. Refuses a path that
 // already exists.
 void createDatabase(const QString &path);
+
+// Runs one statement with its values bound, forward only; a failure of the engine becomes
+// the program's error, naming what was being done.
+QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
+              const QString &activity);

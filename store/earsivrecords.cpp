@@ -7,19 +7,6 @@ namespace {
 
 const QString table = QStringLiteral("earsiv_faturalar");
 
-QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
-              const QString &activity) {
-    QSqlQuery q(db.db());
-    q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        db.fail(activity, q.lastError().text());
-    for (const QVariant &v : values)
-        q.addBindValue(v);
-    if (!q.exec())
-        db.fail(activity, q.lastError().text());
-    return q;
-}
-
 bool haveTable(Database &db) {
     return db.db().tables().contains(table, Qt::CaseInsensitive);
 }
