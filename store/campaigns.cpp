@@ -88,7 +88,7 @@ void run(Database &db, QSqlQuery &q, const QString &campaign, const CampaignSele
     const QString activity = QStringLiteral("%1 kampanyası okunurken").arg(campaign);
     q.setForwardOnly(true);
     if (!q.prepare(queryText(campaign, selection, kind)))
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
     if (!selectsAll(selection)) {
         q.addBindValue(leadingNumber(selection.first));
         q.addBindValue(leadingNumber(selection.last));
@@ -96,7 +96,7 @@ void run(Database &db, QSqlQuery &q, const QString &campaign, const CampaignSele
         q.addBindValue(nonNullText(selection.region));
     }
     if (!q.exec())
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
 }
 
 QVariant value(const QSqlQuery &q, int column) {
@@ -127,7 +127,7 @@ QStringList campaigns(Database &db) {
     // not tables.
     if (!q.exec(
             QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")))
-        db.fail(QStringLiteral("kampanyalar okunurken"), q.lastError().text());
+        db.fail(QStringLiteral("kampanyalar okunurken"), q.lastError());
     QStringList names;
     while (q.next()) {
         const QString name = q.value(0).toString();
@@ -178,7 +178,7 @@ int readCampaignInvoices(Database &db, const QString &campaign, const CampaignSe
         }
     }
     if (q.lastError().isValid())
-        db.fail(QStringLiteral("%1 kampanyası okunurken").arg(campaign), q.lastError().text());
+        db.fail(QStringLiteral("%1 kampanyası okunurken").arg(campaign), q.lastError());
     if (haveInvoice)
         handOver();
     return handedOver;
@@ -189,7 +189,7 @@ int countCampaignInvoices(Database &db, const QString &campaign,
     QSqlQuery q(db.db());
     run(db, q, campaign, selection, QueryKind::Count);
     if (!q.next())
-        db.fail(QStringLiteral("%1 kampanyası okunurken").arg(campaign), q.lastError().text());
+        db.fail(QStringLiteral("%1 kampanyası okunurken").arg(campaign), q.lastError());
     return q.value(0).toInt();
 }
 

@@ -136,15 +136,18 @@ Database::Database(const QString &path, Access access)
         throw DatabaseError(QStringLiteral("Veritabanı açılamadı: %1\n%2").arg(path, text));
     }
     // A file with an SQLite header can still be damaged; find out now, not mid-operation.
+    // The busy timeout above is the wait for a lock another program holds.
     QSqlQuery q(m_db);
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
-        const QString text = q.lastError().text();
+        const QSqlError error = q.lastError();
         q = QSqlQuery();
         m_db.close();
         m_db = QSqlDatabase();
         QSqlDatabase::removeDatabase(m_connection);
-        throw DatabaseError(
-            QStringLiteral("Bu dosya bir veritabanı değil ya da bozuk: %1\n%2").arg(path, text));
+        if (lockedByAnother(error))
+            throw DatabaseError(inUseMessage(path));
+        throw DatabaseError(QStringLiteral("Bu dosya bir veritabanı değil ya da bozuk: %1\n%2")
+                                .arg(path, error.text()));
     }
 }
 
@@ -160,7 +163,7 @@ void Database::requireTable(const QString &table) {
         "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE"));
     q.addBindValue(table);
     if (!q.exec())
-        fail(QStringLiteral("tablo aranırken"), q.lastError().text());
+        fail(QStringLiteral("tablo aranırken"), q.lastError());
     if (!q.next())
         throw DatabaseError(QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(table, m_path));
 }
@@ -169,10 +172,10 @@ void Database::requireColumns(const QString &table, const QStringList &columns) 
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)")))
-        fail(QStringLiteral("tablo okunurken"), q.lastError().text());
+        fail(QStringLiteral("tablo okunurken"), q.lastError());
     q.addBindValue(table);
     if (!q.exec())
-        fail(QStringLiteral("tablo okunurken"), q.lastError().text());
+        fail(QStringLiteral("tablo okunurken"), q.lastError());
     QStringList existing;
     while (q.next())
         existing << q.value(0).toString();
@@ -190,18 +193,36 @@ void Database::fail(const QString &activity, const QString &engineText) const {
         QStringLiteral("Veritabanı hatası (%1): %2\n%3").arg(activity, m_path, engineText));
 }
 
+void Database::fail(const QString &activity, const QSqlError &error) const {
+    if (lockedByAnother(error))
+        throw DatabaseError(inUseMessage(m_path));
+    fail(activity, error.text());
+}
+
+bool lockedByAnother(const QSqlError &error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    // SQLITE_BUSY (5) and SQLITE_LOCKED (6), with or without their extended codes.
+    return ok && ((code & 0xff) == 5 || (code & 0xff) == 6);
+}
+
+QString inUseMessage(const QString &path) {
+    return QStringLiteral("Veritabanı şu anda başka bir program tarafından kullanılıyor: %1")
+        .arg(path);
+}
+
 void Database::begin() {
     if (!m_db.transaction())
-        fail(QStringLiteral("işlem başlatılırken"), m_db.lastError().text());
+        fail(QStringLiteral("işlem başlatılırken"), m_db.lastError());
     m_inTransaction = true;
 }
 
 void Database::commit() {
     m_inTransaction = false;
     if (!m_db.commit()) {
-        const QString text = m_db.lastError().text();
+        const QSqlError error = m_db.lastError();
         m_db.rollback();
-        fail(QStringLiteral("kayıt tamamlanırken"), text);
+        fail(QStringLiteral("kayıt tamamlanırken"), error);
     }
 }
 
@@ -248,10 +269,10 @@ QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
     if (!q.prepare(sql))
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
     for (const QVariant &v : values)
         q.addBindValue(v);
     if (!q.exec())
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
     return q;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -64,8 +65,10 @@ public:
         commit();
     }
 
-    // A failure of the engine turned into the program's error, naming the file.
+    // A failure of the engine turned into the program's error, naming the file. A file that
+    // another program holds locked (after the wait) is reported as in use, never as damaged.
     [[noreturn]] void fail(const QString &activity, const QString &engineText) const;
+    [[noreturn]] void fail(const QString &activity, const QSqlError &error) const;
 
 private:
     void begin();
@@ -77,6 +80,11 @@ private:
     QSqlDatabase m_db;
     bool m_inTransaction = false;
 };
+
+// The engine's answer when another connection holds the file locked (SQLITE_BUSY or
+// SQLITE_LOCKED), and what the user is told then.
+bool lockedByAnother(const QSqlError &error);
+QString inUseMessage(const QString &path);
 
 // A text for binding that is never NULL: the SQLite driver binds a null QString as NULL,
 // and a box left empty must be stored as the empty text.

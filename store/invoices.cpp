@@ -70,12 +70,12 @@ StoredRow readRow(const QSqlRecord &r) {
 
 void prepare(Database &db, QSqlQuery &q, const QString &sql, const QString &activity) {
     if (!q.prepare(sql))
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
 }
 
 void run(Database &db, QSqlQuery &q, const QString &activity) {
     if (!q.exec())
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
 }
 
 bool invoiceExists(Database &db, qint64 number) {

@@ -239,12 +239,12 @@ QList<ProgramTable> programTables(Database &db) {
     QSqlQuery q(db.db());
     if (!q.exec(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' "
                                "ORDER BY rowid")))
-        db.fail(QStringLiteral("tablolar okunurken"), q.lastError().text());
+        db.fail(QStringLiteral("tablolar okunurken"), q.lastError());
     while (q.next())
         tables.append({q.value(0).toString(), {}, {}, false});
     for (ProgramTable &t : tables) {
         if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(t.name))))
-            db.fail(QStringLiteral("tablo okunurken"), q.lastError().text());
+            db.fail(QStringLiteral("tablo okunurken"), q.lastError());
         while (q.next()) {
             t.columns << q.value(1).toString();
             t.types << q.value(2).toString().toUpper();

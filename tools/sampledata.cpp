@@ -145,13 +145,13 @@ QString streetAddress(Dice &z) {
 
 void run(Database &db, QSqlQuery &q, const QString &activity) {
     if (!q.exec())
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
 }
 
 QSqlQuery prepared(Database &db, const QString &sql, const QString &activity) {
     QSqlQuery q(db.db());
     if (!q.prepare(sql))
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
     return q;
 }
 
@@ -364,7 +364,7 @@ SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOption
                                    "PRAGMA cache_size = -131072"}) {
             QSqlQuery q(db.db());
             if (!q.exec(QString::fromLatin1(pragma)))
-                db.fail(QStringLiteral("örnek veri yazılırken"), q.lastError().text());
+                db.fail(QStringLiteral("örnek veri yazılırken"), q.lastError());
         }
         db.transaction([&] {
             for (int number = 1; number <= a.customers; ++number)
