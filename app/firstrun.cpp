@@ -19,7 +19,6 @@ QStringList firstRun(const QDir &dir) {
             problems << QString::fromUtf8(e.what());
         }
     }
-    if (!writeMissingButtonPictures(dir))
-        problems << QStringLiteral("Düğme resimleri yazılamadı: %1").arg(dir.absolutePath());
+    problems << writeMissingButtonPictures(dir);
     return problems;
 }

@@ -176,62 +176,69 @@ void Form7::yazdir() {
 
     PrintTarget target;
     int printed = 0;
-    int selected = 0;
+    int total = 0;
     std::unique_ptr<QProgressDialog> dialog;
-    const auto progress = [&](int n, int total) {
+    const auto progress = [&](int n, int all) {
         printed = n;
-        selected = total;
-        if (total <= fewInvoices)
+        total = all;
+        if (all <= fewInvoices)
             return true;
         if (!dialog) {
-            dialog = std::make_unique<QProgressDialog>(QString(), QStringLiteral("İptal"), 0, total,
-                                                       this);
+            dialog =
+                std::make_unique<QProgressDialog>(QString(), QStringLiteral("İptal"), 0, all, this);
             dialog->setWindowTitle(Messages::appTitle());
             dialog->setWindowModality(Qt::WindowModal);
             dialog->setMinimumDuration(500);
         }
-        dialog->setLabelText(QStringLiteral("%1 / %2").arg(n).arg(total));
+        dialog->setLabelText(QStringLiteral("%1 / %2").arg(n).arg(all));
         dialog->setValue(n);
         // Closing the window stops the run as cancelling does.
         return !dialog->wasCanceled() && isVisible();
     };
-    const bool ran = guarded(this, [&] {
-        // Gone before a failure's message shows.
-        const auto closeDialog = qScopeGuard([&] { dialog.reset(); });
+    QString failure;
+    try {
         const ayarlar settings = m_workspace.readSettings(19);
         const QString stem = fileStem(campaign);
         target = m_workspace.printTarget(stem, mode);
-        try {
-            runBatch(*target.printer, settings, m_workspace.databasePath(settings), campaign,
-                     selection, progress);
-            target.printer->finish();
-        } catch (const PrinterError &e) {
-            if (target.printerName.isEmpty())
-                throw;
-            // Each invoice counts once the printing system took its job.
-            throw PrinterError(e.message() +
-                               QStringLiteral("\n\n%1 faturadan %2 tanesi yazıcıya ulaştı.")
-                                   .arg(selected)
-                                   .arg(printed));
+        runBatch(*target.printer, settings, m_workspace.databasePath(settings), campaign, selection,
+                 progress);
+        target.printer->finish();
+    } catch (const std::exception &e) {
+        failure = QString::fromUtf8(e.what());
+        // After a failure too, the invoices printed before it are handed over; whether that
+        // worked decides what the message may say.
+        if (target.printer) {
+            try {
+                target.printer->finish();
+            } catch (const std::exception &late) {
+                failure += u'\n' + QString::fromUtf8(late.what());
+            }
         }
-    });
-    // After a failure too, the invoices printed before it are handed over.
-    target.printer.reset();
-    if (ran && !target.printerName.isEmpty() && printed > 0) {
-        Messages::info(this, printed == selected
-                                 ? QStringLiteral("%1 fatura yazıcıya gönderildi: %2")
-                                       .arg(printed)
-                                       .arg(target.printerName)
-                                 : QStringLiteral("Baskı durduruldu: %1 faturadan %2 tanesi "
-                                                  "yazıcıya gönderildi: %3")
-                                       .arg(selected)
-                                       .arg(printed)
-                                       .arg(target.printerName));
     }
-    if (target.pdfPath.isEmpty())
-        return;
-    if (printed > 0)
+    dialog.reset(); // gone before a message shows
+    // Into PDF, only the invoices in files written whole count as printed.
+    if (const auto *writer = dynamic_cast<const PdfPrinter *>(target.printer.get())) {
+        if (mode == PdfPrinter::FilePerDocument)
+            printed = int(writer->files().size());
+        else if (writer->files().isEmpty())
+            printed = 0;
+    }
+    target.printer.reset();
+
+    const bool pdf = !target.pdfPath.isEmpty();
+    const QString count =
+        QStringLiteral("Toplu baskı durduruldu: %1 / %2 fatura basıldı.").arg(printed).arg(total);
+    if (!failure.isEmpty()) {
+        QString text = failure;
+        if (total > 0)
+            text += u'\n' + count;
+        if (pdf && printed > 0)
+            text +=
+                QStringLiteral("\nBasılanlar: %1").arg(QDir::toNativeSeparators(target.pdfPath));
+        Messages::error(this, text);
+    } else if (pdf && printed > 0) {
         Messages::info(this, pdfNotice(target.pdfPath));
-    else if (mode == PdfPrinter::FilePerDocument)
+    }
+    if (pdf && printed == 0 && mode == PdfPrinter::FilePerDocument)
         QDir().rmdir(target.pdfPath); // the folder made for the files, still empty
 }

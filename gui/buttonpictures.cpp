@@ -1,5 +1,8 @@
 #include "gui/buttonpictures.h"
 
+#include "base/savefile.h"
+
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLinearGradient>
@@ -37,12 +40,27 @@ QImage buttonPicture(bool pressed) {
     return img.isNull() ? builtInButtonPicture(pressed) : img;
 }
 
-bool writeMissingButtonPictures(const QDir &dir) {
-    bool ok = true;
+QStringList writeMissingButtonPictures(const QDir &dir) {
+    QStringList failed;
+    QString why;
     for (bool pressed : {false, true}) {
         const QString path = dir.filePath(pressed ? pressedPictureFile() : raisedPictureFile());
-        if (!QFileInfo::exists(path))
-            ok = builtInButtonPicture(pressed).save(path, "JPG", 92) && ok;
+        if (QFileInfo::exists(path))
+            continue;
+        // Made in memory first: the image writer does not report a write that fails.
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        const QString failure = builtInButtonPicture(pressed).save(&buffer, "JPG", 92)
+                                    ? saveWhole(path, jpeg)
+                                    : QStringLiteral("JPEG yazılamadı.");
+        if (!failure.isEmpty()) {
+            failed << path;
+            why = failure;
+        }
     }
-    return ok;
+    if (failed.isEmpty())
+        return {};
+    return {QStringLiteral("Düğme resimleri yazılamadı: %1\n%2")
+                .arg(failed.join(QStringLiteral(", ")), why)};
 }

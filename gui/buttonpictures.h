@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QString>
+#include <QStringList>
 
 class QDir;
 
@@ -16,6 +17,6 @@ QImage builtInButtonPicture(bool pressed);
 // missing or unreadable.
 QImage buttonPicture(bool pressed);
 
-// Writes the built-in pictures into `dir` where the files are missing. Returns false when a
-// file could not be written.
-bool writeMissingButtonPictures(const QDir &dir);
+// Writes the built-in pictures into `dir` where the files are missing, each whole or not at
+// all. Returns a message naming the files that could not be written, or nothing.
+QStringList writeMissingButtonPictures(const QDir &dir);

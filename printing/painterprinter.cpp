@@ -1,6 +1,7 @@
 #include "printing/painterprinter.h"
 
 #include "printing/printerstatus.h"
+#include "base/savefile.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,6 +12,7 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QScopeGuard>
+#include <QSaveFile>
 
 #include <cmath>
 
@@ -20,6 +22,13 @@ constexpr double twipsPerInch = 1440;
 constexpr double millimetresPerInch = 25.4;
 // The lines of a page that measures a printer: thin, but no printer loses them.
 constexpr double lineWidthMm = 0.2;
+
+// The empty file that held a PDF's name (see pdfPrintTarget) goes when the PDF is not written.
+void dropEmptyFile(const QString &path) {
+    const QFileInfo info(path);
+    if (info.isFile() && info.size() == 0)
+        QFile::remove(path);
+}
 
 int deviceUnits(double twips, int dpi) {
     // clampedTwips keeps the product far inside the range of int.
@@ -146,15 +155,44 @@ QPageLayout PdfPrinter::pageLayout() {
 }
 
 void PdfPrinter::openWriter(QPainter &painter, const QString &path) {
-    m_writer = std::make_unique<QPdfWriter>(path);
+    m_currentFile = path;
+    m_file = std::make_unique<QSaveFile>(path);
+    if (!m_file->open(QIODevice::WriteOnly)) {
+        const QString why = m_file->errorString();
+        m_file.reset();
+        dropEmptyFile(path);
+        throw PrinterError(QStringLiteral("PDF dosyası yazılamadı: %1\n%2").arg(path, why));
+    }
+    m_writer = std::make_unique<QPdfWriter>(m_file.get());
     m_writer->setCreator(QStringLiteral("Fatura"));
     m_writer->setResolution(1200);
     m_writer->setPageLayout(pageLayout());
-    m_currentFile = path;
     if (!painter.begin(m_writer.get())) {
         m_writer.reset();
+        m_file.reset();
+        dropEmptyFile(path);
         throw PrinterError(QStringLiteral("PDF dosyası yazılamadı: %1").arg(path));
     }
+}
+
+void PdfPrinter::closeFile(QPainter &painter) {
+    const QString file = m_currentFile;
+    const auto failed = [&](const QString &why) {
+        m_writer.reset();
+        m_file.reset();
+        dropEmptyFile(file);
+        return PrinterError(QStringLiteral("PDF dosyası yazılamadı: %1\n%2").arg(file, why));
+    };
+    if (painter.isActive() && !painter.end())
+        throw failed(QStringLiteral("PDF tamamlanamadı."));
+    m_writer.reset();
+    if (!m_file)
+        return;
+    const QString why = commitSaveFile(*m_file);
+    if (!why.isEmpty())
+        throw failed(why);
+    m_file.reset();
+    m_files.append(file);
 }
 
 void PdfPrinter::startDocument(QPainter &painter) {
@@ -169,29 +207,20 @@ void PdfPrinter::startDocument(QPainter &painter) {
 }
 
 void PdfPrinter::closeDocument(QPainter &painter) {
-    if (m_mode != FilePerDocument)
-        return;
-    const QString file = m_currentFile;
-    endPainter(painter, QStringLiteral("PDF dosyası yazılamadı: %1").arg(file));
-    m_writer.reset();
-    m_files.append(file);
+    if (m_mode == FilePerDocument)
+        closeFile(painter);
 }
 
 void PdfPrinter::closeOutput(QPainter &painter) {
     if (m_mode == OneFile && m_documents == 0) {
         // Nothing was printed: leave no file behind, not even the empty one that held the
         // name (see pdfPrintTarget).
-        const QFileInfo info(m_path);
-        if (info.exists() && info.isFile() && info.size() == 0)
-            QFile::remove(m_path);
+        dropEmptyFile(m_path);
         return;
     }
     if (!painter.isActive())
         return;
-    const QString file = m_currentFile;
-    endPainter(painter, QStringLiteral("PDF dosyası yazılamadı: %1").arg(file));
-    m_writer.reset();
-    m_files.append(file);
+    closeFile(painter);
 }
 
 // ---------------------------------------------------------------------------------------

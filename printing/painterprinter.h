@@ -13,6 +13,7 @@
 class QPdfWriter;
 class QPrinter;
 class QPrinterInfo;
+class QSaveFile;
 
 // A printer that draws text with QPainter on a paged device at the device's own resolution.
 // Positions are twips from the corner of the printable area (the painter's origin); device
@@ -66,6 +67,9 @@ private:
 };
 
 // Writes PDF files: A4 portrait with a printable area 10 pt in from each edge, 1200 dpi.
+// Each file is written under a temporary name, checked to its last byte and only then
+// renamed into place; a file that cannot be written whole is a PrinterError naming it, and
+// nothing is left under its name.
 class PdfPrinter : public PainterPrinter {
 public:
     enum Mode {
@@ -73,7 +77,8 @@ public:
         // destructor). When nothing was printed, an empty file at the path is removed.
         OneFile,
         // One file per document, named after the path with the document's number:
-        // "fatura.pdf" gives "fatura-1.pdf", "fatura-2.pdf", ...
+        // "fatura.pdf" gives "fatura-1.pdf", "fatura-2.pdf", ... A file that cannot be written
+        // stops the printing there: the files before it stay, whole.
         FilePerDocument,
     };
 
@@ -94,9 +99,12 @@ protected:
 
 private:
     void openWriter(QPainter &painter, const QString &path);
+    // Ends the painter and puts the current file in place, checked.
+    void closeFile(QPainter &painter);
 
     QString m_path;
     Mode m_mode;
+    std::unique_ptr<QSaveFile> m_file;
     std::unique_ptr<QPdfWriter> m_writer;
     QString m_currentFile;
     QStringList m_files;

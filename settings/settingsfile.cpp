@@ -1,7 +1,8 @@
 #include "settings/settingsfile.h"
 
+#include "base/savefile.h"
+
 #include <QFile>
-#include <QSaveFile>
 #include <QTextCodec>
 
 #include <algorithm>
@@ -234,12 +235,9 @@ void ayarlari_yaz(const ayarlar &a, const QString &path) {
     const QList<WriteProblem> problems = unwritableValues(a);
     if (!problems.isEmpty())
         throw SettingsError(problems.first().message());
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(settingsFileBytes(a)) < 0 ||
-        !file.commit()) {
-        throw SettingsError(
-            QStringLiteral("Ayar dosyası yazılamadı: %1\n%2").arg(path, file.errorString()));
-    }
+    const QString failure = saveWhole(path, settingsFileBytes(a));
+    if (!failure.isEmpty())
+        throw SettingsError(QStringLiteral("Ayar dosyası yazılamadı: %1\n%2").arg(path, failure));
 }
 
 ayarlar defaultSettings() {

@@ -17,7 +17,7 @@ const QStringList columns = {QStringLiteral("vkn_tckn"),      QStringLiteral("un
 
 void exec(Database &db, QSqlQuery &q, const QString &activity) {
     if (!q.exec())
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
 }
 
 } // namespace
@@ -31,7 +31,7 @@ std::optional<SellerRecord> readSeller(Database &db) {
     q.setForwardOnly(true);
     if (!q.prepare(QStringLiteral("SELECT %1 FROM %2 WHERE anahtar = 1")
                        .arg(columns.join(QStringLiteral(", ")), table)))
-        db.fail(activity, q.lastError().text());
+        db.fail(activity, q.lastError());
     exec(db, q, activity);
     if (!q.next())
         return std::nullopt;
@@ -49,10 +49,10 @@ void writeSeller(Database &db, const SellerRecord &s) {
                                       "CHECK (anahtar = 1), %2)")
                            .arg(table, columns.join(QStringLiteral(" TEXT NOT NULL, ")) +
                                            QStringLiteral(" TEXT NOT NULL"))))
-            db.fail(activity, q.lastError().text());
+            db.fail(activity, q.lastError());
         exec(db, q, activity);
         if (!q.prepare(QStringLiteral("DELETE FROM %1").arg(table)))
-            db.fail(activity, q.lastError().text());
+            db.fail(activity, q.lastError());
         exec(db, q, activity);
         QStringList placeholders;
         for (qsizetype i = 0; i < columns.size(); ++i)
@@ -60,7 +60,7 @@ void writeSeller(Database &db, const SellerRecord &s) {
         if (!q.prepare(QStringLiteral("INSERT INTO %1 (anahtar, %2) VALUES (1, %3)")
                            .arg(table, columns.join(QStringLiteral(", ")),
                                 placeholders.join(QStringLiteral(", ")))))
-            db.fail(activity, q.lastError().text());
+            db.fail(activity, q.lastError());
         for (const QString *v :
              {&s.taxNumber, &s.title, &s.firstName, &s.familyName, &s.taxOffice, &s.street,
               &s.district, &s.city, &s.phone, &s.email, &s.seriesPrefix})

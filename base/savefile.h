@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+class QSaveFile;
+
+// Files written whole or not at all: into a temporary file beside the target, checked to the
+// last byte, then renamed over it (QSaveFile). A full disk never leaves an empty file behind
+// a success.
+
+// Finishes `file`: writes out what is still buffered, checks that every write reached the
+// file, then gives it its name. Returns why it failed (the system's words, and a note when
+// the disk is full), or an empty text when the file is saved. After a failure the old file
+// is as it was, and the temporary file goes with `file`.
+QString commitSaveFile(QSaveFile &file);
+
+// Writes `data` as the whole of `path`. Returns why it failed, or an empty text.
+QString saveWhole(const QString &path, const QByteArray &data);
