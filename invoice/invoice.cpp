@@ -129,14 +129,14 @@ QString addLine(Invoice &invoice, const LineInput &input) {
 }
 
 InvoiceLine storedLine(double quantity, const QString &description, const QString &discountPercent,
-                       const QString &unitPrice) {
+                       const QString &unitPriceText, double unitPrice) {
     InvoiceLine line;
     line.quantityText = plainNumberText(quantity);
     line.description = description;
     line.discountText = discountPercent;
-    line.unitPriceText = unitPrice;
+    line.unitPriceText = unitPriceText;
     line.quantity = quantity;
-    line.unitPrice = leadingNumber(unitPrice);
+    line.unitPrice = unitPrice;
     if (!discountPercent.isEmpty())
         line.discountPercent = inputNumber(discountPercent);
     return line;

@@ -97,10 +97,11 @@ struct LineInput {
 // nothing; an empty text when the line was added. An empty quantity or price counts as 0.
 QString addLine(Invoice &invoice, const LineInput &input);
 
-// The line of a stored row: quantity as stored, the stored unit price ("." decimal point) and
-// discount percent; a stored discount that is not a number gives no discount.
+// The line of a stored row: its quantity and unit price as read, the stored unit price text
+// ("." decimal point) and discount percent; a stored discount that is not a number gives no
+// discount.
 InvoiceLine storedLine(double quantity, const QString &description, const QString &discountPercent,
-                       const QString &unitPrice);
+                       const QString &unitPriceText, double unitPrice);
 
 // Appends the line when the figures still fit in a number with it; false, and nothing
 // changed, when they do not.

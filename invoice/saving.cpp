@@ -91,17 +91,37 @@ QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows) {
         if (first.kdvdahil && (*first.kdvdahil == VatIncluded || *first.kdvdahil == VatExcluded))
             loaded.vatMode = *first.kdvdahil;
     }
+    const auto refused = [&](qsizetype line, const QString &why) {
+        return QStringLiteral("%1 numaralı faturanın %2. satırı okunamadı (%3); fatura "
+                              "yüklenmedi.")
+            .arg(loaded.header.number)
+            .arg(line + 1)
+            .arg(why);
+    };
     QList<InvoiceLine> lines;
     lines.reserve(rows.size());
-    for (const StoredRow &row : rows)
-        lines << storedLine(row.miktar.value_or(0), row.aciklama.value_or(QString()),
-                            row.iskonto.value_or(QString()), row.br_fiyat.value_or(QString()));
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const StoredRow &row = rows.at(i);
+        std::optional<double> quantity = row.miktar;
+        if (row.quantityText)
+            quantity = inputNumber(*row.quantityText);
+        if (!quantity)
+            return refused(i,
+                           row.quantityText
+                               ? QStringLiteral("miktar bir sayı değil: %1").arg(*row.quantityText)
+                               : QStringLiteral("miktar boş"));
+        if (!row.br_fiyat)
+            return refused(i, QStringLiteral("birim fiyat boş"));
+        // The program stores an empty price box as the empty text: 0, as typed.
+        const std::optional<double> price =
+            row.br_fiyat->trimmed().isEmpty() ? 0.0 : inputNumber(*row.br_fiyat);
+        if (!price)
+            return refused(i, QStringLiteral("birim fiyat bir sayı değil: %1").arg(*row.br_fiyat));
+        lines << storedLine(*quantity, row.aciklama.value_or(QString()),
+                            row.iskonto.value_or(QString()), *row.br_fiyat, *price);
+    }
     if (const std::optional<qsizetype> bad = appendAllOrNone(loaded, lines))
-        return QStringLiteral(
-                   "%1 numaralı faturanın %2. satırı okunamadı (tutar bir sayı olamayacak "
-                   "kadar büyük); fatura yüklenmedi.")
-            .arg(loaded.header.number)
-            .arg(*bad + 1);
+        return refused(*bad, QStringLiteral("tutar bir sayı olamayacak kadar büyük"));
     invoice = loaded;
     return QString();
 }

@@ -47,8 +47,10 @@ InvoiceRecord invoiceRecord(const Invoice &invoice);
 
 // Loads the stored rows of one invoice into `invoice`: the header from the first row, where
 // a column without a value keeps what `invoice` held; the VAT mode when it is one of the
-// two; the lines in order, replacing those held. A line that makes a figure too large for a
-// number stops the load: the message names invoice and line, and `invoice` is unchanged.
+// two; the lines in order, replacing those held. Stored numbers are read as typed numbers are
+// (a quantity kept as the text "2,5" is 2.5, a price "12,5" is 12.5; an empty price is 0). A
+// line whose quantity or price is missing or no number, or that makes a figure too large for
+// a number, stops the load: the message names invoice and line, and `invoice` is unchanged.
 // Returns the message, or an empty text when the invoice was loaded.
 QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows);
 

@@ -60,7 +60,11 @@ StoredRow readRow(const QSqlRecord &r) {
     s.irsaliye_no = value<QString>(r, "irsaliye_no");
     s.irsaliye_tarihi = value<QString>(r, "irsaliye_tarihi");
     s.faturano = value<qint64>(r, "FATURANO");
-    s.miktar = value<double>(r, "MIKTAR");
+    const int quantity = r.indexOf(QStringLiteral("MIKTAR"));
+    if (quantity >= 0 && !r.isNull(quantity) && r.value(quantity).typeId() == QMetaType::QString)
+        s.quantityText = r.value(quantity).toString();
+    else
+        s.miktar = value<double>(r, "MIKTAR");
     s.aciklama = value<QString>(r, "ACIKLAMA");
     s.iskonto = value<QString>(r, "iskonto");
     s.br_fiyat = value<QString>(r, "BR_FIYAT");

@@ -47,6 +47,9 @@ struct StoredRow {
     std::optional<QString> iskonto;
     std::optional<QString> br_fiyat;
     std::optional<QString> tutar;
+    // MIKTAR as another program may have stored it: a text instead of a number ("2,5"). Set
+    // only then; `miktar` is empty.
+    std::optional<QString> quantityText = std::nullopt;
 };
 
 // Every invoice number once, in ascending numeric order.
