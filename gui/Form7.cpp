@@ -177,6 +177,7 @@ void Form7::yazdir() {
     PrintTarget target;
     int printed = 0;
     int total = 0;
+    bool stopped = false;
     std::unique_ptr<QProgressDialog> dialog;
     const auto progress = [&](int n, int all) {
         printed = n;
@@ -193,7 +194,8 @@ void Form7::yazdir() {
         dialog->setLabelText(QStringLiteral("%1 / %2").arg(n).arg(all));
         dialog->setValue(n);
         // Closing the window stops the run as cancelling does.
-        return !dialog->wasCanceled() && isVisible();
+        stopped = dialog->wasCanceled() || !isVisible();
+        return !stopped;
     };
     QString failure;
     try {
@@ -236,6 +238,9 @@ void Form7::yazdir() {
             text +=
                 QStringLiteral("\nBasılanlar: %1").arg(QDir::toNativeSeparators(target.pdfPath));
         Messages::error(this, text);
+    } else if (stopped) {
+        Messages::info(this,
+                       pdf && printed > 0 ? count + u'\n' + pdfNotice(target.pdfPath) : count);
     } else if (pdf && printed > 0) {
         Messages::info(this, pdfNotice(target.pdfPath));
     }

@@ -3,7 +3,9 @@
 #include "base/numbers.h"
 #include "base/yaziyacevir.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -61,6 +63,49 @@ QString quoted(const QString &typed) {
     return typed.left(cut) + QStringLiteral("…");
 }
 
+// What a number keeps of a typed text: the digits from the first to the last that is not 0.
+// More than 15 of them are rounded away without a word.
+qsizetype significantDigits(const QString &typed) {
+    QString digits;
+    for (const QChar c : typed)
+        if (c >= u'0' && c <= u'9')
+            digits += c;
+    qsizetype first = 0;
+    qsizetype end = digits.size();
+    while (first < end && digits.at(first) == u'0')
+        ++first;
+    while (end > first && digits.at(end - 1) == u'0')
+        --end;
+    return end - first;
+}
+
+// Money texts keep 15 digits: 9.999.999.999.999,99 is the largest amount kept to the kuruş.
+constexpr qsizetype keptDigits = 15;
+
+bool tooManyDigits(const QString &moneyText) {
+    return std::count_if(moneyText.begin(), moneyText.end(),
+                         [](QChar c) { return c >= u'0' && c <= u'9'; }) > keptDigits;
+}
+
+QString beyondDigits(const QString &field) {
+    return QStringLiteral("%1 15 basamağı aşıyor (en çok 9.999.999.999.999,99); satır eklenmedi.")
+        .arg(field);
+}
+
+// The first figure of the invoice that a money text cannot keep to the kuruş, as the refusal.
+QString figureBeyondDigits(const Invoice &invoice) {
+    const InvoiceFigures f = computeFigures(invoice);
+    if (!f.lineAmounts.isEmpty() && tooManyDigits(f.lineAmounts.last()))
+        return beyondDigits(QStringLiteral("Satır tutarı"));
+    if (tooManyDigits(f.subtotalText))
+        return beyondDigits(QStringLiteral("Ara toplam"));
+    if (tooManyDigits(f.vatText))
+        return beyondDigits(QStringLiteral("KDV tutarı"));
+    if (tooManyDigits(f.grandTotalText))
+        return beyondDigits(QStringLiteral("Genel toplam"));
+    return QString();
+}
+
 // A typed number: empty is `empty`, anything else must read as a number.
 std::optional<std::optional<double>> typedNumber(const QString &text, std::optional<double> empty) {
     if (text.trimmed().isEmpty())
@@ -111,6 +156,17 @@ QString addLine(Invoice &invoice, const LineInput &input) {
     if (!discount)
         return QStringLiteral("İskonto yüzdesi geçerli bir sayı değil: %1")
             .arg(quoted(input.discountPercent));
+    const std::pair<const QString *, const char *> typedNumbers[] = {
+        {&input.quantity, "Miktar"},
+        {&input.unitPrice, "Birim fiyat"},
+        {&input.discountPercent, "İskonto yüzdesi"}};
+    for (const auto &[text, field] : typedNumbers)
+        if (significantDigits(*text) > keptDigits)
+            return QStringLiteral("%1 en fazla 15 anlamlı basamak olabilir: %2")
+                .arg(QString::fromUtf8(field), quoted(*text));
+    if (*discount && (**discount < 0 || **discount > 100))
+        return QStringLiteral("İskonto yüzdesi 0 ile 100 arasında olmalı: %1")
+            .arg(quoted(input.discountPercent));
     if (invoice.vatMode != VatIncluded && invoice.vatRateText.trimmed().isEmpty())
         return QStringLiteral("KDV oranı girilmelidir!");
     if (invoice.vatMode != VatIncluded && !invoice.vatRate)
@@ -125,7 +181,12 @@ QString addLine(Invoice &invoice, const LineInput &input) {
     line.quantity = **quantity;
     line.unitPrice = **price;
     line.discountPercent = *discount;
-    return appendIfFits(invoice, line) ? QString() : tooLargeMessage;
+    if (!appendIfFits(invoice, line))
+        return tooLargeMessage;
+    const QString beyond = figureBeyondDigits(invoice);
+    if (!beyond.isEmpty())
+        invoice.lines.removeLast();
+    return beyond;
 }
 
 InvoiceLine storedLine(double quantity, const QString &description, const QString &discountPercent,

@@ -92,9 +92,11 @@ struct LineInput {
 };
 
 // Adds a typed line: reads quantity, unit price and discount percent as the user means them
-// and checks the VAT rate. Returns the Turkish message that refuses the line (a field that
-// is not a number, a missing rate, figures too large for a number), and then changes
-// nothing; an empty text when the line was added. An empty quantity or price counts as 0.
+// and checks the VAT rate. Returns the Turkish message that refuses the line, naming the
+// field (a field that is not a number or has more than 15 significant digits, a discount
+// below 0 or above 100 %, a missing rate, an amount or total beyond 15 digits or too large
+// for a number), and then changes nothing; an empty text when the line was added. An empty
+// quantity or price counts as 0.
 QString addLine(Invoice &invoice, const LineInput &input);
 
 // The line of a stored row: its quantity and unit price as read, the stored unit price text
