@@ -54,6 +54,7 @@ public:
         m_drawings << Drawing{m_document, text, m_fontName, m_fontSize, m_p.x(), m_p.y()};
         m_p.printLine(text);
     }
+    void newSheet() override { m_p.newSheet(); }
     void endDocument() override {
         ++m_document;
         m_p.endDocument();

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <exception>
@@ -50,14 +51,21 @@ public:
 
     void setDpi(int dpi) {
         m_dpi = dpi;
-        const QSizeF a4 = a4Paper() * (dpi / 72.0);
-        setFixedSize(qRound(a4.width()) + 2 * paperMargin, qRound(a4.height()) + 2 * paperMargin);
-        update();
+        fitSheets();
+    }
+    // An invoice longer than one sheet shows every sheet, one under another.
+    void setSheets(int sheets) {
+        m_sheets = std::max(1, sheets);
+        fitSheets();
     }
     int dpi() const { return m_dpi; }
-    QRect paperRect() const {
-        return rect().adjusted(paperMargin, paperMargin, -paperMargin, -paperMargin);
+    int sheets() const { return m_sheets; }
+    QRect sheetRect(int sheet) const {
+        const QSize paper = paperSize();
+        return QRect(QPoint(paperMargin, paperMargin + sheet * (paper.height() + paperMargin)),
+                     paper);
     }
+    QRect paperRect() const { return sheetRect(0); }
     const QList<RecordingPrinter::Line> &printedLines() const { return m_printedLines; }
 
 protected:
@@ -68,23 +76,40 @@ protected:
         image.setDotsPerMeterX(dotsPerMeter);
         image.setDotsPerMeterY(dotsPerMeter);
         image.fill(palette().color(QPalette::Dark)); // as the scroll area around it
-        const QPoint corner = paperRect().topLeft() - exposed.topLeft();
-        {
-            QPainter p(&image);
-            p.fillRect(QRect(corner + QPoint(4, 4), paperRect().size()), QColor(70, 70, 70));
-        }
-        try {
-            m_printedLines = drawPage(image, corner, m_page);
-        } catch (const std::exception &) {
-            // Nothing to print on the page; the paper and the picture stay.
-            m_printedLines.clear();
+        m_printedLines.clear();
+        for (int sheet = 0; sheet < m_sheets; ++sheet) {
+            const QRect paper = sheetRect(sheet);
+            if (!paper.adjusted(0, 0, 4, 4).intersects(exposed))
+                continue;
+            const QPoint corner = paper.topLeft() - exposed.topLeft();
+            {
+                QPainter p(&image);
+                p.fillRect(QRect(corner + QPoint(4, 4), paper.size()), QColor(70, 70, 70));
+            }
+            try {
+                m_printedLines += drawPage(image, corner, m_page, sheet);
+            } catch (const std::exception &) {
+                // Nothing to print on the sheet; the paper and the picture stay.
+            }
         }
         QPainter(this).drawImage(exposed.topLeft(), image);
     }
 
 private:
+    QSize paperSize() const {
+        const QSizeF a4 = a4Paper() * (m_dpi / 72.0);
+        return QSize(qRound(a4.width()), qRound(a4.height()));
+    }
+    void fitSheets() {
+        const QSize paper = paperSize();
+        setFixedSize(paper.width() + 2 * paperMargin,
+                     m_sheets * (paper.height() + paperMargin) + paperMargin);
+        update();
+    }
+
     const PreviewPage &m_page;
     int m_dpi = 96;
+    int m_sheets = 1;
     QList<RecordingPrinter::Line> m_printedLines;
 };
 
@@ -182,29 +207,37 @@ void PreviewWindow::load(const ayarlar &a) {
                                   "konursa sayfanın altında gösterilir.")
                        .arg(formFileName);
     m_caption = m_invoice.caption + u'\n' + formNote;
-    m_page.settings = a;
-    refreshPrinter();
+    setSettings(a);
 }
 
 void PreviewWindow::refreshPrinter() {
     m_page.printableArea = printableArea();
     const QString printer = QPrinterInfo::defaultPrinterName();
     m_page.offset = m_workspace.printerOffsets().offset(printer);
-    QString origin = QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar köşesindeki 0,0 "
-                                    "noktasından ölçülür.");
+    QString note = m_caption + QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar köşesindeki "
+                                              "0,0 noktasından ölçülür.");
     if (m_page.offset != PrinterOffset())
-        origin =
-            QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar, köşesinden %1 "
-                           "yazıcısının kayması kadar (sağa %2 mm, aşağı %3 mm) ötedeki 0,0 "
-                           "noktasından ölçülür.")
-                .arg(printer, plainNumberText(m_page.offset.x), plainNumberText(m_page.offset.y));
-    m_note->setText(m_caption + origin);
+        note = m_caption +
+               QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar, köşesinden %1 "
+                              "yazıcısının kayması kadar (sağa %2 mm, aşağı %3 mm) ötedeki 0,0 "
+                              "noktasından ölçülür.")
+                   .arg(printer, plainNumberText(m_page.offset.x), plainNumberText(m_page.offset.y));
+    if (m_view->sheets() > 1)
+        note += QStringLiteral("\nFatura kalemleri satır alanına sığmıyor; %1 sayfaya basılır, "
+                               "hepsi aşağıda.")
+                    .arg(m_view->sheets());
+    m_note->setText(note);
     m_view->update();
 }
 
 void PreviewWindow::setSettings(const ayarlar &a) {
     m_page.settings = a;
-    m_view->update();
+    m_view->setSheets(::sheetCount(m_page));
+    refreshPrinter();
+}
+
+int PreviewWindow::sheetCount() const {
+    return m_view->sheets();
 }
 
 void PreviewWindow::placeBeside(const QRect &other) {

@@ -42,8 +42,10 @@ public:
     void zoomOut();
     void fitPage();
 
-    // The paper's rectangle on the page widget ("sayfa"), in its pixels.
+    // The first sheet's rectangle on the page widget ("sayfa"), in its pixels.
     QRect paperRect() const;
+    // The sheets the invoice takes, shown one under another.
+    int sheetCount() const;
     // Every line the latest drawing of the page printed.
     const QList<RecordingPrinter::Line> &printedLines() const;
 

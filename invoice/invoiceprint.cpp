@@ -1,6 +1,11 @@
 #include "invoice/invoiceprint.h"
 
 #include "base/numbers.h"
+#include "printing/painterprinter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 QString printedNumber(double value) {
     const QString text = plainNumberText(value);
@@ -12,10 +17,13 @@ QString printedNumber(qint64 value) {
     return value >= 0 ? u' ' + text : text;
 }
 
-void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice) {
-    const InvoiceHeader &header = invoice.header;
-    const InvoiceFigures figures = computeFigures(invoice);
+namespace {
 
+double lineStep(const ayarlar &settings) {
+    return clampedTwips(leadingNumber(settings.satir_arasi_bosluk) * 100);
+}
+
+void printHeader(Printer &printer, const ayarlar &settings, const InvoiceHeader &header) {
     placeAndPrint(printer, settings.yer_fatura_tarihi, header.invoiceDate);
     placeAndPrint(printer, settings.yer_fatura_no, printedNumber(header.number));
     placeAndPrint(printer, settings.yer_irsaliye_no, header.deliveryNoteNumber);
@@ -25,20 +33,53 @@ void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invo
     // The second address line sits under the first, printed even when empty.
     placeAndPrint(printer, settings.yer_adresi, header.address2, 200);
     placeAndPrint(printer, settings.yer_vergi_dairesi, header.taxOffice);
+}
+
+} // namespace
+
+qsizetype linesPerSheet(const ayarlar &settings) {
+    const double step = lineStep(settings);
+    if (!(step > 0))
+        return std::numeric_limits<qsizetype>::max(); // every line at the block's top
+    const double top = clampedTwips(leadingNumber(settings.yer_fatura_hareketleri.ust_bosluk));
+    double bottom = PdfPrinter::pageLayout().paintRect(QPageLayout::Point).height() * 20;
+    for (const baski_yeri *item :
+         {&settings.yer_ara_toplam, &settings.yer_iskonto, &settings.yer_kdv_orani,
+          &settings.yer_kdv_tutari, &settings.yer_genel_toplam, &settings.yer_yazi_ile}) {
+        const double y = clampedTwips(leadingNumber(item->ust_bosluk));
+        if (y > top)
+            bottom = std::min(bottom, y);
+    }
+    return std::max<qsizetype>(1, qsizetype(std::floor((bottom - top) / step)));
+}
+
+int sheetCount(const ayarlar &settings, const Invoice &invoice) {
+    const qsizetype perSheet = linesPerSheet(settings);
+    const qsizetype lines = invoice.lines.size();
+    return int(std::max<qsizetype>(1, lines / perSheet + (lines % perSheet ? 1 : 0)));
+}
+
+void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice) {
+    const InvoiceFigures figures = computeFigures(invoice);
+    printHeader(printer, settings, invoice.header);
 
     const baski_yeri &block = settings.yer_fatura_hareketleri;
     const double top = leadingNumber(block.ust_bosluk);
-    const double lineStep = leadingNumber(settings.satir_arasi_bosluk) * 100;
-    double offset = 0;
+    const double step = lineStep(settings);
+    const qsizetype perSheet = linesPerSheet(settings);
     for (qsizetype i = 0; i < invoice.lines.size(); ++i) {
+        const qsizetype onSheet = i % perSheet;
+        if (i > 0 && onSheet == 0) {
+            printer.newSheet();
+            printHeader(printer, settings, invoice.header);
+        }
         const InvoiceLine &line = invoice.lines.at(i);
-        const double y = top + offset;
+        const double y = top + double(onSheet) * step;
         printLineCell(printer, block, settings.marj_miktar, y, printedNumber(line.quantity));
         printLineCell(printer, block, settings.marj_aciklama, y, line.description);
         printLineCell(printer, block, settings.marj_iskonto, y, line.discountText);
         printLineCell(printer, block, settings.marj_br_fiyat, y, line.unitPriceText);
         printLineCell(printer, block, settings.marj_tutar, y, figures.lineAmounts.at(i));
-        offset += lineStep;
     }
 
     setPlacementFont(printer, block);

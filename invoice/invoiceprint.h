@@ -10,7 +10,17 @@
 QString printedNumber(double value);
 QString printedNumber(qint64 value);
 
+// How many invoice lines one sheet takes: the line block runs from its top down to the
+// highest of the totals items below it (without one, to the foot of an A4 sheet's printable
+// area), one line every line spacing. At least one; all of them when the spacing is not
+// above 0.
+qsizetype linesPerSheet(const ayarlar &settings);
+// The sheets the invoice takes, at least one.
+int sheetCount(const ayarlar &settings, const Invoice &invoice);
+
 // Prints one invoice as one document: the header, one line per invoice line, then the
-// totals, each at its placement. Every figure is the model's, so paper and window agree;
-// the VAT rate printed is the invoice's own.
+// totals, each at its placement. Lines that do not fit the line block go on further sheets
+// of the document, each with the header again and its lines from the top of the block; the
+// totals and the words are on the last sheet only. Every figure is the model's, so paper and
+// window agree; the VAT rate printed is the invoice's own.
 void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice);

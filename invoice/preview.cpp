@@ -15,13 +15,15 @@
 
 namespace {
 
-// Prints on a picture of the paper: a PainterPrinter whose painter starts at the printable
-// area's corner of any paint device, keeping every line as it goes.
+// Prints one sheet of a document on a picture of the paper: a PainterPrinter whose painter
+// starts at the printable area's corner of any paint device, keeping every line of that
+// sheet as it goes; the other sheets' lines are left out.
 class PagePrinter : public PainterPrinter {
 public:
-    PagePrinter(QPaintDevice &device, const QPointF &printCorner)
+    PagePrinter(QPaintDevice &device, const QPointF &printCorner, int sheet)
         : m_device(device)
-        , m_corner(printCorner) {}
+        , m_corner(printCorner)
+        , m_wanted(sheet) {}
     ~PagePrinter() override { finishQuietly(); }
 
     void setFontName(const QString &name) override {
@@ -33,8 +35,16 @@ public:
         PainterPrinter::setFontSize(points);
     }
     void printLine(const QString &text) override {
-        m_printedLines.append({text, m_fontName, m_fontSize, x(), y(), 0});
+        if (m_sheet != m_wanted)
+            return;
+        m_printedLines.append({text, m_fontName, m_fontSize, x(), y(), 0, m_sheet});
         PainterPrinter::printLine(text);
+    }
+    // One picture is one sheet: only count them.
+    void newSheet() override {
+        ++m_sheet;
+        setX(0);
+        setY(0);
     }
 
     const QList<RecordingPrinter::Line> &printedLines() const { return m_printedLines; }
@@ -46,11 +56,14 @@ protected:
         painter.setRenderHint(QPainter::TextAntialiasing);
         painter.translate(m_corner);
     }
+    void startSheet(QPainter &) override {}
     void closeDocument(QPainter &painter) override { painter.end(); }
 
 private:
     QPaintDevice &m_device;
     QPointF m_corner;
+    int m_wanted = 0;
+    int m_sheet = 0;
     QString m_fontName;
     double m_fontSize = 10;
     QList<RecordingPrinter::Line> m_printedLines;
@@ -159,8 +172,14 @@ QRectF printableArea() {
     return ::printableArea(info);
 }
 
+int sheetCount(const PreviewPage &page) {
+    if (page.rows.isEmpty())
+        return 1;
+    return sheetCount(page.settings, previewModel(page.rows, page.settings.kdv_yuzde));
+}
+
 QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &paperCorner,
-                                       const PreviewPage &page) {
+                                       const PreviewPage &page, int sheet) {
     const double pixelsPerPointX = device.logicalDpiX() / 72.0;
     const double pixelsPerPointY = device.logicalDpiY() / 72.0;
     const auto onDevice = [&](const QRectF &points) {
@@ -184,7 +203,7 @@ QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &pape
 
     QList<RecordingPrinter::Line> printed;
     if (!page.rows.isEmpty()) {
-        PagePrinter printer(device, origin);
+        PagePrinter printer(device, origin, sheet);
         printInvoice(printer, page.settings, previewModel(page.rows, page.settings.kdv_yuzde));
         printer.finish();
         printed = printer.printedLines();

@@ -57,10 +57,13 @@ struct PreviewPage {
     PrinterOffset offset = {}; // the default printer's, in millimetres
 };
 
-// Draws the paper at its true size for `device`'s resolution, its top-left corner at
-// `paperCorner` (device pixels): white paper, the form picture, the invoice printed by
-// printInvoice() with the page's settings from the printable area's corner moved by the
-// offset, then the marks of the area and of that corner. Returns every line
-// printed, as a RecordingPrinter would have kept it.
+// The sheets the page's invoice takes when printed with the page's settings.
+int sheetCount(const PreviewPage &page);
+
+// Draws one sheet of the paper (0 for the first) at its true size for `device`'s
+// resolution, its top-left corner at `paperCorner` (device pixels): white paper, the form
+// picture, what printInvoice() prints on that sheet with the page's settings, then the
+// marks of the printable area and of the corner positions count from (moved by the printer's
+// offset). Returns every line printed on the sheet, as a RecordingPrinter would have kept it.
 QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &paperCorner,
-                                       const PreviewPage &page);
+                                       const PreviewPage &page, int sheet = 0);

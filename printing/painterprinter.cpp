@@ -103,6 +103,14 @@ void PainterPrinter::drawLine(double x1, double y1, double x2, double y2) {
     m_painter.restore();
 }
 
+void PainterPrinter::newSheet() {
+    m_x = 0;
+    m_y = 0;
+    // A sheet before anything was printed is the document's first.
+    if (m_inDocument)
+        startSheet(m_painter);
+}
+
 void PainterPrinter::endDocument() {
     m_x = 0;
     m_y = 0;
@@ -206,6 +214,11 @@ void PdfPrinter::startDocument(QPainter &painter) {
     }
 }
 
+void PdfPrinter::startSheet(QPainter &) {
+    if (!m_writer->newPage())
+        throw PrinterError(QStringLiteral("PDF dosyasına sayfa eklenemedi: %1").arg(m_currentFile));
+}
+
 void PdfPrinter::closeDocument(QPainter &painter) {
     if (m_mode == FilePerDocument)
         closeFile(painter);
@@ -261,6 +274,11 @@ void SystemPrinter::startDocument(QPainter &painter) {
     }
     const double dotsPerMm = m_printer->resolution() / millimetresPerInch;
     painter.translate(m_offset.x * dotsPerMm, m_offset.y * dotsPerMm);
+}
+
+void SystemPrinter::startSheet(QPainter &) {
+    if (!m_printer->newPage())
+        throw PrinterError(QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
 }
 
 void SystemPrinter::closeDocument(QPainter &painter) {

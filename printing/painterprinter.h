@@ -31,6 +31,7 @@ public:
     double y() const override { return m_y; }
     void printLine(const QString &text) override;
     void drawLine(double x1, double y1, double x2, double y2) override;
+    void newSheet() override;
     void endDocument() override;
     void finish() override;
 
@@ -40,6 +41,8 @@ protected:
     // Makes the painter ready for a new document: begins it on a device or starts a new page
     // of the device it is already on. Throws PrinterError naming the file or printer.
     virtual void startDocument(QPainter &painter) = 0;
+    // A further page of the document the painter is on. Throws PrinterError.
+    virtual void startSheet(QPainter &painter) = 0;
     // The document's last line has been printed.
     virtual void closeDocument(QPainter &painter) = 0;
     // After the last document (finish()); the painter may still be active.
@@ -94,6 +97,7 @@ public:
 
 protected:
     void startDocument(QPainter &painter) override;
+    void startSheet(QPainter &painter) override;
     void closeDocument(QPainter &painter) override;
     void closeOutput(QPainter &painter) override;
 
@@ -131,6 +135,7 @@ public:
 
 protected:
     void startDocument(QPainter &painter) override;
+    void startSheet(QPainter &painter) override;
     void closeDocument(QPainter &painter) override;
 
 private:

@@ -27,7 +27,7 @@ bool usableFontSize(double points) {
 }
 
 void RecordingPrinter::printLine(const QString &text) {
-    m_lines.append({text, m_fontName, m_fontSize, m_x, m_y, m_documents});
+    m_lines.append({text, m_fontName, m_fontSize, m_x, m_y, m_documents, m_sheet});
     m_x = 0;
     m_y += lineHeight(m_fontSize);
 }
@@ -36,8 +36,15 @@ void RecordingPrinter::drawLine(double x1, double y1, double x2, double y2) {
     m_strokes.append({x1, y1, x2, y2, m_documents});
 }
 
+void RecordingPrinter::newSheet() {
+    ++m_sheet;
+    m_x = 0;
+    m_y = 0;
+}
+
 void RecordingPrinter::endDocument() {
     ++m_documents;
+    m_sheet = 0;
     m_x = 0;
     m_y = 0;
 }

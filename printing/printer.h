@@ -25,6 +25,9 @@ public:
     // A thin straight line between two positions, for pages that measure a printer; x and y
     // stay. Printers that keep only text leave it out.
     virtual void drawLine(double x1, double y1, double x2, double y2);
+    // Starts a further sheet of the same document (an invoice longer than its paper's line
+    // block): the next print goes on a new page at x = 0, y = 0 with the font kept.
+    virtual void newSheet() = 0;
     // Ends one document (one invoice); the next print starts a new one at x = 0, y = 0 with
     // the font kept. A document in which nothing was printed produces nothing.
     virtual void endDocument() = 0;
@@ -61,7 +64,8 @@ public:
         double fontSize;
         double x;
         double y;
-        int document; // 0 for the first document
+        int document;  // 0 for the first document
+        int sheet = 0; // 0 for a document's first sheet
     };
     struct Stroke {
         double x1;
@@ -79,6 +83,7 @@ public:
     double y() const override { return m_y; }
     void printLine(const QString &text) override;
     void drawLine(double x1, double y1, double x2, double y2) override;
+    void newSheet() override;
     void endDocument() override;
 
     static double lineHeight(double points) { return points * 20 * 1.2; }
@@ -96,6 +101,7 @@ private:
     QList<Line> m_lines;
     QList<Stroke> m_strokes;
     int m_documents = 0;
+    int m_sheet = 0;
 };
 
 // The placement step: font face, size, x and y from one placement (sizes and positions by

@@ -15,6 +15,7 @@ public:
     double x() const override { return m_to.x(); }
     double y() const override { return m_to.y(); }
     void printLine(const QString &text) override { m_to.printLine(text); }
+    void newSheet() override { m_to.newSheet(); }
     void endDocument() override { m_to.endDocument(); }
 
 private:
