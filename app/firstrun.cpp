@@ -3,6 +3,7 @@
 #include "gui/buttonpictures.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
+#include "store/jetimport.h"
 
 #include <QFileInfo>
 
@@ -21,4 +22,21 @@ QStringList firstRun(const QDir &dir) {
     }
     problems << writeMissingButtonPictures(dir);
     return problems;
+}
+
+StartReport prepareWorkingFolder(const QDir &dir) {
+    StartReport report;
+    const QString settingsPath = dir.filePath(settingsFileName());
+    const QString database =
+        dir.filePath(databasePath(readSettingsFile(settingsPath, 2).values.veritabani_yolu));
+    QStringList removed = removeImportLeftoversIn(dir.absolutePath());
+    const QString databaseFolder = QFileInfo(database).absolutePath();
+    if (QFileInfo(databaseFolder) != QFileInfo(dir.absolutePath()))
+        removed << removeImportLeftoversIn(databaseFolder);
+    if (!removed.isEmpty())
+        report.notices << QStringLiteral(
+                              "Yarıda kalmış bir aktarmanın geçici dosyaları silindi: %1")
+                              .arg(removed.join(QStringLiteral(", ")));
+    report.problems << firstRun(dir);
+    return report;
 }

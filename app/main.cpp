@@ -44,10 +44,12 @@ int main(int argc, char *argv[]) {
         return 1;
     }
     Workspace workspace(QDir::currentPath());
-    const QStringList problems = firstRun(QDir(workspace.folder()));
+    const StartReport start = prepareWorkingFolder(QDir(workspace.folder()));
     Windows windows(workspace);
     windows.showMain();
-    for (const QString &problem : problems)
+    for (const QString &notice : start.notices)
+        Messages::info(windows.mainWindow(), notice);
+    for (const QString &problem : start.problems)
         Messages::error(windows.mainWindow(), problem);
     // An Access file from the old program: offer to bring it over before anything opens it.
     offerOldFormatImport(

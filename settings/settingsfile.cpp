@@ -13,6 +13,8 @@ namespace {
 constexpr int marginWidth = 13; // widest margin that keeps its print zone
 constexpr int fontNameWidth = 50;
 constexpr int sizeWidth = 5;
+// Far more than 23 lines of settings take.
+constexpr qsizetype maxSettingsBytes = 256 * 1024;
 
 QTextCodec *codePage() {
     static QTextCodec *codec = QTextCodec::codecForName("Windows-1254");
@@ -169,7 +171,21 @@ SettingsRead readSettingsFile(const QString &path, int lineCount) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
-    return parseSettings(file.readAll(), lineCount);
+    // The file's lines are short: it is read only as far as the lines asked for, so that a
+    // huge or endless file costs neither memory nor time. Past the limit, a line cut short
+    // is no line.
+    QByteArray bytes;
+    qsizetype lines = 0;
+    while (lines < lineCount && bytes.size() < maxSettingsBytes) {
+        const QByteArray chunk = file.read(std::min<qint64>(4096, maxSettingsBytes - bytes.size()));
+        if (chunk.isEmpty())
+            return parseSettings(bytes, lineCount);
+        lines += chunk.count('\n');
+        bytes += chunk;
+    }
+    if (lines < lineCount)
+        bytes.truncate(bytes.lastIndexOf('\n') + 1);
+    return parseSettings(bytes, lineCount);
 }
 
 ayarlar ayarlari_oku(int lineCount, const QString &path) {

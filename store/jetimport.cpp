@@ -1,9 +1,12 @@
 #include "store/jetimport.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -40,6 +43,11 @@ constexpr size_t maxBindSize = 64 * 1024 * 1024;
 // Large objects are copied a page at a time into the same buffers, whatever the bind size.
 constexpr size_t minBufferSize = 8192;
 constexpr qint64 progressInterval = 250;
+
+// A temporary file is the target's name, this, and eight hexadecimal digits; its lock file
+// is the temporary file's name and the suffix.
+const QString temporaryInfix = QStringLiteral(".aktariliyor-");
+const QString lockSuffix = QStringLiteral(".kilit");
 
 QString quoteName(const QString &name) {
     QString s = name;
@@ -542,10 +550,11 @@ void verify(const QString &temporary, const QString &target, const ImportReport 
 QString temporaryName(const QString &target) {
     for (;;) {
         const QString name =
-            QStringLiteral("%1.aktariliyor-%2")
-                .arg(target)
+            QStringLiteral("%1%2%3")
+                .arg(target, temporaryInfix)
                 .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));
-        if (!QFileInfo::exists(name) && !QFileInfo::exists(name + QStringLiteral("-journal")))
+        if (!QFileInfo::exists(name) && !QFileInfo::exists(name + QStringLiteral("-journal")) &&
+            !QFileInfo::exists(name + lockSuffix))
             return name;
     }
 }
@@ -561,6 +570,31 @@ QString freeName(const QString &name) {
     for (int i = 2; QFileInfo::exists(candidate) || QFileInfo(candidate).isSymLink(); ++i)
         candidate = name + QString::number(i);
     return candidate;
+}
+
+// The temporary files in `folder` of imports into targets whose names begin with `prefix`
+// (any target when it is empty) that nobody is writing any more: their lock is free, or was
+// held by a process that is gone. Returns the temporary files' paths, removed.
+QStringList removeDeadTemporaries(const QDir &folder, const QString &prefix) {
+    static const QRegularExpression pattern(
+        QStringLiteral("^(.+\\.aktariliyor-[0-9a-f]{8})(-journal|-wal|-shm|\\.kilit)?$"));
+    QStringList bases;
+    for (const QString &name : folder.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        const QRegularExpressionMatch m = pattern.match(name);
+        if (m.hasMatch() && m.captured(1).startsWith(prefix) && !bases.contains(m.captured(1)))
+            bases << m.captured(1);
+    }
+    QStringList removed;
+    for (const QString &base : std::as_const(bases)) {
+        const QString path = folder.filePath(base);
+        QLockFile lock(path + lockSuffix);
+        lock.setStaleLockTime(0); // only a lock whose process is gone is stale
+        if (!lock.tryLock(0))
+            continue; // an import is writing it now
+        removeTemporary(path);
+        removed << path;
+    }
+    return removed;
 }
 
 } // namespace
@@ -590,6 +624,12 @@ ImportReport importJet(const QString &source, const QString &target,
         throw DatabaseError(QStringLiteral("Hedef klasöre yazılamıyor: %1").arg(folder.filePath()));
 
     const QString temporary = temporaryName(target);
+    // Held while the temporary file exists: a lock whose process is gone tells a later start
+    // that the file is a leftover (removeImportLeftovers).
+    QLockFile lock(temporary + lockSuffix);
+    if (!lock.tryLock(0))
+        throw DatabaseError(
+            QStringLiteral("Geçici dosya oluşturulamadı: %1").arg(temporary + lockSuffix));
     auto cleanup = qScopeGuard([&] { removeTemporary(temporary); });
     const ImportReport report = fillFrom(source, temporary, target, progress);
     verify(temporary, target, report);
@@ -601,6 +641,15 @@ ImportReport importJet(const QString &source, const QString &target,
                 : QStringLiteral("Aktarılan dosyaya son adı verilemedi: %1").arg(target));
     cleanup.dismiss();
     return report;
+}
+
+QStringList removeImportLeftovers(const QString &target) {
+    const QFileInfo info(target);
+    return removeDeadTemporaries(info.absoluteDir(), info.fileName());
+}
+
+QStringList removeImportLeftoversIn(const QString &folder) {
+    return removeDeadTemporaries(QDir(folder), QString());
 }
 
 void setJetInitialBindSize(size_t size) {

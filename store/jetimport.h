@@ -37,13 +37,20 @@ struct ImportReport {
 using ImportProgress = std::function<bool(const QString &table, qint64 done, qint64 total)>;
 
 // Copies every user table of the Jet file `source` into a new SQLite file `target`, rows in
-// the order the file yields them. The data goes to a temporary file beside `target`, which
+// the order the file yields them. The data goes to a temporary file beside `target`
+// ("<target>.aktariliyor-<8 hex digits>", locked by "<that>.kilit" while it is written), which
 // gets its final name only after every table's row count was checked in it. Refuses a
 // missing source, a file that is not Jet and a target that exists. Throws DatabaseError
 // (ImportStopped when stopped); on any failure no file is left under `target` and the
 // temporary file is removed.
 ImportReport importJet(const QString &source, const QString &target,
                        const ImportProgress &progress = {});
+
+// Removes what imports killed half-way left beside `target` (or, the second form, anywhere in
+// `folder`): temporary files whose lock is free or held by a process that is gone. An import
+// still running keeps its files. Returns the temporary files removed.
+QStringList removeImportLeftovers(const QString &target);
+QStringList removeImportLeftoversIn(const QString &folder);
 
 // The bind size every table starts with (64 KiB); a longer text makes the import read that
 // table again with a larger one. Tests lower it to reach that path with short texts.
