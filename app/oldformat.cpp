@@ -34,6 +34,10 @@ QString summary(const QString &path, const ConversionResult &result) {
 
 } // namespace
 
+ConversionResult convertOldFormat(const QString &path, const ImportProgress &progress) {
+    return convertJetDatabase(path, progress);
+}
+
 bool offerOldFormatImport(QWidget *parent, const QString &path) {
     if (fileKind(path) != FileKind::Jet)
         return false;
@@ -64,7 +68,7 @@ bool offerOldFormatImport(QWidget *parent, const QString &path) {
     bool stopped = false;
     const bool done = guarded(parent, [&] {
         try {
-            result = convertJetDatabase(path, step);
+            result = convertOldFormat(path, step);
         } catch (const ImportStopped &) {
             stopped = true;
         }

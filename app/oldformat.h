@@ -1,8 +1,14 @@
 #pragma once
 
+#include "store/jetimport.h"
+
 #include <QString>
 
 class QWidget;
+
+// The conversion the question below starts, without the question and the dialog: the old
+// file at `path` replaced by an SQLite copy under the same name (convertJetDatabase()).
+ConversionResult convertOldFormat(const QString &path, const ImportProgress &progress = {});
 
 // At start-up: when the database at `path` is an old Access (Jet) file, asks whether to
 // bring it over now; on Yes replaces it with an SQLite copy under the same name, showing

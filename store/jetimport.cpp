@@ -1,5 +1,7 @@
 #include "store/jetimport.h"
 
+#include "base/savefile.h"
+
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -597,6 +599,44 @@ QStringList removeDeadTemporaries(const QDir &folder, const QString &prefix) {
     return removed;
 }
 
+QString markerPath(const QString &path) {
+    return path + QStringLiteral(".aktarma-yarim");
+}
+
+// The marker of a conversion: the old file's and the new file's names, beside `path`.
+struct Marker {
+    QString oldFile;
+    QString newFile;
+};
+
+std::optional<Marker> readMarker(const QString &path) {
+    QFile f(markerPath(path));
+    if (!f.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    Marker m;
+    const QDir dir = QFileInfo(path).absoluteDir();
+    for (const QByteArray &line : f.read(64 * 1024).split('\n')) {
+        const QString text = QString::fromUtf8(line).trimmed();
+        if (text.startsWith(u"eski="))
+            m.oldFile = dir.filePath(text.mid(5));
+        else if (text.startsWith(u"yeni="))
+            m.newFile = dir.filePath(text.mid(5));
+    }
+    if (m.oldFile.isEmpty() || m.newFile.isEmpty() || QFileInfo(m.oldFile).fileName().isEmpty())
+        return std::nullopt;
+    return m;
+}
+
+QString writeMarker(const QString &path, const Marker &m) {
+    const QString text =
+        QStringLiteral(
+            "# Veritabanı yeni biçime aktarılıyor. Program yarıda kesilirse bir\n"
+            "# sonraki açılışta aktarmayı bitirir ya da geri alır; bu dosyayı silmeyin.\n"
+            "eski=%1\nyeni=%2\n")
+            .arg(QFileInfo(m.oldFile).fileName(), QFileInfo(m.newFile).fileName());
+    return saveWhole(markerPath(path), text.toUtf8());
+}
+
 } // namespace
 
 ImportStopped::ImportStopped()
@@ -661,6 +701,12 @@ QString oldFileName(const QString &path) {
 }
 
 ConversionResult convertJetDatabase(const QString &path, const ImportProgress &progress) {
+    return convertJetDatabase(path, [&](const QString &source, const QString &target) {
+        return importJet(source, target, progress);
+    });
+}
+
+ConversionResult convertJetDatabase(const QString &path, const JetImport &import) {
     const auto failure = [&](const QString &reason) {
         return DatabaseError(
             QStringLiteral("Veritabanı aktarılamadı: %1\n%2\nEski dosya olduğu gibi duruyor.")
@@ -668,30 +714,110 @@ ConversionResult convertJetDatabase(const QString &path, const ImportProgress &p
     };
     if (fileKind(path) != FileKind::Jet)
         throw failure(QStringLiteral("Dosya eski biçimde (Access/Jet) değil."));
+    if (QFileInfo::exists(markerPath(path)))
+        throw failure(QStringLiteral("Yarıda kalmış bir aktarma var; program yeniden "
+                                     "açıldığında tamamlanır: %1")
+                          .arg(markerPath(path)));
 
+    // The plan is written down first, so that a kill at any later moment leaves a state the
+    // next start finishes or undoes (recoverConversion).
     ConversionResult result;
-    const QString newFile = freeName(path + QStringLiteral(".yeni"));
+    const Marker marker{oldFileName(path), freeName(path + QStringLiteral(".yeni"))};
+    const QString newFile = marker.newFile;
+    result.oldFile = marker.oldFile;
+    if (const QString why = writeMarker(path, marker); !why.isEmpty())
+        throw failure(QStringLiteral("%1 yazılamadı: %2").arg(markerPath(path), why));
+    const auto undo = [&] {
+        removeImportLeftovers(newFile);
+        QFile::remove(newFile);
+        QFile::remove(markerPath(path));
+    };
     try {
-        result.report = importJet(path, newFile, progress);
+        result.report = import(path, newFile);
     } catch (const ImportStopped &) {
+        undo();
         throw;
     } catch (const std::exception &e) {
+        undo();
         throw failure(QString::fromUtf8(e.what()));
     }
 
-    result.oldFile = oldFileName(path);
     if (!QFile::rename(path, result.oldFile)) {
-        QFile::remove(newFile);
+        undo();
         throw failure(QStringLiteral("Eski dosyanın adı değiştirilemedi: %1").arg(result.oldFile));
     }
     if (!QFile::rename(newFile, path)) {
         if (!QFile::rename(result.oldFile, path))
             throw DatabaseError(
                 QStringLiteral("Veritabanı aktarılamadı: %1\nEski dosya şimdi %2, aktarılan "
-                               "dosya %3 adını taşıyor; eski dosyanın adını geri verin.")
+                               "dosya %3 adını taşıyor; program yeniden açıldığında aktarma "
+                               "tamamlanır.")
                     .arg(path, result.oldFile, newFile));
-        QFile::remove(newFile);
+        undo();
         throw failure(QStringLiteral("Yeni dosyaya veritabanının adı verilemedi."));
     }
+    QFile::remove(markerPath(path));
     return result;
+}
+
+Recovery recoverConversion(const QString &path) {
+    Recovery r;
+    const QString markerFile = markerPath(path);
+    if (!QFileInfo::exists(markerFile))
+        return r;
+    const std::optional<Marker> marker = readMarker(path);
+    if (!marker) {
+        r.problems << QStringLiteral("Yarıda kalan aktarmanın kaydı okunamadı: %1\nDosyalara "
+                                     "dokunulmadı; kaydı inceleyip silin.")
+                          .arg(markerFile);
+        return r;
+    }
+    QStringList removed = removeImportLeftovers(marker->newFile);
+    const FileKind kind = fileKind(path);
+    if (kind == FileKind::Missing && fileKind(marker->newFile) == FileKind::SQLite &&
+        fileKind(marker->oldFile) == FileKind::Jet) {
+        // Killed between the two renames: the new file takes the database's name.
+        if (!QFile::rename(marker->newFile, path)) {
+            r.problems << QStringLiteral("Yarıda kalan aktarma tamamlanamadı: %1 dosyasına %2 "
+                                         "adı verilemedi.")
+                              .arg(marker->newFile, path);
+            return r;
+        }
+        r.notices << QStringLiteral("Yarıda kalan aktarma tamamlandı: %1 artık yeni biçimde "
+                                    "(%2 dosyasından).\nEski dosya: %3")
+                         .arg(path, marker->newFile, marker->oldFile);
+    } else if (kind == FileKind::Missing && fileKind(marker->oldFile) == FileKind::Jet) {
+        // The new file is not there whole: the old one gets its name back.
+        if (!QFile::rename(marker->oldFile, path)) {
+            r.problems << QStringLiteral("Yarıda kalan aktarma geri alınamadı: %1 dosyasına %2 "
+                                         "adı verilemedi.")
+                              .arg(marker->oldFile, path);
+            return r;
+        }
+        if (QFile::remove(marker->newFile))
+            removed << marker->newFile;
+        r.notices << QStringLiteral("Yarıda kalan aktarma geri alındı: %1 eski adına döndü.")
+                         .arg(marker->oldFile);
+    } else if (kind == FileKind::Jet) {
+        // The old file was never moved: the import is undone and will be offered again.
+        if (QFile::remove(marker->newFile))
+            removed << marker->newFile;
+        r.notices << QStringLiteral("Yarıda kalan aktarma geri alındı; eski dosya olduğu gibi "
+                                    "duruyor: %1")
+                         .arg(path);
+    } else if (kind == FileKind::SQLite) {
+        // Killed after the last rename: only the marker was left.
+        r.notices << QStringLiteral("Veritabanı yeni biçime aktarılmıştı: %1\nEski dosya: %2")
+                         .arg(path, marker->oldFile);
+    } else {
+        r.problems << QStringLiteral("Yarıda kalan aktarma tamamlanamadı; veritabanı "
+                                     "bulunamadı: %1\nEski dosya: %2, aktarılan dosya: %3")
+                          .arg(path, marker->oldFile, marker->newFile);
+        return r;
+    }
+    if (!removed.isEmpty())
+        r.notices.last() +=
+            QStringLiteral("\nSilinen yarım dosyalar: %1").arg(removed.join(QStringLiteral(", ")));
+    QFile::remove(markerFile);
+    return r;
 }

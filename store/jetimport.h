@@ -67,5 +67,25 @@ struct ConversionResult {
 // Replaces the Jet database at `path` with an SQLite copy under the same name, so that the
 // settings keep naming it: imports into a new file beside it, then moves the old file to
 // oldFileName(path) and the new one to `path`. Any failure leaves the old file as it was,
-// under its own name, and throws DatabaseError saying why.
+// under its own name, and throws DatabaseError saying why. The plan (the old and the new
+// name) is written first beside `path` ("<path>.aktarma-yarim"), so that a kill at any moment
+// leaves a state recoverConversion() finishes or undoes.
 ConversionResult convertJetDatabase(const QString &path, const ImportProgress &progress = {});
+
+// The same with the import done by `import(source, target)`, which throws as importJet()
+// does: in a child process, say (importJetInChild).
+using JetImport = std::function<ImportReport(const QString &source, const QString &target)>;
+ConversionResult convertJetDatabase(const QString &path, const JetImport &import);
+
+// What a start did about an interrupted conversion: notices naming the files it touched, and
+// problems it could not solve.
+struct Recovery {
+    QStringList notices;
+    QStringList problems;
+};
+
+// Finishes or undoes a conversion of `path` that a kill interrupted: killed between the two
+// renames, the new file takes the database's name; killed before the old file was moved, the
+// half-done import goes and the old file stays (the import is offered again). Nothing to do
+// when no conversion of `path` was under way.
+Recovery recoverConversion(const QString &path);
