@@ -4,6 +4,7 @@
 #include "gui/messages.h"
 #include "store/jetimport.h"
 
+#include <QCoreApplication>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -34,11 +35,14 @@ QString summary(const QString &path, const ConversionResult &result) {
 
 } // namespace
 
-ConversionResult convertOldFormat(const QString &path, const ImportProgress &progress) {
-    return convertJetDatabase(path, progress);
+ConversionResult convertOldFormat(const QString &path, const ImportProgress &progress,
+                                  const ImportChild &child) {
+    return convertJetDatabase(path, [&](const QString &source, const QString &target) {
+        return importJetInChild(child, source, target, progress);
+    });
 }
 
-bool offerOldFormatImport(QWidget *parent, const QString &path) {
+bool offerOldFormatImport(QWidget *parent, const QString &path, const ImportChild &child) {
     if (fileKind(path) != FileKind::Jet)
         return false;
     if (!Messages::ask(parent, QStringLiteral("Bu veritabanı eski biçimde. Şimdi aktarılsın mı?")))
@@ -61,6 +65,8 @@ bool offerOldFormatImport(QWidget *parent, const QString &path) {
                                   .arg(total));
         progress.setMaximum(int(std::clamp<qint64>(total, 1, most)));
         progress.setValue(int(std::min(done, most)));
+        // Called while the child works too: "Vazgeç" is seen within a fraction of a second.
+        QCoreApplication::processEvents();
         return !progress.wasCanceled();
     };
 
@@ -68,7 +74,7 @@ bool offerOldFormatImport(QWidget *parent, const QString &path) {
     bool stopped = false;
     const bool done = guarded(parent, [&] {
         try {
-            result = convertOldFormat(path, step);
+            result = convertOldFormat(path, step, child);
         } catch (const ImportStopped &) {
             stopped = true;
         }

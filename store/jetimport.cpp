@@ -3,6 +3,7 @@
 #include "base/savefile.h"
 
 #include <QDate>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,6 +13,7 @@
 #include <QScopeGuard>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QTime>
 #include <QVariant>
 
@@ -181,6 +183,11 @@ QString dateText(const QDateTime &t, bool programText) {
     return day + QLatin1Char(' ') + t.time().toString(QStringLiteral("HH:mm:ss"));
 }
 
+// A value libmdb could not read; the importer names the table and the file.
+struct UnreadableValue {
+    QString column;
+};
+
 // The current row's value of one bound column. `truncated` is set when a text may have been
 // cut short by the bind size.
 QVariant value(MdbHandle *mdb, Column &k, bool &truncated) {
@@ -192,6 +199,10 @@ QVariant value(MdbHandle *mdb, Column &k, bool &truncated) {
             return QVariant();
         size_t size = 0;
         void *data = mdb_ole_read_full(mdb, k.mdb, &size);
+        // A broken chain of pages, or one that loops until no memory is left: the object is
+        // lost, and an empty value would hide it.
+        if (!data)
+            throw UnreadableValue{k.name};
         const QByteArray b(static_cast<const char *>(data), qsizetype(size));
         free(data);
         return b;
@@ -286,10 +297,11 @@ QString versionName(const MdbHandle *mdb) {
 
 class JetImporter {
 public:
-    JetImporter(MdbHandle *mdb, Database &db, const QString &target, const ImportProgress &progress,
-                ImportReport &report)
+    JetImporter(MdbHandle *mdb, Database &db, const QString &source, const QString &target,
+                const ImportProgress &progress, ImportReport &report)
         : m_mdb(mdb)
         , m_db(db)
+        , m_source(source)
         , m_target(target)
         , m_progress(progress)
         , m_report(report)
@@ -309,6 +321,7 @@ private:
 
     MdbHandle *m_mdb;
     Database &m_db;
+    QString m_source;
     QString m_target;
     const ImportProgress &m_progress;
     ImportReport &m_report;
@@ -367,8 +380,8 @@ void JetImporter::copyTable(MdbCatalogEntry *entry) {
     const QString sourceName = QString::fromUtf8(entry->object_name);
     MdbTable table(mdb_read_table(entry));
     if (!table || !mdb_read_columns(table.get()))
-        throw DatabaseError(
-            QStringLiteral("Access dosyasındaki %1 tablosu okunamadı.").arg(sourceName));
+        throw DatabaseError(QStringLiteral("Access dosyasındaki %1 tablosu okunamadı: %2")
+                                .arg(sourceName, m_source));
 
     std::vector<Column> columns(table->num_cols);
     for (unsigned i = 0; i < table->num_cols; ++i) {
@@ -402,10 +415,11 @@ void JetImporter::copyTable(MdbCatalogEntry *entry) {
     // The file keeps each table's row count; reading fewer rows means damaged pages.
     if (copied != qint64(table->num_rows))
         throw DatabaseError(QStringLiteral("Access dosyasındaki %1 tablosu %2 satır bildiriyor, "
-                                           "%3 satır okunabildi; dosya bozuk olabilir.")
+                                           "%3 satır okunabildi; dosya bozuk olabilir: %4")
                                 .arg(sourceName)
                                 .arg(table->num_rows)
-                                .arg(copied));
+                                .arg(copied)
+                                .arg(m_source));
     for (const Column &k : columns)
         if (k.unreadableDates > 0)
             m_report.notes << QStringLiteral("%1.%2: %3 tarih okunamadı (1899 öncesi ya da "
@@ -430,8 +444,8 @@ qint64 JetImporter::copyRows(MdbTableDef *table, const QString &sourceName,
             k.length = 0;
             if (mdb_bind_column(table, int(i) + 1, k.buffer.data(), &k.length) < 0)
                 throw DatabaseError(
-                    QStringLiteral("Access dosyasındaki %1 tablosunun %2 sütunu okunamadı.")
-                        .arg(sourceName, k.name));
+                    QStringLiteral("Access dosyasındaki %1 tablosunun %2 sütunu okunamadı: %3")
+                        .arg(sourceName, k.name, m_source));
         }
         mdb_rewind_table(table);
         reportProgress(sourceName, 0, total);
@@ -439,13 +453,21 @@ qint64 JetImporter::copyRows(MdbTableDef *table, const QString &sourceName,
         qint64 copied = 0;
         bool truncated = false;
         while (!truncated && mdb_fetch_row(table)) {
-            for (Column &k : columns)
-                if (k.position >= 0 && k.type != ValueType::Ole)
-                    insert.bindValue(k.position, value(m_mdb, k, truncated));
-            // Large objects last: reading them moves libmdb through other pages.
-            for (Column &k : columns)
-                if (k.position >= 0 && k.type == ValueType::Ole)
-                    insert.bindValue(k.position, value(m_mdb, k, truncated));
+            try {
+                for (Column &k : columns)
+                    if (k.position >= 0 && k.type != ValueType::Ole)
+                        insert.bindValue(k.position, value(m_mdb, k, truncated));
+                // Large objects last: reading them moves libmdb through other pages.
+                for (Column &k : columns)
+                    if (k.position >= 0 && k.type == ValueType::Ole)
+                        insert.bindValue(k.position, value(m_mdb, k, truncated));
+            } catch (const UnreadableValue &v) {
+                throw DatabaseError(QStringLiteral("Access dosyasındaki %1 tablosunun %2 sütununda "
+                                                   "%3. satır okunamadı; dosya bozuk olabilir: %4")
+                                        .arg(sourceName, v.column)
+                                        .arg(copied + 1)
+                                        .arg(m_source));
+            }
             if (truncated)
                 break;
             if (!insert.exec())
@@ -460,8 +482,8 @@ qint64 JetImporter::copyRows(MdbTableDef *table, const QString &sourceName,
         if (size * 16 > maxBindSize)
             throw DatabaseError(
                 QStringLiteral("Access dosyasındaki %1 tablosunda aktarılamayacak kadar uzun "
-                               "bir metin var.")
-                    .arg(sourceName));
+                               "bir metin var: %2")
+                    .arg(sourceName, m_source));
         QSqlQuery deleteRows(m_db.db());
         if (!deleteRows.exec(QStringLiteral("DELETE FROM %1").arg(quoteName(targetName))))
             writeFailure(m_target, targetName, deleteRows.lastError());
@@ -498,7 +520,7 @@ ImportReport fillFrom(const QString &source, const QString &temporary, const QSt
         throw DatabaseError(
             QStringLiteral("Access dosyasının tablo listesi okunamadı: %1").arg(source));
 
-    JetImporter importer(mdb.get(), db, target, progress, report);
+    JetImporter importer(mdb.get(), db, source, target, progress, report);
     // One transaction, so that a failure leaves nothing half-written even in the temporary
     // file; errors name the target rather than the temporary file.
     QSqlDatabase &connection = db.db();
@@ -591,8 +613,20 @@ QStringList removeDeadTemporaries(const QDir &folder, const QString &prefix) {
         const QString path = folder.filePath(base);
         QLockFile lock(path + lockSuffix);
         lock.setStaleLockTime(0); // only a lock whose process is gone is stale
-        if (!lock.tryLock(0))
-            continue; // an import is writing it now
+        if (!lock.tryLock(0)) {
+            // A lock file names its process a moment after it is made; one that still names
+            // none a second later lost its writer in between: nobody holds it.
+            qint64 pid = 0;
+            QString host, program;
+            const QDeadlineTimer filled(1000);
+            bool named = lock.getLockInfo(&pid, &host, &program);
+            while (!named && !filled.hasExpired()) {
+                QThread::msleep(10);
+                named = lock.getLockInfo(&pid, &host, &program);
+            }
+            if (named || !QFile::remove(path + lockSuffix) || !lock.tryLock(0))
+                continue; // an import is writing it now
+        }
         removeTemporary(path);
         removed << path;
     }

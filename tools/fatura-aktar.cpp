@@ -1,17 +1,33 @@
 // fatura-aktar: brings an old Access (Jet) database over into a new SQLite file that the
 // program can open.
+//
+// libmdb reads an untrusted file, and a damaged one can make it take memory without bound
+// or never finish. So the import itself runs in a child copy of this program (--alt-surec)
+// that limits its own memory; this side limits its time and reports a death as a damaged
+// file. The program's in-program import starts the child the same way.
 
+#include "store/importprocess.h"
 #include "store/jetimport.h"
 
 #include <QCoreApplication>
 #include <QStringList>
 
 #include <cstdio>
+#include <new>
+
+#ifdef Q_OS_UNIX
+#include <sys/resource.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
 const char usageText[] =
-    "Kullanım: fatura-aktar KAYNAK.MDB HEDEF\n"
+    "Kullanım: fatura-aktar [SEÇENEKLER] KAYNAK.MDB HEDEF\n"
     "\n"
     "Eski Access (Jet 3 / Jet 4) veritabanını KAYNAK.MDB, programın kullandığı yeni\n"
     "biçimde (SQLite) HEDEF dosyasına aktarır. Kaynak dosya yalnızca okunur. MUSTERI ve\n"
@@ -21,13 +37,74 @@ const char usageText[] =
     "HEDEF var olmamalıdır: var olan bir dosyanın üzerine asla yazılmaz. Aktarma\n"
     "yarıda kalırsa HEDEF adında dosya oluşmaz.\n"
     "\n"
+    "Kaynak dosya ayrı bir süreçte okunur: bozuk bir dosya bellek ya da süre sınırını\n"
+    "aşarsa aktarma durur ve dosyanın bozuk olabileceği söylenir.\n"
+    "\n"
     "Seçenekler:\n"
-    "  -h, --yardim   Bu yardımı gösterir.\n"
+    "  --bellek-siniri MB   Okuyan sürecin kullanabileceği bellek (varsayılan 2048).\n"
+    "  --sure-siniri SN     Aktarmanın sürebileceği en uzun süre (varsayılan 1800).\n"
+    "  -h, --yardim         Bu yardımı gösterir.\n"
     "\n"
     "Çıkış kodu: 0 aktarma tamamlandı, 1 aktarma yapılamadı, 2 yanlış kullanım.\n";
 
 void put(FILE *out, const QString &text) {
     std::fputs(text.toUtf8().constData(), out);
+}
+
+void record(const QStringList &fields) {
+    std::fputs(importRecord(fields).constData(), stdout);
+    std::fflush(stdout);
+}
+
+// The child's address space is held to `megabytes`, so that a damaged file makes it fail
+// instead of the machine. Nothing happens where the system has no such limit.
+void limitMemory(qint64 megabytes) {
+#ifdef Q_OS_UNIX
+    rlimit r{};
+    r.rlim_cur = r.rlim_max = rlim_t(megabytes) * 1024 * 1024;
+    setrlimit(RLIMIT_AS, &r);
+#else
+    Q_UNUSED(megabytes);
+#endif
+}
+
+// The child dies with the program that started it (`parent`), so that a killed program
+// leaves no import running on; one already gone before this point ends the child here.
+// Elsewhere the parent's time limit and kill are all there is.
+void dieWithParent(qint64 parent) {
+#ifdef Q_OS_LINUX
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != pid_t(parent))
+        _exit(1);
+#else
+    Q_UNUSED(parent);
+#endif
+}
+
+// The child: imports and reports in records, a failure's message too.
+int runChild(qint64 parent, const QString &source, const QString &target, qint64 memoryMegabytes) {
+    dieWithParent(parent);
+    limitMemory(memoryMegabytes);
+    try {
+        const ImportReport report =
+            importJet(source, target, [](const QString &table, qint64 done, qint64 total) {
+                record({QStringLiteral("ilerleme"), table, QString::number(done),
+                        QString::number(total)});
+                return true;
+            });
+        record({QStringLiteral("surum"), report.version});
+        for (const ImportedTable &t : report.tables)
+            record(
+                {QStringLiteral("tablo"), t.sourceName, t.targetName, QString::number(t.rowCount)});
+        for (const QString &note : report.notes)
+            record({QStringLiteral("not"), note});
+        return 0;
+    } catch (const std::bad_alloc &) {
+        return 3; // over the memory limit: the parent names the file
+    } catch (const std::exception &e) {
+        record({QStringLiteral("hata"), QString::fromUtf8(e.what())});
+        return 1;
+    }
 }
 
 } // namespace
@@ -41,23 +118,47 @@ int main(int argc, char *argv[]) {
         std::fputs(usageText, stdout);
         return 0;
     }
-    for (const QString &a : std::as_const(arguments)) {
-        if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+    ImportChild child;
+    child.program = QCoreApplication::applicationFilePath();
+    qint64 parent = 0; // set for the child: the process that started it
+    QStringList files;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (a == u"--alt-surec" && i + 1 < arguments.size()) {
+            parent = arguments[++i].toLongLong();
+        } else if (a == u"--bellek-siniri" || a == u"--sure-siniri") {
+            bool ok = false;
+            const qint64 n = arguments.value(i + 1).toLongLong(&ok);
+            if (!ok || n <= 0 || n > 1000000) {
+                put(stderr, QStringLiteral("%1 için pozitif bir sayı gerekir.\n\n").arg(a));
+                std::fputs(usageText, stderr);
+                return 2;
+            }
+            if (a == u"--bellek-siniri")
+                child.memoryMegabytes = n;
+            else
+                child.seconds = int(n);
+            ++i;
+        } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
             put(stderr, QStringLiteral("Bilinmeyen seçenek: %1\n\n").arg(a));
             std::fputs(usageText, stderr);
             return 2;
+        } else {
+            files << a;
         }
     }
-    if (arguments.size() != 2) {
+    if (files.size() != 2) {
         std::fputs("fatura-aktar: bir kaynak ve bir hedef dosya gerekir.\n\n", stderr);
         std::fputs(usageText, stderr);
         return 2;
     }
 
-    const QString &source = arguments[0];
-    const QString &target = arguments[1];
+    const QString &source = files[0];
+    const QString &target = files[1];
+    if (parent > 0)
+        return runChild(parent, source, target, child.memoryMegabytes);
     try {
-        const ImportReport report = importJet(source, target);
+        const ImportReport report = importJetInChild(child, source, target);
         qint64 total = 0;
         for (const ImportedTable &t : report.tables) {
             put(stdout, QStringLiteral("%1: %2 satır\n").arg(t.targetName).arg(t.rowCount));

@@ -1,7 +1,8 @@
 // What the program does at a first start, or when the import question is answered "Evet",
 // alone in a process that test_recovery kills at a random moment:
 //   start_helper ilk <folder>     the start's work in a new folder (prepareWorkingFolder)
-//   start_helper aktar <folder>   the in-program import of <folder>/fatura.MDB
+//   start_helper aktar <folder>   the in-program import of <folder>/fatura.MDB (read by the
+//                                 fatura-aktar child, as the program does)
 // It prints "hazir" before it begins and "bitti" when done, each line in one write(2).
 #include "app/firstrun.h"
 #include "app/oldformat.h"
@@ -36,7 +37,9 @@ int main(int argc, char **argv) {
                 return 1;
             }
         } else {
-            convertOldFormat(folder.filePath(QStringLiteral("fatura.MDB")));
+            ImportChild child;
+            child.program = QStringLiteral(FATURA_AKTAR);
+            convertOldFormat(folder.filePath(QStringLiteral("fatura.MDB")), {}, child);
         }
         say("bitti\n");
         return 0;

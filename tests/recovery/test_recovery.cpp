@@ -18,6 +18,10 @@
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
+
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -45,8 +49,10 @@ std::optional<bool> killHelper(const QString &mode, const QString &folder, qint6
     p.start(QStringLiteral(START_HELPER), {mode, folder});
     while (!p.canReadLine() && p.state() != QProcess::NotRunning)
         p.waitForReadyRead(30000);
-    if (p.readLine() != "hazir\n")
+    if (p.readLine() != "hazir\n") {
+        qWarning("the helper did not start: %s", p.readAllStandardError().constData());
         return std::nullopt;
+    }
     QElapsedTimer clock;
     clock.start();
     if (workNs) {
@@ -58,6 +64,20 @@ std::optional<bool> killHelper(const QString &mode, const QString &folder, qint6
     }
     p.kill();
     p.waitForFinished();
+    // Its fatura-aktar child dies with it (it asked the system for that): this process
+    // adopts it (a subreaper) and waits for it, so that the next start comes after.
+    const QDeadlineTimer childGone(20000);
+    for (;;) {
+        const pid_t reaped = ::waitpid(-1, nullptr, WNOHANG);
+        if (reaped < 0)
+            break; // no child left
+        if (reaped == 0 && childGone.hasExpired()) {
+            qWarning("the helper's child outlived it");
+            return std::nullopt;
+        }
+        if (reaped == 0)
+            QThread::msleep(1);
+    }
     if (p.exitStatus() == QProcess::NormalExit && p.exitCode() != 0) {
         qWarning("%s", p.readAllStandardError().constData());
         return std::nullopt;
@@ -132,7 +152,10 @@ void oldFormatFolder(const QString &folder) {
 class TestRecovery : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { m_deadline.setRemainingTime(deadlineSeconds * 1000); }
+    void initTestCase() {
+        m_deadline.setRemainingTime(deadlineSeconds * 1000);
+        QVERIFY(::prctl(PR_SET_CHILD_SUBREAPER, 1) == 0);
+    }
     void firstStartStates_data();
     void firstStartStates();
     void importStates_data();
