@@ -9,6 +9,9 @@ namespace {
 // The system's words, and what they most often mean when the disk has no room left.
 QString reason(const QSaveFile &file) {
     QString text = file.errorString();
+    // A write that failed while the buffer was emptied may leave Qt's default text only.
+    if (text.isEmpty() || text == QLatin1String("Unknown error"))
+        text = QStringLiteral("Dosyaya yazılamadı.");
     const QStorageInfo disk(QFileInfo(file.fileName()).absolutePath());
     if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < 1024 * 1024)
         text += QStringLiteral("\nDiskte boş yer kalmamış olabilir.");

@@ -143,6 +143,7 @@ void TestFullDisk::settingsSave() {
             Q_EMIT child<ImageButton>(&w, "kaydet_dugmesi")->released();
         });
     });
+    qInfo("%s", qPrintable(shown.join(u'\n')));
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].startsWith(u"hata: Ayar dosyası yazılamadı: "_qs + path + u'\n'),
              qPrintable(shown[0]));
@@ -158,6 +159,7 @@ void TestFullDisk::firstStart() {
     disk.fill();
     const QStringList problems = disk.run([&] { return firstRun(QDir(disk.path())); });
     const QString all = problems.join(u'\n');
+    qInfo("%s", qPrintable(all));
     for (const QString &name : {settingsFileName(), raisedPictureFile(), pressedPictureFile()})
         QVERIFY2(all.contains(disk.filePath(name)), qPrintable(all));
     QCOMPARE(files(disk.path()), QStringList());
@@ -183,6 +185,7 @@ void TestFullDisk::singleInvoicePdf() {
             form.yazdir();
         });
     });
+    qInfo("%s", qPrintable(shown.join(u'\n')));
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].startsWith(u"hata: PDF dosyası yazılamadı: "_qs + disk.path()),
              qPrintable(shown[0]));
@@ -220,6 +223,7 @@ void TestFullDisk::batchPdf() {
             w.yazdir();
         });
     });
+    qInfo("%s", qPrintable(shown.join(u'\n')));
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].startsWith(u"hata: PDF dosyası yazılamadı: "_qs + disk.path()),
              qPrintable(shown[0]));
