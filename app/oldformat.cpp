@@ -59,10 +59,12 @@ bool offerOldFormatImport(QWidget *parent, const QString &path, const ImportChil
     progress.setLabelText(QStringLiteral("Aktarma başlıyor..."));
     const auto step = [&](const QString &table, qint64 done, qint64 total) {
         constexpr qint64 most = std::numeric_limits<int>::max();
-        progress.setLabelText(QStringLiteral("%1 tablosu aktarılıyor: %2 / %3 satır")
-                                  .arg(table)
-                                  .arg(done)
-                                  .arg(total));
+        // Before the first table the child is still opening the file.
+        if (!table.isEmpty())
+            progress.setLabelText(QStringLiteral("%1 tablosu aktarılıyor: %2 / %3 satır")
+                                      .arg(table)
+                                      .arg(done)
+                                      .arg(total));
         progress.setMaximum(int(std::clamp<qint64>(total, 1, most)));
         progress.setValue(int(std::min(done, most)));
         // Called while the child works too: "Vazgeç" is seen within a fraction of a second.
