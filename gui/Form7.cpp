@@ -228,8 +228,14 @@ void Form7::yazdir() {
     target.printer.reset();
 
     const bool pdf = !target.pdfPath.isEmpty();
+    const bool toPrinter = !target.printerName.isEmpty();
+    // Into a printer, each invoice counts once the printing system took its job.
     const QString count =
-        QStringLiteral("Toplu baskı durduruldu: %1 / %2 fatura basıldı.").arg(printed).arg(total);
+        toPrinter
+            ? QStringLiteral("\n%1 faturadan %2 tanesi yazıcıya ulaştı.").arg(total).arg(printed)
+            : QStringLiteral("Toplu baskı durduruldu: %1 / %2 fatura basıldı.")
+                  .arg(printed)
+                  .arg(total);
     if (!failure.isEmpty()) {
         QString text = failure;
         if (total > 0)
@@ -238,7 +244,17 @@ void Form7::yazdir() {
             text +=
                 QStringLiteral("\nBasılanlar: %1").arg(QDir::toNativeSeparators(target.pdfPath));
         Messages::error(this, text);
-    } else if (stopped) {
+    } else if (toPrinter && printed > 0) {
+        Messages::info(this, printed == total
+                                 ? QStringLiteral("%1 fatura yazıcıya gönderildi: %2")
+                                       .arg(printed)
+                                       .arg(target.printerName)
+                                 : QStringLiteral("Baskı durduruldu: %1 faturadan %2 tanesi "
+                                                  "yazıcıya gönderildi: %3")
+                                       .arg(total)
+                                       .arg(printed)
+                                       .arg(target.printerName));
+    } else if (stopped && !toPrinter) {
         Messages::info(this,
                        pdf && printed > 0 ? count + u'\n' + pdfNotice(target.pdfPath) : count);
     } else if (pdf && printed > 0) {
