@@ -217,11 +217,12 @@ void PreviewWindow::refreshPrinter() {
     QString note = m_caption + QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar köşesindeki "
                                               "0,0 noktasından ölçülür.");
     if (m_page.offset != PrinterOffset())
-        note = m_caption +
-               QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar, köşesinden %1 "
-                              "yazıcısının kayması kadar (sağa %2 mm, aşağı %3 mm) ötedeki 0,0 "
-                              "noktasından ölçülür.")
-                   .arg(printer, plainNumberText(m_page.offset.x), plainNumberText(m_page.offset.y));
+        note =
+            m_caption +
+            QStringLiteral(" Kesikli çizgi baskı alanıdır; konumlar, köşesinden %1 "
+                           "yazıcısının kayması kadar (sağa %2 mm, aşağı %3 mm) ötedeki 0,0 "
+                           "noktasından ölçülür.")
+                .arg(printer, plainNumberText(m_page.offset.x), plainNumberText(m_page.offset.y));
     if (m_view->sheets() > 1)
         note += QStringLiteral("\nFatura kalemleri satır alanına sığmıyor; %1 sayfaya basılır, "
                                "hepsi aşağıda.")
