@@ -1,7 +1,7 @@
 #include "printing/painterprinter.h"
 
-#include "printing/printerstatus.h"
 #include "base/savefile.h"
+#include "printing/printerstatus.h"
 
 #include <QDir>
 #include <QFile>
@@ -11,8 +11,8 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QScopeGuard>
 #include <QSaveFile>
+#include <QScopeGuard>
 
 #include <cmath>
 
