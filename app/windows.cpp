@@ -15,7 +15,7 @@
 Windows::Windows(Workspace &workspace, QObject *parent)
     : QObject(parent)
     , m_workspace(workspace)
-    , m_main(new Form4) {
+    , m_main(new Form4(workspace)) {
     m_main->setAttribute(Qt::WA_DeleteOnClose);
     connect(m_main, &Form4::customersRequested, this, &Windows::openCustomers);
     connect(m_main, &Form4::invoiceRequested, this, &Windows::openInvoice);

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QVBoxLayout>
 
-Form1::Form1(QWidget *parent)
+Form1::Form1(const Workspace &workspace, QWidget *parent)
     : QDialog(parent) {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Hakkında"));
@@ -32,8 +32,8 @@ Form1::Form1(QWidget *parent)
             QStringLiteral("<a href=\"%1\">%2</a>").arg(Maker::webAddress(), Maker::webHost()));
     m_label4->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     m_label4->setCursor(Qt::PointingHandCursor);
-    connect(m_label4, &QLabel::linkActivated, this, [this] {
-        openMakerSite(this);
+    connect(m_label4, &QLabel::linkActivated, this, [this, &workspace] {
+        openMakerSite(this, workspace);
         close();
     });
     layout->setContentsMargins(24, 20, 24, 20);

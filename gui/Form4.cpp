@@ -48,7 +48,7 @@ QPixmap mainPicture(const QSize &size) {
     return pm;
 }
 
-Form4::Form4(QWidget *parent)
+Form4::Form4(const Workspace &workspace, QWidget *parent)
     : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("Fatura"));
@@ -94,6 +94,9 @@ Form4::Form4(QWidget *parent)
     m_web = new WebPanel(central);
     m_web->setObjectName(QStringLiteral("WebBrowser1"));
     m_web->setMinimumSize(460, 300);
+    // A link in the advert opens the maker's site in the real browser.
+    connect(m_web, &QTextBrowser::anchorClicked, this,
+            [this, &workspace] { openMakerSite(this, workspace); });
 
     auto *label1 = new QLabel(
         QStringLiteral("<a href=\"%1\">%2</a>").arg(Maker::webAddress(), Maker::webHost()),
@@ -101,7 +104,8 @@ Form4::Form4(QWidget *parent)
     label1->setObjectName(QStringLiteral("Label1"));
     label1->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
     label1->setCursor(Qt::PointingHandCursor);
-    connect(label1, &QLabel::linkActivated, this, [this] { openMakerSite(this); });
+    connect(label1, &QLabel::linkActivated, this,
+            [this, &workspace] { openMakerSite(this, workspace); });
 
     auto *label2 = new QLabel(Maker::phones(), central);
     label2->setObjectName(QStringLiteral("Label2"));

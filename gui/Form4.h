@@ -4,13 +4,14 @@
 
 class QLabel;
 class WebPanel;
+class Workspace;
 
 // The main window: the menu from which every other window opens, the advertising panel
 // and the maker's contact details. Closing it closes the program.
 class Form4 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form4(QWidget *parent = nullptr);
+    explicit Form4(const Workspace &workspace, QWidget *parent = nullptr);
 
     WebPanel *webPanel() const { return m_web; }
 

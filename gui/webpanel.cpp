@@ -5,7 +5,6 @@
 #include <QNetworkRequest>
 #include <QTextCodec>
 
-#include "gui/browser.h"
 #include "gui/pageimages.h"
 
 WebPanel::WebPanel(QWidget *parent)
@@ -15,9 +14,6 @@ WebPanel::WebPanel(QWidget *parent)
     , m_url(QStringLiteral("about:blank")) {
     setOpenLinks(false);
     setFrameShape(QFrame::StyledPanel);
-    // A link in the advert opens the maker's site in the real browser.
-    connect(this, &QTextBrowser::anchorClicked, this,
-            [this](const QUrl &) { openMakerSite(this); });
 }
 
 void WebPanel::navigate(const QUrl &url) {

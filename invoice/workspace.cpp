@@ -50,7 +50,11 @@ QDateTime Workspace::now() const {
 }
 
 bool Workspace::openFolder(const QString &path) const {
-    if (seams.openFolder)
-        return seams.openFolder(path);
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    const QUrl url = QUrl::fromLocalFile(path);
+    return seams.openUrl ? seams.openUrl(url) : QDesktopServices::openUrl(url);
+}
+
+bool Workspace::openWebAddress(const QString &address) const {
+    const QUrl url(address);
+    return seams.openUrl ? seams.openUrl(url) : QDesktopServices::openUrl(url);
 }

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFont>
 #include <QString>
+#include <QUrl>
 
 #include <functional>
 #include <optional>
@@ -47,8 +48,10 @@ public:
     // only the clock is replaced.
     QDateTime now() const;
 
-    // Shows a folder in the desktop's file manager; false when that could not be done.
+    // Shows a folder in the desktop's file manager, or a web address in the desktop's
+    // browser; false when that could not be done.
     bool openFolder(const QString &path) const;
+    bool openWebAddress(const QString &address) const;
 
     // The choosers behind the settings window's "Gözat" and "Yazıtipi": nothing when the
     // user cancels. Empty means the desktop's own dialogs.
@@ -63,7 +66,7 @@ public:
         FontChooser chooseFont;
         QString printerOffsetsFile; // an INI file instead of the user's settings
         std::function<QDateTime()> now;
-        std::function<bool(const QString &path)> openFolder;
+        std::function<bool(const QUrl &)> openUrl; // the desktop's file manager or browser
     };
     Seams seams;
 

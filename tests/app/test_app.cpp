@@ -4,9 +4,9 @@
 #include "gui/Form2.h"
 #include "gui/Form3.h"
 #include "gui/Form4.h"
-#include "gui/browser.h"
 #include "gui/buttonpictures.h"
 #include "gui/messages.h"
+#include "gui/webpanel.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
@@ -169,12 +169,15 @@ void TestApp::savedCustomerReachesOpenInvoice() {
 
 // The menus' object names and captions; "Makbuz" is shown but cannot be chosen. The maker's
 // link opens the site; without a browser the user is told, with the address. The about box's
-// address opens the site and closes the box.
+// address opens the site and closes the box; so does a link in the advert panel.
 void TestApp::mainWindow() {
     QStringList launched;
     bool browserWorks = true;
-    setBrowserLauncher([&](const QString &address) { return launched << address, browserWorks; });
-    Form4 w;
+    Workspace workspace;
+    workspace.seams.openUrl = [&](const QUrl &address) {
+        return launched << address.toString(), browserWorks;
+    };
+    Form4 w(workspace);
     auto *menu = field<QMenu>(&w, "faturalama");
     QCOMPARE(w.menuBar()->actions().value(0), menu->menuAction());
     QCOMPARE(
@@ -192,11 +195,12 @@ void TestApp::mainWindow() {
     Q_EMIT label1->linkActivated(u"x"_qs);
     QVERIFY(m_messages.size() == 1 && m_messages[0].text.contains(launched[0].mid(7)));
     browserWorks = true;
-    Shown<Form1> about;
+    Shown<Form1> about(workspace);
     Q_EMIT field<QLabel>(&about, "Label4")->linkActivated(u"x"_qs);
     QCOMPARE(launched.size(), 3);
     QTRY_VERIFY(!about.isVisible());
-    setBrowserLauncher([](const QString &) { return true; });
+    Q_EMIT w.webPanel()->anchorClicked(QUrl(u"http://127.0.0.1/reklam"_qs));
+    QCOMPARE(launched.size(), 4);
 }
 
 QTEST_MAIN(TestApp)

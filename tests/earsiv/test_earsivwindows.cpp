@@ -269,8 +269,8 @@ void TestEArsivWindows::exportWindow() {
 
     // The folder, through the desktop; a refusal of the desktop is told.
     QStringList opened;
-    m_fx->workspace.seams.openFolder = [&](const QString &path) {
-        opened << path;
+    m_fx->workspace.seams.openUrl = [&](const QUrl &url) {
+        opened << url.toLocalFile();
         return opened.size() == 1;
     };
     m_messages.clear();
