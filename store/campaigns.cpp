@@ -13,13 +13,6 @@ namespace {
 const QString headerPrefix = QStringLiteral("FATCARI");
 const QString linePrefix = QStringLiteral("FATSTOK");
 
-// A table name as an SQL identifier: between double quotes, inner quotes doubled.
-QString sqlIdentifier(const QString &name) {
-    QString s = name;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
-
 bool selectsAll(const CampaignSelection &selection) {
     return selection.first.isEmpty() && selection.last.isEmpty() && selection.region.isEmpty();
 }

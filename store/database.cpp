@@ -276,3 +276,9 @@ QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
         db.fail(activity, q.lastError());
     return q;
 }
+
+QString sqlIdentifier(const QString &name) {
+    QString s = name;
+    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + s + QLatin1Char('"');
+}

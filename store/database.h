@@ -86,6 +86,9 @@ private:
 bool lockedByAnother(const QSqlError &error);
 QString inUseMessage(const QString &path);
 
+// A table or column name as an SQL identifier: between double quotes, inner quotes doubled.
+QString sqlIdentifier(const QString &name);
+
 // A text for binding that is never NULL: the SQLite driver binds a null QString as NULL,
 // and a box left empty must be stored as the empty text.
 QString nonNullText(const QString &s);

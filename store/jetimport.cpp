@@ -53,12 +53,6 @@ constexpr qint64 progressInterval = 250;
 const QString temporaryInfix = QStringLiteral(".aktariliyor-");
 const QString lockSuffix = QStringLiteral(".kilit");
 
-QString quoteName(const QString &name) {
-    QString s = name;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
-
 // What a Jet column becomes.
 enum class ValueType { Integer, Decimal, Single, Text, Date, Binary, Ole };
 
@@ -264,7 +258,7 @@ QList<ProgramTable> programTables(Database &db) {
     while (q.next())
         tables.append({q.value(0).toString(), {}, {}, false});
     for (ProgramTable &t : tables) {
-        if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(quoteName(t.name))))
+        if (!q.exec(QStringLiteral("PRAGMA table_info(%1)").arg(sqlIdentifier(t.name))))
             db.fail(QStringLiteral("tablo okunurken"), q.lastError());
         while (q.next()) {
             t.columns << q.value(1).toString();
@@ -340,11 +334,11 @@ QString JetImporter::prepareTable(const QString &sourceName, std::vector<Column>
         QStringList definitions;
         for (Column &k : columns) {
             k.targetName = k.name;
-            definitions << quoteName(k.name) + QLatin1Char(' ') + sqlType(k.type);
+            definitions << sqlIdentifier(k.name) + QLatin1Char(' ') + sqlType(k.type);
         }
         QSqlQuery q(m_db.db());
         if (!q.exec(QStringLiteral("CREATE TABLE %1 (%2)")
-                        .arg(quoteName(sourceName), definitions.join(QStringLiteral(", ")))))
+                        .arg(sqlIdentifier(sourceName), definitions.join(QStringLiteral(", ")))))
             writeFailure(m_target, sourceName, q.lastError());
         return sourceName;
     }
@@ -397,15 +391,15 @@ void JetImporter::copyTable(MdbCatalogEntry *entry) {
         if (k.targetName.isEmpty())
             continue;
         k.position = int(names.size());
-        names << quoteName(k.targetName);
+        names << sqlIdentifier(k.targetName);
         placeholders << QStringLiteral("?");
     }
 
     QSqlQuery insert(m_db.db());
     const QString sql =
-        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteName(targetName))
+        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(sqlIdentifier(targetName))
                         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(quoteName(targetName), names.join(QStringLiteral(", ")),
+                              .arg(sqlIdentifier(targetName), names.join(QStringLiteral(", ")),
                                    placeholders.join(QStringLiteral(", ")));
     if (!insert.prepare(sql))
         writeFailure(m_target, targetName, insert.lastError());
@@ -485,7 +479,7 @@ qint64 JetImporter::copyRows(MdbTableDef *table, const QString &sourceName,
                                "bir metin var: %2")
                     .arg(sourceName, m_source));
         QSqlQuery deleteRows(m_db.db());
-        if (!deleteRows.exec(QStringLiteral("DELETE FROM %1").arg(quoteName(targetName))))
+        if (!deleteRows.exec(QStringLiteral("DELETE FROM %1").arg(sqlIdentifier(targetName))))
             writeFailure(m_target, targetName, deleteRows.lastError());
     }
 }
@@ -556,7 +550,7 @@ void verify(const QString &temporary, const QString &target, const ImportReport 
                                 .arg(target, q.lastError().isValid() ? q.lastError().text()
                                                                      : q.value(0).toString()));
     for (const ImportedTable &t : report.tables) {
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM %1").arg(quoteName(t.targetName))) ||
+        if (!q.exec(QStringLiteral("SELECT count(*) FROM %1").arg(sqlIdentifier(t.targetName))) ||
             !q.next())
             throw DatabaseError(QStringLiteral("Aktarılan %1 tablosu okunamadı: %2\n%3")
                                     .arg(t.targetName, target, q.lastError().text()));

@@ -155,12 +155,6 @@ QSqlQuery prepared(Database &db, const QString &sql, const QString &activity) {
     return q;
 }
 
-QString sqlIdentifier(const QString &name) {
-    QString s = name;
-    s.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + s + QLatin1Char('"');
-}
-
 } // namespace
 
 Customer sampleCustomer(quint64 seed, qint64 number) {
