@@ -135,67 +135,47 @@ const QList<QList<Event>> &documentEvents(int invoices) {
     return cache[invoices];
 }
 
+// One document written again from its events with a bare QXmlStreamWriter.
+QByteArray replayed(const QList<Event> &events) {
+    QByteArray out;
+    QXmlStreamWriter w(&out);
+    w.setAutoFormatting(true);
+    w.setAutoFormattingIndent(2);
+    w.writeStartDocument();
+    for (const Event &e : events) {
+        if (e.type == QXmlStreamReader::StartElement) {
+            for (const QXmlStreamNamespaceDeclaration &n : e.namespaces) {
+                if (n.prefix().isEmpty())
+                    w.writeDefaultNamespace(n.namespaceUri().toString());
+                else
+                    w.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
+            }
+            w.writeStartElement(e.namespaceUri, e.name);
+            w.writeAttributes(e.attributes);
+        } else if (e.type == QXmlStreamReader::Characters) {
+            w.writeCharacters(e.text);
+        } else {
+            w.writeEndElement();
+        }
+    }
+    w.writeEndDocument();
+    return out;
+}
+
 // The floor: the same texts, elements and attributes written with a bare QXmlStreamWriter.
 void BareXmlWriter(benchmark::State &state) {
     const int invoices = int(state.range(0));
     const QList<QList<Event>> &all = documentEvents(invoices);
     // The same bytes as the export, or the comparison means nothing.
-    {
-        QByteArray again;
-        QXmlStreamWriter w(&again);
-        w.setAutoFormatting(true);
-        w.setAutoFormattingIndent(2);
-        w.writeStartDocument();
-        for (const Event &e : all.first()) {
-            if (e.type == QXmlStreamReader::StartElement) {
-                for (const QXmlStreamNamespaceDeclaration &n : e.namespaces) {
-                    if (n.prefix().isEmpty())
-                        w.writeDefaultNamespace(n.namespaceUri().toString());
-                    else
-                        w.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
-                }
-                w.writeStartElement(e.namespaceUri, e.name);
-                w.writeAttributes(e.attributes);
-            } else if (e.type == QXmlStreamReader::Characters) {
-                w.writeCharacters(e.text);
-            } else {
-                w.writeEndElement();
-            }
-        }
-        w.writeEndDocument();
-        if (again != documentXml(models(invoices).first(), seller(), 1)) {
-            state.SkipWithError("the bare writer does not write the same bytes");
-            return;
-        }
+    if (replayed(all.first()) != documentXml(models(invoices).first(), seller(), 1)) {
+        state.SkipWithError("the bare writer does not write the same bytes");
+        return;
     }
     qint64 bytes = 0;
     for (auto _ : state) {
         bytes = 0;
-        for (const QList<Event> &events : all) {
-            QByteArray out;
-            QXmlStreamWriter w(&out);
-            w.setAutoFormatting(true);
-            w.setAutoFormattingIndent(2);
-            w.writeStartDocument();
-            for (const Event &e : events) {
-                if (e.type == QXmlStreamReader::StartElement) {
-                    for (const QXmlStreamNamespaceDeclaration &n : e.namespaces) {
-                        if (n.prefix().isEmpty())
-                            w.writeDefaultNamespace(n.namespaceUri().toString());
-                        else
-                            w.writeNamespace(n.namespaceUri().toString(), n.prefix().toString());
-                    }
-                    w.writeStartElement(e.namespaceUri, e.name);
-                    w.writeAttributes(e.attributes);
-                } else if (e.type == QXmlStreamReader::Characters) {
-                    w.writeCharacters(e.text);
-                } else {
-                    w.writeEndElement();
-                }
-            }
-            w.writeEndDocument();
-            bytes += out.size();
-        }
+        for (const QList<Event> &events : all)
+            bytes += replayed(events).size();
     }
     state.SetItemsProcessed(state.iterations() * invoices);
     state.SetBytesProcessed(state.iterations() * bytes);
