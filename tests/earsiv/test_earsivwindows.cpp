@@ -117,13 +117,10 @@ void TestEArsivWindows::sellerWindow() {
 
 void TestEArsivWindows::exportWindow() {
     const QList<QStringList> one = {{u"1"_qs, u"Kalem"_qs, {}, u"100"_qs}};
-    EArsivFixture::Header cash;
-    cash.name = u"Peşin Müşteri"_qs;
-    cash.taxOffice.clear();
     for (qint64 n : {1, 2, 3})
-        m_fx->store(n, one, VatExcluded);
-    m_fx->store(4, {{u"-1"_qs, u"İade"_qs, {}, u"100"_qs}}, VatExcluded);
-    m_fx->store(5, one, VatIncluded, cash);
+        m_fx->store(n, one);
+    m_fx->store(4, {{u"-1"_qs, u"İade"_qs, {}, u"100"_qs}});
+    m_fx->store(5, one, VatIncluded, u"15.06.2026"_qs, u"Peşin Müşteri"_qs, {});
 
     Shown<EArsivWindow> w(m_fx->workspace);
     QCOMPARE(column(&w, 0), (QStringList{"1", "2", "3", "4", "5"}));
@@ -183,7 +180,7 @@ void TestEArsivWindows::exportWindow() {
              qPrintable(m_messages[0]));
 
     // Left at the settings' rate, the box keeps each invoice's own rate.
-    m_fx->store(7, one, VatExcluded);
+    m_fx->store(7, one);
     QCOMPARE(EArsivExport(m_fx->workspace, u"20"_qs).exportInvoice(7).gibNumber,
              u"ABC2026000000005"_qs);
     m_messages.clear();
@@ -195,7 +192,7 @@ void TestEArsivWindows::exportWindow() {
 
     // A file that cannot be written stops the run with its message; nothing is given.
     m_messages.clear();
-    m_fx->store(6, one, VatExcluded);
+    m_fx->store(6, one);
     w.refresh();
     QVERIFY(QDir().mkpath(m_fx->file(u"ABC2026000000006"_qs, ".xml")));
     selectRows(&w, {5});
