@@ -2,12 +2,9 @@
 
 #include "base/numbers.h"
 #include "invoice/earsivexport.h"
-#include "invoice/earsivparty.h"
 #include "store/earsivrecords.h"
 #include "tests/common/pdftext.h"
 #include "tools/sampledata.h"
-
-#include <memory>
 
 using namespace testdb;
 
@@ -19,6 +16,11 @@ const QRegularExpression
 // The two worked examples of the invoice window: 1 × 10,00 and 2 × 1250,50 less 10 %.
 const QList<QStringList> worked = {{u"1"_qs, u"Muayene"_qs, {}, u"10,00"_qs},
                                    {u"2"_qs, u"Tahlil"_qs, u"10"_qs, u"1250,50"_qs}};
+const QList<QStringList> one = {{u"1"_qs, u"Kalem"_qs, {}, u"100"_qs}};
+
+QString refused(qint64 number, const QString &reason) {
+    return u"%1 numaralı fatura e-Arşiv faturası olarak yazılmadı: %2"_qs.arg(number).arg(reason);
+}
 
 qint64 sum(const QStringList &amounts) {
     qint64 s = 0;
@@ -27,15 +29,6 @@ qint64 sum(const QStringList &amounts) {
     return s;
 }
 
-QString commandPath() {
-    return QStringLiteral(FATURA_BINARY_DIR "/tools/fatura-earsiv");
-}
-
-struct Run {
-    int code = -1;
-    QStringList out;
-    QString err;
-};
 // The text of a PDF with each line kept as it stands on the page.
 QString pageText(const QString &pdf) {
     QProcess p;
@@ -43,9 +36,14 @@ QString pageText(const QString &pdf) {
     return p.waitForFinished(60000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
+struct Run {
+    int code = -1;
+    QStringList out;
+    QString err;
+};
 Run command(const QStringList &arguments) {
     QProcess p;
-    p.start(commandPath(), arguments);
+    p.start(QStringLiteral(FATURA_BINARY_DIR "/tools/fatura-earsiv"), arguments);
     Run r;
     if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit)
         return r;
@@ -66,8 +64,6 @@ private Q_SLOTS:
     void schemaAndSums_data();
     void schemaAndSums();
     void numbering();
-    void refusals_data();
-    void refusals();
     void wholeOrNothing();
     void readableCopy();
     void sampleDatabaseAndCommand();
@@ -253,78 +249,73 @@ void TestEArsiv::schemaAndSums() {
     QCOMPARE(bases.size(), discounted);
 }
 
+// Numbers go in the order of export, gapless, each year on its own; a refused invoice takes
+// none and leaves no file. An invoice exported again is the same document; another rate or a
+// changed invoice is refused.
 void TestEArsiv::numbering() {
     EArsivFixture fx;
-    const QList<QStringList> one = {{u"1"_qs, u"Kalem"_qs, {}, u"100"_qs}};
     for (qint64 n : {1, 2, 3})
-        fx.store(n, one, VatExcluded);
+        fx.store(n, one);
     fx.store(5, one, VatExcluded, u"20.12.2025"_qs);
-    fx.store(4, {{u"-1"_qs, u"İade"_qs, {}, u"100"_qs}}, VatExcluded);
-
+    fx.store(4, {{u"-1"_qs, u"İade"_qs, {}, u"100"_qs}});
+    fx.store(7, {{u"1"_qs, u"Kalem"_qs, u"150"_qs, u"10"_qs}});
+    fx.store(8, one, VatExcluded, u"01.07.2026"_qs);
+    fx.store(9, one, VatExcluded, u"31.02.2026"_qs);
     QList<EArsivResult> results;
-    {
-        EArsivExport exporter(fx.workspace);
-        QVERIFY(exporter.run({3, 4, 1, 5, 2}, results));
-    }
+    QVERIFY(EArsivExport(fx.workspace).run({3, 4, 7, 1, 8, 9, 77, 5, 2}, results));
     QStringList numbers;
     for (const EArsivResult &r : results)
-        numbers << r.gibNumber;
-    // In the order of export, each year on its own; the refused one takes no number.
-    QCOMPARE(numbers, (QStringList{"ABC2026000000001", "", "ABC2026000000002", "ABC2025000000001",
-                                   "ABC2026000000003"}));
-    QVERIFY(!results[1].refusal.isEmpty());
-    QDir out(fx.folder());
-    QCOMPARE(out.entryList(QDir::Files).size(), 8);
-
-    const QByteArray first = fileBytes(fx.file(u"ABC2026000000002"_qs, ".xml"));
-    const QList<QVariantList> stored = queryRows(
-        fx.db, u"SELECT faturano, gib_no, uuid, duzenleme_saati FROM earsiv_faturalar ORDER BY "
-               u"yil, sira"_qs);
-    QCOMPARE(stored.size(), 4);
+        numbers << r.gibNumber + r.refusal;
+    QCOMPARE(numbers,
+             (QStringList{
+                 "ABC2026000000001",
+                 refused(4, u"1. satırın tutarı eksi (-100,00); iade için İADE faturası gerekir, "
+                            u"bu sürümde yazılamıyor."_qs),
+                 refused(7, u"1. satırın iskontosu (150) eksi ya da satır tutarından büyük."_qs),
+                 "ABC2026000000002",
+                 refused(8, u"fatura tarihi (01.07.2026) bugünden ileri; e-Arşiv faturası ileri "
+                            u"tarihli olamaz."_qs),
+                 refused(9, u"fatura tarihi okunamadı (31.02.2026); GG.AA.YYYY biçiminde "
+                            u"olmalıdır."_qs),
+                 refused(77, u"fatura bulunamadı."_qs), "ABC2025000000001", "ABC2026000000003"}));
+    QCOMPARE(QDir(fx.folder()).entryList(QDir::Files).size(), 8);
     QSet<QString> uuids;
-    for (const QVariantList &row : stored) {
-        QVERIFY(uuidPattern.match(row[2].toString()).hasMatch());
-        uuids << row[2].toString();
+    for (const QVariantList &row : queryRows(fx.db, u"SELECT uuid FROM earsiv_faturalar"_qs)) {
+        QVERIFY(uuidPattern.match(row[0].toString()).hasMatch());
+        uuids << row[0].toString();
     }
     QCOMPARE(uuids.size(), 4);
 
     // Again, later, with the settings' rate changed: the same document to the byte, with
     // the rate it was made with and the time it was first given.
-    {
-        ayarlar a = ayarlari_oku(2, fx.workspace.settingsPath());
-        a.kdv_yuzde = u"20"_qs;
-        ayarlari_yaz(a, fx.workspace.settingsPath());
-    }
+    const QString given = fx.file(u"ABC2026000000002"_qs, ".xml");
+    const QByteArray first = fileBytes(given);
+    ayarlar a = ayarlari_oku(2, fx.workspace.settingsPath());
+    a.kdv_yuzde = u"20"_qs;
+    ayarlari_yaz(a, fx.workspace.settingsPath());
     fx.time = QTime(17, 0, 0);
     fx.today = fx.today.addDays(3);
-    QFile::remove(fx.file(u"ABC2026000000002"_qs, ".xml"));
-    {
-        EArsivExport exporter(fx.workspace);
-        const EArsivResult again = exporter.exportInvoice(1);
-        QCOMPARE(again.gibNumber, u"ABC2026000000002"_qs);
-        QVERIFY(!again.firstExport);
-        QCOMPARE(fileBytes(fx.file(u"ABC2026000000002"_qs, ".xml")), first);
-        // A new invoice goes on from the last number of its year.
-        fx.store(6, one, VatIncluded);
-        QCOMPARE(exporter.exportInvoice(6).gibNumber, u"ABC2026000000004"_qs);
-    }
-    QCOMPARE(queryRows(fx.db, u"SELECT uuid FROM earsiv_faturalar WHERE faturano = 1"_qs),
-             (QList<QVariantList>{{stored[2][2]}}));
+    QFile::remove(given);
+    EArsivExport exporter(fx.workspace);
+    exporter.exportInvoice(1);
+    QCOMPARE(fileBytes(given), first);
+    // A new invoice goes on from the last number of its year.
+    fx.store(6, one, VatIncluded);
+    QCOMPARE(exporter.exportInvoice(6).gibNumber, u"ABC2026000000004"_qs);
 
     // The same rate typed passes; another rate, or an invoice changed after it was given, is
     // refused and nothing is written.
     QCOMPARE(EArsivExport(fx.workspace, u"18"_qs).exportInvoice(1).refusal, QString());
     QCOMPARE(EArsivExport(fx.workspace, u"20"_qs).exportInvoice(1).refusal,
-             u"1 numaralı fatura e-Arşiv faturası olarak yazılmadı: daha önce ABC2026000000002 "
-             u"numarasıyla %18 KDV ile verildi; başka bir KDV oranıyla yeniden yazılamaz."_qs);
-    fx.store(1, {{u"2"_qs, u"Kalem"_qs, {}, u"100"_qs}}, VatExcluded);
-    QFile::remove(fx.file(u"ABC2026000000002"_qs, ".xml"));
+             refused(1, u"daha önce ABC2026000000002 numarasıyla %18 KDV ile verildi; başka bir "
+                        u"KDV oranıyla yeniden yazılamaz."_qs));
+    fx.store(1, {{u"2"_qs, u"Kalem"_qs, {}, u"100"_qs}});
+    QFile::remove(given);
     QCOMPARE(EArsivExport(fx.workspace).exportInvoice(1).refusal,
-             u"1 numaralı fatura e-Arşiv faturası olarak yazılmadı: ABC2026000000002 "
-             u"numarasıyla verildikten sonra faturası ya da firma bilgileri değiştirilmiş. "
-             u"Verilmiş bir e-Arşiv faturası değiştirilemez; iptal edilip yenisi "
-             u"düzenlenmelidir."_qs);
-    QVERIFY(!QFile::exists(fx.file(u"ABC2026000000002"_qs, ".xml")));
+             refused(1, u"ABC2026000000002 numarasıyla verildikten sonra faturası ya da firma "
+                        u"bilgileri değiştirilmiş. Verilmiş bir e-Arşiv faturası "
+                        u"değiştirilemez; iptal edilip yenisi düzenlenmelidir."_qs));
+    QVERIFY(!QFile::exists(given));
 
     // A run stopped after the second invoice handles two.
     QList<EArsivResult> part;
@@ -337,64 +328,9 @@ void TestEArsiv::numbering() {
     QCOMPARE(told, (QList<int>{0, 3, 1, 3, 2, 3}));
 }
 
-void TestEArsiv::refusals_data() {
-    QTest::addColumn<QList<QStringList>>("lines");
-    QTest::addColumn<QString>("date");
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("tax");
-    QTest::addColumn<QString>("rate");
-    QTest::addColumn<QString>("reason");
-    const QList<QStringList> one = {{u"1"_qs, u"Kalem"_qs, {}, u"100"_qs}};
-    const QString date = u"15.06.2026"_qs;
-    const QString name = u"Ayşe Yılmaz"_qs;
-    QTest::newRow("negative line")
-        << QList<QStringList>{one[0], {u"-1"_qs, u"İade"_qs, {}, u"10"_qs}} << date << name
-        << QString() << QString()
-        << u"2. satırın tutarı eksi (-10,00); iade için İADE faturası gerekir, bu sürümde "
-           u"yazılamıyor."_qs;
-    QTest::newRow("discount over the amount")
-        << QList<QStringList>{{u"1"_qs, u"Kalem"_qs, u"150"_qs, u"10"_qs}} << date << name
-        << QString() << QString()
-        << u"1. satırın iskontosu (150) eksi ya da satır tutarından büyük."_qs;
-    QTest::newRow("dated tomorrow") << one << u"01.07.2026"_qs << name << QString() << QString()
-                                    << u"fatura tarihi (01.07.2026) bugünden ileri; e-Arşiv "
-                                       u"faturası ileri tarihli olamaz."_qs;
-    QTest::newRow("no such day") << one << u"31.02.2026"_qs << name << QString() << QString()
-                                 << u"fatura tarihi okunamadı (31.02.2026); GG.AA.YYYY "
-                                    u"biçiminde olmalıdır."_qs;
-    QTest::newRow("wrong VKN") << one << date << u"Kaya Ltd."_qs << u"Ulus 1234567891"_qs
-                               << QString()
-                               << u"müşterinin (Kaya Ltd.) vergi numarası geçersiz: 1234567891 "
-                                  u"(kontrol hanesi tutmuyor)."_qs;
-    QTest::newRow("rate 0") << one << date << name << QString() << u"0"_qs
-                            << u"KDV oranı 0'dan büyük, en çok 100 olmalıdır: 0"_qs;
-}
-
-void TestEArsiv::refusals() {
-    QFETCH(QList<QStringList>, lines);
-    QFETCH(QString, rate);
-    QFETCH(QString, date);
-    QFETCH(QString, name);
-    QFETCH(QString, tax);
-    EArsivFixture fx;
-    fx.store(8, lines, VatExcluded, date, name, tax);
-    fx.store(9, {{u"1"_qs, u"Kalem"_qs, {}, u"100"_qs}});
-    EArsivExport exporter(fx.workspace, rate);
-    const EArsivResult r = exporter.exportInvoice(8);
-    QFETCH(QString, reason);
-    QCOMPARE(r.refusal, u"8 numaralı fatura e-Arşiv faturası olarak yazılmadı: "_qs + reason);
-    QVERIFY(r.files.isEmpty() && r.gibNumber.isEmpty());
-    QVERIFY(!QFileInfo::exists(fx.folder()));
-    // No number was used up.
-    if (rate.isEmpty())
-        QCOMPARE(exporter.exportInvoice(9).gibNumber, u"ABC2026000000001"_qs);
-    QCOMPARE(exporter.exportInvoice(77).refusal,
-             u"77 numaralı fatura e-Arşiv faturası olarak yazılmadı: fatura bulunamadı."_qs);
-}
-
 void TestEArsiv::wholeOrNothing() {
     EArsivFixture fx;
-    fx.store(1, worked, VatExcluded);
+    fx.store(1, worked);
 
     // The PDF cannot be written: the XML goes again, and so does the number.
     QVERIFY(QDir().mkpath(fx.file(u"ABC2026000000001"_qs, ".pdf")));
@@ -404,10 +340,9 @@ void TestEArsiv::wholeOrNothing() {
                                 fx.file(u"ABC2026000000001"_qs, ".pdf")),
              qPrintable(failure));
     QCOMPARE(QDir(fx.folder()).entryList(QDir::Files), QStringList());
-    QVERIFY(Database(fx.db).db().tables().contains(u"earsiv_faturalar"_qs) == false);
-    QVERIFY(QDir(fx.folder()).rmdir(u"ABC2026000000001.pdf"_qs));
+    QVERIFY(!Database(fx.db).db().tables().contains(u"earsiv_faturalar"_qs));
 
-    // The folder cannot be made.
+    // The folder cannot be made. Neither failure, nor a refused rate of 0, uses a number up.
     QVERIFY(QDir(fx.folder()).removeRecursively());
     QFile blocker(fx.folder());
     QVERIFY(blocker.open(QIODevice::WriteOnly));
@@ -415,8 +350,9 @@ void TestEArsiv::wholeOrNothing() {
     QCOMPARE(thrownText<EArsivError>([&] { EArsivExport(fx.workspace).exportInvoice(1); }),
              u"e-Arşiv klasörü oluşturulamadı: "_qs + fx.folder());
     QVERIFY(QFile::remove(fx.folder()));
-    EArsivExport exporter(fx.workspace);
-    QCOMPARE(exporter.exportInvoice(1).gibNumber, u"ABC2026000000001"_qs);
+    QCOMPARE(EArsivExport(fx.workspace, u"0"_qs).exportInvoice(1).refusal,
+             refused(1, u"KDV oranı 0'dan büyük, en çok 100 olmalıdır: 0"_qs));
+    QCOMPARE(EArsivExport(fx.workspace).exportInvoice(1).gibNumber, u"ABC2026000000001"_qs);
 
     // Without the seller's details, or with a rate that is no number, nothing starts.
     testdb::sql(fx.db, {u"DELETE FROM satici_bilgileri"_qs});
@@ -439,7 +375,7 @@ void TestEArsiv::readableCopy() {
         many << QStringList{QString::number(i % 4 + 1),
                             u"Ürün %1 çok uzun bir açıklamayla"_qs.arg(i),
                             i % 3 ? QString() : u"10"_qs, u"12,50"_qs};
-    fx.store(1, worked, VatExcluded);
+    fx.store(1, worked);
     fx.store(2, many, VatIncluded);
     EArsivExport exporter(fx.workspace);
     const EArsivResult short_ = exporter.exportInvoice(1);
@@ -448,26 +384,13 @@ void TestEArsiv::readableCopy() {
     const QString text = pageText(short_.files.at(1)).simplified();
     QCOMPARE(pdfPageCount(short_.files.at(1)), 1);
     const QString uuid = XmlValues(fileBytes(short_.files.at(0))).one(u"Invoice/UUID"_qs);
-    for (const QString &shown : {u"e-ARŞİV FATURA"_qs,
-                                 u"Deniz & Oğulları <Gıda> Ltd. Şti."_qs,
-                                 u"VKN: 1234567890"_qs,
-                                 u"Fatura No: ABC2026000000001"_qs,
-                                 u"ETTN: "_qs + uuid,
-                                 u"Düzenleme Tarihi: 15.06.2026"_qs,
-                                 u"Düzenleme Saati: 10:11:12"_qs,
-                                 u"SAYIN"_qs,
-                                 u"Ayşe Yılmaz"_qs,
-                                 u"TCKN: 10000000146"_qs,
-                                 u"Kadıköy / İstanbul"_qs,
-                                 u"Muayene"_qs,
-                                 u"Tahlil"_qs,
-                                 u"Mal Hizmet Toplam Tutarı 2.511,00 TL"_qs,
-                                 u"Toplam İskonto 250,10 TL"_qs,
-                                 u"KDV Matrahı (%18) 2.260,90 TL"_qs,
-                                 u"Hesaplanan KDV (%18) 406,96 TL"_qs,
-                                 u"Ödenecek Tutar 2.667,86 TL"_qs,
-                                 u"Yalnız: İkiBinAltıYüzAltmışYedi TL SeksenAltı Kr"_qs,
-                                 u"Sayfa 1 / 1"_qs})
+    for (const QString &shown :
+         {EArsivFixture::seller().title, u"VKN: 1234567890"_qs, u"Fatura No: ABC2026000000001"_qs,
+          u"ETTN: "_qs + uuid, u"Düzenleme Tarihi: 15.06.2026"_qs, u"Düzenleme Saati: 10:11:12"_qs,
+          u"Ayşe Yılmaz"_qs, u"TCKN: 10000000146"_qs, u"Kadıköy / İstanbul"_qs,
+          u"Mal Hizmet Toplam Tutarı 2.511,00 TL"_qs, u"Toplam İskonto 250,10 TL"_qs,
+          u"KDV Matrahı (%18) 2.260,90 TL"_qs, u"Hesaplanan KDV (%18) 406,96 TL"_qs,
+          u"Ödenecek Tutar 2.667,86 TL"_qs, u"Yalnız: İkiBinAltıYüzAltmışYedi TL SeksenAltı Kr"_qs})
         QVERIFY2(text.contains(shown), qPrintable(shown));
 
     // A long invoice goes on over further pages: every line printed once, the totals last.
@@ -484,43 +407,42 @@ void TestEArsiv::readableCopy() {
 
 void TestEArsiv::sampleDatabaseAndCommand() {
     EArsivFixture fx;
-    const QString folder = fx.dir.filePath(u"ornek"_qs);
-    QVERIFY(QDir().mkpath(folder));
-    ayarlari_yaz(defaultSettings(), QDir(folder).filePath(settingsFileName()));
+    const QDir folder(fx.dir.filePath(u"ornek"_qs));
+    QVERIFY(folder.mkpath(u"."_qs));
+    ayarlari_yaz(defaultSettings(), folder.filePath(settingsFileName()));
     SampleDataOptions a;
     a.year = 2025;
-    writeSampleDatabase(QDir(folder).filePath(u"fatura.MDB"_qs), a);
+    writeSampleDatabase(folder.filePath(u"fatura.MDB"_qs), a);
 
     // Every saved invoice of the sample exports; each file is told on its own line.
-    Run r = command({u"--dizin"_qs, folder, u"--tarih"_qs, u"01.01.2025"_qs, u"31.12.2025"_qs});
+    Run r =
+        command({u"--dizin"_qs, folder.path(), u"--tarih"_qs, u"01.01.2025"_qs, u"31.12.2025"_qs});
     QVERIFY2(r.code == 0, qPrintable(r.err));
-    QCOMPARE(r.out.size(), 50);
     QStringList xml = r.out.filter(u".xml"_qs);
     QCOMPARE(xml.size(), 25);
-    QCOMPARE(xml.first(), QDir(folder).filePath(u"earsiv/ORN2025000000001.xml"_qs));
     QCOMPARE(schemaProblems(xml), QString());
 
     // A refused invoice: its message, nothing written for it, the others still written.
     {
-        Database d(QDir(folder).filePath(u"fatura.MDB"_qs), Database::Access::Write);
+        Database d(folder.filePath(u"fatura.MDB"_qs), Database::Access::Write);
         insertInvoice(
             d, {u"1"_qs, u"Ali Veli"_qs, {}, {}, {}, VatExcluded, u"01.02.2025"_qs, {}, {}, 99},
             {{-1, u"İade"_qs, {}, u"5"_qs, u"-5,00"_qs}});
     }
-    r = command({u"--dizin="_qs + folder, u"99"_qs, u"1"_qs});
+    r = command({u"--dizin="_qs + folder.path(), u"99"_qs, u"1"_qs});
     QCOMPARE(r.code, 1);
     QVERIFY2(r.err.contains(u"fatura-earsiv: 99 numaralı fatura e-Arşiv faturası olarak "
                             u"yazılmadı: 1. satırın tutarı eksi (-5,00)"_qs),
              qPrintable(r.err));
-    QCOMPARE(r.out, (QStringList{QDir(folder).filePath(u"earsiv/ORN2025000000001.xml"_qs),
-                                 QDir(folder).filePath(u"earsiv/ORN2025000000001.pdf"_qs)}));
-    QCOMPARE(QDir(folder + u"/earsiv"_qs).entryList(QDir::Files).size(), 50);
+    QCOMPARE(r.out, (QStringList{folder.filePath(u"earsiv/ORN2025000000001.xml"_qs),
+                                 folder.filePath(u"earsiv/ORN2025000000001.pdf"_qs)}));
+    QCOMPARE(QDir(folder.filePath(u"earsiv"_qs)).entryList(QDir::Files).size(), 50);
 
     // A wrong command line is told with the usage.
-    r = command({u"--dizin"_qs, folder});
+    r = command({u"--dizin"_qs, folder.path()});
     QCOMPARE(r.code, 2);
     QVERIFY(r.err.contains(u"fatura-earsiv: fatura numarası ya da --tarih gerekli"_qs));
-    r = command({u"--dizin"_qs, folder, u"--tarih"_qs, u"31.12.2025"_qs, u"01.01.2025"_qs});
+    r = command({u"--dizin"_qs, folder.path(), u"--tarih"_qs, u"31.12.2025"_qs, u"01.01.2025"_qs});
     QCOMPARE(r.code, 2);
 }
 
