@@ -100,19 +100,14 @@ public:
     explicit XmlValues(const QByteArray &xml) {
         QXmlStreamReader r(xml);
         QStringList path;
-        QList<qsizetype> open;
         while (!r.atEnd()) {
             r.readNext();
-            if (r.isStartElement()) {
+            if (r.isStartElement())
                 path << r.name().toString();
-                open << m_values.size();
-                m_values << std::pair(path.join(u'/'), QString());
-            } else if (r.isCharacters() && !r.isWhitespace() && !open.isEmpty()) {
-                m_values[open.last()].second += r.text();
-            } else if (r.isEndElement()) {
+            else if (r.isEndElement())
                 path.removeLast();
-                open.removeLast();
-            }
+            else if (r.isCharacters() && !r.isWhitespace())
+                m_values << std::pair(path.join(u'/'), r.text().toString());
         }
     }
     QStringList all(const QString &path) const {

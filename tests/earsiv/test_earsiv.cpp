@@ -36,21 +36,15 @@ QString pageText(const QString &pdf) {
     return p.waitForFinished(60000) ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
-struct Run {
-    int code = -1;
-    QStringList out;
-    QString err;
-};
-Run command(const QStringList &arguments) {
+// The exit code (-1 when it did not end by itself), the lines of standard output and the
+// standard error of fatura-earsiv.
+std::tuple<int, QStringList, QString> command(const QStringList &arguments) {
     QProcess p;
     p.start(QStringLiteral(FATURA_BINARY_DIR "/tools/fatura-earsiv"), arguments);
-    Run r;
-    if (!p.waitForFinished(300000) || p.exitStatus() != QProcess::NormalExit)
-        return r;
-    r.code = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+    const bool ended = p.waitForFinished(300000) && p.exitStatus() == QProcess::NormalExit;
+    return {ended ? p.exitCode() : -1,
+            QString::fromUtf8(p.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 } // namespace
@@ -406,19 +400,21 @@ void TestEArsiv::readableCopy() {
 }
 
 void TestEArsiv::sampleDatabaseAndCommand() {
-    EArsivFixture fx;
-    const QDir folder(fx.dir.filePath(u"ornek"_qs));
-    QVERIFY(folder.mkpath(u"."_qs));
+    QTemporaryDir dir;
+    const QDir folder(dir.path());
     ayarlari_yaz(defaultSettings(), folder.filePath(settingsFileName()));
     SampleDataOptions a;
     a.year = 2025;
     writeSampleDatabase(folder.filePath(u"fatura.MDB"_qs), a);
 
     // Every saved invoice of the sample exports; each file is told on its own line.
-    Run r =
+    int code;
+    QStringList out;
+    QString err;
+    std::tie(code, out, err) =
         command({u"--dizin"_qs, folder.path(), u"--tarih"_qs, u"01.01.2025"_qs, u"31.12.2025"_qs});
-    QVERIFY2(r.code == 0, qPrintable(r.err));
-    QStringList xml = r.out.filter(u".xml"_qs);
+    QVERIFY2(code == 0, qPrintable(err));
+    const QStringList xml = out.filter(u".xml"_qs);
     QCOMPARE(xml.size(), 25);
     QCOMPARE(schemaProblems(xml), QString());
 
@@ -429,21 +425,22 @@ void TestEArsiv::sampleDatabaseAndCommand() {
             d, {u"1"_qs, u"Ali Veli"_qs, {}, {}, {}, VatExcluded, u"01.02.2025"_qs, {}, {}, 99},
             {{-1, u"İade"_qs, {}, u"5"_qs, u"-5,00"_qs}});
     }
-    r = command({u"--dizin="_qs + folder.path(), u"99"_qs, u"1"_qs});
-    QCOMPARE(r.code, 1);
-    QVERIFY2(r.err.contains(u"fatura-earsiv: 99 numaralı fatura e-Arşiv faturası olarak "
-                            u"yazılmadı: 1. satırın tutarı eksi (-5,00)"_qs),
-             qPrintable(r.err));
-    QCOMPARE(r.out, (QStringList{folder.filePath(u"earsiv/ORN2025000000001.xml"_qs),
-                                 folder.filePath(u"earsiv/ORN2025000000001.pdf"_qs)}));
+    std::tie(code, out, err) = command({u"--dizin="_qs + folder.path(), u"99"_qs, u"1"_qs});
+    QCOMPARE(code, 1);
+    QVERIFY2(err.contains(u"fatura-earsiv: 99 numaralı fatura e-Arşiv faturası olarak "
+                          u"yazılmadı: 1. satırın tutarı eksi (-5,00)"_qs),
+             qPrintable(err));
+    QCOMPARE(out, (QStringList{folder.filePath(u"earsiv/ORN2025000000001.xml"_qs),
+                               folder.filePath(u"earsiv/ORN2025000000001.pdf"_qs)}));
     QCOMPARE(QDir(folder.filePath(u"earsiv"_qs)).entryList(QDir::Files).size(), 50);
 
     // A wrong command line is told with the usage.
-    r = command({u"--dizin"_qs, folder.path()});
-    QCOMPARE(r.code, 2);
-    QVERIFY(r.err.contains(u"fatura-earsiv: fatura numarası ya da --tarih gerekli"_qs));
-    r = command({u"--dizin"_qs, folder.path(), u"--tarih"_qs, u"31.12.2025"_qs, u"01.01.2025"_qs});
-    QCOMPARE(r.code, 2);
+    std::tie(code, out, err) = command({u"--dizin"_qs, folder.path()});
+    QCOMPARE(code, 2);
+    QVERIFY(err.contains(u"fatura-earsiv: fatura numarası ya da --tarih gerekli"_qs));
+    std::tie(code, out, err) =
+        command({u"--dizin"_qs, folder.path(), u"--tarih"_qs, u"31.12.2025"_qs, u"01.01.2025"_qs});
+    QCOMPARE(code, 2);
 }
 
 QTEST_MAIN(TestEArsiv)
