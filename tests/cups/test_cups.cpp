@@ -227,7 +227,6 @@ void TestCups::placement_data() {
     QTest::addColumn<QString>("queue");
     QTest::addColumn<QMarginsF>("margins"); // the printable margins its driver gives, in points
     QTest::addColumn<PrinterOffset>("offset");
-    QTest::newRow("whole sheet") << u"Tam"_qs << QMarginsF() << PrinterOffset{};
     QTest::newRow("whole sheet, +2,0 / -1,5 mm")
         << u"Tam"_qs << QMarginsF() << PrinterOffset{2.0, -1.5};
     QTest::newRow("12 pt margins") << u"Kenarli"_qs << QMarginsF(12, 12, 12, 12) << PrinterOffset{};
