@@ -1,7 +1,6 @@
 #include "gui/Form3.h"
 #include "gui/Form5.h"
 #include "gui/Form7.h"
-#include "gui/imagebutton.h"
 #include "gui/messages.h"
 #include "gui/printersetup.h"
 #include "invoice/batchrun.h"
@@ -12,19 +11,16 @@
 #include "store/invoices.h"
 #include "tests/common/pdftext.h"
 #include "tests/common/testdb.h"
+#include "tests/common/widgets.h"
 
-#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFontMetricsF>
-#include <QLineEdit>
 #include <QPdfWriter>
 #include <QPrinterInfo>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
 
 #include <unistd.h>
@@ -34,32 +30,27 @@ namespace {
 constexpr double ptPerMm = 72 / 25.4;
 const QString fullSheetPpd = u"/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"_qs;
 
-// A word of a document, or where one must begin: points from the paper's corner.
-struct Word {
-    QString text;
-    double x;
-    double y;
-};
-
-QList<Word> documentWords(const QString &document) {
+// Every word of a document at where it begins: points from the paper's corner.
+QMultiHash<QString, QPointF> documentWords(const QString &document) {
     QProcess p;
     p.start(u"pdftotext"_qs, {u"-enc"_qs, u"UTF-8"_qs, u"-bbox"_qs, document, u"-"_qs});
     p.waitForFinished(60000);
     static const QRegularExpression word(
         uR"re(<word xMin="([-\d.]+)" yMin="([-\d.]+)"[^>]*>([^<]*)</word>)re"_qs);
-    QList<Word> words;
+    QMultiHash<QString, QPointF> words;
     for (auto it = word.globalMatch(QString::fromUtf8(p.readAllStandardOutput())); it.hasNext();) {
         const QRegularExpressionMatch m = it.next();
-        words << Word{m.captured(3), m.captured(1).toDouble(), m.captured(2).toDouble()};
+        words.insert(m.captured(3), {m.captured(1).toDouble(), m.captured(2).toDouble()});
     }
     return words;
 }
 
 // The largest distance in millimetres from where the settings put each printed text's first
 // word (after the blanks a number is printed with), counted from `origin`, to the nearest
-// printed word of that text.
-double largestDeviation(const QList<RecordingPrinter::Line> &lines, const QList<Word> &printed,
-                        const QPointF &origin, QString *worst) {
+// printed word of that text; `worst` names it.
+double largestDeviation(const QList<RecordingPrinter::Line> &lines,
+                        const QMultiHash<QString, QPointF> &printed, const QPointF &origin,
+                        QString *worst) {
     QPdfWriter device(u"/dev/null"_qs);
     device.setResolution(1200);
     double largest = 0;
@@ -69,20 +60,15 @@ double largestDeviation(const QList<RecordingPrinter::Line> &lines, const QList<
             continue;
         QFont font(l.fontName);
         font.setPointSizeF(l.fontSize);
-        const double x =
-            origin.x() + l.x / 20 +
-            QFontMetricsF(font, &device).horizontalAdvance(l.text.left(l.text.indexOf(first))) *
-                72 / 1200;
+        const double blanks =
+            QFontMetricsF(font, &device).horizontalAdvance(l.text.left(l.text.indexOf(first)));
+        const QPointF at = origin + QPointF(l.x / 20 + blanks * 72 / 1200, l.y / 20);
         double best = 1000;
-        for (const Word &w : printed) {
-            if (w.text == first)
-                best = std::min(best,
-                                std::max(std::abs(w.x - x), std::abs(w.y - origin.y() - l.y / 20)) /
-                                    ptPerMm);
-        }
-        if (best >= largest) {
-            largest = best;
-            *worst = u"%1: %2 mm"_qs.arg(first).arg(best);
+        for (const QPointF &w : printed.values(first))
+            best = std::min(best, std::max(std::abs(w.x() - at.x()), std::abs(w.y() - at.y())));
+        if (best / ptPerMm >= largest) {
+            largest = best / ptPerMm;
+            *worst = u"%1: %2 mm"_qs.arg(first).arg(largest);
         }
     }
     return largest;
@@ -210,6 +196,7 @@ void TestCups::cleanupTestCase() {
 void TestCups::init() {
     m_said.clear();
     m_workspace->seams.printTarget = {};
+    QFile::remove(m_workspace->seams.printerOffsetsFile);
 }
 
 void TestCups::setDefault(const QString &queue) {
@@ -240,7 +227,6 @@ void TestCups::placement_data() {
     QTest::addColumn<QString>("queue");
     QTest::addColumn<QMarginsF>("margins"); // the printable margins its driver gives, in points
     QTest::addColumn<PrinterOffset>("offset");
-    QTest::newRow("whole sheet") << u"Tam"_qs << QMarginsF() << PrinterOffset{};
     QTest::newRow("whole sheet, +2,0 / -1,5 mm")
         << u"Tam"_qs << QMarginsF() << PrinterOffset{2.0, -1.5};
     QTest::newRow("12 pt margins") << u"Kenarli"_qs << QMarginsF(12, 12, 12, 12) << PrinterOffset{};
@@ -266,10 +252,7 @@ void TestCups::placement() {
     const double deviation = largestDeviation(
         settingsSay.lines(), documentWords(jobs().last()),
         QPointF(margins.left() + offset.x * ptPerMm, margins.top() + offset.y * ptPerMm), &worst);
-    qInfo("%s: %lld values, largest deviation %s", qPrintable(queue), settingsSay.lines().size(),
-          qPrintable(worst));
     QVERIFY2(deviation <= 0.5, qPrintable(worst));
-    m_workspace->printerOffsets().setOffset(queue, {});
 
     const QRectF area = ::printableArea(); // the preview's, of the default printer
     QCOMPARE(area.topLeft(), QPointF(margins.left(), margins.top()));
@@ -347,16 +330,14 @@ void TestCups::campaign() {
                      u"INSERT INTO FATCARIKAMPANYAT VALUES "_qs + headers.join(u','),
                      u"INSERT INTO FATSTOKKAMPANYAT VALUES "_qs + lines.join(u',')});
     setDefault(u"Kenarli"_qs);
-    for (const QString &tool : {u"cupsaccept"_qs, u"cupsreject"_qs}) {
-        cups(tool, {u"Kenarli"_qs});
+    for (const bool refusing : {false, true}) {
+        cups(refusing ? u"cupsreject"_qs : u"cupsaccept"_qs, {u"Kenarli"_qs});
         m_said.clear();
         const qsizetype before = jobs().size();
-        Form7 w(*m_workspace);
-        w.show();
-        w.findChild<QComboBox *>(u"Combo1"_qs)->setCurrentIndex(0);
+        Shown<Form7> w(*m_workspace);
+        field<QComboBox>(&w, "Combo1")->setCurrentIndex(0);
         w.yazdir();
         QVERIFY(w.isVisible());
-        const bool refusing = tool == u"cupsreject";
         QCOMPARE(jobs().size(), before + (refusing ? 0 : 30));
         QCOMPARE(m_said,
                  QStringList{refusing ? u"Yazıcı yeni iş kabul etmiyor: Kenarli\nYazıcının iş "
@@ -387,37 +368,34 @@ void TestCups::printerWindow() {
     setDefault(u"Tam"_qs);
     Form5 settings(*m_workspace);
     settings.show();
-    auto *button = settings.findChild<ImageButton *>(u"yazici_dugmesi"_qs);
-    QTest::mousePress(button, Qt::LeftButton, {}, button->captionRect().center());
-    QTest::mouseRelease(button, Qt::LeftButton, {}, button->captionRect().center());
+    clickCaption(&settings, "yazici_dugmesi");
     auto *w = settings.findChild<PrinterSetupWindow *>();
     QVERIFY(w && w->isVisible() && w->printerName() == u"Tam");
-    w->findChild<QLineEdit *>(u"kayma_x"_qs)->setText(u"2,0"_qs);
-    w->findChild<QLineEdit *>(u"kayma_y"_qs)->setText(u"-1,5"_qs);
-    w->findChild<QPushButton *>(u"deneme_baskisi_dugmesi"_qs)->click();
+    setText(w, "kayma_x", u"2,0"_qs);
+    setText(w, "kayma_y", u"-1,5"_qs);
+    click(w, "deneme_baskisi_dugmesi");
     QCOMPARE(m_said, QStringList{u"Deneme baskısı yazıcıya gönderildi: Tam"_qs});
     // The top ruler's centimetre numbers, each 0,4 mm right of its tick, 2 mm down.
     int numbers = 0;
-    for (const Word &word : documentWords(jobs().last())) {
-        const int mm = word.text.toInt();
-        if (mm % 10 == 0 && mm > 0 && word.y < 5 * ptPerMm) {
+    for (const auto &[word, at] : documentWords(jobs().last()).asKeyValueRange()) {
+        const int mm = word.toInt();
+        if (mm % 10 == 0 && mm > 0 && at.y() < 5 * ptPerMm) {
             ++numbers;
-            QVERIFY(std::abs(word.x - (mm + 0.4 + 2.0) * ptPerMm) < 0.5 * ptPerMm);
-            QVERIFY(std::abs(word.y - (2 - 1.5) * ptPerMm) < 0.5 * ptPerMm);
+            QVERIFY(std::abs(at.x() - (mm + 0.4 + 2.0) * ptPerMm) < 0.5 * ptPerMm);
+            QVERIFY(std::abs(at.y() - (2 - 1.5) * ptPerMm) < 0.5 * ptPerMm);
         }
     }
     QCOMPARE(numbers, 20);
     QCOMPARE(m_workspace->printerOffsets().offset(u"Tam"_qs), PrinterOffset{}); // only tried
 
-    w->findChild<QLineEdit *>(u"kayma_x"_qs)->setText(u"60"_qs);
+    setText(w, "kayma_x", u"60"_qs);
     QVERIFY(!w->kaydet());
-    w->findChild<QLineEdit *>(u"kayma_x"_qs)->setText(u"2,0"_qs);
-    w->findChild<QPushButton *>(u"kaydet_dugmesi"_qs)->click();
+    setText(w, "kayma_x", u"2,0"_qs);
+    click(w, "kaydet_dugmesi");
     QCOMPARE(m_said.mid(1),
              (QStringList{u"Sağa kayma en fazla 50 mm olabilir."_qs,
                           u"Yazıcı kayması kaydedildi: Tam\nsağa 2 mm, aşağı -1,5 mm"_qs}));
     QCOMPARE(m_workspace->printTarget(u"x"_qs).systemPrinter->offset(), (PrinterOffset{2.0, -1.5}));
-    m_workspace->printerOffsets().setOffset(u"Tam"_qs, {});
 }
 
 QTEST_MAIN(TestCups)

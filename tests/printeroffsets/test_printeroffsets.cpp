@@ -19,10 +19,7 @@ namespace {
 constexpr double twipsPerMm = 1440 / 25.4;
 
 bool dark(const QImage &image, const QPointF &at) {
-    const QPoint p = at.toPoint();
-    if (!image.rect().contains(p))
-        return false;
-    return qGray(image.pixel(p)) < 128;
+    return image.rect().contains(at.toPoint()) && qGray(image.pixel(at.toPoint())) < 128;
 }
 
 // The rectangle around every dark pixel.
