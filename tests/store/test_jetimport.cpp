@@ -25,9 +25,9 @@ void writeFile(const QString &path, const QByteArray &data) {
 }
 
 // A read-only copy of sample file `name` in `folder`. Each patch pair replaces bytes by as
-// many others, so the file's layout holds; `length` cuts the copy short.
+// many others, so the file's layout holds.
 QString copySample(const QString &name, const QString &folder, const QString &targetName = {},
-                   const Patch &patch = {}, qsizetype length = -1) {
+                   const Patch &patch = {}) {
     QByteArray data = fileBytes(QStringLiteral(FATURA_ACCESS_SAMPLES "/") + name);
     if (data.isEmpty())
         qFatal("Cannot read %s", qPrintable(name));
@@ -37,7 +37,7 @@ QString copySample(const QString &name, const QString &folder, const QString &ta
         data.replace(from, to);
     }
     const QString path = QDir(folder).filePath(targetName.isEmpty() ? name : targetName);
-    writeFile(path, length < 0 ? data : data.left(length));
+    writeFile(path, data);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     return path;
 }
@@ -103,7 +103,7 @@ struct FullDisk {
     ~FullDisk() { setrlimit(RLIMIT_FSIZE, &saved); }
 };
 
-enum class Fault { None, Stop, FullDisk, TruncatedSource };
+enum class Fault { None, Stop, FullDisk };
 
 } // namespace
 
@@ -209,11 +209,7 @@ void TestJetImport::conversion_data() {
     // A write error names the file the user asked for, not a temporary one beside it.
     row("import: disk full", "import", Fault::FullDisk, 0, "%1/yeni.db");
     row("program: stopped", "convert", Fault::Stop, 0, "");
-    row("program: source cut short", "convert", Fault::TruncatedSource, 0,
-        "Eski dosya olduğu gibi duruyor");
     row("aktar, no arguments", "aktar", Fault::None, 2, "Kullanım: fatura-aktar");
-    row("aktar, not Jet", "aktar", Fault::None, 1, "Access (Jet) veritabanı değil", false,
-        {"fatura.MDB.eski", "yeni.db"});
     row("aktar, target exists", "aktar", Fault::None, 1, "zaten var, üzerine yazılmaz: ", false,
         {"fatura.MDB", "fatura.MDB.eski"});
     row("aktar, Jet 3", "aktar", Fault::None, 0, "Aktarıldı (Jet 3): 9 tablo", true,
@@ -230,8 +226,7 @@ void TestJetImport::conversion() {
     QFETCH(bool, writes);
     QFETCH(QStringList, arguments);
     QTemporaryDir dir;
-    const QString source = copySample(u"nwind.mdb"_qs, dir.path(), u"fatura.MDB"_qs, {},
-                                      fault == Fault::TruncatedSource ? 1000000 : -1);
+    const QString source = copySample(u"nwind.mdb"_qs, dir.path(), u"fatura.MDB"_qs);
     for (const char *name : {"fatura.MDB.eski", "fatura.MDB.eski3"})
         writeFile(dir.filePath(QString::fromLatin1(name)), name);
     const auto before = folderContents(dir.path());
@@ -260,16 +255,14 @@ void TestJetImport::conversion() {
         std::optional<FullDisk> fullDisk;
         if (fault == Fault::FullDisk)
             fullDisk.emplace(200 * 1024);
-        try {
+        message = testdb::thrownText([&] {
             if (how == u"convert")
                 oldFile = convertJetDatabase(source, progress).oldFile;
             else
                 importJet(source, target, progress);
-        } catch (const DatabaseError &e) {
-            message = e.message();
-        }
+        });
         fullDisk.reset();
-        QVERIFY(untouched && (midway || fault == Fault::TruncatedSource));
+        QVERIFY(untouched && midway);
     }
     QVERIFY2(message.contains(text.replace(u"%1"_qs, dir.path())) &&
                  !message.contains(target + u'.'),
