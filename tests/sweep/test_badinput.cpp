@@ -156,16 +156,15 @@ void TestBadInput::sweep_data() {
     const std::pair<const char *, QString> kinds[] = {
         {"empty", u""_qs}, {"blanks", u"   "_qs},
         {"10000 characters", QString(u"Ab'ç,\" "_qs).repeated(1430).left(10000)},
-        {"turkish letters", u"İıŞşĞğÜüÖöÇç"_qs}, {"quotes", u"O'Neil \"Ltd\" '"_qs},
-        {"sql", u"x'); DROP TABLE faturalar; --"_qs},
+        {"turkish letters", u"İıŞşĞğÜüÖöÇç"_qs},
+        {"quotes", u"O'Neil'); DROP TABLE \"faturalar\"; --"_qs},
         {"control characters", u"a\tb\r\n"_qs + QChar(0) + QChar(0x1b) + u"[31m"_qs},
         {"placeholders", u"%1 %2"_qs}, {"a file, not a database", u"/etc/passwd"_qs},
         {"grouped money", u"1.234,56"_qs}, {"24 digits", u"123456789012345678901234"_qs},
         {"1e400", u"1e400"_qs}, {"emoji", u"🧾😀"_qs},
         // Whole numbers, the largest last: no number can be proposed above it, so every later
         // save would be refused.
-        {"zero", u"0"_qs}, {"negative", u"-5"_qs},
-        {"smallest whole number", u"-9223372036854775808"_qs},
+        {"negative", u"-5"_qs}, {"smallest whole number", u"-9223372036854775808"_qs},
         {"largest whole number", u"9223372036854775807"_qs}};
     // clang-format on
     for (const auto &[name, typed] : kinds)
