@@ -76,10 +76,10 @@ int writer(int argc, char **argv) {
     }
 }
 
-// Starts the writer, waits until it is ready, lets it write for `delayNs` (or, given
-// `cycleNs`, for five generations, to measure one) and kills it with SIGKILL. Returns the
-// generations it finished before it died; nothing when it did not run until it was killed.
-std::optional<QList<qint64>> killWriter(const QStringList &args, qint64 delayNs, qint64 *cycleNs) {
+// Starts the writer, waits until it is ready, lets it write for `delayNs` and kills it with
+// SIGKILL. Returns the generations it finished before it died; nothing when it did not run
+// until it was killed.
+std::optional<QList<qint64>> killWriter(const QStringList &args, qint64 delayNs) {
     QProcess p;
     p.start(QCoreApplication::applicationFilePath(), QStringList{u"--writer"_qs} + args);
     while (!p.canReadLine() && p.state() != QProcess::NotRunning)
@@ -87,13 +87,6 @@ std::optional<QList<qint64>> killWriter(const QStringList &args, qint64 delayNs,
     const bool ready = p.readLine() == "ready\n";
     QElapsedTimer clock;
     clock.start();
-    QByteArray out;
-    while (ready && cycleNs && out.count('\n') < 5 && p.state() == QProcess::Running) {
-        p.waitForReadyRead(30000);
-        out += p.readAll();
-    }
-    if (cycleNs)
-        *cycleNs = clock.nsecsElapsed() / 5;
     // The moment of the kill, to the microsecond: a timer is far too coarse.
     while (clock.nsecsElapsed() < delayNs) {
     }
@@ -105,7 +98,7 @@ std::optional<QList<qint64>> killWriter(const QStringList &args, qint64 delayNs,
         return std::nullopt;
     }
     QList<qint64> reported;
-    for (const QByteArray &line : (out + p.readAllStandardOutput()).split('\n'))
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n'))
         if (!line.isEmpty())
             reported << line.toLongLong();
     return reported;
@@ -139,14 +132,17 @@ void TestFaults::invoiceReplacement() {
     const quint32 seed = QRandomGenerator::global()->generate();
     QRandomGenerator random(seed);
     qInfo("random seed %u", seed);
+    // The first run, half a second long, measures a write; later kills come at any point of
+    // up to three.
     qint64 cycleNs = 0;
     for (int round = 0; round < rounds; ++round) {
         QVERIFY2(!deadline.hasExpired(), qPrintable(u"deadline reached in round %1"_qs.arg(round)));
-        // The first run measures a write; later kills come at any point of up to three.
+        const qint64 delayNs = round ? qint64(random.bounded(3.0 * double(cycleNs))) : 500000000;
         const std::optional<QList<qint64>> reported =
-            killWriter({path, QString::number(next)}, qint64(random.bounded(3.0 * double(cycleNs))),
-                       round == 0 ? &cycleNs : nullptr);
+            killWriter({path, QString::number(next)}, delayNs);
         QVERIFY2(reported, "the writer did not run until it was killed");
+        if (round == 0)
+            cycleNs = delayNs / std::max<qsizetype>(1, reported->size());
         for (qint64 g : *reported)
             stored[invoiceOf(g)] = g;
         const qint64 inFlight = reported->isEmpty() ? next : reported->last() + 1;
