@@ -1,6 +1,7 @@
 #include "base/numbers.h"
 #include "printing/printtarget.h"
 #include "tests/common/pdftext.h"
+#include "tests/common/printfixture.h"
 #include "tests/common/testdb.h"
 
 #include <QDir>
@@ -13,7 +14,6 @@ class TestPrinting : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void placementStep_data();
     void placementStep();
     void pdf();
     void pdfUnwritable();
@@ -61,68 +61,47 @@ void TestPrinting::pdf() {
 }
 
 void TestPrinting::pdfUnwritable() {
-    const QString missing = m_dir.filePath(u"olmayan/klasor/fatura.pdf"_qs);
-    for (PdfPrinter::Mode mode : {PdfPrinter::OneFile, PdfPrinter::FilePerDocument}) {
-        PdfPrinter printer(missing, mode);
-        const QString message =
-            testdb::thrownText<PrinterError>([&] { printer.printLine(u"x"_qs); });
-        QVERIFY2(message.startsWith(u"PDF dosyası yazılamadı: "_qs + m_dir.filePath(u"olmayan"_qs)),
-                 qPrintable(message));
-        // The printer stays usable: ending and finishing do not fail again.
-        printer.endDocument();
-        printer.finish();
-    }
+    PdfPrinter printer(m_dir.filePath(u"olmayan/klasor/fatura.pdf"_qs), PdfPrinter::OneFile);
+    const QString message = testdb::thrownText<PrinterError>([&] { printer.printLine(u"x"_qs); });
+    QVERIFY2(message.startsWith(u"PDF dosyası yazılamadı: "_qs + m_dir.filePath(u"olmayan"_qs)),
+             qPrintable(message));
+    // The printer stays usable: ending and finishing do not fail again.
+    printer.endDocument();
+    printer.finish();
     // A folder for one file per document that cannot be made fails at once.
     QVERIFY(testdb::thrownText<PrinterError>([&] {
                 pdfPrintTarget(QString(300, u'a'), PdfPrinter::FilePerDocument, m_dir.path());
             }).startsWith(u"Baskı klasörü oluşturulamadı"_qs));
 }
 
-void TestPrinting::placementStep_data() {
-    QTest::addColumn<QStringList>("placement"); // x, y, face, size
-    QTest::addColumn<double>("yOffset");
-    QTest::addColumn<QString>("wantFace");
-    QTest::addColumn<QList<double>>("want"); // size, x, y
-
-    // The printer starts each case with face "Önceki" and size 12.
-    const auto add = [](const char *name, const QStringList &placement, double yOffset,
-                        const char *wantFace, const QList<double> &want) {
-        QTest::newRow(name) << placement << yOffset << QString::fromUtf8(wantFace) << want;
-    };
-    const double inf = std::numeric_limits<double>::infinity();
-    const double max = maxTwips;
-    const QString huge(400, u'9');
-
-    add("leading numbers", {"  1500 twips", "-100abc", "Arial", "10.5pt"}, 0, "Arial",
-        {10.5, 1500, -100});
-    // Unusable faces and sizes keep the current font.
-    add("empty face", {"1", "2", "", "9"}, 0, "Önceki", {9, 1, 2});
-    add("size 0", {"1", "2", "Arial", "0"}, 0, "Arial", {12, 1, 2});
-    add("largest size", {"1", "2", "Arial", "1000"}, 0, "Arial", {1000, 1, 2});
-    add("size larger than a sheet", {"1", "2", "Arial", "1000.5"}, 0, "Arial", {12, 1, 2});
-    // Positions are held within range, so that any turns into device units.
-    add("positions of 400 digits", {huge, u'-' + huge, "Arial", "10"}, 0, "Arial", {10, max, -max});
-    add("infinite offset", {"1", "2", "Arial", "10"}, inf, "Arial", {10, 1, max});
-    // inf - inf is no number at all; such a position goes to the corner.
-    add("infinite position and opposite offset", {"1", huge, "Arial", "10"}, -inf, "Arial",
-        {10, 1, 0});
-}
-
+// Each placement printed by a printer that has face "Önceki", size 12 and stands at 77, 88,
+// with the line it then prints.
 void TestPrinting::placementStep() {
-    QFETCH(QStringList, placement);
-    QFETCH(double, yOffset);
-    RecordingPrinter printer;
-    printer.setFontName(u"Önceki"_qs);
-    printer.setFontSize(12);
-    printer.setX(77);
-    printer.setY(88);
-    placeAndPrint(printer, {placement[0], placement[1], placement[2], placement[3]}, u"değer"_qs,
-                  yOffset);
-    QCOMPARE(printer.lines().size(), 1);
-    const RecordingPrinter::Line &line = printer.lines().first();
-    QTEST(line.fontName, "wantFace");
-    QTEST((QList<double>{line.fontSize, line.x, line.y}), "want");
-    QVERIFY(std::isfinite(printer.y()));
+    const double inf = std::numeric_limits<double>::infinity();
+    const QString huge(400, u'9');
+    const QString v = u"değer"_qs;
+    const std::tuple<baski_yeri, double, Expected> cases[] = {
+        {{u"  1500 twips"_qs, u"-100abc"_qs, u"Arial"_qs, u"10.5pt"_qs},
+         0,
+         {v, u"Arial"_qs, 10.5, 1500, -100}},
+        // Unusable faces and sizes keep the current font.
+        {{u"1"_qs, u"2"_qs, {}, u"9"_qs}, 0, {v, u"Önceki"_qs, 9, 1, 2}},
+        {{u"1"_qs, u"2"_qs, u"Arial"_qs, u"0"_qs}, 0, {v, u"Arial"_qs, 12, 1, 2}},
+        {{u"1"_qs, u"2"_qs, u"Arial"_qs, u"1000.5"_qs}, 0, {v, u"Arial"_qs, 12, 1, 2}},
+        // Positions are held within range, so that any turns into device units.
+        {{huge, u'-' + huge, u"Arial"_qs, u"10"_qs}, 0, {v, u"Arial"_qs, 10, maxTwips, -maxTwips}},
+        // inf - inf is no number at all; such a position goes to the corner.
+        {{u"1"_qs, huge, u"Arial"_qs, u"10"_qs}, -inf, {v, u"Arial"_qs, 10, 1, 0}}};
+    for (const auto &[placement, yOffset, want] : cases) {
+        RecordingPrinter printer;
+        printer.setFontName(u"Önceki"_qs);
+        printer.setFontSize(12);
+        printer.setX(77);
+        printer.setY(88);
+        placeAndPrint(printer, placement, v, yOffset);
+        QCOMPARE(described(printer.lines()), described({want}));
+        QVERIFY(std::isfinite(printer.y()));
+    }
 }
 
 QTEST_MAIN(TestPrinting)

@@ -1,15 +1,12 @@
 #include "settings/settingsfile.h"
+#include "tests/common/testdb.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-namespace {
+using testdb::fileBytes;
 
-QByteArray readAll(const QString &path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
+namespace {
 
 QByteArray col(const QByteArray &s, int width) {
     return s.leftJustified(width, ' ');
@@ -32,17 +29,15 @@ class TestSettings : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void init() { QFile::remove(path()); }
-    void writtenAndReadBack();
-    void lineCounts();
-    void singleValueRules();
-    void unwritableValues();
+    void writing();
+    void reading();
 
 private:
     QString path() const { return m_dir.filePath(QStringLiteral("ayarlar.dat")); }
     QTemporaryDir m_dir;
 };
 
-void TestSettings::writtenAndReadBack() {
+void TestSettings::writing() {
     // Every value distinct, so a value written to or read from the wrong line shows.
     ayarlar a;
     for (const SettingsLine &s : settingsLines()) {
@@ -58,7 +53,7 @@ void TestSettings::writtenAndReadBack() {
     a.yer_fatura_no = {u"  900          "_qs, u"2700 "_qs, QString(50, u'F'), u"12   "_qs};
     ayarlari_yaz(a, path());
 
-    const QByteArray bytes = readAll(path());
+    const QByteArray bytes = fileBytes(path());
     QVERIFY(bytes.endsWith("\r\n") && bytes.count("\r\n") == 23 && bytes.count('\n') == 23);
     const QList<QByteArray> lines = bytes.split('\n');
     QCOMPARE(lines[0], QByteArray("7\r"));
@@ -71,51 +66,10 @@ void TestSettings::writtenAndReadBack() {
 
     a.yer_fatura_no = {u"  900"_qs, u"2700"_qs, QString(50, u'F'), u"12"_qs};
     QCOMPARE(ayarlari_oku(23, path()), a);
-}
 
-// The tolerant read takes what is there; a reader asking for more lines than the file
-// holds is told so, naming the file; one asking for fewer gets only those.
-void TestSettings::lineCounts() {
-    const std::pair<QByteArray, int> files[] = {{QByteArray(), 0}, // no file
-                                                {"20\r\nfatura.MDB\r\n", 2},
-                                                {"20\nfatura.MDB", 2}, // LF only, unended
-                                                {settingsFileBytes(defaultSettings()), 23}};
-    for (const auto &[bytes, lines] : files) {
-        QFile f(path());
-        if (!bytes.isNull())
-            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush());
-        const SettingsRead reading = readSettingsFile(path());
-        QCOMPARE(reading.fileExists, !bytes.isNull());
-        QCOMPARE(reading.linesRead, lines);
-        QCOMPARE(reading.values, firstLines(defaultSettings(), lines));
-        for (int n : {2, 19, 23}) {
-            try {
-                QCOMPARE(ayarlari_oku(n, path()), firstLines(defaultSettings(), n));
-                QVERIFY2(n <= lines, "a short file was read as complete");
-            } catch (const SettingsError &e) {
-                QVERIFY(n > lines && e.message().contains(path()));
-            }
-        }
-    }
-}
-
-// Blanks before a single value are skipped, a comma ends it, quotes keep it whole. A
-// 6-character size reads back its first five; a short placement line leaves the fields it
-// does not reach empty.
-void TestSettings::singleValueRules() {
-    const ayarlar a = parseSettings("   18,5\r\n  \"a, b\" ve sonras\xFD\r\n" + col("100", 14) +
-                                    col("200", 14) + col("Arial", 56) + "123456\r\n300\r\n")
-                          .values;
-    QCOMPARE(a.kdv_yuzde, u"18"_qs);
-    QCOMPARE(a.veritabani_yolu, u"a, b"_qs);
-    QCOMPARE(a.yer_adi_soyadi, (baski_yeri{u"100"_qs, u"200"_qs, u"Arial"_qs, u"12345"_qs}));
-    QCOMPARE(a.yer_adresi, (baski_yeri{u"300"_qs, {}, {}, {}}));
-}
-
-// Each refused before anything is written, with a message naming its row and field.
-void TestSettings::unwritableValues() {
-    ayarlari_yaz(defaultSettings(), path());
-    const QByteArray before = readAll(path());
+    // A value that cannot be written is refused before anything is written, with a message
+    // naming its row and field.
+    const QByteArray before = fileBytes(path());
     const std::tuple<int, QString baski_yeri::*, QString, const char *> cases[] = {
         // line, placement field (none for a single value), value, the name the message gives
         {23, &baski_yeri::sol_bosluk, u"12345678901234"_qs, "Fatura No: Sol Boşluk"},
@@ -129,16 +83,44 @@ void TestSettings::unwritableValues() {
         ayarlar bad = defaultSettings();
         const SettingsLine &s = settingsLines()[line - 1];
         (s.single ? bad.*s.single : bad.*s.placement.*part) = value;
-        try {
-            ayarlari_yaz(bad, path());
-            QFAIL(named);
-        } catch (const SettingsError &e) {
-            QVERIFY2(e.message().contains(QString::fromUtf8(named)) &&
-                         !e.message().contains(u"::"_qs),
-                     qPrintable(e.message()));
-        }
-        QCOMPARE(readAll(path()), before);
+        const QString said = testdb::thrownText<SettingsError>([&] { ayarlari_yaz(bad, path()); });
+        QVERIFY2(said.contains(QString::fromUtf8(named)) && !said.contains(u"::"_qs),
+                 qPrintable(said + u" / "_qs + QString::fromUtf8(named)));
+        QCOMPARE(fileBytes(path()), before);
     }
+}
+
+// The tolerant read takes what is there; a reader asking for more lines than the file
+// holds is told so, naming the file; one asking for fewer gets only those.
+void TestSettings::reading() {
+    const std::pair<QByteArray, int> files[] = {{QByteArray(), 0},     // no file
+                                                {"20\nfatura.MDB", 2}, // LF only, unended
+                                                {settingsFileBytes(defaultSettings()), 23}};
+    for (const auto &[bytes, lines] : files) {
+        QFile f(path());
+        if (!bytes.isNull())
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.flush());
+        const SettingsRead reading = readSettingsFile(path());
+        QCOMPARE(reading.fileExists, !bytes.isNull());
+        QCOMPARE(reading.linesRead, lines);
+        QCOMPARE(reading.values, firstLines(defaultSettings(), lines));
+        for (int n : {2, 19, 23}) {
+            const QString said = testdb::thrownText<SettingsError>(
+                [&] { QCOMPARE(ayarlari_oku(n, path()), firstLines(defaultSettings(), n)); });
+            QVERIFY2(n > lines ? said.contains(path()) : said.isEmpty(), qPrintable(said));
+        }
+    }
+
+    // Blanks before a single value are skipped, a comma ends it, quotes keep it whole. A
+    // 6-character size reads back its first five; a short placement line leaves the fields it
+    // does not reach empty.
+    const ayarlar a = parseSettings("   18,5\r\n  \"a, b\" ve sonras\xFD\r\n" + col("100", 14) +
+                                    col("200", 14) + col("Arial", 56) + "123456\r\n300\r\n")
+                          .values;
+    QCOMPARE(a.kdv_yuzde, u"18"_qs);
+    QCOMPARE(a.veritabani_yolu, u"a, b"_qs);
+    QCOMPARE(a.yer_adi_soyadi, (baski_yeri{u"100"_qs, u"200"_qs, u"Arial"_qs, u"12345"_qs}));
+    QCOMPARE(a.yer_adresi, (baski_yeri{u"300"_qs, {}, {}, {}}));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

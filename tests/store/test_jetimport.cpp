@@ -25,9 +25,9 @@ void writeFile(const QString &path, const QByteArray &data) {
 }
 
 // A read-only copy of sample file `name` in `folder`. Each patch pair replaces bytes by as
-// many others, so the file's layout holds; `length` cuts the copy short.
+// many others, so the file's layout holds.
 QString copySample(const QString &name, const QString &folder, const QString &targetName = {},
-                   const Patch &patch = {}, qsizetype length = -1) {
+                   const Patch &patch = {}) {
     QByteArray data = fileBytes(QStringLiteral(FATURA_ACCESS_SAMPLES "/") + name);
     if (data.isEmpty())
         qFatal("Cannot read %s", qPrintable(name));
@@ -37,7 +37,7 @@ QString copySample(const QString &name, const QString &folder, const QString &ta
         data.replace(from, to);
     }
     const QString path = QDir(folder).filePath(targetName.isEmpty() ? name : targetName);
-    writeFile(path, length < 0 ? data : data.left(length));
+    writeFile(path, data);
     QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
     return path;
 }
@@ -50,8 +50,8 @@ QMap<QString, QByteArray> folderContents(const QString &folder) {
     return files;
 }
 
-QVariant queryValue(const QString &path, const QString &sql) {
-    return testdb::queryRows(path, sql).value(0).value(0);
+QString queryValue(const QString &path, const QString &sql) {
+    return testdb::queryRows(path, sql).value(0).value(0).toString();
 }
 
 // What an mdbtools command prints, Jet 3 text read as Windows-1254.
@@ -103,7 +103,7 @@ struct FullDisk {
     ~FullDisk() { setrlimit(RLIMIT_FSIZE, &saved); }
 };
 
-enum class Fault { None, Stop, FullDisk, TruncatedSource };
+enum class Fault { None, Stop, FullDisk };
 
 } // namespace
 
@@ -113,106 +113,84 @@ class TestJetImport : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void cleanup() { setJetInitialBindSize(64 * 1024); }
-    void tablesRowsValues_data();
     void tablesRowsValues();
-    void patchedValues();
+    void patchedCopy();
     void conversion_data();
     void conversion();
 };
 
-void TestJetImport::tablesRowsValues_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<int>("bindSize");
-    QTest::newRow("Jet 3") << "nwind.mdb" << 64 * 1024;
-    QTest::newRow("Jet 4") << "DateTestDatabase.mdb" << 64 * 1024;
-    // Texts longer than the buffer: tables are read again with larger ones.
-    QTest::newRow("Jet 3, short buffer") << "nwind.mdb" << 40;
-}
-
 // Every table, its row count, its row order and every value of every kind (currency, dates,
-// booleans, NULLs, "Umsätze" and its texts) against mdbtools' own reading.
+// booleans, NULLs, "Umsätze" and its texts) against mdbtools' own reading, in copies patched
+// for what the samples lack: byte 0xDD, İ in Windows-1254, and a date with a time of day.
+// Texts longer than a short buffer make a table be read again with a larger one.
 void TestJetImport::tablesRowsValues() {
-    QFETCH(QString, file);
-    QFETCH(int, bindSize);
-    if (QStandardPaths::findExecutable(QStringLiteral("mdb-json")).isEmpty())
+    if (QStandardPaths::findExecutable(u"mdb-json"_qs).isEmpty())
         QSKIP("mdbtools is not installed");
-    setJetInitialBindSize(size_t(bindSize));
-    QTemporaryDir dir;
-    const QString source = copySample(file, dir.path());
-    const QString target = dir.filePath(QStringLiteral("yeni.db"));
-    const ImportReport report = importJet(source, target);
+    const Patch nwind = {{"Berguvsv", "\xDD" + QByteArray("erguvsv")}};
+    const Patch dates = {
+        {QByteArray::fromHex("0000000080BEE540"), QByteArray::fromHex("832DD80290BEE540")}};
+    for (const auto &[file, patch, bindSize] : {std::tuple{"nwind.mdb", nwind, 64 * 1024},
+                                                {"DateTestDatabase.mdb", dates, 64 * 1024},
+                                                {"nwind.mdb", Patch(), 40}}) {
+        setJetInitialBindSize(size_t(bindSize));
+        QTemporaryDir dir;
+        const QString source = copySample(QString::fromLatin1(file), dir.path(), {}, patch);
+        const QString target = dir.filePath(u"yeni.db"_qs);
+        const ImportReport report = importJet(source, target);
 
-    const QStringList tables =
-        QString::fromUtf8(mdb("mdb-tables", {"-1", source})).split(u'\n', Qt::SkipEmptyParts);
-    QCOMPARE(report.tables.size(), tables.size());
-    Database db(target);
-    for (qsizetype t = 0; t < tables.size(); ++t) {
-        const QString &name = tables[t];
-        const QString dateFormat = QStringLiteral("%Y-%m-%d %H:%M:%S");
-        // One line per row.
-        const QList<QByteArray> json =
-            mdb("mdb-json", {"-D", dateFormat, "-T", dateFormat, source, name}).split('\n');
-        QSqlQuery q(db.db());
-        QVERIFY(q.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(name)));
-        qint64 n = 0;
-        for (; q.next(); ++n) {
-            const QJsonObject expectedRow = QJsonDocument::fromJson(json.value(n)).object();
-            for (int k = 0; k < q.record().count(); ++k) {
-                const QString column = q.record().fieldName(k);
-                const QString where = QStringLiteral("%1/%2/%3: ").arg(name).arg(n).arg(column);
-                QCOMPARE(where + describe(q.value(k)),
-                         where + describe(expectedValue(expectedRow.value(column))));
+        const QStringList tables =
+            QString::fromUtf8(mdb("mdb-tables", {"-1", source})).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(report.tables.size(), tables.size());
+        Database db(target);
+        for (qsizetype t = 0; t < tables.size(); ++t) {
+            const QString &name = tables[t];
+            const QString dateFormat = QStringLiteral("%Y-%m-%d %H:%M:%S");
+            // One line per row.
+            const QList<QByteArray> json =
+                mdb("mdb-json", {"-D", dateFormat, "-T", dateFormat, source, name}).split('\n');
+            QSqlQuery q(db.db());
+            QVERIFY(q.exec(QStringLiteral("SELECT * FROM \"%1\" ORDER BY rowid").arg(name)));
+            qint64 n = 0;
+            for (; q.next(); ++n) {
+                const QJsonObject expectedRow = QJsonDocument::fromJson(json.value(n)).object();
+                for (int k = 0; k < q.record().count(); ++k) {
+                    const QString column = q.record().fieldName(k);
+                    const QString where = QStringLiteral("%1/%2/%3: ").arg(name).arg(n).arg(column);
+                    QCOMPARE(where + describe(q.value(k)),
+                             where + describe(expectedValue(expectedRow.value(column))));
+                }
             }
+            QCOMPARE(n, json.size() - 1);
+            QCOMPARE(report.tables[t].rowCount, n);
         }
-        QCOMPARE(n, json.size() - 1);
-        QCOMPARE(report.tables[t].rowCount, n);
     }
 }
 
-// What the samples lack, brought by patched copies: one import serves every query of a copy.
-void TestJetImport::patchedValues() {
+// Tables and columns named as the program's own, in other letter cases, get its schema. A
+// binary value keeps its zero bytes (mdbtools' own reading cuts it there): Shippers.Phone's
+// type byte turned from text (0x0A) to binary (0x09), with a zero byte in a value.
+void TestJetImport::patchedCopy() {
     const QByteArray withZero = QByteArray::fromHex("283530332900353535") + "-9831";
-    const struct {
-        const char *file;
-        Patch patch;
-        QList<std::pair<const char *, QVariant>> queries; // SQL, value
-    } copies[] = {
-        // Byte 0xDD is İ in Windows-1254. Shippers.Phone's type byte turned from text (0x0A)
-        // to binary (0x09), with a zero byte in a value.
-        {"nwind.mdb",
-         {{"Berguvsv", "\xDD" + QByteArray("erguvsv")},
-          {QByteArray::fromHex("0A02000100020000000904E4040200001800"),
-           QByteArray::fromHex("0902000100020000000904E4040200001800")},
-          {"(503) 555-9831", withZero}},
-         {{"SELECT Address FROM Customers WHERE CustomerID = 'BERGS'", "İerguvsvägen  8"},
-          {"SELECT hex(Phone) FROM Shippers WHERE ShipperID = 1",
-           QString::fromLatin1(withZero.toHex().toUpper())}}},
-        // A date with a time of day.
-        {"DateTestDatabase.mdb",
-         {{QByteArray::fromHex("0000000080BEE540"), QByteArray::fromHex("832DD80290BEE540")}},
-         {{"SELECT DateTimeCol FROM DateTest WHERE IDCol = 1", "2021-12-02 12:00:30"}}},
-        // Tables and columns named as the program's own, in other letter cases, get its schema.
-        {"nwind.mdb",
-         {{"Customers", "FATURALAR"},
-          {"Ums\xE4tze", "Musteri"},
-          {"CustomerID", "Adi_Soyadi"},
-          {"Region", "ADRESI"},
-          {"Country", "adresi2"}},
-         {{"SELECT group_concat(name) FROM sqlite_master",
-           "MUSTERI,faturalar,faturalar_faturano,musteri_sirano,musteri_adi_soyadi,"
-           "Order Details,Orders,Products,Shippers,Categories,Employees,Suppliers"},
-          {"SELECT adi_soyadi || '|' || ifnull(adresi, 'NULL') || '|' || adresi2 || '|' || "
-           "count(*) FROM faturalar",
-           "ALFKI|NULL|Germany|91"}}}};
-    for (const auto &k : copies) {
-        QTemporaryDir dir;
-        const QString target = dir.filePath(QStringLiteral("yeni.db"));
-        importJet(copySample(QString::fromLatin1(k.file), dir.path(), {}, k.patch), target);
-        for (const auto &[sql, value] : k.queries) {
-            const QVariant v = queryValue(target, QString::fromUtf8(sql));
-            QVERIFY2(v == value, qPrintable(QString::fromUtf8(sql) + u" -> "_qs + v.toString()));
-        }
-    }
+    QTemporaryDir dir;
+    const QString target = dir.filePath(u"yeni.db"_qs);
+    importJet(copySample(u"nwind.mdb"_qs, dir.path(), {},
+                         {{"Customers", "FATURALAR"},
+                          {"Ums\xE4tze", "Musteri"},
+                          {"CustomerID", "Adi_Soyadi"},
+                          {"Region", "ADRESI"},
+                          {"Country", "adresi2"},
+                          {QByteArray::fromHex("0A02000100020000000904E4040200001800"),
+                           QByteArray::fromHex("0902000100020000000904E4040200001800")},
+                          {"(503) 555-9831", withZero}}),
+              target);
+    QCOMPARE(queryValue(target, u"SELECT group_concat(name) FROM sqlite_master"_qs),
+             u"MUSTERI,faturalar,faturalar_faturano,musteri_sirano,musteri_adi_soyadi,Order "
+             "Details,Orders,Products,Shippers,Categories,Employees,Suppliers"_qs);
+    QCOMPARE(queryValue(target, u"SELECT adi_soyadi || '|' || ifnull(adresi, 'NULL') || '|' || "
+                                "adresi2 || '|' || count(*) FROM faturalar"_qs),
+             u"ALFKI|NULL|Germany|91"_qs);
+    QCOMPARE(queryValue(target, u"SELECT hex(Phone) FROM Shippers WHERE ShipperID = 1"_qs),
+             QString::fromLatin1(withZero.toHex().toUpper()));
 }
 
 void TestJetImport::conversion_data() {
@@ -227,27 +205,20 @@ void TestJetImport::conversion_data() {
         QTest::newRow(name) << QString::fromLatin1(how) << fault << exitCode
                             << QString::fromUtf8(text) << writes << arguments;
     };
-    const char *const kept = "Eski dosya olduğu gibi duruyor";
     row("program: done", "convert", Fault::None, 0, "", true);
     // A write error names the file the user asked for, not a temporary one beside it.
     row("import: disk full", "import", Fault::FullDisk, 0, "%1/yeni.db");
     row("program: stopped", "convert", Fault::Stop, 0, "");
-    row("program: disk full", "convert", Fault::FullDisk, 0, kept);
-    row("program: source cut short", "convert", Fault::TruncatedSource, 0, kept);
-    row("aktar --yardim", "aktar", Fault::None, 0, "üzerine asla yazılmaz", false, {"--yardim"});
     row("aktar, no arguments", "aktar", Fault::None, 2, "Kullanım: fatura-aktar");
-    row("aktar, no source", "aktar", Fault::None, 1, "bulunamadı", false, {"yok.mdb", "yeni.db"});
-    row("aktar, not Jet", "aktar", Fault::None, 1, "Access (Jet) veritabanı değil", false,
-        {"fatura.MDB.eski", "yeni.db"});
     row("aktar, target exists", "aktar", Fault::None, 1, "zaten var, üzerine yazılmaz: ", false,
         {"fatura.MDB", "fatura.MDB.eski"});
-    row("aktar, Jet 3", "aktar", Fault::None, 0, "Umsätze: 830 satır", true,
+    row("aktar, Jet 3", "aktar", Fault::None, 0, "Aktarıldı (Jet 3): 9 tablo", true,
         {"fatura.MDB", "yeni.db"});
 }
 
 // The program moves the old file aside, to the first name not taken, only after a complete
-// import, and the new file takes the old name. fatura-aktar prints a line per table with its
-// row count, or a message and an exit code. A failure leaves the folder exactly as it was.
+// import, and the new file takes the old name. fatura-aktar prints what it brought over, or a
+// message and an exit code. A failure leaves the folder exactly as it was.
 void TestJetImport::conversion() {
     QFETCH(QString, how);
     QFETCH(Fault, fault);
@@ -255,13 +226,12 @@ void TestJetImport::conversion() {
     QFETCH(bool, writes);
     QFETCH(QStringList, arguments);
     QTemporaryDir dir;
-    const QString source = copySample(QStringLiteral("nwind.mdb"), dir.path(), u"fatura.MDB"_qs, {},
-                                      fault == Fault::TruncatedSource ? 1000000 : -1);
+    const QString source = copySample(u"nwind.mdb"_qs, dir.path(), u"fatura.MDB"_qs);
     for (const char *name : {"fatura.MDB.eski", "fatura.MDB.eski3"})
         writeFile(dir.filePath(QString::fromLatin1(name)), name);
     const auto before = folderContents(dir.path());
-    const QString oldPath = dir.filePath(QStringLiteral("fatura.MDB.eski2"));
-    const QString target = dir.filePath(QStringLiteral("yeni.db"));
+    const QString oldPath = dir.filePath(u"fatura.MDB.eski2"_qs);
+    const QString target = dir.filePath(u"yeni.db"_qs);
 
     // While the import runs, the old file stays where it is, as it is.
     bool midway = false;
@@ -285,23 +255,18 @@ void TestJetImport::conversion() {
         std::optional<FullDisk> fullDisk;
         if (fault == Fault::FullDisk)
             fullDisk.emplace(200 * 1024);
-        try {
+        message = testdb::thrownText([&] {
             if (how == u"convert")
                 oldFile = convertJetDatabase(source, progress).oldFile;
             else
                 importJet(source, target, progress);
-        } catch (const DatabaseError &e) {
-            message = e.message();
-        }
+        });
         fullDisk.reset();
-        QVERIFY(untouched && (midway || fault == Fault::TruncatedSource));
+        QVERIFY(untouched && midway);
     }
     QVERIFY2(message.contains(text.replace(u"%1"_qs, dir.path())) &&
                  !message.contains(target + u'.'),
              qPrintable(message));
-    static const QRegularExpression tableLine(u"^[^:\\n]+: \\d+ satır$"_qs,
-                                              QRegularExpression::MultilineOption);
-    QCOMPARE(int(message.count(tableLine)), how == u"aktar" && writes ? 9 : 0);
     const auto after = folderContents(dir.path());
     if (!writes) {
         QVERIFY2(!message.isEmpty(), "the import did not fail");
@@ -313,8 +278,7 @@ void TestJetImport::conversion() {
         QCOMPARE(oldFile, oldPath);
         QCOMPARE(after.value(u"fatura.MDB.eski2"_qs), before.value(u"fatura.MDB"_qs));
         QCOMPARE(after.size(), before.size() + 1);
-        QCOMPARE(queryValue(source, QStringLiteral("SELECT count(*) FROM \"Umsätze\"")),
-                 QVariant(830));
+        QCOMPARE(queryValue(source, u"SELECT count(*) FROM \"Umsätze\""_qs), u"830"_qs);
     }
 }
 
