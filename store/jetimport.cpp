@@ -397,10 +397,11 @@ void JetImporter::copyTable(MdbCatalogEntry *entry) {
 
     QSqlQuery insert(m_db.db());
     const QString sql =
-        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(sqlIdentifier(targetName))
-                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                              .arg(sqlIdentifier(targetName), names.join(QStringLiteral(", ")),
-                                   placeholders.join(QStringLiteral(", ")));
+        names.isEmpty()
+            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(sqlIdentifier(targetName))
+            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                  .arg(sqlIdentifier(targetName), names.join(QStringLiteral(", ")),
+                       placeholders.join(QStringLiteral(", ")));
     if (!insert.prepare(sql))
         writeFailure(m_target, targetName, insert.lastError());
 
