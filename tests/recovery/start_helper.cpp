@@ -10,17 +10,6 @@
 #include <QCoreApplication>
 
 #include <cstdio>
-#include <cstring>
-#include <unistd.h>
-
-namespace {
-
-void say(const char *line) {
-    if (::write(STDOUT_FILENO, line, std::strlen(line)) < 0)
-        std::_Exit(3);
-}
-
-} // namespace
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
@@ -29,19 +18,18 @@ int main(int argc, char **argv) {
         return 2;
     const QDir folder(args.at(2));
     try {
-        say("hazir\n");
+        std::puts("hazir");
+        std::fflush(stdout);
         if (args.at(1) == u"ilk") {
             const StartReport report = prepareWorkingFolder(folder);
-            if (!report.problems.isEmpty()) {
-                std::fprintf(stderr, "%s\n", qPrintable(report.problems.join(u'\n')));
-                return 1;
-            }
+            if (!report.problems.isEmpty())
+                throw std::runtime_error(report.problems.join(u'\n').toStdString());
         } else {
             ImportChild child;
             child.program = QStringLiteral(FATURA_AKTAR);
             convertOldFormat(folder.filePath(QStringLiteral("fatura.MDB")), {}, child);
         }
-        say("bitti\n");
+        std::puts("bitti");
         return 0;
     } catch (const std::exception &e) {
         std::fprintf(stderr, "%s\n", e.what());
