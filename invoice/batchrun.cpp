@@ -116,23 +116,30 @@ Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &setti
 void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
                           const QString &region) {
     const InvoiceFigures figures = computeFigures(invoice);
-    placeAndPrint(printer, settings.yer_fatura_tarihi, invoice.header.invoiceDate);
-    placeAndPrint(printer, settings.yer_adi_soyadi, invoice.header.customerName);
-    placeAndPrint(printer, settings.yer_adresi, invoice.header.address);
-    placeAndPrint(printer, settings.yer_vergi_dairesi, region);
+    const auto printHeader = [&] {
+        placeAndPrint(printer, settings.yer_fatura_tarihi, invoice.header.invoiceDate);
+        placeAndPrint(printer, settings.yer_adi_soyadi, invoice.header.customerName);
+        placeAndPrint(printer, settings.yer_adresi, invoice.header.address);
+        placeAndPrint(printer, settings.yer_vergi_dairesi, region);
+    };
+    printHeader();
 
     const baski_yeri &block = settings.yer_fatura_hareketleri;
     const double top = leadingNumber(block.ust_bosluk);
-    double offset = 0;
+    // Lines that do not fit above the totals go on further sheets, as in the invoice window.
+    const qsizetype perSheet = linesPerSheet(settings, lineAdvance);
     for (qsizetype i = 0; i < invoice.lines.size(); ++i) {
+        if (i > 0 && i % perSheet == 0) {
+            printer.newSheet();
+            printHeader();
+        }
         const InvoiceLine &line = invoice.lines.at(i);
-        const double y = top + offset;
+        const double y = top + double(i % perSheet) * lineAdvance;
         printLineCell(printer, block, settings.marj_aciklama, y, line.description);
         printLineCell(printer, block, settings.marj_miktar, y, line.quantityText);
         printLineCell(printer, block, settings.marj_br_fiyat, y, line.unitPriceText);
         printLineCell(printer, block, settings.marj_tutar, y,
                       line.priced ? plainNumberText(figures.lineValues.at(i)) : QString());
-        offset += lineAdvance;
     }
 
     // The block is in the line font even when there were no lines to set it.

@@ -38,7 +38,10 @@ void printHeader(Printer &printer, const ayarlar &settings, const InvoiceHeader 
 } // namespace
 
 qsizetype linesPerSheet(const ayarlar &settings) {
-    const double step = lineStep(settings);
+    return linesPerSheet(settings, lineStep(settings));
+}
+
+qsizetype linesPerSheet(const ayarlar &settings, double step) {
     if (!(step > 0))
         return std::numeric_limits<qsizetype>::max(); // every line at the block's top
     const double top = clampedTwips(leadingNumber(settings.yer_fatura_hareketleri.ust_bosluk));

@@ -15,6 +15,8 @@ QString printedNumber(qint64 value);
 // area), one line every line spacing. At least one; all of them when the spacing is not
 // above 0.
 qsizetype linesPerSheet(const ayarlar &settings);
+// The same for lines `step` twips apart (a campaign invoice's fixed line advance).
+qsizetype linesPerSheet(const ayarlar &settings, double step);
 // The sheets the invoice takes, at least one.
 int sheetCount(const ayarlar &settings, const Invoice &invoice);
 

@@ -4,6 +4,7 @@
 // words are on the last sheet only; the PDF and the preview show every sheet.
 #include "gui/Form3.h"
 #include "gui/previewwindow.h"
+#include "invoice/batchrun.h"
 #include "invoice/invoiceprint.h"
 #include "store/invoices.h"
 #include "tests/common/pdftext.h"
@@ -35,6 +36,7 @@ private Q_SLOTS:
     void initTestCase();
     void pdf();
     void preview();
+    void campaign();
 
 private:
     WindowFixture m_fx;
@@ -102,6 +104,34 @@ void TestLongInvoice::preview() {
         texts << l.text;
     QCOMPARE(lineCounts(texts), QList<int>(lineCount, 1));
     QCOMPARE(texts.count(customer), sheets);
+}
+
+// A campaign invoice of as many lines: 200 twips apart from 4500 down to 11700, 36 a sheet, so
+// 7 sheets, each with the header; the totals block once, under the last line.
+void TestLongInvoice::campaign() {
+    CampaignInvoice stored;
+    stored.adi_soyadi = customer;
+    for (int i = 1; i <= lineCount; ++i)
+        stored.lines << CampaignInvoice::Line{u"Kalem %1"_qs.arg(i, 3, 10, QChar(u'0')), 1, 2};
+    RecordingPrinter paper;
+    printCampaignInvoice(paper, defaultSettings(), campaignInvoiceModel(stored, defaultSettings()),
+                         u"Merkez"_qs);
+    QCOMPARE(paper.documents(), 1);
+    QStringList texts;
+    QList<QStringList> onSheet(7);
+    for (const RecordingPrinter::Line &l : paper.lines()) {
+        const bool line = l.text.contains(linePattern);
+        // No line runs into the subtotal's row.
+        QVERIFY(l.sheet < 7 && (!line || l.y < 11700));
+        onSheet[l.sheet] << (line ? u"kalem"_qs : l.text);
+        texts << l.text;
+    }
+    QCOMPARE(lineCounts(texts), QList<int>(lineCount, 1));
+    for (int i = 0; i < 7; ++i) {
+        QCOMPARE(onSheet[i].count(u"kalem"_qs), i < 6 ? 36 : 14);
+        QCOMPARE(onSheet[i].count(u"Merkez"_qs), 1);
+        QCOMPARE(onSheet[i].count(u"KDV MATRAHI"_qs), int(i == 6));
+    }
 }
 
 QTEST_MAIN(TestLongInvoice)
