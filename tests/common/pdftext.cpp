@@ -10,9 +10,9 @@ QString run(const QStringList &arguments) {
     QProcess p;
     p.start(u"pdftotext"_qs,
             QStringList{u"-enc"_qs, u"UTF-8"_qs} + arguments + QStringList{u"-"_qs});
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        return QString();
-    return QString::fromUtf8(p.readAllStandardOutput());
+    const bool ran =
+        p.waitForFinished(60000) && p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0;
+    return ran ? QString::fromUtf8(p.readAllStandardOutput()) : QString();
 }
 
 } // namespace

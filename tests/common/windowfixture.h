@@ -7,23 +7,19 @@
 #include "tests/common/testdb.h"
 #include "tests/common/widgets.h"
 
-#include <QAbstractItemView>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTest>
 
-// A working folder holding ayarlar.dat (VAT rate 18) and an empty database, and a workspace
-// on it. Messages are kept and questions answered with `answer`; printing goes into
-// `printed`, and each print target's mode into `targets`.
+// A working folder holding ayarlar.dat (VAT rate 18) and an empty database under a name that
+// is not the default one, so windows must open the one the settings name; a workspace on it.
+// Messages are kept and questions answered with `answer`; printing goes into `printed`, and each
+// print target's mode into `targets`.
 class WindowFixture {
 public:
     WindowFixture()
         : workspace(dir.path()) {
         ayarlar a = defaultSettings();
         a.kdv_yuzde = u" 18 "_qs;
+        a.veritabani_yolu = u"kayitlar.db"_qs;
         ayarlari_yaz(a, workspace.settingsPath());
         db = workspace.databasePath(a);
         createDatabase(db);
@@ -40,6 +36,18 @@ public:
         };
     }
     ~WindowFixture() { Messages::setTestHandler({}); }
+
+    // Each row of a query on the database as its values joined by "|"; a NULL is empty.
+    QStringList rows(const QString &query) const {
+        QStringList list;
+        for (const QVariantList &r : testdb::queryRows(db, query)) {
+            QStringList row;
+            for (const QVariant &v : r)
+                row << v.toString();
+            list << row.join(u'|');
+        }
+        return list;
+    }
 
     QStringList messageTexts() const {
         QStringList t;
@@ -68,16 +76,4 @@ inline void addLine(const QWidget *form, const QString &description, const QStri
     field(form, "Text9")->setText(quantity);
     field(form, "Text10")->setText(price);
     click(form, "Command2");
-}
-
-// Picks an entry from a drop-down list as a user does: open it, choose, Enter.
-inline void choose(QComboBox *combo, const QString &entry) {
-    const int i = combo->findText(entry);
-    QVERIFY2(i >= 0, qPrintable(entry));
-    combo->showPopup();
-    QAbstractItemView *view = combo->view();
-    QTRY_VERIFY(view->isVisible());
-    view->setCurrentIndex(view->model()->index(i, 0));
-    QTest::keyClick(view, Qt::Key_Return);
-    QTRY_VERIFY(!view->isVisible());
 }
