@@ -68,7 +68,7 @@ void TestLongInvoice::pdf() {
     QCOMPARE(form.invoice().lines.size(), lineCount);
     form.yazdir();
     RecordingPrinter paper;
-    printInvoice(paper, defaultSettings(), form.invoice());
+    printInvoice(paper, m_fx.workspace.readSettings(23), form.invoice());
     QCOMPARE(paper.documents(), 1);
     const QStringList pdfs = QDir(m_fx.dir.filePath(u"baskilar"_qs)).entryList({u"*.pdf"_qs});
     QCOMPARE(pdfs.size(), 1);
@@ -93,7 +93,7 @@ void TestLongInvoice::pdf() {
 // The preview shows every sheet, one under another, with every line on one of them.
 void TestLongInvoice::preview() {
     PreviewWindow w(m_fx.workspace);
-    w.load(defaultSettings());
+    w.load(m_fx.workspace.readSettings(23));
     QVERIFY(!w.invoice().sample);
     QCOMPARE(w.sheetCount(), sheets);
     QWidget *page = field<QWidget>(&w, "sayfa");
