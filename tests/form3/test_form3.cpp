@@ -8,7 +8,7 @@
 #include <QAbstractSpinBox>
 #include <QApplication>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 
 #include <memory>
 
@@ -87,10 +87,10 @@ void TestForm3::load() {
     Shown<Form3> form(m_fx->workspace);
     // The next number is proposed; " Liste" shows the numbers, Esc and the right button hide
     // them, a double click loads.
-    auto *list = field<QListWidget>(&form, "List1");
+    auto *list = field<QListView>(&form, "List1");
     QStringList proposed{text(&form, "Text12")};
-    for (const QListWidgetItem *i : list->findItems({}, Qt::MatchContains))
-        proposed << i->text();
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        proposed << list->model()->index(i, 0).data().toString();
     QCOMPARE(proposed, (QStringList{"8", "1", "2", "7"}));
     click(&form, "Command5");
     QVERIFY(list->isVisible());
@@ -102,7 +102,7 @@ void TestForm3::load() {
     QTest::mouseRelease(list->viewport(), Qt::RightButton);
     click(&form, "Command5");
     // A double click is a click followed by the second press.
-    const QPoint entry = list->visualItemRect(list->item(2)).center();
+    const QPoint entry = list->visualRect(list->model()->index(2, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
     QVERIFY(!list->isVisible());
