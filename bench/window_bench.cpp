@@ -1,7 +1,7 @@
 // Reading every invoice number and customer of a large database (100,000 saved invoices,
 // 10,000 customers), as the invoice window did before it read its lists a page at a time,
-// against the bare queries on an open connection; the window itself; and replacing a 200-line invoice in one transaction against the same rows
-// deleted and written without one.
+// against the bare queries on an open connection; the window itself; and replacing a
+// 200-line invoice in one transaction against the same rows deleted and written without one.
 
 #include "benchdata.h"
 
