@@ -53,9 +53,12 @@ void makeCustomerPicker(QComboBox *combo, PagedModel *model, CustomerColumn colu
             return rows;
         },
         combo);
-    // Offers in a list under the box: completing inline would turn a typed "1" into "10".
+    // Offers in a list under the box, none chosen until the user moves onto it: completing
+    // inline, or Enter taking the first offer, would turn a new customer typed under a name
+    // that starts an existing one into that customer.
     auto *completer = new QCompleter(found, combo);
-    completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
+    completer->setCompletionMode(QCompleter::PopupCompletion);
+    completer->setCaseSensitivity(Qt::CaseSensitive);
     completer->setMaxVisibleItems(20);
     combo->lineEdit()->setCompleter(completer);
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, found,
