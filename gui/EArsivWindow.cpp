@@ -2,6 +2,7 @@
 
 #include "gui/guard.h"
 #include "gui/messages.h"
+#include "gui/pagedlist.h"
 #include "invoice/earsivdocument.h"
 #include "invoice/earsivexport.h"
 #include "invoice/workspace.h"
@@ -16,9 +17,10 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScopeGuard>
-#include <QTableWidget>
+#include <QTableView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -39,10 +41,29 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
     setWindowTitle(QStringLiteral("e-Arşiv Faturası"));
     setWindowFlags(Qt::Window);
 
-    m_list = new QTableWidget(0, 4, this);
+    // Every stored invoice, read a page at a time as the list is scrolled.
+    m_invoices = new PagedModel(
+        4,
+        [this](const QVariant &key, int count) {
+            Database db(m_workspace.databasePath());
+            const InvoiceSummaryPage page = invoiceSummariesAfter(
+                db, key.isValid() ? std::optional<qint64>(key.toLongLong()) : std::nullopt, count);
+            QList<PagedRow> rows;
+            for (const InvoiceSummary &s : page.invoices) {
+                const QString number = page.earsivNumbers.value(s.number);
+                rows << PagedRow{s.number,
+                                 {QString::number(s.number), s.date, s.customerName,
+                                  number.isEmpty() ? QStringLiteral("henüz yok") : number},
+                                 number.isEmpty() ? 3 : -1};
+            }
+            return rows;
+        },
+        this);
+    m_invoices->setHeaders({QStringLiteral("Fatura No"), QStringLiteral("Tarih"),
+                            QStringLiteral("Müşteri"), QStringLiteral("e-Arşiv No")});
+    m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("invoiceList"));
-    m_list->setHorizontalHeaderLabels({QStringLiteral("Fatura No"), QStringLiteral("Tarih"),
-                                       QStringLiteral("Müşteri"), QStringLiteral("e-Arşiv No")});
+    m_list->setModel(m_invoices);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -118,40 +139,20 @@ QString EArsivWindow::folder() const {
 }
 
 void EArsivWindow::refresh() {
-    QList<InvoiceSummary> invoices;
-    QHash<qint64, QString> numbers;
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        invoices = invoiceSummaries(db);
-        numbers = earsivNumbers(db);
-    });
-    m_list->clearContents();
-    m_list->setRowCount(int(invoices.size()));
-    for (int row = 0; row < invoices.size(); ++row) {
-        const InvoiceSummary &s = invoices.at(row);
-        const QString number = numbers.value(s.number);
-        const QStringList cells = {QString::number(s.number), s.date, s.customerName,
-                                   number.isEmpty() ? QStringLiteral("henüz yok") : number};
-        for (int c = 0; c < cells.size(); ++c) {
-            auto *item = new QTableWidgetItem(cells.at(c));
-            if (c == 0)
-                item->setData(Qt::UserRole, s.number);
-            if (c == 3 && number.isEmpty())
-                item->setForeground(palette().color(QPalette::Disabled, QPalette::Text));
-            m_list->setItem(row, c, item);
-        }
-    }
+    guarded(this, [&] { m_invoices->reload(); });
     m_list->resizeColumnToContents(0);
     m_list->resizeColumnToContents(1);
     m_list->resizeColumnToContents(3);
 }
 
 void EArsivWindow::exportSelected() {
+    QList<int> rows;
+    for (const QModelIndex &i : m_list->selectionModel()->selectedRows())
+        rows << i.row();
+    std::sort(rows.begin(), rows.end());
     QList<qint64> numbers;
-    for (int row = 0; row < m_list->rowCount(); ++row) {
-        if (m_list->item(row, 0)->isSelected())
-            numbers << m_list->item(row, 0)->data(Qt::UserRole).toLongLong();
-    }
+    for (int row : rows)
+        numbers << m_invoices->key(row).toLongLong();
     if (numbers.isEmpty()) {
         Messages::info(this, QStringLiteral("Aktarılacak faturaları listeden seçiniz!"));
         return;

@@ -5,7 +5,8 @@
 
 class QLabel;
 class QLineEdit;
-class QTableWidget;
+class PagedModel;
+class QTableView;
 class Workspace;
 
 // "e-Arşiv Faturası": lists the saved invoices with their e-Arşiv number (or none yet) and
@@ -42,7 +43,8 @@ private:
     Workspace &m_workspace;
     bool m_running = false;
     QString m_settingsRate;
-    QTableWidget *m_list;
+    QTableView *m_list;
+    PagedModel *m_invoices;
     QLineEdit *m_vatRate;
     QLineEdit *m_from;
     QLineEdit *m_to;

@@ -1,10 +1,11 @@
 #include "gui/Form2.h"
 
 #include "base/numbers.h"
+#include "gui/customerpicker.h"
 #include "gui/fieldkeys.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
-#include "gui/picklist.h"
+#include "gui/pagedlist.h"
 #include "invoice/workspace.h"
 #include "store/database.h"
 
@@ -44,8 +45,11 @@ Form2::Form2(Workspace &workspace, QWidget *parent)
     m_taxOffice = named(new QLineEdit(frame), "Text3");
     m_save = named(new QPushButton(QStringLiteral("KAYDET"), frame), "Command1");
     m_delete = named(new QPushButton(QStringLiteral("SİL"), frame), "Command2");
-    makePickList(m_number);
-    makePickList(m_name);
+    m_customers = customerModel(m_workspace, this);
+    makeCustomerPicker(m_number, m_customers, CustomerColumn::Number, m_workspace,
+                       [this](const QString &number) { pickByNumber(number); });
+    makeCustomerPicker(m_name, m_customers, CustomerColumn::Name, m_workspace,
+                       [this](const QString &name) { pickByName(name); });
     m_delete->setEnabled(false);
 
     auto *grid = new QGridLayout(frame);
@@ -80,8 +84,10 @@ Form2::Form2(Workspace &workspace, QWidget *parent)
     new EnterChain(order, this);
     new FocusColours(fields, this);
 
-    connect(m_number, &QComboBox::activated, this, &Form2::pickByNumber);
-    connect(m_name, &QComboBox::activated, this, &Form2::pickByName);
+    connect(m_number, &QComboBox::activated, this,
+            [this](int i) { pickByNumber(m_number->itemText(i)); });
+    connect(m_name, &QComboBox::activated, this,
+            [this](int i) { pickByName(m_name->itemText(i)); });
     connect(m_save, &QPushButton::clicked, this, &Form2::kaydet);
     connect(m_delete, &QPushButton::clicked, this, &Form2::remove);
 
@@ -101,22 +107,14 @@ void Form2::reset() {
     m_address2->clear();
     m_taxOffice->clear();
 
-    CustomerLists lists;
     QString proposal;
+    // On a failure the lists stay empty rather than show what may no longer be so.
     guarded(this, [&] {
+        reloadPickLists(m_customers, {m_number, m_name}, false);
         Database db(m_workspace.databasePath());
-        lists = customerLists(db);
         proposal = QString::number(proposedCustomerNumber(db));
     });
-    // On a failure the lists stay empty rather than show what may no longer be so.
-    m_number->clear();
-    m_name->clear();
-    m_number->addItems(lists.numbers);
-    m_name->addItems(lists.names);
-    m_number->setCurrentIndex(-1);
-    m_name->setCurrentIndex(-1);
     m_number->setEditText(proposal);
-    m_name->clearEditText();
 }
 
 void Form2::showCustomer(const Customer &m) {
@@ -129,9 +127,9 @@ void Form2::showCustomer(const Customer &m) {
     m_delete->setEnabled(true);
 }
 
-void Form2::pickByNumber(int index) {
+void Form2::pickByNumber(const QString &text) {
     // A list entry that is not a whole number cannot name a row.
-    const std::optional<qint64> number = wholeNumber(m_number->itemText(index));
+    const std::optional<qint64> number = wholeNumber(text);
     if (!number)
         return;
     std::optional<Customer> found;
@@ -143,11 +141,11 @@ void Form2::pickByNumber(int index) {
         showCustomer(*found);
 }
 
-void Form2::pickByName(int index) {
+void Form2::pickByName(const QString &text) {
     std::optional<Customer> found;
     guarded(this, [&] {
         Database db(m_workspace.databasePath());
-        found = customerByName(db, m_name->itemText(index));
+        found = customerByName(db, text);
     });
     if (found)
         showCustomer(*found);

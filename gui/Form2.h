@@ -5,6 +5,7 @@
 #include <QString>
 #include <QWidget>
 
+class PagedModel;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
@@ -26,7 +27,9 @@ class Workspace;
 //
 // The two lists are parallel (the n-th number and the n-th name are one row) but a pick in
 // one only sets the other's text. Only a pick loads a customer; typing never changes the
-// mode, so a number typed after a pick saves as a change of the row with that number.
+// mode, so a number typed after a pick saves as a change of the row with that number. The
+// lists are read a page at a time as they are scrolled; typing offers, under the box, the
+// customers whose number or name starts with the text, and choosing one is a pick.
 class Form2 : public QWidget {
     Q_OBJECT
 public:
@@ -43,8 +46,8 @@ private:
     // Mode "yeni", SİL off, the boxes emptied, both lists refilled in stored order and the
     // number box proposing the largest number plus one.
     void reset();
-    void pickByNumber(int index);
-    void pickByName(int index);
+    void pickByNumber(const QString &text);
+    void pickByName(const QString &text);
     void kaydet();
     void remove();
 
@@ -55,6 +58,7 @@ private:
     QString m_mode;
     QComboBox *m_number;
     QComboBox *m_name;
+    PagedModel *m_customers;
     QLineEdit *m_address1;
     QLineEdit *m_address2;
     QLineEdit *m_taxOffice;

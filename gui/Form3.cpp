@@ -2,9 +2,11 @@
 
 #include "base/numbers.h"
 #include "base/yaziyacevir.h"
+#include "gui/customerpicker.h"
 #include "gui/fieldkeys.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
+#include "gui/pagedlist.h"
 #include "gui/picklist.h"
 #include "invoice/invoiceprint.h"
 #include "invoice/workspace.h"
@@ -24,7 +26,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScrollBar>
@@ -64,16 +66,6 @@ private:
     std::function<void(int)> m_step;
 };
 
-// Keeps the text a combo box shows while its entries are replaced.
-void replaceEntries(QComboBox *combo, const QStringList &entries, bool keepText) {
-    const QString text = combo->currentText();
-    const QSignalBlocker block(combo);
-    combo->clear();
-    combo->addItems(entries);
-    combo->setCurrentIndex(-1);
-    combo->setEditText(keepText ? text : QString());
-}
-
 } // namespace
 
 Form3::Form3(Workspace &workspace, QWidget *parent)
@@ -92,12 +84,9 @@ void Form3::buildWindow() {
         e->setObjectName(QString::fromLatin1(name));
         return e;
     };
-    const auto combo = [this](const char *name, bool editable) {
+    const auto combo = [this](const char *name) {
         auto *c = new QComboBox(this);
         c->setObjectName(QString::fromLatin1(name));
-        // Only a real pick loads a customer; typed text stays as typed.
-        if (editable)
-            makePickList(c);
         return c;
     };
     const auto button = [this](const char *name, const QString &caption) {
@@ -117,15 +106,21 @@ void Form3::buildWindow() {
     };
 
     m_invoiceNumber = edit("Text12");
-    m_customerNumber = combo("Combo1", true);
-    m_customerName = combo("Combo2", true);
+    m_customerNumber = combo("Combo1");
+    m_customerName = combo("Combo2");
+    // Only a real pick loads a customer; typed text stays as typed.
+    m_customers = customerModel(m_workspace, this);
+    makeCustomerPicker(m_customerNumber, m_customers, CustomerColumn::Number, m_workspace,
+                       [this](const QString &number) { pickCustomerByNumber(number); });
+    makeCustomerPicker(m_customerName, m_customers, CustomerColumn::Name, m_workspace,
+                       [this](const QString &name) { pickCustomerByName(name); });
     m_address = edit("Text11");
     m_address2 = edit("Text16");
     m_taxOffice = edit("Text2");
     m_invoiceDate = edit("Text1");
     m_deliveryDate = edit("Text13");
     m_deliveryNumber = edit("Text4");
-    m_vatMode = combo("Combo3", false);
+    m_vatMode = combo("Combo3");
     m_description = edit("Text3");
     m_discount = rightAligned(edit("Text14"));
     m_quantity = rightAligned(edit("Text9"));
@@ -264,8 +259,23 @@ void Form3::buildWindow() {
     page->addLayout(words);
 
     // The saved invoice numbers, shown over the window below " Liste" when asked for.
-    m_invoiceList = new QListWidget(this);
+    m_invoiceList = new QListView(this);
     m_invoiceList->setObjectName(QStringLiteral("List1"));
+    m_invoiceList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_invoiceList->setUniformItemSizes(true);
+    m_invoiceNumbers = new PagedModel(
+        1,
+        [this](const QVariant &key, int count) {
+            Database db(m_workspace.databasePath());
+            QList<PagedRow> rows;
+            const std::optional<qint64> after =
+                key.isValid() ? std::optional<qint64>(key.toLongLong()) : std::nullopt;
+            for (qint64 n : invoiceNumbersAfter(db, after, count))
+                rows << PagedRow{n, {QString::number(n)}};
+            return rows;
+        },
+        this);
+    m_invoiceList->setModel(m_invoiceNumbers);
     m_invoiceList->hide();
     m_invoiceList->installEventFilter(this);
     m_invoiceList->viewport()->installEventFilter(this);
@@ -294,8 +304,8 @@ void Form3::buildWindow() {
             [this](int i) { pickCustomerByNumber(m_customerNumber->itemText(i)); });
     connect(m_customerName, &QComboBox::activated, this,
             [this](int i) { pickCustomerByName(m_customerName->itemText(i)); });
-    connect(m_invoiceList, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem *item) {
-        faturabul(item->text());
+    connect(m_invoiceList, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
+        faturabul(index.data().toString());
         m_invoiceList->hide();
     });
     // The figures follow the VAT rate and mode at once, so screen and paper never disagree.
@@ -319,15 +329,13 @@ void Form3::load() {
     for (QLineEdit *e : {m_address, m_address2, m_taxOffice, m_deliveryNumber})
         e->clear();
     cutGrid();
-    m_invoiceList->clear();
     guarded(this, [&] {
         const ayarlar a = m_workspace.readSettings(2);
         m_vatRate->setText(a.kdv_yuzde.trimmed());
+        // The list reads only its first page now, the rest as the user scrolls.
+        m_invoiceNumbers->reload();
         Database db(m_workspace.databasePath(a));
-        const QList<qint64> numbers = invoiceNumbers(db);
-        for (qint64 n : numbers)
-            m_invoiceList->addItem(QString::number(n));
-        m_invoiceNumber->setText(QString::number(nextInvoiceNumber(numbers)));
+        m_invoiceNumber->setText(QString::number(nextInvoiceNumber(largestInvoiceNumber(db))));
     });
     m_vatMode->clear();
     m_vatMode->addItems({QStringLiteral("Dahil"), QStringLiteral("Hariç")});
@@ -339,27 +347,15 @@ void Form3::load() {
 }
 
 void Form3::musteriload() {
-    replaceEntries(m_customerNumber, {}, false);
-    replaceEntries(m_customerName, {}, false);
     m_state = newState;
     const QString today = m_workspace.today().toString(QStringLiteral("dd.MM.yyyy"));
     m_invoiceDate->setText(today);
     m_deliveryDate->setText(today);
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        const CustomerLists lists = customerLists(db);
-        replaceEntries(m_customerNumber, lists.numbers, false);
-        replaceEntries(m_customerName, lists.names, false);
-    });
+    guarded(this, [&] { reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false); });
 }
 
 void Form3::refreshCustomerLists() {
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        const CustomerLists lists = customerLists(db);
-        replaceEntries(m_customerNumber, lists.numbers, true);
-        replaceEntries(m_customerName, lists.names, true);
-    });
+    guarded(this, [&] { reloadPickLists(m_customers, {m_customerNumber, m_customerName}, true); });
 }
 
 void Form3::pickCustomerByNumber(const QString &number) {

@@ -9,7 +9,8 @@ class QAbstractSpinBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListWidget;
+class QListView;
+class PagedModel;
 class QPushButton;
 class QTableWidget;
 class Workspace;
@@ -111,5 +112,7 @@ private:
     QPushButton *m_save;         // Command3
     QPushButton *m_newCustomer;  // Command4
     QPushButton *m_list;         // Command5
-    QListWidget *m_invoiceList;  // List1
+    QListView *m_invoiceList;    // List1
+    PagedModel *m_invoiceNumbers;
+    PagedModel *m_customers;
 };

@@ -128,10 +128,9 @@ PreviewInvoice previewInvoice(const QString &databaseFile) {
     PreviewInvoice f;
     try {
         Database db(databaseFile);
-        const QList<qint64> numbers = invoiceNumbers(db);
-        if (!numbers.isEmpty()) {
-            f.rows = invoiceRows(db, numbers.last());
-            f.caption = QStringLiteral("Son kayıtlı fatura: %1").arg(numbers.last());
+        if (const std::optional<qint64> last = largestInvoiceNumber(db)) {
+            f.rows = invoiceRows(db, *last);
+            f.caption = QStringLiteral("Son kayıtlı fatura: %1").arg(*last);
             Invoice probe;
             const QString problem = loadStoredRows(probe, f.rows);
             if (!problem.isEmpty()) {

@@ -133,8 +133,13 @@ QString alreadyStoredMessage(qint64 invoiceNumber) {
 qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers) {
     if (storedNumbers.isEmpty())
         return 1;
-    const qint64 largest = *std::max_element(storedNumbers.begin(), storedNumbers.end());
+    return nextInvoiceNumber(*std::max_element(storedNumbers.begin(), storedNumbers.end()));
+}
+
+qint64 nextInvoiceNumber(std::optional<qint64> largest) {
+    if (!largest)
+        return 1;
     // Nothing lies above the largest number there is: proposing it again gets the "already
     // stored" answer on save instead of an overflow.
-    return largest == std::numeric_limits<qint64>::max() ? largest : largest + 1;
+    return *largest == std::numeric_limits<qint64>::max() ? *largest : *largest + 1;
 }

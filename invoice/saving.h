@@ -60,3 +60,5 @@ QString alreadyStoredMessage(qint64 invoiceNumber);
 // The number proposed for a new invoice: the largest stored number plus 1 (the largest itself
 // when no number lies above it), or 1.
 qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers);
+// The same from the largest stored number alone.
+qint64 nextInvoiceNumber(std::optional<qint64> largest);

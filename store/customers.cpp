@@ -49,6 +49,49 @@ CustomerLists customerLists(Database &db) {
     return lists;
 }
 
+namespace {
+
+QList<CustomerEntry> pageWhere(Database &db, const QString &condition, QVariantList values,
+                               std::optional<qint64> after, int count) {
+    db.requireColumns(table, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi")});
+    QStringList conditions;
+    if (!condition.isEmpty())
+        conditions << condition;
+    if (after) {
+        conditions << QStringLiteral("rowid > ?");
+        values << *after;
+    }
+    values << count;
+    const QString where =
+        conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(u" AND ");
+    QSqlQuery q = run(db,
+                      QStringLiteral("SELECT rowid, sirano, adi_soyadi FROM MUSTERI") + where +
+                          QStringLiteral(" ORDER BY rowid LIMIT ?"),
+                      values, QStringLiteral("müşteriler okunurken"));
+    QList<CustomerEntry> page;
+    while (q.next())
+        page << CustomerEntry{q.value(0).toLongLong(), q.value(1).toString(),
+                              q.value(2).toString()};
+    return page;
+}
+
+} // namespace
+
+QList<CustomerEntry> customerPage(Database &db, std::optional<qint64> after, int count) {
+    return pageWhere(db, {}, {}, after, count);
+}
+
+QList<CustomerEntry> customersStartingWith(Database &db, CustomerColumn column,
+                                           const QString &prefix, std::optional<qint64> after,
+                                           int count) {
+    // substr() counts characters alike on every engine, where LIKE would ignore the case of
+    // some letters on one and not on another.
+    const QString field = column == CustomerColumn::Number ? QStringLiteral("CAST(sirano AS TEXT)")
+                                                           : QStringLiteral("adi_soyadi");
+    return pageWhere(db, QStringLiteral("substr(%1, 1, ?) = ?").arg(field),
+                     {int(prefix.toUcs4().size()), prefix}, after, count);
+}
+
 std::optional<Customer> customerByNumber(Database &db, qint64 number) {
     requireAllColumns(db);
     QSqlQuery q = run(db, QStringLiteral("select * from MUSTERI where sirano=? ORDER BY rowid"),

@@ -23,6 +23,24 @@ struct CustomerLists {
 
 CustomerLists customerLists(Database &db);
 
+// One customer as a picker lists it; `key` is its place in the table, to read on from.
+struct CustomerEntry {
+    qint64 key = 0;
+    QString number;
+    QString name;
+};
+
+enum class CustomerColumn { Number, Name };
+
+// Up to `count` customers after the one at `after` (from the first when there is none), in
+// the order the table holds them: one page of a list read as the user scrolls it.
+QList<CustomerEntry> customerPage(Database &db, std::optional<qint64> after, int count);
+
+// The same, only the customers whose number or name starts with `prefix`, exactly as typed.
+QList<CustomerEntry> customersStartingWith(Database &db, CustomerColumn column,
+                                           const QString &prefix, std::optional<qint64> after,
+                                           int count);
+
 // The first row with that number or name, if any.
 std::optional<Customer> customerByNumber(Database &db, qint64 number);
 std::optional<Customer> customerByName(Database &db, const QString &name);

@@ -85,3 +85,36 @@ QList<InvoiceSummary> invoiceSummaries(Database &db) {
                                q.value(2).toString()};
     return list;
 }
+
+InvoiceSummaryPage invoiceSummariesAfter(Database &db, std::optional<qint64> after, int count) {
+    db.requireColumns(QStringLiteral("faturalar"),
+                      {QStringLiteral("faturano"), QStringLiteral("fatura_tarihi"),
+                       QStringLiteral("adi_soyadi")});
+    QVariantList values;
+    if (after)
+        values << *after;
+    values << count;
+    // The page is chosen on the index of the numbers, then only its first rows are read.
+    QSqlQuery q = run(
+        db,
+        QStringLiteral("SELECT faturano, fatura_tarihi, adi_soyadi FROM faturalar "
+                       "WHERE rowid IN (SELECT min(rowid) FROM faturalar WHERE %1 "
+                       "GROUP BY faturano ORDER BY faturano LIMIT ?) "
+                       "ORDER BY faturano")
+            .arg(after ? QStringLiteral("faturano > ?") : QStringLiteral("faturano IS NOT NULL")),
+        values, QStringLiteral("fatura listesi okunurken"));
+    InvoiceSummaryPage page;
+    while (q.next())
+        page.invoices << InvoiceSummary{q.value(0).toLongLong(), q.value(1).toString(),
+                                        q.value(2).toString()};
+    if (page.invoices.isEmpty() || !haveTable(db))
+        return page;
+    QSqlQuery numbers = run(
+        db,
+        QStringLiteral("SELECT faturano, gib_no FROM %1 WHERE faturano BETWEEN ? AND ?").arg(table),
+        {page.invoices.first().number, page.invoices.last().number},
+        QStringLiteral("e-Arşiv numaraları okunurken"));
+    while (numbers.next())
+        page.earsivNumbers.insert(numbers.value(0).toLongLong(), numbers.value(1).toString());
+    return page;
+}

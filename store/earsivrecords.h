@@ -46,3 +46,11 @@ struct InvoiceSummary {
     QString customerName;
 };
 QList<InvoiceSummary> invoiceSummaries(Database &db);
+
+// Up to `count` of them after invoice number `after` (from the first when there is none), in
+// number order, with the e-invoice numbers of those exported: one page of a list.
+struct InvoiceSummaryPage {
+    QList<InvoiceSummary> invoices;
+    QHash<qint64, QString> earsivNumbers;
+};
+InvoiceSummaryPage invoiceSummariesAfter(Database &db, std::optional<qint64> after, int count);

@@ -108,6 +108,38 @@ QList<qint64> invoiceNumbers(Database &db) {
     return numbers;
 }
 
+QList<qint64> invoiceNumbersAfter(Database &db, std::optional<qint64> after, int count) {
+    db.requireColumns(table, {QStringLiteral("faturano")});
+    QSqlQuery q(db.db());
+    q.setForwardOnly(true);
+    // Keyed on the last number shown, so a page deep in the list costs what the first does.
+    prepare(db, q,
+            after ? QStringLiteral("SELECT DISTINCT faturano FROM faturalar WHERE faturano > ? "
+                                   "ORDER BY faturano LIMIT ?")
+                  : QStringLiteral("SELECT DISTINCT faturano FROM faturalar WHERE faturano IS "
+                                   "NOT NULL ORDER BY faturano LIMIT ?"),
+            QStringLiteral("fatura numaraları okunurken"));
+    if (after)
+        q.addBindValue(*after);
+    q.addBindValue(count);
+    run(db, q, QStringLiteral("fatura numaraları okunurken"));
+    QList<qint64> numbers;
+    while (q.next())
+        numbers << q.value(0).toLongLong();
+    return numbers;
+}
+
+std::optional<qint64> largestInvoiceNumber(Database &db) {
+    db.requireColumns(table, {QStringLiteral("faturano")});
+    QSqlQuery q(db.db());
+    prepare(db, q, QStringLiteral("SELECT max(faturano) FROM faturalar"),
+            QStringLiteral("fatura numaraları okunurken"));
+    run(db, q, QStringLiteral("fatura numaraları okunurken"));
+    if (!q.next() || q.value(0).isNull())
+        return std::nullopt;
+    return q.value(0).toLongLong();
+}
+
 QList<StoredRow> invoiceRows(Database &db, qint64 number) {
     db.requireColumns(table, columns);
     const QString activity = QStringLiteral("%1 numaralı fatura okunurken").arg(number);

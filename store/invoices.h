@@ -55,6 +55,13 @@ struct StoredRow {
 // Every invoice number once, in ascending numeric order.
 QList<qint64> invoiceNumbers(Database &db);
 
+// Up to `count` invoice numbers above `after` (from the smallest when there is none), each
+// once, in ascending order: one page of a list read as the user scrolls it.
+QList<qint64> invoiceNumbersAfter(Database &db, std::optional<qint64> after, int count);
+
+// The largest stored invoice number; none when no invoice is stored.
+std::optional<qint64> largestInvoiceNumber(Database &db);
+
 // The rows of one invoice in the order they were added.
 QList<StoredRow> invoiceRows(Database &db, qint64 number);
 

@@ -19,15 +19,15 @@ namespace {
 
 // The texts of one column of the e-Arşiv window's list.
 QStringList column(const QWidget *w, int c) {
-    const auto *list = field<QTableWidget>(w, "invoiceList");
+    const QAbstractItemModel *list = field<QTableView>(w, "invoiceList")->model();
     QStringList t;
     for (int r = 0; r < list->rowCount(); ++r)
-        t << list->item(r, c)->text();
+        t << list->index(r, c).data().toString();
     return t;
 }
 
 void selectRows(const QWidget *w, const QList<int> &rows) {
-    auto *list = field<QTableWidget>(w, "invoiceList");
+    auto *list = field<QTableView>(w, "invoiceList");
     list->clearSelection();
     for (int r : rows)
         list->selectionModel()->select(list->model()->index(r, 0),

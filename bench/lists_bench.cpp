@@ -1,0 +1,114 @@
+// Opening the invoice window on 1,000, 100,000 and 1,000,000 saved invoices: its lists read a
+// page at a time, so the time and the memory should hardly grow with the books. The databases
+// are made once with the sample data and kept under the build folder (bench-veri/), as the
+// largest takes minutes to write.
+//
+// Peak memory is the process's VmHWM, reset before the window is first opened: run one size
+// per process for the window's own figure, e.g. --benchmark_filter='InvoiceWindowOpen/.*:1000$'.
+
+#include "benchdata.h"
+
+#include "gui/Form3.h"
+#include "gui/messages.h"
+#include "invoice/workspace.h"
+#include "settings/settingsfile.h"
+#include "tools/sampledata.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+
+#include <benchmark/benchmark.h>
+
+#include <stdexcept>
+
+namespace {
+
+// A "Vm..." value of /proc/self/status in kB, -1 where there is none.
+long procStatusKb(const char *name) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(name) + ':';
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}
+
+// Linux starts the peak (VmHWM) again from the memory in use now.
+void resetPeakMemory() {
+    QFile f(QStringLiteral("/proc/self/clear_refs"));
+    if (!f.open(QIODevice::WriteOnly) || f.write("5") != 1)
+        throw std::runtime_error("cannot reset the peak memory");
+}
+
+// A working folder with `invoices` saved invoices (up to 5 lines each) and 1,000 customers,
+// kept between runs. The database is written under another name and renamed when whole, so a
+// run stopped halfway leaves nothing that looks ready.
+QString keptWorkingFolder(int invoices) {
+    const QString path = QStringLiteral(FATURA_BENCH_CACHE "/pencere-%1").arg(invoices);
+    const QDir dir(path);
+    const QString database = dir.filePath(QStringLiteral("fatura.MDB"));
+    if (QFile::exists(database))
+        return path;
+    const QString partial = database + QStringLiteral(".yaziliyor");
+    if (!QDir().mkpath(path) || (QFile::exists(partial) && !QFile::remove(partial)))
+        throw std::runtime_error("cannot prepare the kept benchmark folder");
+    SampleDataOptions a;
+    a.customers = 1000;
+    a.invoices = invoices;
+    a.campaignInvoices = 0;
+    writeSampleDatabase(partial, a);
+    if (!QFile::rename(partial, database))
+        throw std::runtime_error("cannot keep the benchmark database");
+    ayarlari_yaz(defaultSettings(), dir.filePath(settingsFileName()));
+    return path;
+}
+
+void InvoiceWindowOpen(benchmark::State &state) {
+    const int invoices = int(state.range(0));
+    const QString folder = keptWorkingFolder(invoices);
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder);
+    QString error;
+    Messages::setTestHandler([&](const Messages::Message &m) {
+        error = m.text;
+        return false;
+    });
+    Workspace workspace;
+    const QString expected = QString::number(invoices + 1);
+    resetPeakMemory();
+    const long before = procStatusKb("VmRSS");
+    for (auto _ : state) {
+        auto *window = new Form3(workspace);
+        window->show();
+        QApplication::processEvents();
+        state.PauseTiming();
+        const bool right =
+            window->findChild<QLineEdit *>(QStringLiteral("Text12"))->text() == expected;
+        delete window;
+        state.ResumeTiming();
+        if (!error.isEmpty() || !right) {
+            state.SkipWithError(error.isEmpty() ? "wrong proposed number"
+                                                : error.toStdString().c_str());
+            break;
+        }
+    }
+    const long peak = procStatusKb("VmHWM");
+    state.counters["tepe_MB"] = peak / 1024.0;
+    state.counters["artis_MB"] = (peak - before) / 1024.0;
+    Messages::setTestHandler({});
+    QDir::setCurrent(previous);
+}
+BENCHMARK(InvoiceWindowOpen)
+    ->ArgName("faturalar")
+    ->Arg(1000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+} // namespace

@@ -1,0 +1,162 @@
+#include "gui/Form3.h"
+#include "gui/pagedlist.h"
+#include "store/customers.h"
+#include "store/earsivrecords.h"
+#include "store/invoices.h"
+#include "tests/common/windowfixture.h"
+
+#include <QAbstractItemView>
+#include <QCompleter>
+#include <QListView>
+#include <QScrollBar>
+
+#include <memory>
+
+// Lists that grow with the books, read page by page: the pages of the store, and the invoice
+// window's lists that read on as the user scrolls or types.
+class TestLists : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { m_fx = std::make_unique<WindowFixture>(); }
+    void cleanup() { m_fx.reset(); }
+    void pages();
+    void invoiceWindow();
+
+private:
+    std::unique_ptr<WindowFixture> m_fx;
+};
+
+namespace {
+
+// Rows of `count` invoices numbered 3, 6, 9, ..., written in descending order, two rows each.
+void storeInvoices(const QString &db, int count) {
+    testdb::sql(db,
+                {u"WITH RECURSIVE n(i) AS (SELECT %1 UNION ALL SELECT i - 1 FROM n WHERE i > 1) "
+                 "INSERT INTO faturalar (faturano, aciklama) SELECT 3 * i, 'a' FROM n "
+                 "UNION ALL SELECT 3 * i, 'b' FROM n"_qs.arg(count)});
+}
+
+// `count` customers 1000, 999, ... in that table order, named "Cari <number>".
+void storeCustomers(const QString &db, int count) {
+    testdb::sql(db, {u"WITH RECURSIVE n(i) AS (SELECT 1000 UNION ALL SELECT i - 1 FROM n WHERE "
+                     "i > %1) INSERT INTO MUSTERI (sirano, adi_soyadi) SELECT i, 'Cari ' || i "
+                     "FROM n"_qs.arg(1001 - count)});
+}
+
+QStringList column(const QAbstractItemModel *m, int c = 0) {
+    QStringList l;
+    for (int r = 0; r < m->rowCount(); ++r)
+        l << m->index(r, c).data().toString();
+    return l;
+}
+
+} // namespace
+
+void TestLists::pages() {
+    storeInvoices(m_fx->db, 5);
+    testdb::sql(m_fx->db, {u"INSERT INTO faturalar (faturano) VALUES (NULL)"_qs,
+                           u"INSERT INTO MUSTERI (sirano, adi_soyadi) VALUES (21, 'Ayşe''nin'), "
+                           "(1, 'Ali'), (12, 'Ayşe'), (3, 'ayşe'), (121, 'Ay')"_qs});
+    Database db(m_fx->db);
+    // Each number once, NULL never, the next page after the last number of the one before.
+    QCOMPARE(invoiceNumbersAfter(db, std::nullopt, 2), (QList<qint64>{3, 6}));
+    QCOMPARE(invoiceNumbersAfter(db, 6, 2), (QList<qint64>{9, 12}));
+    QCOMPARE(invoiceNumbersAfter(db, 12, 2), (QList<qint64>{15}));
+    QCOMPARE(largestInvoiceNumber(db).value_or(0), 15);
+
+    // The e-invoice list: an invoice's first row speaks for it, and only the page's own
+    // e-invoice numbers are read.
+    testdb::sql(m_fx->db, {u"INSERT INTO faturalar (faturano, adi_soyadi) VALUES (100, 'İlk'), "
+                           "(100, 'Sonraki')"_qs});
+    {
+        Database w(m_fx->db, Database::Access::Write);
+        w.transaction([&] {
+            lastEArsivSerial(w, u"ABC"_qs, 2026);
+            for (qint64 n : {3, 100})
+                insertEArsivRecord(w, {n, u"ABC202600000000%1"_qs.arg(n), u"ABC"_qs, 2026, n,
+                                       QString::number(n), u"-"_qs, u"-"_qs, u"-"_qs, u"-"_qs});
+        });
+    }
+    const InvoiceSummaryPage summaries = invoiceSummariesAfter(db, 12, 5);
+    QStringList listed;
+    for (const InvoiceSummary &s : summaries.invoices)
+        listed << u"%1 %2"_qs.arg(s.number).arg(s.customerName);
+    QCOMPARE(listed, (QStringList{"15 ", "100 İlk"}));
+    QCOMPARE(summaries.earsivNumbers.keys(), QList<qint64>{100});
+
+    // Customers in table order, not by number; a prefix matches from the first character,
+    // case and apostrophes as typed.
+    const auto entries = [](const QList<CustomerEntry> &l) {
+        QStringList s;
+        for (const CustomerEntry &e : l)
+            s << e.number + u' ' + e.name;
+        return s;
+    };
+    const QList<CustomerEntry> first = customerPage(db, std::nullopt, 3);
+    QCOMPARE(entries(first), (QStringList{"21 Ayşe'nin", "1 Ali", "12 Ayşe"}));
+    QCOMPARE(entries(customerPage(db, first.last().key, 3)), (QStringList{"3 ayşe", "121 Ay"}));
+    QCOMPARE(entries(customersStartingWith(db, CustomerColumn::Name, u"Ayşe"_qs, {}, 9)),
+             (QStringList{"21 Ayşe'nin", "12 Ayşe"}));
+    QCOMPARE(entries(customersStartingWith(db, CustomerColumn::Name, u"Ayşe'"_qs, {}, 9)),
+             QStringList{"21 Ayşe'nin"});
+    const QList<CustomerEntry> ones = customersStartingWith(db, CustomerColumn::Number, "1", {}, 2);
+    QCOMPARE(entries(ones), (QStringList{"1 Ali", "12 Ayşe"}));
+    QCOMPARE(entries(customersStartingWith(db, CustomerColumn::Number, "1", ones.last().key, 2)),
+             QStringList{"121 Ay"});
+}
+
+void TestLists::invoiceWindow() {
+    const int invoices = PagedModel::pageSize * 2 + 50;
+    storeInvoices(m_fx->db, invoices);
+    storeCustomers(m_fx->db, PagedModel::pageSize + 10);
+    Shown<Form3> form(m_fx->workspace);
+    QCOMPARE(text(&form, "Text12"), QString::number(3 * invoices + 1));
+
+    // List1 holds a page at first, and every number, ascending, once scrolled to the end.
+    auto *list = field<QListView>(&form, "List1");
+    QCOMPARE(list->model()->rowCount(), PagedModel::pageSize);
+    click(&form, "Command5");
+    QStringList expected;
+    for (int i = 1; i <= invoices; ++i)
+        expected << QString::number(3 * i);
+    for (int turn = 0; turn < 10 && list->model()->rowCount() < invoices; ++turn) {
+        list->scrollToBottom();
+        QTest::qWait(20);
+    }
+    QCOMPARE(column(list->model()), expected);
+
+    // The customer boxes read on likewise, in table order.
+    auto *numbers = field<QComboBox>(&form, "Combo1");
+    auto *names = field<QComboBox>(&form, "Combo2");
+    QCOMPARE(numbers->count(), PagedModel::pageSize);
+    QVERIFY(numbers->currentText().isEmpty() && names->currentText().isEmpty());
+    numbers->setCurrentIndex(PagedModel::pageSize - 2);
+    QTest::keyClick(numbers, Qt::Key_Down);
+    QCOMPARE(numbers->count(), PagedModel::pageSize + 10);
+    QCOMPARE(items(names).last(), u"Cari 791"_qs);
+
+    // Typing offers the customers whose name starts with the text; choosing one loads it.
+    names->setEditText({});
+    names->setFocus();
+    QTest::keyClicks(names->lineEdit(), u"Cari 80"_qs);
+    QCompleter *search = names->lineEdit()->completer();
+    QTRY_VERIFY(search->popup()->isVisible());
+    QCOMPARE(column(search->popup()->model()),
+             (QStringList{"Cari 809", "Cari 808", "Cari 807", "Cari 806", "Cari 805", "Cari 804",
+                          "Cari 803", "Cari 802", "Cari 801", "Cari 800"}));
+    // Enter without choosing keeps the text as typed: a new customer may start like an old one.
+    QTest::keyClick(search->popup(), Qt::Key_Return);
+    QVERIFY(!search->popup()->isVisible());
+    QCOMPARE(names->currentText(), u"Cari 80"_qs);
+    QTest::keyClicks(names->lineEdit(), u"8"_qs);
+    QTRY_VERIFY(search->popup()->isVisible());
+    QCOMPARE(column(search->popup()->model()), QStringList{"Cari 808"});
+    QTest::keyClicks(names->lineEdit(), u"\b"_qs);
+    search->popup()->setCurrentIndex(search->popup()->model()->index(2, 0));
+    QTest::keyClick(search->popup(), Qt::Key_Return);
+    QCOMPARE(texts(&form, {"Combo1", "Combo2"}), (QStringList{"807", "Cari 807"}));
+    QVERIFY(m_fx->messages.isEmpty());
+}
+
+QTEST_MAIN(TestLists)
+#include "test_lists.moc"
