@@ -126,7 +126,7 @@ void TestForm3::loading() {
     setText(&form, "Text8", u"10"_qs);
     click(&form, "Command5");
     // A double click is a click followed by the second press.
-    const QPoint entry = list->visualItemRect(list->item(1)).center();
+    const QPoint entry = list->visualRect(list->model()->index(1, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
     QVERIFY(!list->isVisible());
