@@ -3,7 +3,6 @@
 #include "gui/Form7.h"
 #include "gui/messages.h"
 #include "gui/printersetup.h"
-#include "invoice/batchrun.h"
 #include "invoice/invoiceprint.h"
 #include "invoice/preview.h"
 #include "invoice/workspace.h"
@@ -260,7 +259,7 @@ void TestCups::placement() {
 }
 
 // A printer that cannot take the invoice: a message naming it, no job, no word of success,
-// and the invoice window stays open; after a save, holding the stored invoice.
+// and the invoice window stays open.
 void TestCups::refused_data() {
     QTest::addColumn<QString>("command"); // what happens to the queue once it was chosen
     QTest::addColumn<QString>("said");
@@ -289,15 +288,6 @@ void TestCups::refused() {
              qPrintable(m_said[0]));
 
     QCOMPARE(jobs().size(), before);
-    if (command != u"lpadmin -x") {
-        m_workspace->seams.printTarget = {};
-        w->transfer();
-        QVERIFY(w->isVisible() && w->state() == u"eski");
-        QCOMPARE(m_said.size(), 3); // the question, then the refusal again
-        QVERIFY2(m_said[2].endsWith(u"Kaydet ile yeniden yazdırabilirsiniz."_qs),
-                 qPrintable(m_said[2]));
-        QCOMPARE(jobs().size(), before);
-    }
     cups(u"lpadmin"_qs, {u"-x"_qs, u"Gecici"_qs});
 }
 
@@ -315,7 +305,7 @@ void TestCups::refusedAfterSubmission() {
 }
 
 // A campaign of 30 invoices, each a job; the window says how many reached the printer, none
-// on a queue that refuses jobs; a queue that stops taking them half-way keeps the first ones.
+// on a queue that refuses jobs.
 void TestCups::campaign() {
     const QString db = m_workspace->databasePath();
     QStringList headers, lines;
@@ -346,20 +336,6 @@ void TestCups::campaign() {
                                       : u"30 fatura yazıcıya gönderildi: Kenarli"_qs});
     }
     cups(u"cupsaccept"_qs, {u"Kenarli"_qs});
-    const qsizetype before = jobs().size();
-    SystemPrinter printer(u"Kenarli"_qs);
-    int reached = 0;
-    QVERIFY(!testdb::thrownText<PrinterError>([&] {
-                 runBatch(printer, m_workspace->readSettings(19), db, u"KAMPANYAT"_qs, {},
-                          [&](int printed, int) {
-                              if ((reached = printed) == 5)
-                                  cups(u"cupsreject"_qs, {u"Kenarli"_qs});
-                              return true;
-                          });
-             }).isEmpty());
-    cups(u"cupsaccept"_qs, {u"Kenarli"_qs});
-    QCOMPARE(reached, 5);
-    QCOMPARE(jobs().size(), before + 5);
 }
 
 // The settings window's printer window: the offset typed is tried on the marks page (its
