@@ -139,19 +139,10 @@ void TestEArsivWindows::exportWindow() {
                                          "henüz yok", "henüz yok"}));
 
     // The date boxes are checked before anything runs.
-    const QList<QPair<QStringList, QString>> dates = {
-        {{"31.02.2026", "30.06.2026"}, u"Başlangıç tarihi geçersiz: GG.AA.YYYY yazınız!"_qs},
-        {{"01.06.2026", "haziran"}, u"Bitiş tarihi geçersiz: GG.AA.YYYY yazınız!"_qs},
-        {{"02.06.2026", "01.06.2026"}, u"Başlangıç tarihi bitiş tarihinden sonra olamaz!"_qs},
-        {{"01.01.2020", "31.01.2020"},
-         u"01.01.2020 ile 31.01.2020 arasında tarihli kayıtlı fatura yok."_qs}};
-    for (const auto &[range, message] : dates) {
-        m_messages.clear();
-        setText(&w, "fromDate", range[0]);
-        setText(&w, "toDate", range[1]);
-        click(&w, "exportRange");
-        QCOMPARE(m_messages, QStringList{message});
-    }
+    m_messages.clear();
+    setText(&w, "fromDate", u"31.02.2026"_qs);
+    click(&w, "exportRange");
+    QCOMPARE(m_messages, QStringList{u"Başlangıç tarihi geçersiz: GG.AA.YYYY yazınız!"_qs});
 
     // The month: what was given is written again, the others get the next numbers; the
     // final consumer and the refused return are told.
