@@ -75,21 +75,6 @@ void TestEArsiv::taxNumbers() {
     for (const QString &n : vkn + tckn + neither)
         QVERIFY2(validVkn(n) == vkn.contains(n) && validTckn(n) == tckn.contains(n), qPrintable(n));
 
-    // The tax box as users type it: the last run of 10 or 11 digits is the number, the text
-    // before it, less the marks that lead to the number, the tax office.
-    const QList<QStringList> boxes = {
-        {"Kadıköy 1234567890", "Kadıköy", "1234567890"},
-        {"Konak V.D. 10000000146", "Konak", "10000000146"},
-        {"Ulus VD: 9876543217 (merkez)", "Ulus", "9876543217"},
-        {"1234567890 Çankaya 9876543217", "1234567890 Çankaya", "9876543217"},
-        {"10000000146", "", "10000000146"},
-        {"Konak 42"},
-        {"Konak 123456789012"},
-        {""}};
-    for (const QStringList &box : boxes) {
-        const std::optional<TaxOfficeAndNumber> found = taxOfficeAndNumber(box[0]);
-        QCOMPARE(found ? (QStringList{box[0], found->office, found->number}) : box.mid(0, 1), box);
-    }
 }
 
 // The buyer from the customer boxes: name, tax box and second address line in; scheme, id,
