@@ -77,7 +77,7 @@ void TestPrinterOffsets::store() {
 }
 
 // The marks page, rendered as a printer would get it: a cross centred on every position of
-// the layout, from the printable area's corner, and millimetre rulers from that corner.
+// the layout, from the printable area's corner.
 void TestPrinterOffsets::marksPage() {
     if (!havePdftotext() || QStandardPaths::findExecutable(u"pdftoppm"_qs).isEmpty())
         QSKIP("pdftotext and pdftoppm (poppler-utils) are not installed");
@@ -116,13 +116,6 @@ void TestPrinterOffsets::marksPage() {
             QVERIFY2(dark(page, p), qPrintable(m.caption));
         // Between the arms the paper is blank.
         QVERIFY2(!dark(page, at(m.x - arm / 2, m.y - arm / 2)), qPrintable(m.caption));
-    }
-    // The rulers: the long tick of each centimetre, the short one of each millimetre.
-    for (int mm = 10; mm <= 190; mm += 10) {
-        QVERIFY(dark(page, corner + QPointF(mm, 3) * pxPerMm));
-        QVERIFY(dark(page, corner + QPointF(3, mm) * pxPerMm));
-        QVERIFY(!dark(page, corner + QPointF(mm + 1, 2) * pxPerMm));
-        QVERIFY(dark(page, corner + QPointF(mm + 1, 0.8) * pxPerMm));
     }
 }
 
