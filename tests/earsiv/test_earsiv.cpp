@@ -74,7 +74,6 @@ void TestEArsiv::taxNumbers() {
         "01234567896", "123456789",  "123456789012", "12345678a0",  ""};
     for (const QString &n : vkn + tckn + neither)
         QVERIFY2(validVkn(n) == vkn.contains(n) && validTckn(n) == tckn.contains(n), qPrintable(n));
-
 }
 
 // The buyer from the customer boxes: name, tax box and second address line in; scheme, id,
