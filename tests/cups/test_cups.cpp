@@ -304,8 +304,7 @@ void TestCups::refusedAfterSubmission() {
              qPrintable(message));
 }
 
-// A campaign of 30 invoices, each a job; the window says how many reached the printer, none
-// on a queue that refuses jobs.
+// A campaign of 30 invoices, each a job; the window says how many reached the printer.
 void TestCups::campaign() {
     const QString db = m_workspace->databasePath();
     QStringList headers, lines;
@@ -320,22 +319,13 @@ void TestCups::campaign() {
                      u"INSERT INTO FATCARIKAMPANYAT VALUES "_qs + headers.join(u','),
                      u"INSERT INTO FATSTOKKAMPANYAT VALUES "_qs + lines.join(u',')});
     setDefault(u"Kenarli"_qs);
-    for (const bool refusing : {false, true}) {
-        cups(refusing ? u"cupsreject"_qs : u"cupsaccept"_qs, {u"Kenarli"_qs});
-        m_said.clear();
-        const qsizetype before = jobs().size();
-        Shown<Form7> w(*m_workspace);
-        field<QComboBox>(&w, "Combo1")->setCurrentIndex(0);
-        w.yazdir();
-        QVERIFY(w.isVisible());
-        QCOMPARE(jobs().size(), before + (refusing ? 0 : 30));
-        QCOMPARE(m_said,
-                 QStringList{refusing ? u"Yazıcı yeni iş kabul etmiyor: Kenarli\nYazıcının iş "
-                                        "kabul etmesini sağlayıp tekrar deneyin.\n\n30 "
-                                        "faturadan 0 tanesi yazıcıya ulaştı."_qs
-                                      : u"30 fatura yazıcıya gönderildi: Kenarli"_qs});
-    }
-    cups(u"cupsaccept"_qs, {u"Kenarli"_qs});
+    const qsizetype before = jobs().size();
+    Shown<Form7> w(*m_workspace);
+    field<QComboBox>(&w, "Combo1")->setCurrentIndex(0);
+    w.yazdir();
+    QVERIFY(w.isVisible());
+    QCOMPARE(jobs().size(), before + 30);
+    QCOMPARE(m_said, QStringList{u"30 fatura yazıcıya gönderildi: Kenarli"_qs});
 }
 
 // The settings window's printer window: the offset typed is tried on the marks page (its
@@ -364,13 +354,9 @@ void TestCups::printerWindow() {
     QCOMPARE(numbers, 20);
     QCOMPARE(m_workspace->printerOffsets().offset(u"Tam"_qs), PrinterOffset{}); // only tried
 
-    setText(w, "kayma_x", u"60"_qs);
-    QVERIFY(!w->kaydet());
-    setText(w, "kayma_x", u"2,0"_qs);
     click(w, "kaydet_dugmesi");
     QCOMPARE(m_said.mid(1),
-             (QStringList{u"Sağa kayma en fazla 50 mm olabilir."_qs,
-                          u"Yazıcı kayması kaydedildi: Tam\nsağa 2 mm, aşağı -1,5 mm"_qs}));
+             QStringList{u"Yazıcı kayması kaydedildi: Tam\nsağa 2 mm, aşağı -1,5 mm"_qs});
     QCOMPARE(m_workspace->printTarget(u"x"_qs).systemPrinter->offset(), (PrinterOffset{2.0, -1.5}));
 }
 
