@@ -50,8 +50,7 @@ private:
 };
 
 // Each printer keeps its own offset, read back by another store on the same file. Too far,
-// not a number, or a file that cannot be written: refused, naming the printer. A value edited
-// by hand into nonsense moves nothing.
+// not a number, or a file that cannot be written: refused, naming the printer.
 void TestPrinterOffsets::store() {
     const QString file = m_dir.filePath(u"kaymalar.ini"_qs);
     PrinterOffsets(file).setOffset(u"Ofis"_qs, {2.0, -1.5});
@@ -68,12 +67,6 @@ void TestPrinterOffsets::store() {
     QVERIFY(testdb::thrownText<PrinterError>([&] {
                 PrinterOffsets(m_dir.filePath(u"klasor.ini"_qs)).setOffset(u"Ofis"_qs, {1, 1});
             }).startsWith(u"Yazıcı kayması kaydedilemedi: Ofis"_qs));
-    QFile hand(m_dir.filePath(u"elle.ini"_qs));
-    QVERIFY(hand.open(QIODevice::WriteOnly));
-    hand.write("[printerOffsets]\nHand\\x=abc\nHand\\y=900\nElle\\x=1.5\nElle\\y=-2\n");
-    hand.close();
-    QCOMPARE(PrinterOffsets(hand.fileName()).offset(u"Elle"_qs), (PrinterOffset{1.5, -2}));
-    QCOMPARE(PrinterOffsets(hand.fileName()).offset(u"Hand"_qs), PrinterOffset{});
 }
 
 // The marks page, rendered as a printer would get it: a cross centred on every position of
