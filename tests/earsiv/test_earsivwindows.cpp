@@ -73,11 +73,6 @@ void TestEArsivWindows::menu() {
     QVERIFY(windows.earsiv() && windows.earsiv()->isVisible());
     click(windows.earsiv(), "sellerDetails");
     QVERIFY(windows.seller() && windows.seller()->isVisible());
-    // Closing the main window closes them too.
-    QPointer<EArsivWindow> earsivWindow = windows.earsiv();
-    QPointer<SellerWindow> sellerWindow = windows.seller();
-    windows.mainWindow()->close();
-    QTRY_VERIFY(!earsivWindow && !sellerWindow);
 }
 
 void TestEArsivWindows::sellerWindow() {
@@ -121,9 +116,6 @@ void TestEArsivWindows::exportWindow() {
              (QStringList{"18", "01.06.2026", "30.06.2026"}));
     QCOMPARE(field<QLabel>(&w, "folderLabel")->text(), u"Dosyalar: "_qs + m_fx->folder());
 
-    click(&w, "exportSelected");
-    QCOMPARE(m_messages, QStringList{u"Aktarılacak faturaları listeden seçiniz!"_qs});
-    m_messages.clear();
     selectRows(&w, {2, 0});
     click(&w, "exportSelected");
     QCOMPARE(m_messages, QStringList{u"2 e-Arşiv faturası yazıldı:\n"_qs + m_fx->folder()});
@@ -152,16 +144,6 @@ void TestEArsivWindows::exportWindow() {
     QCOMPARE(column(&w, 3), (QStringList{"ABC2026000000001", "ABC2026000000003", "ABC2026000000002",
                                          "henüz yok", "ABC2026000000004"}));
 
-    // A rate typed is the rate asked for: refused for an invoice given with 18.
-    m_messages.clear();
-    setText(&w, "vatRate", u"20"_qs);
-    selectRows(&w, {0});
-    click(&w, "exportSelected");
-    QCOMPARE(m_messages.size(), 1);
-    QVERIFY2(m_messages[0].startsWith(u"Hiçbir e-Arşiv faturası yazılmadı."_qs) &&
-                 m_messages[0].contains(u"ABC2026000000001 numarasıyla %18 KDV ile verildi"_qs),
-             qPrintable(m_messages[0]));
-
     // Left at the settings' rate, the box keeps each invoice's own rate.
     m_fx->store(7, one);
     QCOMPARE(EArsivExport(m_fx->workspace, u"20"_qs).exportInvoice(7).gibNumber,
@@ -173,17 +155,14 @@ void TestEArsivWindows::exportWindow() {
     click(&w, "exportSelected");
     QCOMPARE(m_messages, QStringList{u"1 e-Arşiv faturası yazıldı:\n"_qs + m_fx->folder()});
 
-    // The folder, through the desktop; a refusal of the desktop is told.
+    // The folder, through the desktop.
     QStringList opened;
     m_fx->workspace.seams.openUrl = [&](const QUrl &url) {
         opened << url.toLocalFile();
-        return opened.size() == 1;
+        return true;
     };
-    m_messages.clear();
     click(&w, "openFolder");
-    click(&w, "openFolder");
-    QCOMPARE(opened, QStringList(2, m_fx->folder()));
-    QCOMPARE(m_messages, QStringList{u"Klasör açılamadı: "_qs + m_fx->folder()});
+    QCOMPARE(opened, QStringList{m_fx->folder()});
 }
 
 QTEST_MAIN(TestEArsivWindows)
