@@ -142,8 +142,6 @@ void TestRecovery::firstStartStates_data() {
         << QStringList{"ilk-calisma.yarim", "fatura.MDB.kuruluyor", "fatura.MDB.kuruluyor-journal"}
         << true;
     QTest::newRow("veritabanı var") << QStringList{"ilk-calisma.yarim", "fatura.MDB"} << true;
-    QTest::newRow("ikisi de var") << QStringList{"ilk-calisma.yarim", "fatura.MDB", "ayarlar.dat"}
-                                  << true;
     QTest::newRow("yarım ayar kaydı") << QStringList{"ayarlar.dat.Ab12Cd"} << false;
 }
 
