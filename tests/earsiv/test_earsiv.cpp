@@ -90,9 +90,6 @@ void TestEArsiv::buyer() {
         {{"Kaya Kırtasiye", "Ulus 1234567891", ""},
          {"müşterinin (Kaya Kırtasiye) vergi numarası geçersiz: 1234567891 (kontrol hanesi "
           "tutmuyor)."}},
-        {{"Ali Veli", "10000000147", ""},
-         {"müşterinin (Ali Veli) TC kimlik numarası geçersiz: 10000000147 (kontrol haneleri "
-          "tutmuyor)."}},
         {{"Peşin", "", ""},
          {"müşterinin adı (Peşin) ad ve soyad olarak yazılmalıdır (TC kimlik numaralı ya da "
           "nihai tüketici alıcı)."}}};
