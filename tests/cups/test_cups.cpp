@@ -1,6 +1,5 @@
 #include "gui/Form3.h"
 #include "gui/Form5.h"
-#include "gui/Form7.h"
 #include "gui/messages.h"
 #include "gui/printersetup.h"
 #include "invoice/invoiceprint.h"
@@ -87,7 +86,6 @@ private Q_SLOTS:
     void refused_data();
     void refused();
     void refusedAfterSubmission();
-    void campaign();
     void printerWindow();
 
 private:
@@ -302,30 +300,6 @@ void TestCups::refusedAfterSubmission() {
     QVERIFY2(message.startsWith(u"Yazıcı baskı işini almadı: Kenarli\n"_qs) &&
                  message.contains(u"not accepting jobs"_qs),
              qPrintable(message));
-}
-
-// A campaign of 30 invoices, each a job; the window says how many reached the printer.
-void TestCups::campaign() {
-    const QString db = m_workspace->databasePath();
-    QStringList headers, lines;
-    for (int n = 1; n <= 30; ++n) {
-        headers << u"(%1, 'ANKARA', '2024-11-05', 'Çankaya', 'Müşteri %1', 'Adres', 0)"_qs.arg(n);
-        lines << u"(%1, 'Çay', 2, 12.5)"_qs.arg(n);
-    }
-    testdb::sql(db, {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
-                     u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI, FATURA_TARIHI, "
-                     "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
-                     u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
-                     u"INSERT INTO FATCARIKAMPANYAT VALUES "_qs + headers.join(u','),
-                     u"INSERT INTO FATSTOKKAMPANYAT VALUES "_qs + lines.join(u',')});
-    setDefault(u"Kenarli"_qs);
-    const qsizetype before = jobs().size();
-    Shown<Form7> w(*m_workspace);
-    field<QComboBox>(&w, "Combo1")->setCurrentIndex(0);
-    w.yazdir();
-    QVERIFY(w.isVisible());
-    QCOMPARE(jobs().size(), before + 30);
-    QCOMPARE(m_said, QStringList{u"30 fatura yazıcıya gönderildi: Kenarli"_qs});
 }
 
 // The settings window's printer window: the offset typed is tried on the marks page (its
