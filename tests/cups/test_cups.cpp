@@ -263,7 +263,6 @@ void TestCups::refused_data() {
     QTest::addColumn<QString>("said");
     QTest::newRow("stopped") << u"cupsdisable"_qs << u"Yazıcı durdurulmuş: Gecici"_qs;
     QTest::newRow("rejecting") << u"cupsreject"_qs << u"Yazıcı yeni iş kabul etmiyor: Gecici"_qs;
-    QTest::newRow("removed") << u"lpadmin -x"_qs << u"Yazıcı bulunamadı: Gecici"_qs;
 }
 
 void TestCups::refused() {

@@ -128,8 +128,6 @@ void TestDamagedAccess::damaged_data() {
     QTest::newRow("bellek sınırı") << Case{"nwind.mdb", Damage::LoopingChain, 1, 256, 60, "Photo"};
     QTest::newRow("süre sınırı") << Case{"nwind.mdb", Damage::LoopingChain, 1, 8192,
                                          2,           "2 saniyede"};
-    QTest::newRow("programda tablo listesi")
-        << Case{"nwind.mdb", Damage::TableList, 1, 256, 60, "tablo listesi"};
 }
 
 // fatura-aktar alone exits with 1 and a message naming the file. In the program, the
