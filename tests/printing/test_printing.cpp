@@ -28,7 +28,6 @@ void TestPrinting::pdf() {
     if (!havePdftotext())
         QSKIP("pdftotext (poppler-utils) is not installed");
     PrintTarget target = pdfPrintTarget(u"toplu"_qs, PdfPrinter::FilePerDocument, m_dir.path());
-    QCOMPARE(QFileInfo(target.pdfPath).absolutePath(), m_dir.filePath(u"baskilar"_qs));
     for (int n = 1; n <= 3; ++n) {
         target.printer->printLine(u"Şükrü%1 Öztürk"_qs.arg(n));
         target.printer->endDocument();
