@@ -1,5 +1,5 @@
 // Damaged copies of the sample Access files, made with fixed seeds: random bytes over a few
-// pages, zeroed pages, a garbled table list, a cut-off file, and a page chain of an OLE object
+// pages, a garbled table list, a cut-off file, and a page chain of an OLE object
 // that loops back on itself (libmdb then takes memory without bound). Through fatura-aktar
 // and through the program's own import, each ends within the limits with a message naming the
 // file, and nothing is written; "Vazgeç" stops a reading at once.
@@ -19,7 +19,7 @@
 
 namespace {
 
-enum class Damage { RandomPages, ZeroedPages, TableList, CutOff, LoopingChain };
+enum class Damage { RandomPages, TableList, CutOff, LoopingChain };
 
 // A damaged copy of a sample as fatura.MDB in `folder`. Jet 3 pages are 2 KB, Jet 4 pages
 // 4 KB; page 0 (the header that makes it an Access file) stays.
@@ -36,9 +36,6 @@ QString damagedCopy(const QString &folder, const char *sample, Damage kind, quin
             for (qsizetype i = 0; i < page; ++i)
                 data[at + i] = char(random.bounded(256));
         }
-    } else if (kind == Damage::ZeroedPages) {
-        for (int n = 0; n < 20; ++n)
-            data.replace(somePage() * page, page, QByteArray(page, '\0'));
     } else if (kind == Damage::TableList) { // the system table that lists the tables
         for (qsizetype i = 16; i < page; ++i)
             data[2 * page + i] = char(random.bounded(256));
@@ -121,7 +118,6 @@ private Q_SLOTS:
 void TestDamagedAccess::damaged_data() {
     QTest::addColumn<Case>("c");
     QTest::newRow("rastgele sayfalar") << Case{"nwind.mdb", Damage::RandomPages, 3, 256, 20, ""};
-    QTest::newRow("sıfırlanmış sayfalar") << Case{"nwind.mdb", Damage::ZeroedPages, 1, 256, 20, ""};
     QTest::newRow("tablo listesi") << Case{"nwind.mdb", Damage::TableList, 1, 256, 20, ""};
     QTest::newRow("kesik") << Case{"nwind.mdb", Damage::CutOff, 1, 256, 20, ""};
     // Most pages of this small file are unused: only its table list is sure to be read.
@@ -132,8 +128,6 @@ void TestDamagedAccess::damaged_data() {
     QTest::newRow("bellek sınırı") << Case{"nwind.mdb", Damage::LoopingChain, 1, 256, 60, "Photo"};
     QTest::newRow("süre sınırı") << Case{"nwind.mdb", Damage::LoopingChain, 1, 8192,
                                          2,           "2 saniyede"};
-    QTest::newRow("programda tablo listesi")
-        << Case{"nwind.mdb", Damage::TableList, 1, 256, 60, "tablo listesi"};
 }
 
 // fatura-aktar alone exits with 1 and a message naming the file. In the program, the
@@ -169,7 +163,6 @@ void TestDamagedAccess::damaged() {
                  qPrintable(shown[1].text));
         QCOMPARE(childrenReading(dir.path()), 0);
     }
-    qInfo("ended after %lld ms", clock.elapsed());
     QVERIFY(clock.elapsed() < c.seconds * 1000 + 10000);
     QCOMPARE(contents(dir.path()), before);
 }
@@ -199,7 +192,6 @@ void TestDamagedAccess::cancel() {
     press.start(20);
     QVERIFY(!offerOldFormatImport(nullptr, path, {QStringLiteral(FATURA_AKTAR), 8192, 60}));
     const qint64 afterCancel = sinceCancel.isValid() ? sinceCancel.elapsed() : -1;
-    qInfo("the dialog was gone %lld ms after \"Vazgeç\"", afterCancel);
     QCOMPARE(reading, 1);
     QVERIFY2(afterCancel >= 0 && afterCancel < 1500, qPrintable(QString::number(afterCancel)));
     QCOMPARE(childrenReading(dir.path()), 0);

@@ -95,34 +95,24 @@ inline QString schemaProblems(const QStringList &files) {
 
 // The text of every element of an XML document by its path of local names
 // ("Invoice/InvoiceLine/ID"), in document order.
-class XmlValues {
-public:
-    explicit XmlValues(const QByteArray &xml) {
+struct XmlValues {
+    QByteArray xml;
+    QStringList all(const QString &path) const {
         QXmlStreamReader r(xml);
-        QStringList path;
+        QStringList at, values;
         while (!r.atEnd()) {
             r.readNext();
             if (r.isStartElement())
-                path << r.name().toString();
+                at << r.name().toString();
             else if (r.isEndElement())
-                path.removeLast();
-            else if (r.isCharacters() && !r.isWhitespace())
-                m_values << std::pair(path.join(u'/'), r.text().toString());
+                at.removeLast();
+            else if (r.isCharacters() && !r.isWhitespace() && at.join(u'/') == path)
+                values << r.text().toString();
         }
-    }
-    QStringList all(const QString &path) const {
-        QStringList v;
-        for (const auto &[at, value] : m_values) {
-            if (at == path)
-                v << value;
-        }
-        return v;
+        return values;
     }
     // The one value at `path`; several show joined, so that a comparison fails.
     QString one(const QString &path) const { return all(path).join(u" | "_qs); }
-
-private:
-    QList<std::pair<QString, QString>> m_values;
 };
 
 // Kuruş of an XML amount written with exactly two decimals; -1 for any other form.

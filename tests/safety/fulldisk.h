@@ -32,7 +32,6 @@ public:
 
     QString path() const { return m_path; }
     QString filePath(const QString &name) const { return QDir(m_path).filePath(name); }
-    bool mounted() const { return m_mounted; }
     // The file that fills the disk; not one of the program's.
     static QString fillerName() { return QStringLiteral("doldurma.bin"); }
 

@@ -57,8 +57,6 @@ private:
 void TestFullDisk::initTestCase() {
     if (!havePdftotext())
         QSKIP("pdftotext (poppler-utils) is needed to read the PDFs back");
-    qInfo(FullDisk().mounted() ? "a 400 KB tmpfs is mounted and filled"
-                               : "no mount allowed: writes run under a file-size limit");
     m_campaign = writeSampleDatabase(m_database).campaign; // 30 campaign invoices
 }
 
@@ -68,7 +66,6 @@ void TestFullDisk::firstStart() {
     FullDisk disk;
     disk.fill();
     const QString problems = disk.run([&] { return firstRun(QDir(disk.path())); }).join(u'\n');
-    qInfo("%s", qPrintable(problems));
     for (const QString &name : {settingsFileName(), raisedPictureFile(), pressedPictureFile()})
         QVERIFY2(problems.contains(disk.filePath(name)), qPrintable(problems));
     QCOMPARE(written(disk), QStringList());
@@ -127,7 +124,6 @@ void TestFullDisk::windows() {
         Messages::setTestHandler({});
         return messages;
     });
-    qInfo("%s", qPrintable(shown.join(u'\n')));
     QCOMPARE(shown.size(), 1);
     QVERIFY2(shown[0].startsWith(u"hata: "_qs + failure.arg(disk.path())), qPrintable(shown[0]));
     QCOMPARE(testdb::fileBytes(disk.filePath(settingsFileName())), settings);
@@ -140,7 +136,6 @@ void TestFullDisk::windows() {
                                             "basıldı."_qs);
     const QRegularExpressionMatch m = stopped.match(shown[0]);
     QVERIFY2(m.hasMatch(), qPrintable(shown[0]));
-    qInfo("%s of 30 PDFs written before the disk was full", qPrintable(m.captured(1)));
     QCOMPARE(pdfs.size(), m.captured(1).toInt());
     QVERIFY(pdfs.size() < 30);
     for (const QString &pdf : pdfs)

@@ -43,9 +43,7 @@ void TestLimits::refusedLines() {
         // VAT rate (added on top), discount, quantity, price; the refusal or the amount taken;
         // the price of a line there before.
         {"20", "-5", "1", "10", range + "-5"},
-        {"20", "100,5", "1", "10", range + "100,5"},
         {"20", "100", "1", "10", "10,00"},
-        {"20", "0", "2", "10", "20,00"},
         // A typed number with more digits than a number keeps; zeros around it do not count.
         {"20", "", "1234567890123456", "1", "Miktar" + digits + "1234567890123456"},
         {"20", "", "1", "0,1234567890123456", "Birim fiyat" + digits + "0,1234567890123456"},

@@ -110,17 +110,6 @@ void TestSettings::reading() {
             QVERIFY2(n > lines ? said.contains(path()) : said.isEmpty(), qPrintable(said));
         }
     }
-
-    // Blanks before a single value are skipped, a comma ends it, quotes keep it whole. A
-    // 6-character size reads back its first five; a short placement line leaves the fields it
-    // does not reach empty.
-    const ayarlar a = parseSettings("   18,5\r\n  \"a, b\" ve sonras\xFD\r\n" + col("100", 14) +
-                                    col("200", 14) + col("Arial", 56) + "123456\r\n300\r\n")
-                          .values;
-    QCOMPARE(a.kdv_yuzde, u"18"_qs);
-    QCOMPARE(a.veritabani_yolu, u"a, b"_qs);
-    QCOMPARE(a.yer_adi_soyadi, (baski_yeri{u"100"_qs, u"200"_qs, u"Arial"_qs, u"12345"_qs}));
-    QCOMPARE(a.yer_adresi, (baski_yeri{u"300"_qs, {}, {}, {}}));
 }
 
 QTEST_GUILESS_MAIN(TestSettings)

@@ -202,8 +202,7 @@ void TestBadInput::sweep() {
 
 // A stored customer picked, then the text typed over its number: neither SİL (asked twice, so
 // that both answers run) nor KAYDET may reach any row. Then a new customer with the text in the
-// number, in the name, in the three other boxes: saved as shown or refused with a message;
-// picked by the name it was saved under, it shows as saved.
+// number, in the name, in the three other boxes: saved as shown or refused with a message.
 void TestBadInput::customerRegister() {
     const std::initializer_list<QAnyStringView> boxes = {"Combo1", "Combo2", "Text1", "Text2",
                                                          "Text3"};
@@ -229,12 +228,6 @@ void TestBadInput::customerRegister() {
         QVERIFY(wholeNumber(row[0]));
         row[0] = QString::number(*wholeNumber(row[0]));
         m_tables[customersSql] << row;
-        if (!bad.contains("Combo2"))
-            continue;
-        auto *names = field<QComboBox>(&w, "Combo2");
-        pick(names, names->findText(m_typed));
-        QCOMPARE(w.mode(), u"eski"_qs);
-        QCOMPARE(texts(&w, boxes), row);
     }
 }
 
