@@ -24,9 +24,10 @@ public:
         : workspace(dir.path()) {
         ayarlar a = defaultSettings();
         a.kdv_yuzde = u" 18 "_qs;
+        db = testdb::newDatabase(workspace.databasePath(a));
+        if (isServerAddress(db))
+            a.veritabani_yolu = db;
         ayarlari_yaz(a, workspace.settingsPath());
-        db = workspace.databasePath(a);
-        createDatabase(db);
         Messages::setTestHandler([this](const Messages::Message &m) {
             messages << m;
             return answer;

@@ -13,7 +13,7 @@
 namespace {
 
 // Not the default name: the register must open the database the settings name.
-const QString dbName = "kayitlar.db";
+QString dbName = "kayitlar.db";
 const std::initializer_list<QAnyStringView> boxes = {"Combo1", "Combo2", "Text1", "Text2", "Text3"};
 
 // Rows as "number|name|address 1|address 2|tax office", put straight into the table: old
@@ -80,9 +80,6 @@ private:
 
 void TestForm2::initTestCase() {
     QDir::setCurrent(m_dir.path());
-    ayarlar a = defaultSettings();
-    a.veritabani_yolu = dbName;
-    ayarlari_yaz(a);
     Messages::setTestHandler([this](const Messages::Message &m) {
         m_said << m.text;
         m_kinds << m.kind;
@@ -92,7 +89,10 @@ void TestForm2::initTestCase() {
 
 void TestForm2::init() {
     QFile::remove(dbName);
-    createDatabase(dbName);
+    dbName = testdb::newDatabase(u"kayitlar.db"_qs);
+    ayarlar a = defaultSettings();
+    a.veritabani_yolu = dbName;
+    ayarlari_yaz(a);
     m_said.clear();
     m_kinds.clear();
     m_answers.clear();
@@ -112,6 +112,8 @@ void TestForm2::opensWithListsAndProposal_data() {
 
 void TestForm2::opensWithListsAndProposal() {
     QFETCH(QStringList, numbers);
+    if (!testdb::server().isEmpty() && numbers.contains(u"abc"_qs))
+        QSKIP("the server's number column holds numbers only");
     QStringList names;
     for (const QString &n : numbers) {
         names << "Müşteri " + n;
@@ -145,6 +147,8 @@ void TestForm2::saves() {
 
     // The checks come before any query: without the database a query ends in an error
     // message naming it, as the save that passes them shows; the boxes keep what was typed.
+    if (!testdb::server().isEmpty())
+        QSKIP("the rest takes the database file away");
     QVERIFY(QFile::remove(dbName));
     // Number, name, the one message; the name is checked first.
     for (const QStringList &c : QList<QStringList>{

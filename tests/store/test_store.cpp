@@ -75,7 +75,7 @@ private:
 void TestStore::init() {
     m_path = m_dir.filePath(u"%1.MDB"_qs.arg(QTest::currentTestFunction()));
     QFile::remove(m_path);
-    createDatabase(m_path);
+    m_path = newDatabase(m_path);
 }
 
 void TestStore::opening_data() {
@@ -276,6 +276,8 @@ void TestStore::interruptedReplacement() {
 // Which tables are campaigns and how SQLite reads one. What a batch run selects and prints
 // is checked on paper in test_invoice.
 void TestStore::campaignTables() {
+    if (!server().isEmpty())
+        QSKIP("SQLite query plans and table kinds");
     // Tables only, named with the eight capitals, in the order they were made; a name with
     // quotes is a name like any other.
     const QString name = u"KAMPANYA \"Kış\" 'Özel'; DROP TABLE MUSTERI; --"_qs;
@@ -344,6 +346,8 @@ void TestStore::campaignSelection_data() {
 // Which invoices a batch run reads. The campaign is as an import may leave it: numbers kept
 // as text, a region column that ignores case as far as SQLite is concerned.
 void TestStore::campaignSelection() {
+    if (!server().isEmpty())
+        QSKIP("SQLite column types");
     QFETCH(QStringList, typed);
     sql(m_path,
         {u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI TEXT COLLATE NOCASE, "
