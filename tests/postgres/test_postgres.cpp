@@ -2,11 +2,15 @@
 
 #include "invoice/customerentry.h"
 #include "invoice/saving.h"
+#include "store/campaigns.h"
 #include "store/customers.h"
 #include "store/invoices.h"
+#include "store/servercopy.h"
 #include "tests/common/testdb.h"
+#include "tools/sampledata.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QUrl>
 
@@ -46,6 +50,13 @@ int write(const QString &address, const QString &what, const QString &letter) {
     return 0;
 }
 
+QStringList descriptions(const QList<StoredRow> &rows) {
+    QStringList s;
+    for (const StoredRow &r : rows)
+        s << r.aciklama.value_or(QString()) + u'|' + r.tutar.value_or(QString());
+    return s;
+}
+
 } // namespace
 
 class TestPostgres : public QObject {
@@ -57,6 +68,7 @@ private Q_SLOTS:
             QSKIP("FATURA_TEST_SERVER names no server");
     }
     void messages();
+    void copy();
     void twoWriters_data();
     void twoWriters();
 };
@@ -101,6 +113,37 @@ void TestPostgres::messages() {
         QCOMPARE(thrownText([&] { insertInvoice(second, {}, line); }), inUseMessage(db));
     });
     QVERIFY(!insertInvoice(second, {}, line));
+}
+
+// fatura-aktar's copy: the same books, rows in the same order, only into an empty database.
+void TestPostgres::copy() {
+    QTemporaryDir folder;
+    const QString file = folder.filePath(u"fatura.MDB"_qs);
+    writeSampleDatabase(file);
+    const QString db = newDatabase({});
+    QVERIFY(thrownText([&] { copyToServer(file, db); }).startsWith(u"Hedef veritabanı boş değil"));
+    sql(db, {u"DROP TABLE faturalar"_qs, u"DROP TABLE MUSTERI"_qs});
+    const QList<ImportedTable> tables = copyToServer(file, db);
+    QCOMPARE(tables.size(), 6);
+    Database from(file);
+    Database to(db);
+    QCOMPARE(customerLists(to).names, customerLists(from).names);
+    QCOMPARE(invoiceNumbers(to), invoiceNumbers(from));
+    for (const qint64 number : invoiceNumbers(from))
+        QCOMPARE(descriptions(invoiceRows(to, number)), descriptions(invoiceRows(from, number)));
+    QCOMPARE(campaigns(to), campaigns(from));
+    const auto names = [](Database &d) {
+        QStringList s;
+        readCampaignInvoices(d, campaigns(d).value(0), {u"1"_qs, u"20"_qs, u"ADANA"_qs},
+                             [&](const CampaignInvoice &f) {
+                                 s << f.adi_soyadi.toString()
+                                   << f.lines.value(0).aciklama.toString();
+                                 return true;
+                             });
+        return s;
+    };
+    QVERIFY(!names(from).isEmpty());
+    QCOMPARE(names(to), names(from));
 }
 
 void TestPostgres::twoWriters_data() {
