@@ -55,10 +55,20 @@ struct ServerAddress {
     int port = 5432;
 };
 
+// The address as a message may show it: a password typed into it, though refused, is not
+// repeated.
+QString withoutPassword(QString address) {
+    static const QRegularExpression inUser(QStringLiteral("^([^:/]+://[^:@/?]*):[^@/?]*@"));
+    static const QRegularExpression inQuery(QStringLiteral("([?&]password=)[^&]*"));
+    address.replace(inUser, QStringLiteral("\\1:***@"));
+    address.replace(inQuery, QStringLiteral("\\1***"));
+    return address;
+}
+
 QString addressFormatMessage(const QString &address) {
     return QStringLiteral("Veritabanı adresi geçersiz: %1\n"
                           "Biçimi: postgresql://kullanıcı@sunucu:port/veritabanı")
-        .arg(address);
+        .arg(withoutPassword(address));
 }
 
 // Reads postgresql://user@host:port/dbname[?host=...&port=...]. Throws DatabaseError on
@@ -72,17 +82,12 @@ ServerAddress parseAddress(const QString &address) {
         throw DatabaseError(addressFormatMessage(address));
     const auto decoded = [](const QString &s) { return QUrl::fromPercentEncoding(s.toUtf8()); };
     ServerAddress a;
-    QString user = m.captured(1);
-    if (user.contains(u':')) {
-        // Named without the password, which is not shown anywhere.
-        user.truncate(user.indexOf(u':'));
-        const QString shown = address.left(m.capturedStart(1)) + user + QStringLiteral(":***") +
-                              address.mid(m.capturedEnd(1));
+    const QString user = m.captured(1);
+    if (user.contains(u':'))
         throw DatabaseError(QStringLiteral("Veritabanı adresinde parola olmamalı: %1\n"
                                            "Parola ~/.pgpass dosyasında ya da PGPASSWORD ortam "
                                            "değişkeninde tutulur.")
-                                .arg(shown));
-    }
+                                .arg(withoutPassword(address)));
     a.user = decoded(user);
     QString hostPort = m.captured(2);
     QString port;
