@@ -120,8 +120,13 @@ StartReport prepareWorkingFolder(const QDir &dir) {
                               .arg(saves.join(QStringLiteral(", ")));
 
     const QString settingsPath = dir.filePath(settingsFileName());
-    const QString database =
-        dir.filePath(databasePath(readSettingsFile(settingsPath, 2).values.veritabani_yolu));
+    const QString setting = databasePath(readSettingsFile(settingsPath, 2).values.veritabani_yolu);
+    const QString database = isServerAddress(setting) ? setting : dir.filePath(setting);
+    // The books on a server: no file of them to finish or undo here.
+    if (isServerAddress(database)) {
+        report.problems << firstRun(dir);
+        return report;
+    }
     // An import cut short: its temporary files go, a conversion is finished or undone.
     QStringList removed = removeImportLeftoversIn(dir.absolutePath());
     const QString databaseFolder = QFileInfo(database).absolutePath();

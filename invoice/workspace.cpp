@@ -25,7 +25,8 @@ QString Workspace::databasePath() const {
 }
 
 QString Workspace::databasePath(const ayarlar &settings) const {
-    return filePath(::databasePath(settings.veritabani_yolu));
+    const QString path = ::databasePath(settings.veritabani_yolu);
+    return isServerAddress(path) ? path : filePath(path);
 }
 
 PrintTarget Workspace::printTarget(const QString &stem, PdfPrinter::Mode mode) const {

@@ -36,12 +36,13 @@ enum Column {
 // numbers even where a table keeps them as text; the region compares character for character
 // even where the column was declared to ignore case. A NULL makes every comparison false, so
 // such a row is never selected.
-QString selectionCondition(const CampaignSelection &selection) {
+QString selectionCondition(const Database &db, const CampaignSelection &selection) {
     if (selectsAll(selection))
         return {};
     return QStringLiteral(" WHERE CAST(h.SIRANO AS NUMERIC) >= ?"
                           " AND CAST(h.SIRANO AS NUMERIC) <= ?"
-                          " AND h.DAGITIM_BOLGESI = ? COLLATE BINARY");
+                          " AND h.DAGITIM_BOLGESI = ? ") +
+           db.binaryCollation();
 }
 
 enum class QueryKind { Invoices, Plan, Count };
@@ -51,36 +52,42 @@ enum class QueryKind { Invoices, Plan, Count };
 // pass over the lines for every invoice. Only the header order is asked of SQL; asking for
 // the line order too would make SQLite sort the whole run before the first row. The lines
 // of one invoice are put in table order afterwards.
-QString queryText(const QString &campaign, const CampaignSelection &selection, QueryKind kind) {
+QString queryText(const Database &db, const QString &campaign, const CampaignSelection &selection,
+                  QueryKind kind) {
     const QString header = sqlIdentifier(headerPrefix + campaign);
     if (kind == QueryKind::Count)
         return QStringLiteral("SELECT count(*) FROM %1 AS h").arg(header) +
-               selectionCondition(selection);
-    QString sql =
-        QStringLiteral("SELECT h.rowid, h.SIRANO, h.FATURA_TARIHI, h.BOLGE, h.ADI_SOYADI, "
-                       "h.ADRESI, h.ISKONTO, k.rowid, k.ACIKLAMA, k.MIKTAR, k.BR_FIYAT "
-                       "FROM %1 AS h LEFT JOIN %2 AS k ON k.FATURANO = h.SIRANO")
-            .arg(header, sqlIdentifier(linePrefix + campaign));
-    sql += selectionCondition(selection) + QStringLiteral(" ORDER BY h.rowid");
+               selectionCondition(db, selection);
+    QString sql = QStringLiteral("SELECT h.%3, h.SIRANO, h.FATURA_TARIHI, h.BOLGE, h.ADI_SOYADI, "
+                                 "h.ADRESI, h.ISKONTO, k.%3, k.ACIKLAMA, k.MIKTAR, k.BR_FIYAT "
+                                 "FROM %1 AS h LEFT JOIN %2 AS k ON k.FATURANO = h.SIRANO")
+                      .arg(header, sqlIdentifier(linePrefix + campaign), db.rowKey());
+    sql += selectionCondition(db, selection) + QStringLiteral(" ORDER BY h.") + db.rowKey();
     if (kind == QueryKind::Plan)
-        sql.prepend(QStringLiteral("EXPLAIN QUERY PLAN "));
+        sql.prepend(db.engine() == Engine::PostgreSQL ? QStringLiteral("EXPLAIN ")
+                                                      : QStringLiteral("EXPLAIN QUERY PLAN "));
     return sql;
 }
 
 // Checks both tables, then prepares and runs the statement for the selection.
 void run(Database &db, QSqlQuery &q, const QString &campaign, const CampaignSelection &selection,
          QueryKind kind) {
+    // SQLite's rowid is no column; the key of a server's table is.
+    const QStringList order =
+        db.engine() == Engine::PostgreSQL ? QStringList{db.rowKey()} : QStringList{};
     db.requireColumns(headerPrefix + campaign,
-                      {QStringLiteral("SIRANO"), QStringLiteral("DAGITIM_BOLGESI"),
-                       QStringLiteral("FATURA_TARIHI"), QStringLiteral("BOLGE"),
-                       QStringLiteral("ADI_SOYADI"), QStringLiteral("ADRESI"),
-                       QStringLiteral("ISKONTO")});
+                      QStringList{QStringLiteral("SIRANO"), QStringLiteral("DAGITIM_BOLGESI"),
+                                  QStringLiteral("FATURA_TARIHI"), QStringLiteral("BOLGE"),
+                                  QStringLiteral("ADI_SOYADI"), QStringLiteral("ADRESI"),
+                                  QStringLiteral("ISKONTO")} +
+                          order);
     db.requireColumns(linePrefix + campaign,
-                      {QStringLiteral("FATURANO"), QStringLiteral("ACIKLAMA"),
-                       QStringLiteral("MIKTAR"), QStringLiteral("BR_FIYAT")});
+                      QStringList{QStringLiteral("FATURANO"), QStringLiteral("ACIKLAMA"),
+                                  QStringLiteral("MIKTAR"), QStringLiteral("BR_FIYAT")} +
+                          order);
     const QString activity = QStringLiteral("%1 kampanyası okunurken").arg(campaign);
     q.setForwardOnly(true);
-    if (!q.prepare(queryText(campaign, selection, kind)))
+    if (!q.prepare(queryText(db, campaign, selection, kind)))
         db.fail(activity, q.lastError());
     if (!selectsAll(selection)) {
         q.addBindValue(leadingNumber(selection.first));
@@ -114,16 +121,9 @@ void inTableOrder(QList<CampaignInvoice::Line> &lines, const QList<qint64> &rowI
 } // namespace
 
 QStringList campaigns(Database &db) {
-    QSqlQuery q(db.db());
-    q.setForwardOnly(true);
-    // sqlite_master lists tables in the order they were made; indexes, views and triggers are
-    // not tables.
-    if (!q.exec(
-            QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid")))
-        db.fail(QStringLiteral("kampanyalar okunurken"), q.lastError());
+    // Indexes, views and triggers are not tables.
     QStringList names;
-    while (q.next()) {
-        const QString name = q.value(0).toString();
+    for (const QString &name : db.tableNames()) {
         if (name.startsWith(QLatin1String("KAMPANYA"), Qt::CaseSensitive) &&
             !name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
             names << name;
@@ -191,7 +191,9 @@ QStringList campaignQueryPlan(Database &db, const QString &campaign,
     QSqlQuery q(db.db());
     run(db, q, campaign, selection, QueryKind::Plan);
     QStringList rows;
+    // SQLite's plan has its text in the fourth column, PostgreSQL's in the only one.
+    const int text = db.engine() == Engine::PostgreSQL ? 0 : 3;
     while (q.next())
-        rows << q.value(3).toString();
+        rows << q.value(text).toString();
     return rows;
 }

@@ -32,15 +32,18 @@ void requireAllColumns(Database &db) {
 }
 
 // The first row with a number: the one the register acts on when numbers repeat.
-const char *const firstRowCondition =
-    "rowid = (SELECT rowid FROM MUSTERI WHERE sirano = ? ORDER BY rowid LIMIT 1)";
+QString firstRowCondition(const Database &db) {
+    return QStringLiteral("%1 = (SELECT %1 FROM MUSTERI WHERE sirano = ? ORDER BY %1 LIMIT 1)")
+        .arg(db.rowKey());
+}
 
 } // namespace
 
 CustomerLists customerLists(Database &db) {
     db.requireColumns(table, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi")});
-    QSqlQuery q = run(db, QStringLiteral("SELECT sirano, adi_soyadi FROM MUSTERI ORDER BY rowid"),
-                      {}, QStringLiteral("müşteriler okunurken"));
+    QSqlQuery q = run(
+        db, QStringLiteral("SELECT sirano, adi_soyadi FROM MUSTERI ORDER BY %1").arg(db.rowKey()),
+        {}, QStringLiteral("müşteriler okunurken"));
     CustomerLists lists;
     while (q.next()) {
         lists.numbers << q.value(0).toString();
@@ -58,16 +61,17 @@ QList<CustomerEntry> pageWhere(Database &db, const QString &condition, QVariantL
     if (!condition.isEmpty())
         conditions << condition;
     if (after) {
-        conditions << QStringLiteral("rowid > ?");
+        conditions << db.rowKey() + QStringLiteral(" > ?");
         values << *after;
     }
     values << count;
     const QString where =
         conditions.isEmpty() ? QString() : QStringLiteral(" WHERE ") + conditions.join(u" AND ");
-    QSqlQuery q = run(db,
-                      QStringLiteral("SELECT rowid, sirano, adi_soyadi FROM MUSTERI") + where +
-                          QStringLiteral(" ORDER BY rowid LIMIT ?"),
-                      values, QStringLiteral("müşteriler okunurken"));
+    QSqlQuery q =
+        run(db,
+            QStringLiteral("SELECT %1, sirano, adi_soyadi FROM MUSTERI%2 ORDER BY %1 LIMIT ?")
+                .arg(db.rowKey(), where),
+            values, QStringLiteral("müşteriler okunurken"));
     QList<CustomerEntry> page;
     while (q.next())
         page << CustomerEntry{q.value(0).toLongLong(), q.value(1).toString(),
@@ -94,25 +98,31 @@ QList<CustomerEntry> customersStartingWith(Database &db, CustomerColumn column,
 
 std::optional<Customer> customerByNumber(Database &db, qint64 number) {
     requireAllColumns(db);
-    QSqlQuery q = run(db, QStringLiteral("select * from MUSTERI where sirano=? ORDER BY rowid"),
-                      {number}, QStringLiteral("müşteri aranırken"));
+    QSqlQuery q =
+        run(db, QStringLiteral("select * from MUSTERI where sirano=? ORDER BY %1").arg(db.rowKey()),
+            {number}, QStringLiteral("müşteri aranırken"));
     return firstRow(q);
 }
 
 std::optional<Customer> customerByName(Database &db, const QString &name) {
     requireAllColumns(db);
-    QSqlQuery q = run(db, QStringLiteral("select * from MUSTERI where adi_soyadi=? ORDER BY rowid"),
-                      {name}, QStringLiteral("müşteri aranırken"));
+    QSqlQuery q = run(
+        db, QStringLiteral("select * from MUSTERI where adi_soyadi=? ORDER BY %1").arg(db.rowKey()),
+        {name}, QStringLiteral("müşteri aranırken"));
     return firstRow(q);
 }
 
 qint64 proposedCustomerNumber(Database &db) {
     db.requireColumns(table, {QStringLiteral("sirano")});
     // Only whole numbers count: a value stored as text by an older program sorts above
-    // every integer in SQLite and would spoil the proposal.
-    QSqlQuery q =
-        run(db, QStringLiteral("SELECT max(sirano) FROM MUSTERI WHERE typeof(sirano) = 'integer'"),
-            {}, QStringLiteral("müşteri numaraları okunurken"));
+    // every integer in SQLite and would spoil the proposal. PostgreSQL's column holds nothing
+    // else.
+    QSqlQuery q = run(
+        db,
+        db.engine() == Engine::PostgreSQL
+            ? QStringLiteral("SELECT max(sirano) FROM MUSTERI")
+            : QStringLiteral("SELECT max(sirano) FROM MUSTERI WHERE typeof(sirano) = 'integer'"),
+        {}, QStringLiteral("müşteri numaraları okunurken"));
     if (!q.next() || q.value(0).isNull())
         return 1;
     const qint64 largest = q.value(0).toLongLong();
@@ -125,6 +135,7 @@ CustomerResult addCustomer(Database &db, const Customer &m) {
     requireAllColumns(db);
     CustomerResult result = CustomerResult::Ok;
     db.transaction([&] {
+        db.lockNumber(table, m.sirano);
         QSqlQuery existing = run(db, QStringLiteral("SELECT 1 FROM MUSTERI WHERE sirano = ?"),
                                  {m.sirano}, QStringLiteral("müşteri aranırken"));
         if (existing.next()) {
@@ -146,7 +157,7 @@ CustomerResult updateCustomer(Database &db, const Customer &m) {
     QSqlQuery q = run(db,
                       QStringLiteral("UPDATE MUSTERI SET sirano = ?, adi_soyadi = ?, adresi = ?, "
                                      "adresi2 = ?, vergidaire_no = ? WHERE ") +
-                          QString::fromLatin1(firstRowCondition),
+                          firstRowCondition(db),
                       {m.sirano, nonNullText(m.adi_soyadi), nonNullText(m.adresi),
                        nonNullText(m.adresi2), nonNullText(m.vergidaire_no), m.sirano},
                       QStringLiteral("müşteri kaydedilirken"));
@@ -155,8 +166,7 @@ CustomerResult updateCustomer(Database &db, const Customer &m) {
 
 CustomerResult deleteCustomer(Database &db, qint64 number) {
     db.requireColumns(table, {QStringLiteral("sirano")});
-    QSqlQuery q = run(
-        db, QStringLiteral("DELETE FROM MUSTERI WHERE ") + QString::fromLatin1(firstRowCondition),
-        {number}, QStringLiteral("müşteri silinirken"));
+    QSqlQuery q = run(db, QStringLiteral("DELETE FROM MUSTERI WHERE ") + firstRowCondition(db),
+                      {number}, QStringLiteral("müşteri silinirken"));
     return q.numRowsAffected() > 0 ? CustomerResult::Ok : CustomerResult::NotFound;
 }

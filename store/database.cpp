@@ -3,8 +3,14 @@
 #include <QAtomicInteger>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <optional>
 
 namespace {
 
@@ -24,6 +30,100 @@ const char *const schemaStatements[] = {
     "CREATE INDEX musteri_sirano ON MUSTERI(sirano)",
     "CREATE INDEX musteri_adi_soyadi ON MUSTERI(adi_soyadi)",
 };
+
+// The same tables on PostgreSQL: whole numbers of 64 bits, REAL as SQLite's 8-byte float,
+// and, last so that a row written without naming columns still fits, the key that keeps
+// the order rows were added in.
+const char *const serverSchemaStatements[] = {
+    "CREATE TABLE MUSTERI (sirano bigint, adi_soyadi text, adresi text, adresi2 text, "
+    "vergidaire_no text, kayit_no bigserial PRIMARY KEY)",
+    "CREATE TABLE faturalar (musterino text, adi_soyadi text, adresi text, adresi2 text, "
+    "vergidaire_no text, kdvdahil integer, fatura_tarihi text, irsaliye_no text, "
+    "irsaliye_tarihi text, faturano bigint, miktar double precision, aciklama text, "
+    "iskonto text, br_fiyat text, tutar text, kayit_no bigserial PRIMARY KEY)",
+    "CREATE INDEX faturalar_faturano ON faturalar(faturano)",
+    "CREATE INDEX musteri_sirano ON MUSTERI(sirano)",
+    "CREATE INDEX musteri_adi_soyadi ON MUSTERI(adi_soyadi)",
+};
+
+const QString serverRowKey = QStringLiteral("kayit_no");
+
+struct ServerAddress {
+    QString user;
+    QString host;
+    QString database;
+    int port = 5432;
+};
+
+// The address as a message may show it: a password typed into it, though refused, is not
+// repeated.
+QString withoutPassword(QString address) {
+    static const QRegularExpression inUser(QStringLiteral("^([^:/]+://[^:@/?]*):[^@/?]*@"));
+    static const QRegularExpression inQuery(QStringLiteral("([?&]password=)[^&]*"));
+    address.replace(inUser, QStringLiteral("\\1:***@"));
+    address.replace(inQuery, QStringLiteral("\\1***"));
+    return address;
+}
+
+QString addressFormatMessage(const QString &address) {
+    return QStringLiteral("Veritabanı adresi geçersiz: %1\n"
+                          "Biçimi: postgresql://kullanıcı@sunucu:port/veritabanı")
+        .arg(withoutPassword(address));
+}
+
+// Reads postgresql://user@host:port/dbname[?host=...&port=...]. Throws DatabaseError on
+// anything else, and on a password in the address: that belongs in ~/.pgpass.
+ServerAddress parseAddress(const QString &address) {
+    static const QRegularExpression form(
+        QStringLiteral("^postgres(?:ql)?://(?:([^@/?]*)@)?([^/?]*)/([^/?]+)(?:\\?(.*))?$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = form.match(address);
+    if (!m.hasMatch())
+        throw DatabaseError(addressFormatMessage(address));
+    const auto decoded = [](const QString &s) { return QUrl::fromPercentEncoding(s.toUtf8()); };
+    ServerAddress a;
+    const QString user = m.captured(1);
+    if (user.contains(u':'))
+        throw DatabaseError(QStringLiteral("Veritabanı adresinde parola olmamalı: %1\n"
+                                           "Parola ~/.pgpass dosyasında ya da PGPASSWORD ortam "
+                                           "değişkeninde tutulur.")
+                                .arg(withoutPassword(address)));
+    a.user = decoded(user);
+    QString hostPort = m.captured(2);
+    QString port;
+    const qsizetype colon = hostPort.lastIndexOf(u':');
+    if (colon >= 0 && !hostPort.endsWith(u']')) {
+        port = hostPort.mid(colon + 1);
+        hostPort.truncate(colon);
+    }
+    a.host = decoded(hostPort);
+    if (a.host.startsWith(u'[') && a.host.endsWith(u']'))
+        a.host = a.host.mid(1, a.host.size() - 2);
+    a.database = decoded(m.captured(3));
+    const QUrlQuery query(m.captured(4));
+    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
+        if (key == u"host")
+            a.host = value;
+        else if (key == u"port")
+            port = value;
+        else
+            throw DatabaseError(addressFormatMessage(address));
+    }
+    if (!port.isEmpty()) {
+        bool ok = false;
+        a.port = port.toInt(&ok);
+        if (!ok || a.port <= 0 || a.port > 65535)
+            throw DatabaseError(addressFormatMessage(address));
+    }
+    return a;
+}
+
+// The SQLSTATEs of a lock that was not granted in time, a deadlock and a serialization
+// failure: another PC is writing the same rows.
+bool serverLockFailure(const QSqlError &error) {
+    const QString state = error.nativeErrorCode();
+    return state == u"55P03" || state == u"40P01" || state == u"40001";
+}
 
 // Writable for this program: the system allows it and the file is not marked read-only
 // for everyone. The second test keeps a read-only mark meaningful for the superuser too,
@@ -91,9 +191,21 @@ QString nonNullText(const QString &s) {
     return s.isNull() ? QStringLiteral("") : s;
 }
 
+bool isServerAddress(const QString &path) {
+    const QString p = path.trimmed();
+    return p.startsWith(QLatin1String("postgresql://"), Qt::CaseInsensitive) ||
+           p.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
+}
+
 Database::Database(const QString &path, Access access)
     : m_path(path)
     , m_connection(newConnectionName()) {
+    if (isServerAddress(path)) {
+        m_path = path.trimmed();
+        m_engine = Engine::PostgreSQL;
+        openServer(access);
+        return;
+    }
     switch (fileKind(path)) {
     case FileKind::Missing:
         if (QFileInfo(path).isFile())
@@ -151,6 +263,114 @@ Database::Database(const QString &path, Access access)
     }
 }
 
+void Database::openServer(Access access) {
+    const ServerAddress a = parseAddress(m_path);
+    m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
+    QString problem;
+    if (!m_db.isValid()) {
+        problem = QStringLiteral("PostgreSQL sürücüsü (libqt6sql6-psql) kurulu değil; "
+                                 "veritabanına bağlanılamadı: %1")
+                      .arg(m_path);
+    } else {
+        m_db.setHostName(a.host);
+        m_db.setPort(a.port);
+        m_db.setUserName(a.user);
+        m_db.setDatabaseName(a.database);
+        m_db.setConnectOptions(QStringLiteral("connect_timeout=5"));
+        if (!m_db.open()) {
+            const QString text = m_db.lastError().databaseText().trimmed();
+            if (text.contains(QLatin1String("authentication")) ||
+                text.contains(QLatin1String("no password supplied")) ||
+                text.contains(QLatin1String("pg_hba.conf")) ||
+                (text.contains(QLatin1String("role \"")) &&
+                 text.contains(QLatin1String("does not exist"))))
+                problem = QStringLiteral("Veritabanı sunucusu girişi kabul etmedi: %1\n"
+                                         "Kullanıcı adını ve parolayı (~/.pgpass ya da "
+                                         "PGPASSWORD) denetleyin.\n%2")
+                              .arg(m_path, text);
+            else if (text.contains(QLatin1String("database \"")) &&
+                     text.contains(QLatin1String("does not exist")))
+                problem = QStringLiteral("Veritabanı bulunamadı: %1\n%2").arg(m_path, text);
+            else
+                problem =
+                    QStringLiteral("Veritabanı sunucusuna bağlanılamadı: %1\n%2").arg(m_path, text);
+        }
+    }
+    if (problem.isEmpty()) {
+        // The same wait for another writer as SQLite's busy timeout; notices of CREATE ...
+        // IF NOT EXISTS are no news for the user.
+        QSqlQuery q(m_db);
+        QStringList settings = {QStringLiteral("SET lock_timeout = '5s'"),
+                                QStringLiteral("SET client_min_messages = warning")};
+        if (access == Access::Read)
+            settings << QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY");
+        for (const QString &statement : settings) {
+            if (!q.exec(statement)) {
+                problem = QStringLiteral("Veritabanı sunucusuna bağlanılamadı: %1\n%2")
+                              .arg(m_path, q.lastError().text());
+                break;
+            }
+        }
+    }
+    if (!problem.isEmpty()) {
+        m_db.close();
+        m_db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_connection);
+        throw DatabaseError(problem);
+    }
+}
+
+QString Database::rowKey() const {
+    return m_engine == Engine::PostgreSQL ? serverRowKey : QStringLiteral("rowid");
+}
+
+QString Database::keyColumnDefinition() const {
+    return m_engine == Engine::PostgreSQL
+               ? QStringLiteral(", %1 bigserial PRIMARY KEY").arg(serverRowKey)
+               : QString();
+}
+
+QString Database::integerType() const {
+    return m_engine == Engine::PostgreSQL ? QStringLiteral("bigint") : QStringLiteral("INTEGER");
+}
+
+QString Database::realType() const {
+    return m_engine == Engine::PostgreSQL ? QStringLiteral("double precision")
+                                          : QStringLiteral("REAL");
+}
+
+QString Database::binaryCollation() const {
+    return m_engine == Engine::PostgreSQL ? QStringLiteral("COLLATE \"C\"")
+                                          : QStringLiteral("COLLATE BINARY");
+}
+
+QStringList Database::tableNames() {
+    // sqlite_master lists tables in the order they were made, as do the oids of pg_class
+    // (until they wrap, far beyond the tables of one set of books).
+    const QString sql =
+        m_engine == Engine::PostgreSQL
+            ? QStringLiteral("SELECT c.relname FROM pg_class c JOIN pg_namespace n ON "
+                             "n.oid = c.relnamespace WHERE c.relkind IN ('r', 'p') AND "
+                             "n.nspname = current_schema() ORDER BY c.oid")
+            : QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid");
+    QSqlQuery q = run(*this, sql, {}, QStringLiteral("tablolar okunurken"));
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString();
+    return names;
+}
+
+void Database::lockNumber(const QString &table, qint64 number) {
+    if (m_engine != Engine::PostgreSQL)
+        return;
+    // Two 32-bit keys, the same in every process: the table's checksum and the number folded
+    // into 32 bits. Two numbers that fold alike only wait for each other.
+    const int tableKey = int(qChecksum(table.toLower().toUtf8()));
+    const int numberKey = int(quint32(quint64(number) ^ (quint64(number) >> 32)));
+    run(*this, QStringLiteral("SELECT pg_advisory_xact_lock(?, ?)"), {tableKey, numberKey},
+        QStringLiteral("%1 numarası ayrılırken").arg(number));
+}
+
 Database::~Database() {
     m_db.close();
     m_db = QSqlDatabase();
@@ -159,8 +379,12 @@ Database::~Database() {
 
 void Database::requireTable(const QString &table) {
     QSqlQuery q(m_db);
-    q.prepare(QStringLiteral(
-        "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ? COLLATE NOCASE"));
+    q.prepare(m_engine == Engine::PostgreSQL
+                  ? QStringLiteral("SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = "
+                                   "c.relnamespace WHERE c.relkind IN ('r', 'p', 'v') AND "
+                                   "n.nspname = current_schema() AND lower(c.relname) = lower(?)")
+                  : QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') "
+                                   "AND name = ? COLLATE NOCASE"));
     q.addBindValue(table);
     if (!q.exec())
         fail(QStringLiteral("tablo aranırken"), q.lastError());
@@ -171,7 +395,13 @@ void Database::requireTable(const QString &table) {
 void Database::requireColumns(const QString &table, const QStringList &columns) {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    if (!q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)")))
+    if (!q.prepare(m_engine == Engine::PostgreSQL
+                       ? QStringLiteral("SELECT a.attname FROM pg_attribute a JOIN pg_class c ON "
+                                        "c.oid = a.attrelid JOIN pg_namespace n ON n.oid = "
+                                        "c.relnamespace WHERE c.relkind IN ('r', 'p', 'v') AND "
+                                        "n.nspname = current_schema() AND lower(c.relname) = "
+                                        "lower(?) AND a.attnum > 0 AND NOT a.attisdropped")
+                       : QStringLiteral("SELECT name FROM pragma_table_info(?)")))
         fail(QStringLiteral("tablo okunurken"), q.lastError());
     q.addBindValue(table);
     if (!q.exec())
@@ -194,12 +424,14 @@ void Database::fail(const QString &activity, const QString &engineText) const {
 }
 
 void Database::fail(const QString &activity, const QSqlError &error) const {
-    if (lockedByAnother(error))
+    if (m_engine == Engine::PostgreSQL ? serverLockFailure(error) : lockedByAnother(error))
         throw DatabaseError(inUseMessage(m_path));
     fail(activity, error.text());
 }
 
 bool lockedByAnother(const QSqlError &error) {
+    if (serverLockFailure(error))
+        return true;
     bool ok = false;
     const int code = error.nativeErrorCode().toInt(&ok);
     // SQLITE_BUSY (5) and SQLITE_LOCKED (6), with or without their extended codes.
@@ -232,6 +464,19 @@ void Database::rollback() {
 }
 
 void createDatabase(const QString &path) {
+    if (isServerAddress(path)) {
+        Database db(path, Database::Access::Write);
+        db.transaction([&] {
+            for (const QString &table : db.tableNames())
+                if (!table.compare(QLatin1String("musteri"), Qt::CaseInsensitive) ||
+                    !table.compare(QLatin1String("faturalar"), Qt::CaseInsensitive))
+                    throw DatabaseError(
+                        QStringLiteral("Bu veritabanında faturaların tabloları zaten var: %1")
+                            .arg(db.path()));
+            createTables(db);
+        });
+        return;
+    }
     if (QFileInfo::exists(path))
         throw DatabaseError(QStringLiteral("Bu adda bir dosya zaten var: %1").arg(path));
     const QString connection = newConnectionName();
@@ -264,10 +509,29 @@ void createDatabase(const QString &path) {
     }
 }
 
+void createTables(Database &db) {
+    const auto runAll = [&db](const auto &statements) {
+        for (const char *statement : statements)
+            run(db, QString::fromLatin1(statement), {},
+                QStringLiteral("veritabanı oluşturulurken"));
+    };
+    if (db.engine() == Engine::PostgreSQL)
+        runAll(serverSchemaStatements);
+    else
+        runAll(schemaStatements);
+}
+
 QSqlQuery run(Database &db, const QString &sql, const QVariantList &values,
               const QString &activity) {
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
+    // PostgreSQL prepares only queries and changes of rows, never CREATE or SET; a statement
+    // without values needs no preparing.
+    if (db.engine() == Engine::PostgreSQL && values.isEmpty()) {
+        if (!q.exec(sql))
+            db.fail(activity, q.lastError());
+        return q;
+    }
     if (!q.prepare(sql))
         db.fail(activity, q.lastError());
     for (const QVariant &v : values)

@@ -24,10 +24,20 @@ FileKind fileKind(const QString &path);
 // The path of the one database: the settings value trimmed, fatura.MDB when it is empty.
 QString databasePath(const QString &settingsValue);
 
+// A PostgreSQL server's address instead of a file path:
+//   postgresql://user@host:port/dbname
+// The host may be a socket folder, written percent-encoded (postgresql://u@%2Ftmp%2Fpg/db)
+// or as a query (postgresql://u@/db?host=/tmp/pg). The port is optional (5432). A password
+// never goes here: libpq reads it from ~/.pgpass or PGPASSWORD.
+bool isServerAddress(const QString &path);
+
+enum class Engine { SQLite, PostgreSQL };
+
 // One open database for the length of one operation. Opening checks that the file exists
 // and is an SQLite database (an Access/Jet file is told apart and named as such); a write
-// access also checks that the file and its folder can be written. Every instance has its
-// own connection, closed and removed when it goes out of scope.
+// access also checks that the file and its folder can be written. A server address connects
+// to PostgreSQL instead. Every instance has its own connection, closed and removed when it
+// goes out of scope. What differs between the engines is kept in this class.
 class Database {
 public:
     enum class Access { Read, Write };
@@ -39,6 +49,26 @@ public:
 
     QSqlDatabase &db() { return m_db; }
     const QString &path() const { return m_path; }
+    Engine engine() const { return m_engine; }
+
+    // The column that keeps rows in the order they were added: SQLite's rowid, on
+    // PostgreSQL a bigserial column of the program's own (SQL has no such order of its own).
+    QString rowKey() const;
+    // What a new table's columns end with: nothing on SQLite, the row key on PostgreSQL.
+    QString keyColumnDefinition() const;
+    // The type of a whole-number column that holds any qint64, and of an 8-byte float.
+    QString integerType() const;
+    QString realType() const;
+    // Compares texts character for character whatever the column was declared with.
+    QString binaryCollation() const;
+
+    // The tables, in the order they were made.
+    QStringList tableNames();
+
+    // Inside a transaction: waits until no other connection is writing a new row under this
+    // number in `table`; the lock goes with the transaction. Checking whether a number is
+    // taken and then writing it is safe only under it. SQLite locks the whole file anyway.
+    void lockNumber(const QString &table, qint64 number);
 
     // Throws DatabaseError naming the table when it does not exist.
     void requireTable(const QString &table);
@@ -71,6 +101,7 @@ public:
     [[noreturn]] void fail(const QString &activity, const QSqlError &error) const;
 
 private:
+    void openServer(Access access);
     void begin();
     void commit();
     void rollback();
@@ -78,11 +109,13 @@ private:
     QString m_path;
     QString m_connection;
     QSqlDatabase m_db;
+    Engine m_engine = Engine::SQLite;
     bool m_inTransaction = false;
 };
 
 // The engine's answer when another connection holds the file locked (SQLITE_BUSY or
-// SQLITE_LOCKED), and what the user is told then.
+// SQLITE_LOCKED; on PostgreSQL a lock wait that timed out, a deadlock or a serialization
+// failure), and what the user is told then.
 bool lockedByAnother(const QSqlError &error);
 QString inUseMessage(const QString &path);
 
@@ -94,8 +127,13 @@ QString sqlIdentifier(const QString &name);
 QString nonNullText(const QString &s);
 
 // Creates a new database file with the program's tables and indexes. Refuses a path that
-// already exists.
+// already exists. For a server address the tables are made in the (empty) database there;
+// one that already has the program's tables is refused.
 void createDatabase(const QString &path);
+
+// Makes the program's tables and indexes in an open database that has none, inside the
+// caller's transaction: SQLite's schema, or on PostgreSQL the same with the row key.
+void createTables(Database &db);
 
 // Runs one statement with its values bound, forward only; a failure of the engine becomes
 // the program's error, naming what was being done.

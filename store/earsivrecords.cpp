@@ -45,13 +45,13 @@ QHash<qint64, QString> earsivNumbers(Database &db) {
 qint64 lastEArsivSerial(Database &db, const QString &prefix, int year) {
     const QString activity = QStringLiteral("e-Arşiv numarası verilirken");
     run(db,
-        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano INTEGER PRIMARY KEY, "
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano %2 PRIMARY KEY, "
                        "gib_no TEXT NOT NULL UNIQUE, seri TEXT NOT NULL, yil INTEGER NOT NULL, "
-                       "sira INTEGER NOT NULL, uuid TEXT NOT NULL UNIQUE, "
+                       "sira %2 NOT NULL, uuid TEXT NOT NULL UNIQUE, "
                        "duzenleme_saati TEXT NOT NULL, kdv_orani TEXT NOT NULL, "
                        "ozet TEXT NOT NULL, aktarim_zamani TEXT NOT NULL, "
                        "UNIQUE (seri, yil, sira))")
-            .arg(table),
+            .arg(table, db.integerType()),
         {}, activity);
     QSqlQuery q =
         run(db, QStringLiteral("SELECT max(sira) FROM %1 WHERE seri = ? AND yil = ?").arg(table),
@@ -75,9 +75,10 @@ QList<InvoiceSummary> invoiceSummaries(Database &db) {
     // The header of an invoice is on its every row; its first row speaks for it.
     QSqlQuery q = run(db,
                       QStringLiteral("SELECT faturano, fatura_tarihi, adi_soyadi FROM faturalar "
-                                     "WHERE rowid IN (SELECT min(rowid) FROM faturalar "
+                                     "WHERE %1 IN (SELECT min(%1) FROM faturalar "
                                      "WHERE faturano IS NOT NULL GROUP BY faturano) "
-                                     "ORDER BY faturano"),
+                                     "ORDER BY faturano")
+                          .arg(db.rowKey()),
                       {}, QStringLiteral("fatura listesi okunurken"));
     QList<InvoiceSummary> list;
     while (q.next())
@@ -95,14 +96,14 @@ InvoiceSummaryPage invoiceSummariesAfter(Database &db, std::optional<qint64> aft
         values << *after;
     values << count;
     // The page is chosen on the index of the numbers, then only its first rows are read.
-    QSqlQuery q = run(
-        db,
-        QStringLiteral("SELECT faturano, fatura_tarihi, adi_soyadi FROM faturalar "
-                       "WHERE rowid IN (SELECT min(rowid) FROM faturalar WHERE %1 "
-                       "GROUP BY faturano ORDER BY faturano LIMIT ?) "
-                       "ORDER BY faturano")
-            .arg(after ? QStringLiteral("faturano > ?") : QStringLiteral("faturano IS NOT NULL")),
-        values, QStringLiteral("fatura listesi okunurken"));
+    QSqlQuery q = run(db,
+                      QStringLiteral("SELECT faturano, fatura_tarihi, adi_soyadi FROM faturalar "
+                                     "WHERE %1 IN (SELECT min(%1) FROM faturalar WHERE %2 "
+                                     "GROUP BY faturano ORDER BY faturano LIMIT ?) "
+                                     "ORDER BY faturano")
+                          .arg(db.rowKey(), after ? QStringLiteral("faturano > ?")
+                                                  : QStringLiteral("faturano IS NOT NULL")),
+                      values, QStringLiteral("fatura listesi okunurken"));
     InvoiceSummaryPage page;
     while (q.next())
         page.invoices << InvoiceSummary{q.value(0).toLongLong(), q.value(1).toString(),

@@ -145,7 +145,8 @@ QList<StoredRow> invoiceRows(Database &db, qint64 number) {
     const QString activity = QStringLiteral("%1 numaralı fatura okunurken").arg(number);
     QSqlQuery q(db.db());
     q.setForwardOnly(true);
-    prepare(db, q, QStringLiteral("select * from faturalar where faturano=? ORDER BY rowid"),
+    prepare(db, q,
+            QStringLiteral("select * from faturalar where faturano=? ORDER BY %1").arg(db.rowKey()),
             activity);
     q.addBindValue(number);
     run(db, q, activity);
@@ -160,6 +161,7 @@ bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
     db.requireColumns(table, columns);
     bool saved = false;
     db.transaction([&] {
+        db.lockNumber(table, header.faturano);
         if (invoiceExists(db, header.faturano))
             return;
         InvoiceWriter(db).add(header, lines);
@@ -172,6 +174,7 @@ void replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
                     const QList<InvoiceLineRecord> &lines) {
     db.requireColumns(table, columns);
     db.transaction([&] {
+        db.lockNumber(table, header.faturano);
         const QString activity =
             QStringLiteral("%1 numaralı fatura silinirken").arg(header.faturano);
         QSqlQuery q(db.db());

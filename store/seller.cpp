@@ -43,14 +43,14 @@ std::optional<SellerRecord> readSeller(Database &db) {
 void writeSeller(Database &db, const SellerRecord &s) {
     const QString activity = QStringLiteral("firma bilgileri kaydedilirken");
     db.transaction([&] {
-        QSqlQuery q(db.db());
         // One row only: the key can be nothing but 1.
-        if (!q.prepare(QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (anahtar INTEGER PRIMARY KEY "
-                                      "CHECK (anahtar = 1), %2)")
-                           .arg(table, columns.join(QStringLiteral(" TEXT NOT NULL, ")) +
-                                           QStringLiteral(" TEXT NOT NULL"))))
-            db.fail(activity, q.lastError());
-        exec(db, q, activity);
+        run(db,
+            QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (anahtar INTEGER PRIMARY KEY "
+                           "CHECK (anahtar = 1), %2)")
+                .arg(table, columns.join(QStringLiteral(" TEXT NOT NULL, ")) +
+                                QStringLiteral(" TEXT NOT NULL")),
+            {}, activity);
+        QSqlQuery q(db.db());
         if (!q.prepare(QStringLiteral("DELETE FROM %1").arg(table)))
             db.fail(activity, q.lastError());
         exec(db, q, activity);

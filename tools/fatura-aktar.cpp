@@ -1,16 +1,19 @@
 // fatura-aktar: brings an old Access (Jet) database over into a new SQLite file that the
-// program can open.
+// program can open, or an SQLite (or Access) database into an empty PostgreSQL database.
 //
 // libmdb reads an untrusted file, and a damaged one can make it take memory without bound
 // or never finish. So the import itself runs in a child copy of this program (--alt-surec)
 // that limits its own memory; this side limits its time and reports a death as a damaged
 // file. The program's in-program import starts the child the same way.
 
+#include "store/database.h"
 #include "store/importprocess.h"
 #include "store/jetimport.h"
+#include "store/servercopy.h"
 
 #include <QCoreApplication>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <cstdio>
 #include <new>
@@ -36,6 +39,12 @@ const char usageText[] =
     "\n"
     "HEDEF var olmamalıdır: var olan bir dosyanın üzerine asla yazılmaz. Aktarma\n"
     "yarıda kalırsa HEDEF adında dosya oluşmaz.\n"
+    "\n"
+    "HEDEF bir PostgreSQL adresi de olabilir: postgresql://kullanıcı@sunucu:port/veritabanı\n"
+    "(parola ~/.pgpass dosyasında ya da PGPASSWORD ortam değişkeninde). KAYNAK, programın\n"
+    "SQLite veritabanı ya da bir Access dosyası, o zaman boş bir sunucu veritabanına tek\n"
+    "işlemde aktarılır ve her tablonun satır sayısı iki yanda karşılaştırılır; bir hata\n"
+    "olursa sunucuda hiçbir şey kalmaz.\n"
     "\n"
     "Kaynak dosya ayrı bir süreçte okunur: bozuk bir dosya bellek ya da süre sınırını\n"
     "aşarsa aktarma durur ve dosyanın bozuk olabileceği söylenir.\n"
@@ -107,6 +116,36 @@ int runChild(qint64 parent, const QString &source, const QString &target, qint64
     }
 }
 
+// An SQLite database, or an Access file brought over into a temporary one first, copied to
+// the server.
+int toServer(const ImportChild &child, const QString &source, const QString &target) {
+    try {
+        QTemporaryDir folder;
+        QString from = source;
+        if (fileKind(source) == FileKind::Jet) {
+            from = folder.filePath(QStringLiteral("aktarma.sqlite"));
+            importJetInChild(child, source, from);
+        }
+        const QList<ImportedTable> tables =
+            copyToServer(from, target, [](const QString &table, qint64 rows) {
+                put(stdout, QStringLiteral("%1: %2 satır...\n").arg(table).arg(rows));
+            });
+        qint64 total = 0;
+        for (const ImportedTable &t : tables) {
+            put(stdout, QStringLiteral("%1: %2 satır\n").arg(t.targetName).arg(t.rowCount));
+            total += t.rowCount;
+        }
+        put(stdout, QStringLiteral("Aktarıldı: %1 tablo, %2 satır -> %3\n")
+                        .arg(tables.size())
+                        .arg(total)
+                        .arg(target));
+        return 0;
+    } catch (const std::exception &e) {
+        put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(QString::fromUtf8(e.what())));
+        return 1;
+    }
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -157,6 +196,8 @@ int main(int argc, char *argv[]) {
     const QString &target = files[1];
     if (parent > 0)
         return runChild(parent, source, target, child.memoryMegabytes);
+    if (isServerAddress(target))
+        return toServer(child, source, target);
     try {
         const ImportReport report = importJetInChild(child, source, target);
         qint64 total = 0;

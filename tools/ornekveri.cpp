@@ -29,6 +29,9 @@ const char *const usageText =
     "\n"
     "Seçenekler:\n"
     "  --dizin KLASÖR         veritabanının yazılacağı klasör (yoksa oluşturulur)\n"
+    "  --sunucu ADRES         veritabanını dosyaya değil bu PostgreSQL veritabanına\n"
+    "                         yazar (postgresql://kullanıcı@sunucu:port/veritabanı;\n"
+    "                         tablosu olmamalı); yeni ayarlar.dat bu adresi alır\n"
     "  --musteri N            müşteri sayısı (varsayılan 40)\n"
     "  --fatura N             kayıtlı fatura sayısı (varsayılan 25)\n"
     "  --kampanya-fatura N    kampanya faturası sayısı; 0 ise kampanya yazılmaz\n"
@@ -52,6 +55,7 @@ int usageError(const QString &reason) {
 
 struct Options {
     QString folder;
+    QString server; // a PostgreSQL address instead of fatura.MDB in the folder
     SampleDataOptions sample;
     bool help = false;
 };
@@ -100,12 +104,18 @@ std::optional<QString> parseArguments(const QStringList &arguments, Options &s) 
             if (name == QLatin1String(ss.name))
                 numeric = &ss;
         }
-        if (name != u"--dizin" && !numeric)
+        if (name != u"--dizin" && name != u"--sunucu" && !numeric)
             return QStringLiteral("bilinmeyen seçenek: %1").arg(name);
         if (!value) {
             if (i + 1 >= arguments.size())
                 return QStringLiteral("%1 bir değer ister").arg(name);
             value = arguments.at(++i);
+        }
+        if (name == u"--sunucu") {
+            if (!isServerAddress(*value))
+                return QStringLiteral("--sunucu bir PostgreSQL adresi ister: %1").arg(*value);
+            s.server = *value;
+            continue;
         }
         if (!numeric) {
             if (value->isEmpty())
@@ -161,7 +171,8 @@ int main(int argc, char *argv[]) {
         put(stderr, QStringLiteral("ornek-veri: klasör oluşturulamadı: %1\n").arg(s.folder));
         return 1;
     }
-    const QString database = folder.filePath(QStringLiteral("fatura.MDB"));
+    const QString database =
+        s.server.isEmpty() ? folder.filePath(QStringLiteral("fatura.MDB")) : s.server;
     if (QFileInfo::exists(database)) {
         put(stderr,
             QStringLiteral("ornek-veri: veritabanı zaten var, dokunulmadı: %1\n").arg(database));
@@ -170,16 +181,18 @@ int main(int argc, char *argv[]) {
     try {
         const QString settingsPath = folder.filePath(settingsFileName());
         if (!QFileInfo::exists(settingsPath)) {
-            ayarlari_yaz(defaultSettings(), settingsPath);
+            ayarlar a = defaultSettings();
+            if (!s.server.isEmpty())
+                a.veritabani_yolu = s.server;
+            ayarlari_yaz(a, settingsPath);
             put(stdout, QStringLiteral("Varsayılan ayarlar yazıldı: %1\n").arg(settingsPath));
         }
         const SampleDataResult r = writeSampleDatabase(database, s.sample);
+        // One arg() for all: a server address may hold "%2F".
         put(stdout, QStringLiteral("Örnek veritabanı yazıldı: %1\n"
                                    "  %2 müşteri, %3 fatura (%4 satır)\n")
-                        .arg(database)
-                        .arg(r.customers)
-                        .arg(r.invoices)
-                        .arg(r.invoiceLines));
+                        .arg(database, QString::number(r.customers), QString::number(r.invoices),
+                             QString::number(r.invoiceLines)));
         if (!r.campaign.isEmpty())
             put(stdout, QStringLiteral("  kampanya %1: %2 fatura, %3 kalem\n")
                             .arg(r.campaign)

@@ -286,20 +286,19 @@ int writeSampleCampaign(Database &db, const QString &campaign, int invoices, int
     int written = 0;
     db.transaction([&] {
         const QString tables[] = {
-            QStringLiteral("CREATE TABLE %1 (ADI TEXT, ACIKLAMA TEXT, BASLANGIC TEXT, BITIS TEXT)")
-                .arg(campaignTable),
-            QStringLiteral("CREATE TABLE %1 (SIRANO INTEGER, DAGITIM_BOLGESI TEXT, "
+            QStringLiteral(
+                "CREATE TABLE %1 (ADI TEXT, ACIKLAMA TEXT, BASLANGIC TEXT, BITIS TEXT%2)")
+                .arg(campaignTable, db.keyColumnDefinition()),
+            QStringLiteral("CREATE TABLE %1 (SIRANO %2, DAGITIM_BOLGESI TEXT, "
                            "FATURA_TARIHI TEXT, BOLGE TEXT, ADI_SOYADI TEXT, ADRESI TEXT, "
-                           "ISKONTO REAL)")
-                .arg(headerTable),
-            QStringLiteral("CREATE TABLE %1 (FATURANO INTEGER, ACIKLAMA TEXT, MIKTAR REAL, "
-                           "BR_FIYAT REAL)")
-                .arg(lineTable),
+                           "ISKONTO %3%4)")
+                .arg(headerTable, db.integerType(), db.realType(), db.keyColumnDefinition()),
+            QStringLiteral("CREATE TABLE %1 (FATURANO %2, ACIKLAMA TEXT, MIKTAR %3, "
+                           "BR_FIYAT %3%4)")
+                .arg(lineTable, db.integerType(), db.realType(), db.keyColumnDefinition()),
         };
-        for (const QString &sql : tables) {
-            QSqlQuery q = prepared(db, sql, activity);
-            run(db, q, activity);
-        }
+        for (const QString &sql : tables)
+            ::run(db, sql, {}, activity);
         QSqlQuery definitionInsert = prepared(
             db, QStringLiteral("INSERT INTO %1 VALUES (?, ?, ?, ?)").arg(campaignTable), activity);
         definitionInsert.addBindValue(QStringLiteral("Yıl sonu kampanyası %1").arg(year));
@@ -356,6 +355,8 @@ SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOption
         // instead of spilling it to the file half-way.
         for (const char *pragma : {"PRAGMA synchronous = OFF", "PRAGMA journal_mode = MEMORY",
                                    "PRAGMA cache_size = -131072"}) {
+            if (db.engine() != Engine::SQLite)
+                break;
             QSqlQuery q(db.db());
             if (!q.exec(QString::fromLatin1(pragma)))
                 db.fail(QStringLiteral("örnek veri yazılırken"), q.lastError());

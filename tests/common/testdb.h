@@ -4,7 +4,10 @@
 
 #include "store/database.h"
 
+#include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -13,6 +16,79 @@
 
 namespace testdb {
 
+// The PostgreSQL server the database and window tests run against a second time
+// (postgresql://user@host:port/db of a database to make others in); empty for SQLite.
+inline QString server() {
+    return qEnvironmentVariable("FATURA_TEST_SERVER");
+}
+
+// A statement written for SQLite as it runs on the server: rowid is the program's key there,
+// and a table made by a test gets that key as the program's own tables have it.
+inline QString forEngine(const QString &path, QString statement) {
+    if (!isServerAddress(path))
+        return statement;
+    statement.replace(QRegularExpression(QStringLiteral("\\browid\\b")),
+                      QStringLiteral("kayit_no"));
+    // SQLite's trigger that refuses a row, as a PL/pgSQL function and a trigger running it.
+    static const QRegularExpression trigger(
+        QStringLiteral("^CREATE TRIGGER (\\w+) BEFORE (INSERT|DELETE) ON (\\w+) WHEN (.*) BEGIN "
+                       "SELECT RAISE\\(ABORT, '([^']*)'\\); END$"));
+    if (const auto m = trigger.match(statement); m.hasMatch())
+        return QStringLiteral("CREATE FUNCTION %1_f() RETURNS trigger LANGUAGE plpgsql AS $$ "
+                              "BEGIN IF %4 THEN RAISE EXCEPTION '%5'; END IF; RETURN %6; END $$; "
+                              "CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION "
+                              "%1_f()")
+            .arg(m.captured(1), m.captured(2), m.captured(3), m.captured(4), m.captured(5),
+                 m.captured(2) == u"INSERT" ? QStringLiteral("NEW") : QStringLiteral("OLD"));
+    static const QRegularExpression dropTrigger(QStringLiteral("^DROP TRIGGER (\\w+)$"));
+    if (const auto m = dropTrigger.match(statement); m.hasMatch())
+        return QStringLiteral("DROP FUNCTION %1_f() CASCADE").arg(m.captured(1));
+    if (statement.startsWith(QStringLiteral("CREATE TABLE"), Qt::CaseInsensitive) &&
+        statement.endsWith(u')'))
+        statement.insert(statement.size() - 1, QStringLiteral(", kayit_no bigserial PRIMARY KEY"));
+    return statement;
+}
+
+// A new database with the program's tables: the file at `path`, or, with FATURA_TEST_SERVER
+// set, this process's database on that server emptied. Returns what to open it by. On the
+// server, typeof() answers as SQLite's does for the types the program stores, so that tests
+// can ask whether a value was stored as NULL, text or number.
+inline QString newDatabase(const QString &path) {
+    const QString address = server();
+    if (address.isEmpty()) {
+        createDatabase(path);
+        return path;
+    }
+    const QString name = QStringLiteral("t_%1_%2")
+                             .arg(QCoreApplication::applicationName())
+                             .arg(QCoreApplication::applicationPid());
+    const qsizetype query = address.indexOf(u'?');
+    const QString base = address.left(query < 0 ? address.size() : query);
+    const QString database =
+        base.left(base.lastIndexOf(u'/') + 1) + name + (query < 0 ? QString() : address.mid(query));
+    static bool made = false;
+    const auto exec = [](const QString &at, const QStringList &statements) {
+        Database db(at, Database::Access::Write);
+        QSqlQuery q(db.db());
+        for (const QString &statement : statements)
+            if (!q.exec(statement))
+                throw std::runtime_error(q.lastError().text().toStdString());
+    };
+    if (!made)
+        exec(address, {QStringLiteral("CREATE DATABASE \"%1\"").arg(name)});
+    made = true;
+    exec(database,
+         {QStringLiteral("DROP SCHEMA IF EXISTS public CASCADE"),
+          QStringLiteral("CREATE SCHEMA public"),
+          QStringLiteral("CREATE FUNCTION typeof(anyelement) RETURNS text LANGUAGE sql AS $$ "
+                         "SELECT CASE WHEN $1 IS NULL THEN 'null' WHEN pg_typeof($1) IN "
+                         "('bigint'::regtype, 'integer'::regtype) THEN 'integer' WHEN "
+                         "pg_typeof($1) = 'double precision'::regtype THEN 'real' ELSE 'text' "
+                         "END $$")});
+    createDatabase(database);
+    return database;
+}
+
 // Runs statements on the file through a connection of its own, as another program would,
 // all in one transaction.
 inline void sql(const QString &path, const QStringList &statements) {
@@ -20,25 +96,30 @@ inline void sql(const QString &path, const QStringList &statements) {
     db.transaction([&] {
         QSqlQuery q(db.db());
         for (const QString &statement : statements) {
-            if (!q.exec(statement))
+            if (!q.exec(forEngine(path, statement)))
                 throw std::runtime_error(
                     (statement + QStringLiteral(": ") + q.lastError().text()).toStdString());
         }
     });
 }
 
-// Every row of a query; a NULL is an invalid QVariant.
+// Every row of a query; a NULL is an invalid QVariant. The server's key column is left out
+// unless asked for by name, as SQLite leaves out rowid.
 inline QList<QVariantList> queryRows(const QString &path, const QString &query) {
     Database db(path);
     QSqlQuery q(db.db());
-    if (!q.exec(query))
+    if (!q.exec(forEngine(path, query)))
         throw std::runtime_error(
             (query + QStringLiteral(": ") + q.lastError().text()).toStdString());
+    const bool keyAsked = query.contains(QStringLiteral("rowid,"));
     QList<QVariantList> result;
     while (q.next()) {
         result << QVariantList{};
-        for (int i = 0; i < q.record().count(); ++i)
+        for (int i = 0; i < q.record().count(); ++i) {
+            if (!keyAsked && q.record().fieldName(i) == u"kayit_no")
+                continue;
             result.last() << (q.isNull(i) ? QVariant() : q.value(i));
+        }
     }
     return result;
 }

@@ -20,9 +20,10 @@ public:
         ayarlar a = defaultSettings();
         a.kdv_yuzde = u" 18 "_qs;
         a.veritabani_yolu = u"kayitlar.db"_qs;
+        db = testdb::newDatabase(workspace.databasePath(a));
+        if (isServerAddress(db))
+            a.veritabani_yolu = db;
         ayarlari_yaz(a, workspace.settingsPath());
-        db = workspace.databasePath(a);
-        createDatabase(db);
         Messages::setTestHandler([this](const Messages::Message &m) {
             messages << m;
             return answer;

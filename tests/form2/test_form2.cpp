@@ -69,6 +69,8 @@ void TestForm2::opensWithListsAndProposal() {
         {{"4", "abc", "12a", "7.5"}, "5"},                      // text and fraction ignored
         {{"3", "9223372036854775807"}, "9223372036854775807"}}; // the largest possible stays
     for (const auto &[numbers, proposal] : cases) {
+        if (!testdb::server().isEmpty() && numbers.contains(u"abc"_qs))
+            continue; // the server's number column holds numbers only
         QStringList names, added;
         for (const QString &n : numbers) {
             names << "Müşteri " + n;
@@ -103,6 +105,8 @@ void TestForm2::saves() {
 
     // The checks come before any query: without the database a query ends in an error
     // message naming it, as the save that passes them shows; the boxes keep what was typed.
+    if (!testdb::server().isEmpty())
+        QSKIP("the rest takes the database file away");
     QVERIFY(QFile::remove(m_fx->db));
     // Number, name, the one message; the name is checked first.
     for (const QStringList &c :

@@ -59,7 +59,7 @@ private:
 void TestStore::init() {
     m_path = m_dir.filePath(u"%1.MDB"_qs.arg(QTest::currentTestFunction()));
     QFile::remove(m_path);
-    createDatabase(m_path);
+    m_path = newDatabase(m_path);
 }
 
 // Opening refuses, naming the file, what is no database of the program's, and a database it
@@ -195,6 +195,8 @@ void TestStore::invoices() {
 // Which tables are campaigns: tables only, named with the eight capitals, in the order they
 // were made.
 void TestStore::campaignTables() {
+    if (!server().isEmpty())
+        QSKIP("SQLite table kinds");
     sql(m_path,
         {"CREATE TABLE KAMPANYA_KIS (a)", "CREATE TABLE kampanya2 (a)",
          "CREATE TABLE FATCARIKAMPANYA1 (a)", "CREATE TABLE KAMPANYA1 (a)",
@@ -213,6 +215,8 @@ void TestStore::campaignTables() {
 // may leave it: numbers kept as text, a region column that ignores case as far as SQLite is
 // concerned, a name with quotes like any other. What a run prints is checked in test_invoice.
 void TestStore::campaignSelection() {
+    if (!server().isEmpty())
+        QSKIP("SQLite query plans and column types");
     const QString name = u"KAMPANYA \"Kış\" 'Özel'; DROP TABLE MUSTERI; --"_qs;
     const QString table = QString(name).replace(u'"', u"\"\""_qs);
     sql(m_path,

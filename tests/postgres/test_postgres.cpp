@@ -1,0 +1,214 @@
+// What only a server has: its messages, its locks, and two PCs saving at once.
+
+#include "invoice/customerentry.h"
+#include "invoice/saving.h"
+#include "store/campaigns.h"
+#include "store/customers.h"
+#include "store/invoices.h"
+#include "store/servercopy.h"
+#include "tests/common/testdb.h"
+#include "tools/sampledata.h"
+
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include <cstdio>
+
+using namespace testdb;
+
+namespace {
+
+const int savesPerWriter = 500;
+const int linesPerInvoice = 3;
+
+// One writer: saves invoices or customers 1..500 as the windows do, each line marked with
+// the writer's letter, and prints one line per save: "+" or "-" and the refusal.
+int write(const QString &address, const QString &what, const QString &letter) {
+    for (int n = 1; n <= savesPerWriter; ++n) {
+        QString refusal;
+        try {
+            Database db(address, Database::Access::Write);
+            if (what == u"fatura") {
+                InvoiceHeaderRecord h;
+                h.faturano = n;
+                h.adi_soyadi = letter;
+                QList<InvoiceLineRecord> lines;
+                for (int i = 0; i < linesPerInvoice; ++i)
+                    lines << InvoiceLineRecord{1, letter, {}, u"1"_qs, u"1"_qs};
+                if (!insertInvoice(db, h, lines))
+                    refusal = alreadyStoredMessage(n);
+            } else {
+                refusal = resultMessage(addCustomer(db, Customer{n, letter, {}, {}, {}}));
+            }
+        } catch (const DatabaseError &e) {
+            refusal = e.message();
+        }
+        std::printf("%s\n", qPrintable(refusal.isEmpty() ? u"+"_qs : u"- "_qs + refusal));
+    }
+    return 0;
+}
+
+QStringList descriptions(const QList<StoredRow> &rows) {
+    QStringList s;
+    for (const StoredRow &r : rows)
+        s << r.aciklama.value_or(QString()) + u'|' + r.tutar.value_or(QString());
+    return s;
+}
+
+} // namespace
+
+class TestPostgres : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() {
+        if (server().isEmpty())
+            QSKIP("FATURA_TEST_SERVER names no server");
+    }
+    void messages();
+    void copy();
+    void twoWriters_data();
+    void twoWriters();
+};
+
+// Every failure to get at the books names the address, never a password; a lock held by
+// another PC is "in use", as a busy SQLite file is.
+void TestPostgres::messages() {
+    const QString db = newDatabase({});
+    const QString base = db.left(db.lastIndexOf(u'/'));
+    const QString socket = QUrl::fromPercentEncoding(base.mid(base.indexOf(u'@') + 1).toUtf8());
+    const QString noServer = u"postgresql://fatura@%2Fyok%2Fklasor:5432/fatura"_qs;
+    const QString noLogin =
+        u"postgresql://kimse@"_qs + base.mid(base.indexOf(u'@') + 1) + u"/fatura"_qs;
+    const QString noBooks = base + u"/fatura"_qs;
+    const QString withPassword = u"postgresql://fatura:gizli@%2Ftmp:5432/fatura"_qs;
+    const QString noDatabase = base + u"/yok"_qs;
+    QCOMPARE(thrownText([&] { Database d(noServer); }).section(u'\n', 0, 0),
+             u"Veritabanı sunucusuna bağlanılamadı: "_qs + noServer);
+    QCOMPARE(thrownText([&] { Database d(noLogin); }).section(u'\n', 0, 0),
+             u"Veritabanı sunucusu girişi kabul etmedi: "_qs + noLogin);
+    QCOMPARE(thrownText([&] { Database d(noDatabase); }).section(u'\n', 0, 0),
+             u"Veritabanı bulunamadı: "_qs + noDatabase);
+    for (const QString &typed : {withPassword, noBooks + u"?password=gizli"_qs}) {
+        const QString text = thrownText([&] { Database d(typed); });
+        QVERIFY2(text.contains(u"***") && !text.contains(u"gizli"), qPrintable(text));
+    }
+    {
+        Database d(noBooks);
+        QCOMPARE(thrownText([&] { invoiceNumbers(d); }),
+                 u"Veritabanında faturalar tablosu yok: "_qs + noBooks);
+    }
+    // The socket folder as a query gives the same server.
+    const QString query = u"postgresql://fatura@/"_qs + db.mid(db.lastIndexOf(u'/') + 1) +
+                          u"?host="_qs + socket.section(u':', 0, 0) + u"&port="_qs +
+                          socket.section(u':', 1);
+    Database first(query, Database::Access::Write);
+    Database second(db, Database::Access::Write);
+    const QList<InvoiceLineRecord> line = {{1, u"Çay"_qs, {}, u"1"_qs, u"1"_qs}};
+    first.transaction([&] {
+        QVERIFY(insertInvoice(first, {}, line));
+        QCOMPARE(thrownText([&] { insertInvoice(second, {}, line); }), inUseMessage(db));
+    });
+    QVERIFY(!insertInvoice(second, {}, line));
+}
+
+// fatura-aktar's copy: the same books, rows in the same order, only into an empty database.
+void TestPostgres::copy() {
+    QTemporaryDir folder;
+    const QString file = folder.filePath(u"fatura.MDB"_qs);
+    writeSampleDatabase(file);
+    const QString db = newDatabase({});
+    QVERIFY(thrownText([&] { copyToServer(file, db); }).startsWith(u"Hedef veritabanı boş değil"));
+    sql(db, {u"DROP TABLE faturalar"_qs, u"DROP TABLE MUSTERI"_qs});
+    const QList<ImportedTable> tables = copyToServer(file, db);
+    QCOMPARE(tables.size(), 6);
+    Database from(file);
+    Database to(db);
+    QCOMPARE(customerLists(to).names, customerLists(from).names);
+    QCOMPARE(invoiceNumbers(to), invoiceNumbers(from));
+    for (const qint64 number : invoiceNumbers(from))
+        QCOMPARE(descriptions(invoiceRows(to, number)), descriptions(invoiceRows(from, number)));
+    QCOMPARE(campaigns(to), campaigns(from));
+    const auto names = [](Database &d) {
+        QStringList s;
+        readCampaignInvoices(d, campaigns(d).value(0), {u"1"_qs, u"20"_qs, u"ADANA"_qs},
+                             [&](const CampaignInvoice &f) {
+                                 s << f.adi_soyadi.toString()
+                                   << f.lines.value(0).aciklama.toString();
+                                 return true;
+                             });
+        return s;
+    };
+    QVERIFY(!names(from).isEmpty());
+    QCOMPARE(names(to), names(from));
+}
+
+void TestPostgres::twoWriters_data() {
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("check"); // rows of a number, and by how many writers
+    QTest::newRow("invoices") << "fatura"
+                              << "SELECT faturano, count(*), count(DISTINCT aciklama) FROM "
+                                 "faturalar GROUP BY faturano";
+    QTest::newRow("customers") << "musteri"
+                               << "SELECT sirano, count(*), count(DISTINCT adi_soyadi) FROM "
+                                  "MUSTERI GROUP BY sirano";
+}
+
+// Two PCs save the same 500 numbers at once: each number is stored once, whole, by one of
+// them; the other is refused with the program's message.
+void TestPostgres::twoWriters() {
+    QFETCH(QString, what);
+    QFETCH(QString, check);
+    const QString db = newDatabase({});
+    QList<QProcess *> writers;
+    for (const QString &letter : {u"A"_qs, u"B"_qs}) {
+        auto *p = new QProcess(this);
+        p->start(QCoreApplication::applicationFilePath(), {u"--yaz"_qs, db, what, letter});
+        writers << p;
+    }
+    int saves = 0;
+    QStringList refusals;
+    for (QProcess *p : writers) {
+        QVERIFY(p->waitForFinished(120000));
+        QCOMPARE(p->exitCode(), 0);
+        for (const QString &line : QString::fromUtf8(p->readAllStandardOutput()).split(u'\n')) {
+            if (line == u"+")
+                ++saves;
+            else if (line.startsWith(u"- "))
+                refusals << line.mid(2);
+        }
+    }
+    int duplicates = 0;
+    const QList<QVariantList> rows = queryRows(db, check);
+    for (const QVariantList &r : rows) {
+        const int expected = what == u"fatura" ? linesPerInvoice : 1;
+        if (r.at(1).toInt() != expected || r.at(2).toInt() != 1)
+            ++duplicates;
+    }
+    int otherRefusals = 0;
+    for (const QString &r : refusals) {
+        const QString stored = what == u"fatura"
+                                   ? alreadyStoredMessage(r.section(u' ', 0, 0).toLongLong())
+                                   : resultMessage(CustomerResult::NumberTaken);
+        otherRefusals += r == stored || r == inUseMessage(db) ? 0 : 1;
+    }
+    std::printf("%s: %d saves, %d refusals, %d numbers stored, duplicates found: %d\n",
+                qPrintable(what), saves, int(refusals.size()), int(rows.size()), duplicates);
+    QCOMPARE(duplicates, 0);
+    QCOMPARE(otherRefusals, 0);
+    QCOMPARE(saves + refusals.size(), 2 * savesPerWriter);
+    QCOMPARE(rows.size(), saves);
+}
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() == 5 && args.at(1) == u"--yaz")
+        return write(args.at(2), args.at(3), args.at(4));
+    TestPostgres test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_postgres.moc"
