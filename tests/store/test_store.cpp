@@ -158,13 +158,15 @@ void TestStore::invoices() {
     // and description (SQLite would read rows in its order if the query did not ask for the
     // order they were added in), and a second invoice under a stored number joined to it,
     // so that the rows of invoice 5 lie between those of 6.
-    sql(m_path, {u"DROP TABLE faturalar"_qs,
-                 u"CREATE TABLE faturalar (MUSTERINO, ADI_SOYADI, ADRESI, ADRESI2, VERGIDAIRE_NO, "
-                 "KDVDAHIL, FATURA_TARIHI, IRSALIYE_NO, IRSALIYE_TARIHI, FATURANO, MIKTAR, "
-                 "ACIKLAMA, ISKONTO, BR_FIYAT, TUTAR)"_qs,
-                 u"CREATE INDEX baska ON faturalar(FATURANO, ACIKLAMA)"_qs,
-                 u"INSERT INTO faturalar (FATURANO, ACIKLAMA) VALUES (5, 'Zeytin'), (6, 'Elma'), "
-                 "(5, 'Armut'), (6, 'Kiraz'), (5, 'Muz')"_qs});
+    sql(m_path,
+        {u"DROP TABLE faturalar"_qs,
+         u"CREATE TABLE faturalar (MUSTERINO TEXT, ADI_SOYADI TEXT, ADRESI TEXT, ADRESI2 "
+         "TEXT, VERGIDAIRE_NO TEXT, KDVDAHIL INTEGER, FATURA_TARIHI TEXT, IRSALIYE_NO TEXT, "
+         "IRSALIYE_TARIHI TEXT, FATURANO INTEGER, MIKTAR REAL, ACIKLAMA TEXT, ISKONTO TEXT, "
+         "BR_FIYAT TEXT, TUTAR TEXT)"_qs,
+         u"CREATE INDEX baska ON faturalar(FATURANO, ACIKLAMA)"_qs,
+         u"INSERT INTO faturalar (FATURANO, ACIKLAMA) VALUES (5, 'Zeytin'), (6, 'Elma'), "
+         "(5, 'Armut'), (6, 'Kiraz'), (5, 'Muz')"_qs});
     Database db(m_path, Database::Access::Write);
     QCOMPARE(descriptions(invoiceRows(db, 5)), (QStringList{"Zeytin", "Armut", "Muz"}));
 
