@@ -29,20 +29,6 @@ inline QString forEngine(const QString &path, QString statement) {
         return statement;
     statement.replace(QRegularExpression(QStringLiteral("\\browid\\b")),
                       QStringLiteral("kayit_no"));
-    // SQLite's trigger that refuses a row, as a PL/pgSQL function and a trigger running it.
-    static const QRegularExpression trigger(
-        QStringLiteral("^CREATE TRIGGER (\\w+) BEFORE (INSERT|DELETE) ON (\\w+) WHEN (.*) BEGIN "
-                       "SELECT RAISE\\(ABORT, '([^']*)'\\); END$"));
-    if (const auto m = trigger.match(statement); m.hasMatch())
-        return QStringLiteral("CREATE FUNCTION %1_f() RETURNS trigger LANGUAGE plpgsql AS $$ "
-                              "BEGIN IF %4 THEN RAISE EXCEPTION '%5'; END IF; RETURN %6; END $$; "
-                              "CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION "
-                              "%1_f()")
-            .arg(m.captured(1), m.captured(2), m.captured(3), m.captured(4), m.captured(5),
-                 m.captured(2) == u"INSERT" ? QStringLiteral("NEW") : QStringLiteral("OLD"));
-    static const QRegularExpression dropTrigger(QStringLiteral("^DROP TRIGGER (\\w+)$"));
-    if (const auto m = dropTrigger.match(statement); m.hasMatch())
-        return QStringLiteral("DROP FUNCTION %1_f() CASCADE").arg(m.captured(1));
     if (statement.startsWith(QStringLiteral("CREATE TABLE"), Qt::CaseInsensitive) &&
         statement.endsWith(u')'))
         statement.insert(statement.size() - 1, QStringLiteral(", kayit_no bigserial PRIMARY KEY"));
@@ -50,9 +36,7 @@ inline QString forEngine(const QString &path, QString statement) {
 }
 
 // A new database with the program's tables: the file at `path`, or, with FATURA_TEST_SERVER
-// set, this process's database on that server emptied. Returns what to open it by. On the
-// server, typeof() answers as SQLite's does for the types the program stores, so that tests
-// can ask whether a value was stored as NULL, text or number.
+// set, this process's database on that server emptied. Returns what to open it by.
 inline QString newDatabase(const QString &path) {
     const QString address = server();
     if (address.isEmpty()) {
@@ -77,14 +61,8 @@ inline QString newDatabase(const QString &path) {
     if (!made)
         exec(address, {QStringLiteral("CREATE DATABASE \"%1\"").arg(name)});
     made = true;
-    exec(database,
-         {QStringLiteral("DROP SCHEMA IF EXISTS public CASCADE"),
-          QStringLiteral("CREATE SCHEMA public"),
-          QStringLiteral("CREATE FUNCTION typeof(anyelement) RETURNS text LANGUAGE sql AS $$ "
-                         "SELECT CASE WHEN $1 IS NULL THEN 'null' WHEN pg_typeof($1) IN "
-                         "('bigint'::regtype, 'integer'::regtype) THEN 'integer' WHEN "
-                         "pg_typeof($1) = 'double precision'::regtype THEN 'real' ELSE 'text' "
-                         "END $$")});
+    exec(database, {QStringLiteral("DROP SCHEMA IF EXISTS public CASCADE"),
+                    QStringLiteral("CREATE SCHEMA public")});
     createDatabase(database);
     return database;
 }

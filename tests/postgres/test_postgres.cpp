@@ -50,13 +50,6 @@ int write(const QString &address, const QString &what, const QString &letter) {
     return 0;
 }
 
-QStringList descriptions(const QList<StoredRow> &rows) {
-    QStringList s;
-    for (const StoredRow &r : rows)
-        s << r.aciklama.value_or(QString()) + u'|' + r.tutar.value_or(QString());
-    return s;
-}
-
 } // namespace
 
 class TestPostgres : public QObject {
@@ -124,12 +117,13 @@ void TestPostgres::copy() {
     sql(db, {u"DROP TABLE faturalar"_qs, u"DROP TABLE MUSTERI"_qs});
     const QList<ImportedTable> tables = copyToServer(file, db);
     QCOMPARE(tables.size(), 6);
+    // Every row, in the order it was added.
+    for (const QString &table : {u"MUSTERI"_qs, u"faturalar"_qs}) {
+        const QString all = u"SELECT * FROM %1 ORDER BY rowid"_qs.arg(table);
+        QCOMPARE(queryRows(db, all), queryRows(file, all));
+    }
     Database from(file);
     Database to(db);
-    QCOMPARE(customerLists(to).names, customerLists(from).names);
-    QCOMPARE(invoiceNumbers(to), invoiceNumbers(from));
-    for (const qint64 number : invoiceNumbers(from))
-        QCOMPARE(descriptions(invoiceRows(to, number)), descriptions(invoiceRows(from, number)));
     QCOMPARE(campaigns(to), campaigns(from));
     const auto names = [](Database &d) {
         QStringList s;
