@@ -18,19 +18,6 @@
 
 namespace {
 
-// A "Vm..." value of /proc/self/status in kB, -1 where there is none.
-long statusValue(const char *name) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(name) + ':';
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 int usage() {
     std::fputs("Kullanım: fatura-batch-olcum hazirla DOSYA N | yeni|eski DOSYA PDF\n", stderr);
     return 2;
@@ -53,7 +40,7 @@ int main(int argc, char **argv) {
         if (a.at(1) != u"yeni" && a.at(1) != u"eski")
             return usage();
         const ayarlar settings = defaultSettings();
-        const long before = statusValue("VmHWM");
+        const long before = procStatusKb("VmHWM");
         QElapsedTimer timer;
         timer.start();
         int n = 0;
@@ -65,7 +52,7 @@ int main(int argc, char **argv) {
         }
         std::printf("%s: %d fatura, %.2f s; VmHWM önce %ld kB, sonra %ld kB; VmRSS sonra %ld kB\n",
                     qPrintable(a.at(1)), n, timer.nsecsElapsed() / 1e9, before,
-                    statusValue("VmHWM"), statusValue("VmRSS"));
+                    procStatusKb("VmHWM"), procStatusKb("VmRSS"));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

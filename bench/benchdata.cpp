@@ -91,3 +91,15 @@ QString campaignFile(int invoices) {
     }
     return files.value(invoices);
 }
+
+long procStatusKb(const char *name) {
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray prefix = QByteArray(name) + ':';
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
+    }
+    return -1;
+}

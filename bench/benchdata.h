@@ -20,3 +20,6 @@ QString campaignFile(int invoices);
 
 // Writes such a database at `path`.
 void writeCampaignFile(const QString &path, int invoices);
+
+// A "Vm..." value of /proc/self/status in kB (VmHWM, VmRSS), -1 where there is none.
+long procStatusKb(const char *name);

@@ -25,19 +25,6 @@
 
 namespace {
 
-// A "Vm..." value of /proc/self/status in kB, -1 where there is none.
-long procStatusKb(const char *name) {
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    const QByteArray prefix = QByteArray(name) + ':';
-    for (const QByteArray &line : f.readAll().split('\n')) {
-        if (line.startsWith(prefix))
-            return line.mid(prefix.size()).trimmed().split(' ').value(0).toLong();
-    }
-    return -1;
-}
-
 // Linux starts the peak (VmHWM) again from the memory in use now.
 void resetPeakMemory() {
     QFile f(QStringLiteral("/proc/self/clear_refs"));
