@@ -1,16 +1,21 @@
 #include "store/database.h"
 
 #include <QAtomicInteger>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlField>
 #include <QSqlQuery>
+#include <QThread>
 #include <QUrl>
 #include <QUrlQuery>
 
 #include <optional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -47,6 +52,25 @@ const char *const serverSchemaStatements[] = {
 };
 
 const QString serverRowKey = QStringLiteral("kayit_no");
+
+// Server connections of this thread left open after use, for the next Database on the same
+// address: a new one costs the server a process of its own and some 20 ms, and opening one
+// window takes several in a row. Qt ties a connection to the thread that made it.
+struct IdleConnection {
+    QString key;
+    QString name;
+};
+thread_local std::vector<IdleConnection> idleConnections;
+constexpr std::size_t maxIdleConnections = 4;
+
+QString idleKey(const QString &address, Database::Access access) {
+    return address + (access == Database::Access::Write ? u"\nw"_qs : u"\nr"_qs);
+}
+
+void closeConnection(const QString &name) {
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
+}
 
 struct ServerAddress {
     QString user;
@@ -203,7 +227,9 @@ Database::Database(const QString &path, Access access)
     if (isServerAddress(path)) {
         m_path = path.trimmed();
         m_engine = Engine::PostgreSQL;
-        openServer(access);
+        m_access = access;
+        if (!reuseIdleConnection())
+            openServer(access);
         return;
     }
     switch (fileKind(path)) {
@@ -371,22 +397,85 @@ void Database::lockNumber(const QString &table, qint64 number) {
         QStringLiteral("%1 numarası ayrılırken").arg(number));
 }
 
+bool Database::reuseIdleConnection() {
+    const QString key = idleKey(m_path, m_access);
+    for (auto it = idleConnections.begin(); it != idleConnections.end(); ++it) {
+        if (it->key != key)
+            continue;
+        const QString name = it->name;
+        idleConnections.erase(it);
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        // The server may have ended the session meanwhile (restarted, idle timeout).
+        if (db.isOpen() && QSqlQuery(db).exec(QStringLiteral("SELECT 1"))) {
+            m_connection = name;
+            m_db = db;
+            return true;
+        }
+        db = QSqlDatabase();
+        closeConnection(name);
+        return false;
+    }
+    return false;
+}
+
 Database::~Database() {
+    if (m_engine == Engine::PostgreSQL && m_db.isOpen() && !m_inTransaction) {
+        m_db = QSqlDatabase();
+        if (idleConnections.empty() && QCoreApplication::instance() &&
+            QThread::currentThread() == QCoreApplication::instance()->thread()) {
+            // Closed as the application goes, while the driver is still there.
+            static bool registered = false;
+            if (!std::exchange(registered, true))
+                qAddPostRoutine(closeIdleServerConnections);
+        }
+        idleConnections.push_back({idleKey(m_path, m_access), m_connection});
+        if (idleConnections.size() > maxIdleConnections) {
+            closeConnection(idleConnections.front().name);
+            idleConnections.erase(idleConnections.begin());
+        }
+        return;
+    }
     m_db.close();
     m_db = QSqlDatabase();
     QSqlDatabase::removeDatabase(m_connection);
 }
 
+void Database::updateStatistics() {
+    if (m_engine == Engine::PostgreSQL)
+        run(*this, QStringLiteral("ANALYZE"), {}, QStringLiteral("istatistikler yenilenirken"));
+}
+
+namespace {
+
+// Where a server's table is: as its name is spelled, or folded to lower case as an unquoted
+// name in a query is, both as the queries resolve them. The name goes in as a literal the
+// driver escapes, so that the question takes one round trip rather than the three of a
+// prepared statement: it is asked on every read.
+QString serverTableCondition(const QSqlDatabase &db, const QString &table) {
+    QSqlField name(QString(), QMetaType(QMetaType::QString));
+    name.setValue(table);
+    const QString literal = db.driver()->formatValue(name);
+    return QStringLiteral("c.relkind IN ('r', 'p', 'v') AND c.oid IN "
+                          "(to_regclass(quote_ident(%1)), to_regclass(quote_ident(lower(%1))))")
+        .arg(literal);
+}
+
+} // namespace
+
 void Database::requireTable(const QString &table) {
     QSqlQuery q(m_db);
-    q.prepare(m_engine == Engine::PostgreSQL
-                  ? QStringLiteral("SELECT 1 FROM pg_class c JOIN pg_namespace n ON n.oid = "
-                                   "c.relnamespace WHERE c.relkind IN ('r', 'p', 'v') AND "
-                                   "n.nspname = current_schema() AND lower(c.relname) = lower(?)")
-                  : QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN ('table','view') "
-                                   "AND name = ? COLLATE NOCASE"));
-    q.addBindValue(table);
-    if (!q.exec())
+    q.setForwardOnly(true);
+    bool done = false;
+    if (m_engine == Engine::PostgreSQL) {
+        done = q.exec(QStringLiteral("SELECT 1 FROM pg_class c WHERE ") +
+                      serverTableCondition(m_db, table));
+    } else {
+        done = q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN "
+                                        "('table','view') AND name = ? COLLATE NOCASE"));
+        q.addBindValue(table);
+        done = done && q.exec();
+    }
+    if (!done)
         fail(QStringLiteral("tablo aranırken"), q.lastError());
     if (!q.next())
         throw DatabaseError(QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(table, m_path));
@@ -395,16 +484,18 @@ void Database::requireTable(const QString &table) {
 void Database::requireColumns(const QString &table, const QStringList &columns) {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
-    if (!q.prepare(m_engine == Engine::PostgreSQL
-                       ? QStringLiteral("SELECT a.attname FROM pg_attribute a JOIN pg_class c ON "
-                                        "c.oid = a.attrelid JOIN pg_namespace n ON n.oid = "
-                                        "c.relnamespace WHERE c.relkind IN ('r', 'p', 'v') AND "
-                                        "n.nspname = current_schema() AND lower(c.relname) = "
-                                        "lower(?) AND a.attnum > 0 AND NOT a.attisdropped")
-                       : QStringLiteral("SELECT name FROM pragma_table_info(?)")))
-        fail(QStringLiteral("tablo okunurken"), q.lastError());
-    q.addBindValue(table);
-    if (!q.exec())
+    bool done = false;
+    if (m_engine == Engine::PostgreSQL) {
+        done = q.exec(QStringLiteral("SELECT a.attname FROM pg_attribute a JOIN pg_class c ON "
+                                     "c.oid = a.attrelid WHERE a.attnum > 0 AND NOT "
+                                     "a.attisdropped AND ") +
+                      serverTableCondition(m_db, table));
+    } else {
+        done = q.prepare(QStringLiteral("SELECT name FROM pragma_table_info(?)"));
+        q.addBindValue(table);
+        done = done && q.exec();
+    }
+    if (!done)
         fail(QStringLiteral("tablo okunurken"), q.lastError());
     QStringList existing;
     while (q.next())
@@ -427,6 +518,11 @@ void Database::fail(const QString &activity, const QSqlError &error) const {
     if (m_engine == Engine::PostgreSQL ? serverLockFailure(error) : lockedByAnother(error))
         throw DatabaseError(inUseMessage(m_path));
     fail(activity, error.text());
+}
+
+void closeIdleServerConnections() {
+    for (const IdleConnection &c : std::exchange(idleConnections, {}))
+        closeConnection(c.name);
 }
 
 bool lockedByAnother(const QSqlError &error) {

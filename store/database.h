@@ -36,8 +36,10 @@ enum class Engine { SQLite, PostgreSQL };
 // One open database for the length of one operation. Opening checks that the file exists
 // and is an SQLite database (an Access/Jet file is told apart and named as such); a write
 // access also checks that the file and its folder can be written. A server address connects
-// to PostgreSQL instead. Every instance has its own connection, closed and removed when it
-// goes out of scope. What differs between the engines is kept in this class.
+// to PostgreSQL instead. Every instance has its own connection while it lives; a file's is
+// closed when it goes out of scope, a server's is kept open for the next instance on the
+// same address in the same thread (a new one is slow to make), and checked before reuse.
+// What differs between the engines is kept in this class.
 class Database {
 public:
     enum class Access { Read, Write };
@@ -69,6 +71,11 @@ public:
     // number in `table`; the lock goes with the transaction. Checking whether a number is
     // taken and then writing it is safe only under it. SQLite locks the whole file anyway.
     void lockNumber(const QString &table, qint64 number);
+
+    // After many rows written at once: the server plans its queries by statistics that its
+    // background worker gathers only a while later, and without them it may read a whole
+    // table for one page of numbers. SQLite plans by its indexes and needs nothing.
+    void updateStatistics();
 
     // Throws DatabaseError naming the table when it does not exist.
     void requireTable(const QString &table);
@@ -102,6 +109,7 @@ public:
 
 private:
     void openServer(Access access);
+    bool reuseIdleConnection();
     void begin();
     void commit();
     void rollback();
@@ -110,8 +118,13 @@ private:
     QString m_connection;
     QSqlDatabase m_db;
     Engine m_engine = Engine::SQLite;
+    Access m_access = Access::Read;
     bool m_inTransaction = false;
 };
+
+// Closes this thread's server connections kept for reuse: before a database they are
+// connected to is dropped, or to start afresh.
+void closeIdleServerConnections();
 
 // The engine's answer when another connection holds the file locked (SQLITE_BUSY or
 // SQLITE_LOCKED; on PostgreSQL a lock wait that timed out, a deadlock or a serialization

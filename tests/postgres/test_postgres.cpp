@@ -61,6 +61,7 @@ private Q_SLOTS:
             QSKIP("FATURA_TEST_SERVER names no server");
     }
     void messages();
+    void keptConnections();
     void copy();
     void twoWriters_data();
     void twoWriters();
@@ -93,6 +94,14 @@ void TestPostgres::messages() {
         QCOMPARE(thrownText([&] { invoiceNumbers(d); }),
                  u"Veritabanında faturalar tablosu yok: "_qs + noBooks);
     }
+    {
+        // A table's name is only ever looked for, however it is spelled.
+        Database d(db);
+        const QString name = u"x'); DROP TABLE faturalar; --\\"_qs;
+        QCOMPARE(thrownText([&] { d.requireColumns(name, {}); }),
+                 u"Veritabanında %1 tablosu yok: %2"_qs.arg(name, db));
+        d.requireColumns(u"FATURALAR"_qs, {u"FATURANO"_qs});
+    }
     // The socket folder as a query gives the same server.
     const QString query = u"postgresql://fatura@/"_qs + db.mid(db.lastIndexOf(u'/') + 1) +
                           u"?host="_qs + socket.section(u':', 0, 0) + u"&port="_qs +
@@ -105,6 +114,38 @@ void TestPostgres::messages() {
         QCOMPARE(thrownText([&] { insertInvoice(second, {}, line); }), inUseMessage(db));
     });
     QVERIFY(!insertInvoice(second, {}, line));
+}
+
+// A server connection outlives its Database for the next one on the same address: never
+// while in use, never a reading one for writing, and never once the server has ended it.
+void TestPostgres::keptConnections() {
+    const QString db = newDatabase({});
+    const auto pid = [](Database &d) {
+        QSqlQuery q = run(d, u"SELECT pg_backend_pid()"_qs, {}, u"test"_qs);
+        return q.next() ? q.value(0).toLongLong() : -1;
+    };
+    qint64 first = 0;
+    {
+        Database a(db);
+        first = pid(a);
+    }
+    {
+        Database b(db);
+        QCOMPARE(pid(b), first);
+        Database c(db);
+        QVERIFY(pid(c) != first);
+    }
+    {
+        Database w(db, Database::Access::Write);
+        QVERIFY(pid(w) != first);
+        InvoiceHeaderRecord h;
+        h.faturano = 7;
+        QVERIFY(insertInvoice(w, h, {{1, u"Çay"_qs, {}, u"1"_qs, u"1"_qs}}));
+        run(w, u"SELECT pg_terminate_backend(?)"_qs, {first}, u"test"_qs);
+    }
+    Database d(db);
+    QVERIFY(pid(d) != first);
+    QCOMPARE(invoiceNumbers(d), QList<qint64>{7});
 }
 
 // fatura-aktar's copy: the same books, rows in the same order, only into an empty database.

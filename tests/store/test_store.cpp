@@ -41,8 +41,12 @@ class TestStore : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    // Whatever failed, every connection has been closed and removed.
-    void cleanup() { QCOMPARE(QSqlDatabase::connectionNames(), QStringList{}); }
+    // Whatever failed, every connection has been closed and removed, or, a server's, kept
+    // for reuse (and then closed here).
+    void cleanup() {
+        closeIdleServerConnections();
+        QCOMPARE(QSqlDatabase::connectionNames(), QStringList{});
+    }
     void init();
     void opening();
     void schema();
