@@ -125,5 +125,6 @@ QList<ImportedTable> copyToServer(const QString &source, const QString &address,
             copied << ImportedTable{table, table, n};
         }
     });
+    to.updateStatistics();
     return copied;
 }

@@ -397,6 +397,7 @@ SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOption
                 result.campaignInvoices = a.campaignInvoices;
             }
         });
+        db.updateStatistics();
     } catch (...) {
         // Leave no half-made file behind: the next attempt would refuse it.
         QFile::remove(path);
