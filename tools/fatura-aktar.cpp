@@ -10,6 +10,7 @@
 #include "store/importprocess.h"
 #include "store/jetimport.h"
 #include "store/servercopy.h"
+#include "tools/toolio.h"
 
 #include <QCoreApplication>
 #include <QStringList>
@@ -56,8 +57,21 @@ const char usageText[] =
     "\n"
     "Çıkış kodu: 0 aktarma tamamlandı, 1 aktarma yapılamadı, 2 yanlış kullanım.\n";
 
-void put(FILE *out, const QString &text) {
-    std::fputs(text.toUtf8().constData(), out);
+using tool::put;
+
+// One line a table; returns the rows of them all.
+qint64 putTables(const QList<ImportedTable> &tables) {
+    qint64 total = 0;
+    for (const ImportedTable &t : tables) {
+        put(stdout, QStringLiteral("%1: %2 satır\n").arg(t.targetName).arg(t.rowCount));
+        total += t.rowCount;
+    }
+    return total;
+}
+
+int failed(const std::exception &e) {
+    put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(QString::fromUtf8(e.what())));
+    return 1;
 }
 
 void record(const QStringList &fields) {
@@ -130,19 +144,14 @@ int toServer(const ImportChild &child, const QString &source, const QString &tar
             copyToServer(from, target, [](const QString &table, qint64 rows) {
                 put(stdout, QStringLiteral("%1: %2 satır...\n").arg(table).arg(rows));
             });
-        qint64 total = 0;
-        for (const ImportedTable &t : tables) {
-            put(stdout, QStringLiteral("%1: %2 satır\n").arg(t.targetName).arg(t.rowCount));
-            total += t.rowCount;
-        }
+        const qint64 total = putTables(tables);
         put(stdout, QStringLiteral("Aktarıldı: %1 tablo, %2 satır -> %3\n")
                         .arg(tables.size())
                         .arg(total)
                         .arg(target));
         return 0;
     } catch (const std::exception &e) {
-        put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(QString::fromUtf8(e.what())));
-        return 1;
+        return failed(e);
     }
 }
 
@@ -168,29 +177,23 @@ int main(int argc, char *argv[]) {
         } else if (a == u"--bellek-siniri" || a == u"--sure-siniri") {
             bool ok = false;
             const qint64 n = arguments.value(i + 1).toLongLong(&ok);
-            if (!ok || n <= 0 || n > 1000000) {
-                put(stderr, QStringLiteral("%1 için pozitif bir sayı gerekir.\n\n").arg(a));
-                std::fputs(usageText, stderr);
-                return 2;
-            }
+            if (!ok || n <= 0 || n > 1000000)
+                return tool::usageError(QStringLiteral("%1 için pozitif bir sayı gerekir.").arg(a),
+                                        usageText);
             if (a == u"--bellek-siniri")
                 child.memoryMegabytes = n;
             else
                 child.seconds = int(n);
             ++i;
         } else if (a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            put(stderr, QStringLiteral("Bilinmeyen seçenek: %1\n\n").arg(a));
-            std::fputs(usageText, stderr);
-            return 2;
+            return tool::usageError(QStringLiteral("Bilinmeyen seçenek: %1").arg(a), usageText);
         } else {
             files << a;
         }
     }
-    if (files.size() != 2) {
-        std::fputs("fatura-aktar: bir kaynak ve bir hedef dosya gerekir.\n\n", stderr);
-        std::fputs(usageText, stderr);
-        return 2;
-    }
+    if (files.size() != 2)
+        return tool::usageError(u"fatura-aktar: bir kaynak ve bir hedef dosya gerekir."_qs,
+                                usageText);
 
     const QString &source = files[0];
     const QString &target = files[1];
@@ -200,11 +203,7 @@ int main(int argc, char *argv[]) {
         return toServer(child, source, target);
     try {
         const ImportReport report = importJetInChild(child, source, target);
-        qint64 total = 0;
-        for (const ImportedTable &t : report.tables) {
-            put(stdout, QStringLiteral("%1: %2 satır\n").arg(t.targetName).arg(t.rowCount));
-            total += t.rowCount;
-        }
+        const qint64 total = putTables(report.tables);
         for (const QString &note : report.notes)
             put(stdout, QStringLiteral("Not: %1\n").arg(note));
         put(stdout, QStringLiteral("Aktarıldı (%1): %2 tablo, %3 satır -> %4\n")
@@ -214,7 +213,6 @@ int main(int argc, char *argv[]) {
                         .arg(target));
         return 0;
     } catch (const std::exception &e) {
-        put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(QString::fromUtf8(e.what())));
-        return 1;
+        return failed(e);
     }
 }

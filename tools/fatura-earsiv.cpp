@@ -6,6 +6,7 @@
 #include "invoice/earsivexport.h"
 #include "invoice/workspace.h"
 #include "store/database.h"
+#include "tools/toolio.h"
 
 #include <QDir>
 #include <QGuiApplication>
@@ -35,15 +36,7 @@ const char usageText[] =
     "\n"
     "Çıkış kodu: 0 hepsi yazıldı, 1 en az bir fatura yazılmadı, 2 yanlış kullanım.\n";
 
-void put(FILE *out, const QString &text) {
-    std::fputs(text.toUtf8().constData(), out);
-}
-
-int usageError(const QString &reason) {
-    put(stderr, QStringLiteral("fatura-earsiv: %1\n\n").arg(reason));
-    put(stderr, QString::fromUtf8(usageText));
-    return 2;
-}
+using tool::put;
 
 struct Options {
     QString folder = QDir::currentPath();
@@ -56,13 +49,7 @@ struct Options {
 
 std::optional<QString> parseArguments(const QStringList &arguments, Options &o) {
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString name = arguments.at(i);
-        std::optional<QString> value;
-        if (const qsizetype equalsAt = name.indexOf(QLatin1Char('='));
-            name.startsWith(u"--") && equalsAt > 0) {
-            value = name.mid(equalsAt + 1);
-            name.truncate(equalsAt);
-        }
+        auto [name, value] = tool::splitOption(arguments.at(i));
         const auto next = [&]() -> std::optional<QString> {
             if (value) {
                 const QString v = *value;
@@ -122,7 +109,7 @@ int main(int argc, char *argv[]) {
     QGuiApplication app(argc, argv);
     Options o;
     if (const std::optional<QString> error = parseArguments(QCoreApplication::arguments(), o))
-        return usageError(*error);
+        return tool::usageError(u"fatura-earsiv: "_qs + *error, usageText);
     if (o.help) {
         put(stdout, QString::fromUtf8(usageText));
         return 0;

@@ -5,6 +5,7 @@
 #include "settings/settingsfile.h"
 #include "store/database.h"
 #include "tools/sampledata.h"
+#include "tools/toolio.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -42,16 +43,7 @@ const char *const usageText =
     "                         bu yılın faturaları bugünden ileri tarihli olmaz)\n"
     "  --yardim               bu yardımı gösterir\n";
 
-void put(FILE *out, const QString &text) {
-    std::fputs(text.toUtf8().constData(), out);
-}
-
-// A bad command line: the reason, then the usage.
-int usageError(const QString &reason) {
-    put(stderr, QStringLiteral("ornek-veri: %1\n\n").arg(reason));
-    put(stderr, QString::fromUtf8(usageText));
-    return 2;
-}
+using tool::put;
 
 struct Options {
     QString folder;
@@ -75,13 +67,7 @@ std::optional<QString> parseArguments(const QStringList &arguments, Options &s) 
     };
     bool folderGiven = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        QString name = arguments.at(i);
-        std::optional<QString> value;
-        if (const qsizetype equalsAt = name.indexOf(QLatin1Char('='));
-            name.startsWith(u"--") && equalsAt > 0) {
-            value = name.mid(equalsAt + 1);
-            name.truncate(equalsAt);
-        }
+        auto [name, value] = tool::splitOption(arguments.at(i));
         if (name == u"--yardim" || name == u"-h" || name == u"--help") {
             s.help = true;
             continue;
@@ -160,7 +146,7 @@ int main(int argc, char *argv[]) {
     // in the future.
     s.sample.lastDay = QDate::currentDate();
     if (const std::optional<QString> error = parseArguments(QCoreApplication::arguments(), s))
-        return usageError(*error);
+        return tool::usageError(u"ornek-veri: "_qs + *error, usageText);
     if (s.help) {
         put(stdout, QString::fromUtf8(usageText));
         return 0;
