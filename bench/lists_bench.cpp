@@ -7,17 +7,13 @@
 // per process for the window's own figure, e.g. --benchmark_filter='InvoiceWindowOpen/.*:1000$'.
 
 #include "benchdata.h"
+#include "windowrun.h"
 
-#include "gui/Form3.h"
-#include "gui/messages.h"
-#include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "tools/sampledata.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QLineEdit>
 
 #include <benchmark/benchmark.h>
 
@@ -58,37 +54,15 @@ QString keptWorkingFolder(int invoices) {
 void InvoiceWindowOpen(benchmark::State &state) {
     const int invoices = int(state.range(0));
     const QString folder = keptWorkingFolder(invoices);
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder);
-    QString error;
-    Messages::setTestHandler([&](const Messages::Message &m) {
-        error = m.text;
-        return false;
-    });
-    Workspace workspace;
-    const QString expected = QString::number(invoices + 1);
     resetPeakMemory();
     const long before = procStatusKb("VmRSS");
-    for (auto _ : state) {
-        auto *window = new Form3(workspace);
-        window->show();
-        QApplication::processEvents();
-        state.PauseTiming();
-        const bool right =
-            window->findChild<QLineEdit *>(QStringLiteral("Text12"))->text() == expected;
-        delete window;
-        state.ResumeTiming();
-        if (!error.isEmpty() || !right) {
-            state.SkipWithError(error.isEmpty() ? "wrong proposed number"
-                                                : error.toStdString().c_str());
-            break;
-        }
-    }
+    WindowRun run;
+    run.show = true;
+    run.proposal = QString::number(invoices + 1);
+    openInvoiceWindows(state, folder, run);
     const long peak = procStatusKb("VmHWM");
     state.counters["tepe_MB"] = peak / 1024.0;
     state.counters["artis_MB"] = (peak - before) / 1024.0;
-    Messages::setTestHandler({});
-    QDir::setCurrent(previous);
 }
 BENCHMARK(InvoiceWindowOpen)
     ->ArgName("faturalar")

@@ -4,10 +4,8 @@
 // run is skipped. The server's database "fatura_bench" is made once and kept for later runs.
 
 #include "benchdata.h"
+#include "windowrun.h"
 
-#include "gui/Form3.h"
-#include "gui/messages.h"
-#include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "tools/sampledata.h"
 
@@ -20,16 +18,6 @@
 
 namespace {
 
-SampleDataOptions hundredThousand() {
-    SampleDataOptions a;
-    a.customers = 10000;
-    a.invoices = 100000;
-    a.maxLines = 5;
-    a.exactLines = true;
-    a.campaignInvoices = 0;
-    return a;
-}
-
 // The books on the server, written unless a complete copy is there from an earlier run.
 QString serverBooks(const QString &server) {
     const QString address = server.left(server.lastIndexOf(u'/') + 1) + u"fatura_bench"_qs;
@@ -40,7 +28,7 @@ QString serverBooks(const QString &server) {
         if (q.next()) {
             {
                 Database books(address);
-                if (invoiceNumbers(books).size() == hundredThousand().invoices)
+                if (invoiceNumbers(books).size() == hundredThousandBooks().invoices)
                     return address;
             }
             closeIdleServerConnections(); // a database with sessions cannot be dropped
@@ -49,7 +37,7 @@ QString serverBooks(const QString &server) {
         if (!q.exec(u"CREATE DATABASE fatura_bench"_qs))
             throw std::runtime_error("cannot make the database fatura_bench");
     }
-    writeSampleDatabase(address, hundredThousand());
+    writeSampleDatabase(address, hundredThousandBooks());
     return address;
 }
 
@@ -60,7 +48,7 @@ QString workingFolder(const QString &server) {
         throw std::runtime_error("cannot make the working folder");
     ayarlar a = defaultSettings();
     if (server.isEmpty())
-        writeSampleDatabase(QDir(folder).filePath(a.veritabani_yolu), hundredThousand());
+        writeSampleDatabase(QDir(folder).filePath(a.veritabani_yolu), hundredThousandBooks());
     else
         a.veritabani_yolu = serverBooks(server);
     ayarlari_yaz(a, QDir(folder).filePath(settingsFileName()));
@@ -79,29 +67,9 @@ void InvoiceWindowByEngine(benchmark::State &state) {
     QString &folder = folders[onServer ? 1 : 0];
     if (folder.isEmpty())
         folder = workingFolder(onServer ? server : QString());
-    const QString previous = QDir::currentPath();
-    QDir::setCurrent(folder);
-    QString error;
-    Messages::setTestHandler([&](const Messages::Message &m) {
-        error = m.text;
-        return false;
-    });
-    Workspace workspace;
-    for (auto _ : state) {
-        auto *window = new Form3(workspace);
-        state.PauseTiming();
-        delete window;
-        // The first window after the program starts makes its server connection.
-        if (newConnection)
-            closeIdleServerConnections();
-        state.ResumeTiming();
-        if (!error.isEmpty()) {
-            state.SkipWithError(error.toStdString().c_str());
-            break;
-        }
-    }
-    Messages::setTestHandler({});
-    QDir::setCurrent(previous);
+    WindowRun run;
+    run.newConnection = newConnection;
+    openInvoiceWindows(state, folder, run);
     state.SetLabel(onServer ? "PostgreSQL" : "SQLite");
 }
 BENCHMARK(InvoiceWindowByEngine)

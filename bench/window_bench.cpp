@@ -4,9 +4,8 @@
 // 200-line invoice in one transaction against the same rows deleted and written without one.
 
 #include "benchdata.h"
+#include "windowrun.h"
 
-#include "gui/Form3.h"
-#include "gui/messages.h"
 #include "invoice/saving.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
@@ -28,13 +27,8 @@ QString largeWorkingFolder() {
         const QString path = benchFile(QStringLiteral("pencere"));
         if (!QDir().mkpath(path))
             throw std::runtime_error("cannot make the working folder");
-        SampleDataOptions a;
-        a.customers = 10000;
-        a.invoices = 100000;
-        a.maxLines = 5;
-        a.exactLines = true;
-        a.campaignInvoices = 0;
-        writeSampleDatabase(QDir(path).filePath(QStringLiteral("fatura.MDB")), a);
+        writeSampleDatabase(QDir(path).filePath(QStringLiteral("fatura.MDB")),
+                            hundredThousandBooks());
         ayarlari_yaz(defaultSettings(), QDir(path).filePath(settingsFileName()));
         return path;
     }();
@@ -139,24 +133,7 @@ BENCHMARK(InvoiceWindowData)
 
 // The whole window on the same database.
 void InvoiceWindow(benchmark::State &state) {
-    WorkingFolder here(largeWorkingFolder());
-    QString error;
-    Messages::setTestHandler([&](const Messages::Message &m) {
-        error = m.text;
-        return false;
-    });
-    Workspace workspace;
-    for (auto _ : state) {
-        auto *window = new Form3(workspace);
-        state.PauseTiming();
-        delete window;
-        state.ResumeTiming();
-        if (!error.isEmpty()) {
-            state.SkipWithError(error.toStdString().c_str());
-            break;
-        }
-    }
-    Messages::setTestHandler({});
+    openInvoiceWindows(state, largeWorkingFolder(), {});
 }
 BENCHMARK(InvoiceWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
 
