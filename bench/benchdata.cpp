@@ -32,16 +32,20 @@ QString benchFile(const QString &name) {
     return path;
 }
 
+SampleDataOptions hundredThousandBooks(int customers) {
+    SampleDataOptions a;
+    a.customers = customers;
+    a.invoices = 100000;
+    a.maxLines = 5;
+    a.exactLines = true;
+    a.campaignInvoices = 0;
+    return a;
+}
+
 QString hundredThousandInvoices(bool indexed) {
     static const QString withIndex = [] {
         const QString path = benchFile(QStringLiteral("yuzbin.MDB"));
-        SampleDataOptions a;
-        a.customers = 1000;
-        a.invoices = 100000;
-        a.maxLines = 5;
-        a.exactLines = true;
-        a.campaignInvoices = 0;
-        writeSampleDatabase(path, a);
+        writeSampleDatabase(path, hundredThousandBooks(1000));
         return path;
     }();
     static const QString withoutIndex = [] {

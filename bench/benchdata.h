@@ -1,9 +1,14 @@
 #pragma once
 
+#include "tools/sampledata.h"
+
 #include <QString>
 
 // Databases the benchmarks share, made once per run with the sample data in a temporary
 // folder (FATURA_BENCH_DIZIN names another parent folder than the system's).
+
+// 100,000 saved invoices of exactly 5 lines (500,000 rows) and `customers` customers.
+SampleDataOptions hundredThousandBooks(int customers);
 
 // A new, empty file name in the run's folder.
 QString benchFile(const QString &name);

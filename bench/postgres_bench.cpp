@@ -28,7 +28,7 @@ QString serverBooks(const QString &server) {
         if (q.next()) {
             {
                 Database books(address);
-                if (invoiceNumbers(books).size() == hundredThousandBooks().invoices)
+                if (invoiceNumbers(books).size() == hundredThousandBooks(10000).invoices)
                     return address;
             }
             closeIdleServerConnections(); // a database with sessions cannot be dropped
@@ -37,7 +37,7 @@ QString serverBooks(const QString &server) {
         if (!q.exec(u"CREATE DATABASE fatura_bench"_qs))
             throw std::runtime_error("cannot make the database fatura_bench");
     }
-    writeSampleDatabase(address, hundredThousandBooks());
+    writeSampleDatabase(address, hundredThousandBooks(10000));
     return address;
 }
 
@@ -48,7 +48,7 @@ QString workingFolder(const QString &server) {
         throw std::runtime_error("cannot make the working folder");
     ayarlar a = defaultSettings();
     if (server.isEmpty())
-        writeSampleDatabase(QDir(folder).filePath(a.veritabani_yolu), hundredThousandBooks());
+        writeSampleDatabase(QDir(folder).filePath(a.veritabani_yolu), hundredThousandBooks(10000));
     else
         a.veritabani_yolu = serverBooks(server);
     ayarlari_yaz(a, QDir(folder).filePath(settingsFileName()));

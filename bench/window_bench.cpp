@@ -28,7 +28,7 @@ QString largeWorkingFolder() {
         if (!QDir().mkpath(path))
             throw std::runtime_error("cannot make the working folder");
         writeSampleDatabase(QDir(path).filePath(QStringLiteral("fatura.MDB")),
-                            hundredThousandBooks());
+                            hundredThousandBooks(10000));
         ayarlari_yaz(defaultSettings(), QDir(path).filePath(settingsFileName()));
         return path;
     }();

@@ -9,16 +9,6 @@
 #include <QDir>
 #include <QLineEdit>
 
-SampleDataOptions hundredThousandBooks() {
-    SampleDataOptions a;
-    a.customers = 10000;
-    a.invoices = 100000;
-    a.maxLines = 5;
-    a.exactLines = true;
-    a.campaignInvoices = 0;
-    return a;
-}
-
 void openInvoiceWindows(benchmark::State &state, const QString &folder, const WindowRun &run) {
     const QString previous = QDir::currentPath();
     QDir::setCurrent(folder);

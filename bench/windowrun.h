@@ -2,14 +2,9 @@
 
 // What the invoice-window benchmarks share: their books and the loop that opens the window.
 
-#include "tools/sampledata.h"
-
 #include <QString>
 
 #include <benchmark/benchmark.h>
-
-// 10,000 customers and 100,000 saved invoices of exactly 5 lines (500,000 rows).
-SampleDataOptions hundredThousandBooks();
 
 struct WindowRun {
     bool show = false;          // shown and its events handled, not only built
