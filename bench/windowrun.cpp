@@ -18,6 +18,8 @@ void openInvoiceWindows(benchmark::State &state, const QString &folder, const Wi
         return false;
     });
     Workspace workspace;
+    if (run.newConnection)
+        closeIdleServerConnections();
     for (auto _ : state) {
         auto *window = new Form3(workspace);
         if (run.show) {
