@@ -53,6 +53,11 @@ const char *const serverSchemaStatements[] = {
 
 const QString serverRowKey = QStringLiteral("kayit_no");
 
+void closeConnection(const QString &name) {
+    QSqlDatabase::database(name, false).close();
+    QSqlDatabase::removeDatabase(name);
+}
+
 // Server connections of this thread left open after use, for the next Database on the same
 // address: a new one costs the server a process of its own and some 20 ms, and opening one
 // window takes several in a row. Qt ties a connection to the thread that made it.
@@ -60,16 +65,23 @@ struct IdleConnection {
     QString key;
     QString name;
 };
-thread_local std::vector<IdleConnection> idleConnections;
+struct IdleConnections : std::vector<IdleConnection> {
+    IdleConnections() = default;
+    IdleConnections(const IdleConnections &) = delete;
+    IdleConnections &operator=(const IdleConnections &) = delete;
+    // A thread that ends closes its own; the main thread's are gone by then (see below),
+    // and without the application the driver may be gone too.
+    ~IdleConnections() {
+        if (QCoreApplication::instance())
+            for (const IdleConnection &c : *this)
+                closeConnection(c.name);
+    }
+};
+thread_local IdleConnections idleConnections;
 constexpr std::size_t maxIdleConnections = 4;
 
 QString idleKey(const QString &address, Database::Access access) {
     return address + (access == Database::Access::Write ? u"\nw"_qs : u"\nr"_qs);
-}
-
-void closeConnection(const QString &name) {
-    QSqlDatabase::database(name, false).close();
-    QSqlDatabase::removeDatabase(name);
 }
 
 struct ServerAddress {
@@ -426,13 +438,13 @@ bool Database::reuseIdleConnection() {
 Database::~Database() {
     if (m_engine == Engine::PostgreSQL && m_db.isOpen() && !m_inTransaction) {
         m_db = QSqlDatabase();
-        if (idleConnections.empty() && QCoreApplication::instance() &&
-            QThread::currentThread() == QCoreApplication::instance()->thread()) {
-            // Closed as the application goes, while the driver is still there.
-            static bool registered = false;
-            if (!std::exchange(registered, true))
-                qAddPostRoutine(closeIdleServerConnections);
-        }
+        // Closed as the application goes, while the driver is still there. Only the main
+        // thread's: another thread's connections go with that thread.
+        static bool registered = false; // touched by the main thread only
+        if (QCoreApplication::instance() &&
+            QThread::currentThread() == QCoreApplication::instance()->thread() &&
+            !std::exchange(registered, true))
+            qAddPostRoutine(closeIdleServerConnections);
         idleConnections.push_back({idleKey(m_path, m_access), m_connection});
         if (idleConnections.size() > maxIdleConnections) {
             closeConnection(idleConnections.front().name);
@@ -526,7 +538,9 @@ void Database::fail(const QString &activity, const QSqlError &error) const {
 }
 
 void closeIdleServerConnections() {
-    for (const IdleConnection &c : std::exchange(idleConnections, {}))
+    std::vector<IdleConnection> all;
+    all.swap(idleConnections);
+    for (const IdleConnection &c : all)
         closeConnection(c.name);
 }
 

@@ -15,6 +15,7 @@
 #include <QUrl>
 
 #include <cstdio>
+#include <thread>
 
 using namespace testdb;
 
@@ -146,6 +147,10 @@ void TestPostgres::keptConnections() {
     Database d(db);
     QVERIFY(pid(d) != first);
     QCOMPARE(invoiceNumbers(d), QList<qint64>{7});
+    // Another thread's kept connection goes with the thread.
+    const QStringList names = QSqlDatabase::connectionNames();
+    std::thread([&] { Database t(db); }).join();
+    QCOMPARE(QSqlDatabase::connectionNames(), names);
 }
 
 // fatura-aktar's copy: the same books, rows in the same order, only into an empty database.
