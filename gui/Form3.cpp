@@ -476,6 +476,12 @@ void Form3::transfer() {
         Messages::info(this, QStringLiteral("Fatura No geçersiz!"));
         return;
     }
+    // Nothing would be stored, and a replacement would delete the stored invoice.
+    if (const QString problem = lineCheck(m_invoice); !problem.isEmpty()) {
+        Messages::info(this, problem);
+        m_description->setFocus();
+        return;
+    }
     m_invoice.header = *header;
     const InvoiceRecord record = invoiceRecord(m_invoice);
     const bool replacing = m_state != newState;
@@ -594,6 +600,12 @@ void Form3::faturabul(const QString &number) {
     for (qsizetype i = 0; i < m_invoice.lines.size(); ++i)
         showLine(m_invoice.lines.at(i), figures.lineAmounts.at(i));
     showFigures();
+    // A half-typed line belongs to the invoice that was shown before, not to this one; the
+    // discount percent stays, as it does after every added line.
+    m_description->clear();
+    m_quantity->clear();
+    m_unitPrice->clear();
+    m_description->setFocus();
 }
 
 void Form3::stepVatRate(int step) {

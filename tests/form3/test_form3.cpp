@@ -124,6 +124,10 @@ void TestForm3::loading() {
     form.faturabul(u"2"_qs);
     setText(&form, "Text14", u"5"_qs);
     setText(&form, "Text8", u"10"_qs);
+    // A line half typed before the load does not ride into the loaded invoice.
+    for (const char *box : {"Text3", "Text9", "Text10"})
+        setText(&form, box, u"yarım"_qs);
+    field<QComboBox>(&form, "Combo1")->setFocus();
     click(&form, "Command5");
     // A double click is a click followed by the second press.
     const QPoint entry = list->visualRect(list->model()->index(1, 0)).center();
@@ -140,6 +144,8 @@ void TestForm3::loading() {
     QCOMPARE(headerTexts(&form) << text(&form, "Text12") << text(&form, "Text14"),
              (QStringList{"3", "Kayıtlı Müşteri", "Kayıtlı adres", "Kat 2", "Konak 42",
                           "05.03.2024", "İ-9", "04.03.2024", "9", "5"}));
+    QCOMPARE(texts(&form, {"Text3", "Text9", "Text10"}), QStringList(3));
+    QCOMPARE(form.focusWidget(), field(&form, "Text3"));
 
     // The next number, open to typing, the sums and the header gone, the line entry
     // prefilled; the discount stays.
@@ -180,6 +186,17 @@ void TestForm3::saving() {
     pick(numbers, numbers->findText(u"8"_qs));
     QCOMPARE(texts(&form, customer).mid(1), picked.mid(1));
     QVERIFY(m_fx->messages.isEmpty());
+
+    // An invoice without a line is not "saved": nothing stored, nothing printed, the window
+    // waits for the line.
+    const QStringList stored = m_fx->rows(u"SELECT faturano, aciklama FROM faturalar"_qs);
+    click(&form, "Command3");
+    QCOMPARE(m_fx->messageTexts(), QStringList{lineCheck(Invoice())});
+    QVERIFY(lineCheck(Invoice()).contains(u"satır yok"_qs));
+    QCOMPARE(m_fx->rows(u"SELECT faturano, aciklama FROM faturalar"_qs), stored);
+    QVERIFY(form.isVisible() && m_fx->printed.documents() == 0);
+    QCOMPARE(form.focusWidget(), field(&form, "Text3"));
+    m_fx->messages.clear();
 
     form.faturabul(u"3"_qs);
     addLine(&form, u"Dört"_qs, {}, u"4"_qs, u"1"_qs);
