@@ -143,3 +143,10 @@ qint64 nextInvoiceNumber(std::optional<qint64> largest) {
     // stored" answer on save instead of an overflow.
     return *largest == std::numeric_limits<qint64>::max() ? *largest : *largest + 1;
 }
+
+QString lineCheck(const Invoice &invoice) {
+    if (!storedForm(invoice).lines.isEmpty())
+        return QString();
+    return QStringLiteral("Faturada kaydedilecek satır yok: önce Ürün Adı, Miktar ve Br.Fiyat "
+                          "girip EKLE düğmesine basınız.");
+}

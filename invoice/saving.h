@@ -62,3 +62,7 @@ QString alreadyStoredMessage(qint64 invoiceNumber);
 qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers);
 // The same from the largest stored number alone.
 qint64 nextInvoiceNumber(std::optional<qint64> largest);
+
+// The refusal of an invoice that holds no line to store (every line of the grid without a
+// quantity); empty when it holds one.
+QString lineCheck(const Invoice &invoice);
