@@ -206,14 +206,14 @@ void Form7::yazdir() {
                  progress);
         target.printer->finish();
     } catch (const std::exception &e) {
-        failure = QString::fromUtf8(e.what());
+        failure = failureText(e);
         // After a failure too, the invoices printed before it are handed over; whether that
         // worked decides what the message may say.
         if (target.printer) {
             try {
                 target.printer->finish();
             } catch (const std::exception &late) {
-                failure += u'\n' + QString::fromUtf8(late.what());
+                failure += u'\n' + failureText(late);
             }
         }
     }

@@ -42,9 +42,6 @@ void writeWhole(QSaveFile &file, const QString &path) {
 
 } // namespace
 
-EArsivError::EArsivError(const QString &message)
-    : std::runtime_error(message.toStdString()) {}
-
 EArsivExport::EArsivExport(const Workspace &workspace, const QString &vatRate)
     : m_workspace(workspace) {
     const ayarlar settings = workspace.readSettings(2);

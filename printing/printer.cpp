@@ -9,13 +9,6 @@ Printer::~Printer() = default;
 
 void Printer::drawLine(double, double, double, double) {}
 
-PrinterError::PrinterError(const QString &message)
-    : std::runtime_error(message.toStdString()) {}
-
-QString PrinterError::message() const {
-    return QString::fromUtf8(what());
-}
-
 double clampedTwips(double twips) {
     if (std::isnan(twips))
         return 0;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/failure.h"
 #include "settings/settingsfile.h"
 
 #include <QList>
@@ -47,10 +48,9 @@ inline constexpr double maxFontSize = 1000;
 bool usableFontSize(double points);
 
 // A printer failure (no such printer, a file that cannot be written), in Turkish.
-class PrinterError : public std::runtime_error {
+class PrinterError : public Failure {
 public:
-    explicit PrinterError(const QString &message);
-    QString message() const;
+    using Failure::Failure;
 };
 
 // Keeps every operation, for tests and for comparing two ways of printing the same thing.

@@ -195,13 +195,6 @@ void rollBackInterruptedWrite(const QString &path) {
 
 } // namespace
 
-DatabaseError::DatabaseError(const QString &message)
-    : std::runtime_error(message.toStdString()) {}
-
-QString DatabaseError::message() const {
-    return QString::fromUtf8(what());
-}
-
 FileKind fileKind(const QString &path) {
     QFile f(path);
     if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/failure.h"
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,10 +12,9 @@
 
 // A database failure with a Turkish text for the user (file path and the engine's own
 // words included where there are any).
-class DatabaseError : public std::runtime_error {
+class DatabaseError : public Failure {
 public:
-    explicit DatabaseError(const QString &message);
-    QString message() const;
+    using Failure::Failure;
 };
 
 // What the first bytes of a file say it is.
