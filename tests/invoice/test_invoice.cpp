@@ -218,7 +218,9 @@ void TestInvoice::printing() {
 }
 
 void TestInvoice::batchPaper() {
-    // A whole invoice: subtotal 2 x 12,5 + 3 x 25 = 100, discount 10.
+    // A whole invoice (subtotal 2 x 12,5 + 3 x 25 = 100, discount 10); one missing its
+    // district, date and discount, with lines missing a quantity or a price; one without lines
+    // under a number with decimals and a date that does not exist.
     const QTemporaryDir dir;
     const QString db = dir.filePath(u"kampanya.MDB"_qs);
     createDatabase(db);
@@ -226,14 +228,17 @@ void TestInvoice::batchPaper() {
                      "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
                      u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
                      u"INSERT INTO FATCARIKAMPANYAT VALUES (15, 'ADANA', '2024-11-05 00:00:00', "
-                     "'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10)"_qs,
-                     u"INSERT INTO FATSTOKKAMPANYAT VALUES (15, 'Çay 1 kg', 2, 12.5), "
-                     "(15, 'Şeker', 3, 25)"_qs});
+                     "'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10), (4, 'ADANA', NULL, NULL, "
+                     "'Ad', 'Adres', NULL), (-3.5, 'ADANA', '2024-02-30', 'Seyhan', 'Ad', "
+                     "'Adres', 10)"_qs,
+                     u"INSERT INTO FATSTOKKAMPANYAT VALUES (15, 'Çay 1 kg', 2, 12.5), (4, "
+                     "'Miktarsız', NULL, 3), (4, 'Fiyatsız', 2, NULL), (15, 'Şeker', 3, 25), "
+                     "(4, 'Tam', 2, 4.5)"_qs});
     const QByteArray before = testdb::fileBytes(db);
     RecordingPrinter printer;
     QCOMPARE(runBatch(printer, distinctSettings(), db, u"KAMPANYAT"_qs,
                       {u"-5"_qs, u"20"_qs, u"ADANA"_qs}),
-             1);
+             3);
     QCOMPARE(testdb::fileBytes(db), before); // it only reads
     // A stored time of midnight is the day alone; the number is a plain number text; the
     // region is the one picked.
@@ -263,7 +268,28 @@ void TestInvoice::batchPaper() {
                             {u"20"_qs, lineFont, 9.5, 7800, 12600},
                             {u"18"_qs, lineFont, 9.5, 9230, 12600},
                             {u"108"_qs, lineFont, 9.5, 9240, 12900}};
-    QCOMPARE(described(printer.lines()), described(want));
+    const auto document = [&printer](int n) {
+        QList<RecordingPrinter::Line> lines = printer.lines();
+        lines.removeIf([n](const RecordingPrinter::Line &l) { return l.document != n; });
+        return lines;
+    };
+    QCOMPARE(described(document(0)), described(want));
+
+    // What is missing prints as the empty text and counts as 0: no date, no name line when a
+    // part of it is missing, no amount for a line without quantity or price.
+    const auto printedTexts = [&document](int n) {
+        QStringList t;
+        for (const RecordingPrinter::Line &l : document(n))
+            t << l.text;
+        return t;
+    };
+    const QStringList second = printedTexts(1);
+    QCOMPARE(second.mid(0, 2), QStringList(2));
+    QCOMPARE(second.mid(4, 12), (QStringList{"Miktarsız", "", "3", "", "Fiyatsız", "2", "", "",
+                                             "Tam", "2", "4,5", "9"}));
+    QCOMPARE((QStringList{second[18], second[21], second[25]}), (QStringList{"", "9", "10,8"}));
+    // A date that does not exist is not made into another one: it prints as it stands.
+    QCOMPARE(printedTexts(2).mid(0, 2), (QStringList{"2024-02-30", "-3,5   Seyhan   Ad"}));
 }
 
 QTEST_GUILESS_MAIN(TestInvoice)
