@@ -1,5 +1,7 @@
 #include "base/numbers.h"
 
+#include <QRegularExpression>
+
 #include <cmath>
 #include <cstdio>
 
@@ -261,4 +263,19 @@ std::optional<qint64> wholeNumber(QStringView text) {
     if (!ok)
         return std::nullopt;
     return v;
+}
+
+std::optional<QDate> invoiceDate(const QString &text) {
+    static const QRegularExpression dotted(
+        QStringLiteral("^(\\d{1,2})[./-](\\d{1,2})[./-](\\d{4})$"));
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
+    const QString t = text.trimmed();
+    QDate d;
+    if (const QRegularExpressionMatch m = dotted.match(t); m.hasMatch())
+        d = QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
+    else if (const QRegularExpressionMatch i = iso.match(t); i.hasMatch())
+        d = QDate(i.captured(1).toInt(), i.captured(2).toInt(), i.captured(3).toInt());
+    if (!d.isValid())
+        return std::nullopt;
+    return d;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringView>
 
@@ -50,3 +51,7 @@ std::optional<double> rebuiltValue(QStringView moneyText);
 // A customer or invoice number as typed: digits only, blanks around allowed, an optional
 // sign, within the range of a 64-bit number. Anything else is no whole number.
 std::optional<qint64> wholeNumber(QStringView text);
+
+// A date as the invoice window writes it ("05.03.2024"; "5.3.2024", "/" and "-" too) or in
+// ISO form; nothing for anything else, an impossible day (31.02.2026) included.
+std::optional<QDate> invoiceDate(const QString &text);

@@ -40,9 +40,11 @@ namespace {
 const QString newState = QStringLiteral("yeni");
 const QString oldState = QStringLiteral("eski");
 
-constexpr int columnCount = 5;
-// Column widths in twips, as the printed form's columns were laid out.
-constexpr int columnTwips[columnCount] = {1500, 3500, 500, 2500, 2960};
+constexpr int columnCount = 7;
+// Column widths in twips, as the printed form's columns were laid out; the rate and the unit
+// came later.
+constexpr int columnTwips[columnCount] = {1500, 3500, 500, 2500, 2960, 700, 1000};
+constexpr int rateColumn = 5;
 
 // Only the two arrows of an up-down control: each click runs `step` with +1 or -1; the
 // value lives in the field beside it.
@@ -121,10 +123,26 @@ void Form3::buildWindow() {
     m_deliveryDate = edit("Text13");
     m_deliveryNumber = edit("Text4");
     m_vatMode = combo("Combo3");
+    m_invoiceType = combo("Combo6");
+    m_invoiceType->addItems({QStringLiteral("SATIŞ"), QStringLiteral("İADE")});
+    m_returnedNumber = edit("Text19");
+    m_returnedDate = edit("Text20");
+    m_returnedDate->setPlaceholderText(QStringLiteral("GG.AA.YYYY"));
     m_description = edit("Text3");
     m_discount = rightAligned(edit("Text14"));
     m_quantity = rightAligned(edit("Text9"));
     m_unitPrice = rightAligned(edit("Text10"));
+    m_unit = combo("Combo4");
+    m_unit->setEditable(true);
+    for (const Unit &u : units())
+        m_unit->addItem(u.name);
+    m_lineRate = rightAligned(edit("Text17"));
+    m_exemption = combo("Combo5");
+    m_exemption->addItem(QString());
+    for (const Exemption &e : exemptions())
+        m_exemption->addItem(e.code + QStringLiteral(" - ") + e.reason, e.code);
+    m_exemption->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_exemption->setMinimumContentsLength(18);
     m_add = button("Command2", QStringLiteral("EKLE"));
     m_subtotal = rightAligned(edit("Text5"));
     m_discountTotal = rightAligned(edit("Text15"));
@@ -148,6 +166,8 @@ void Form3::buildWindow() {
         w->setMaximumWidth(200);
     m_vatRate->setMaximumWidth(50);
     m_discount->setMaximumWidth(60);
+    m_lineRate->setMaximumWidth(50);
+    m_returnedNumber->setMaximumWidth(200);
     m_quantity->setMaximumWidth(80);
     m_unitPrice->setMaximumWidth(110);
     m_vatStep->setFixedSize(20, m_vatRate->sizeHint().height());
@@ -175,21 +195,41 @@ void Form3::buildWindow() {
     header->addWidget(m_deliveryNumber, 2, 5);
     header->addWidget(caption(QStringLiteral("KDV Dahil/Hariç:"), m_vatMode), 3, 4);
     header->addWidget(m_vatMode, 3, 5);
+    header->addWidget(caption(QStringLiteral("Fatura Tipi:"), m_invoiceType), 4, 4);
+    header->addWidget(m_invoiceType, 4, 5);
+    header->addWidget(caption(QStringLiteral("İade Edilen Fatura:"), m_returnedNumber), 5, 4);
+    auto *returned = new QHBoxLayout;
+    returned->addWidget(m_returnedNumber, 3);
+    returned->addWidget(m_returnedDate, 2);
+    header->addLayout(returned, 5, 5);
+    m_invoiceType->setMaximumWidth(200);
     header->setColumnStretch(1, 1);
     header->setColumnMinimumWidth(3, 24);
 
-    // The line entry and EKLE stand together in one frame.
+    // The line entry and EKLE stand together in one frame: what every line needs above, the
+    // line's own rate and exemption below.
     auto *entry = new QGroupBox(this);
-    auto *entryRow = new QHBoxLayout(entry);
+    auto *entryRows = new QVBoxLayout(entry);
+    auto *entryRow = new QHBoxLayout;
     entryRow->addWidget(caption(QStringLiteral("Ürün Adı:"), m_description));
     entryRow->addWidget(m_description, 1);
     entryRow->addWidget(caption(QStringLiteral("İsk %: "), m_discount));
     entryRow->addWidget(m_discount);
     entryRow->addWidget(caption(QStringLiteral("Miktar: "), m_quantity));
     entryRow->addWidget(m_quantity);
+    entryRow->addWidget(caption(QStringLiteral("Birim:"), m_unit));
+    entryRow->addWidget(m_unit);
     entryRow->addWidget(caption(QStringLiteral("Br.Fiyat: "), m_unitPrice));
     entryRow->addWidget(m_unitPrice);
-    entryRow->addWidget(m_add);
+    auto *taxRow = new QHBoxLayout;
+    taxRow->addStretch();
+    taxRow->addWidget(caption(QStringLiteral("KDV%:"), m_lineRate));
+    taxRow->addWidget(m_lineRate);
+    taxRow->addWidget(caption(QStringLiteral("İstisna:"), m_exemption));
+    taxRow->addWidget(m_exemption, 1);
+    taxRow->addWidget(m_add);
+    entryRows->addLayout(entryRow);
+    entryRows->addLayout(taxRow);
 
     m_grid = new QTableWidget(1, columnCount, this);
     m_grid->setObjectName(QStringLiteral("MSFlexGrid1"));
@@ -200,9 +240,10 @@ void Form3::buildWindow() {
     m_grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_grid->setMinimumHeight(8 * (fontMetrics().height() + 8));
     m_grid->setFocusPolicy(Qt::NoFocus);
-    const QStringList headers = {QStringLiteral("MİKTAR"), QStringLiteral("AÇIKLAMA"),
-                                 QStringLiteral("İSK.%"), QStringLiteral("BİRİM FİYAT"),
-                                 QStringLiteral("TUTAR")};
+    const QStringList headers = {QStringLiteral("MİKTAR"),      QStringLiteral("AÇIKLAMA"),
+                                 QStringLiteral("İSK.%"),       QStringLiteral("BİRİM FİYAT"),
+                                 QStringLiteral("TUTAR"),       QStringLiteral("KDV%"),
+                                 QStringLiteral("BİRİM")};
     // The widths follow the screen's resolution: 15 twips are one pixel at 96 dpi. A column
     // is never narrower than its header.
     const double pixelsPerTwip = logicalDpiX() / 1440.0;
@@ -283,10 +324,16 @@ void Form3::buildWindow() {
     resize(sizeHint().width(), std::max(sizeHint().height(), 640));
 
     const QList<QWidget *> order = {
-        m_invoiceNumber, m_customerNumber, m_customerName, m_address,        m_address2,
-        m_taxOffice,     m_invoiceDate,    m_deliveryDate, m_deliveryNumber, m_vatMode,
-        m_description,   m_discount,       m_quantity,     m_unitPrice,      m_add};
-    new EnterChain(order, this);
+        m_invoiceNumber, m_customerNumber, m_customerName,   m_address,      m_address2,
+        m_taxOffice,     m_invoiceDate,    m_deliveryDate,   m_deliveryNumber, m_vatMode,
+        m_invoiceType,   m_returnedNumber, m_returnedDate,   m_description,  m_discount,
+        m_quantity,      m_unit,           m_unitPrice,      m_lineRate,     m_exemption,
+        m_add};
+    // Enter goes from the price to EKLE: the unit and the line's own rate keep their defaults
+    // unless the user goes there; the exemption is asked for when the rate is 0.
+    auto *chain = new EnterChain(order, this);
+    chain->passOver(m_unit);
+    chain->passOver(m_lineRate);
     new FocusColours(order.mid(0, order.size() - 1), this);
     const QList<QWidget *> rest = {m_subtotal, m_discountTotal, m_vatRate,
                                    m_vat,      m_grandTotal,    m_newInvoice,
@@ -312,7 +359,12 @@ void Form3::buildWindow() {
     connect(m_vatRate, &QLineEdit::textChanged, this, [this](const QString &rate) {
         m_invoice.setVatRate(rate);
         showFigures();
+        enableExemption();
     });
+    connect(m_lineRate, &QLineEdit::textChanged, this, &Form3::enableExemption);
+    connect(m_invoiceType, &QComboBox::currentIndexChanged, this, &Form3::enableReturnBoxes);
+    // A returned invoice of these books: its date is known.
+    connect(m_returnedNumber, &QLineEdit::editingFinished, this, &Form3::fillReturnedDate);
     connect(m_vatMode, &QComboBox::currentIndexChanged, this, [this](int mode) {
         m_invoice.vatMode = mode;
         showFigures();
@@ -340,6 +392,11 @@ void Form3::load() {
     m_vatMode->clear();
     m_vatMode->addItems({QStringLiteral("Dahil"), QStringLiteral("Hariç")});
     m_vatMode->setCurrentIndex(VatIncluded);
+    m_invoiceType->setCurrentIndex(0);
+    m_returnedNumber->clear();
+    m_returnedDate->clear();
+    enableReturnBoxes();
+    clearLineBoxes();
     // Setting a field to the text it already has tells nobody: the model takes both here.
     m_invoice.setVatRate(m_vatRate->text());
     m_invoice.vatMode = m_vatMode->currentIndex();
@@ -388,8 +445,10 @@ void Form3::pickCustomerByName(const QString &name) {
 }
 
 void Form3::addTypedLine() {
-    const QString problem = addLine(m_invoice, {m_description->text(), m_discount->text(),
-                                                m_quantity->text(), m_unitPrice->text()});
+    const QString problem = addLine(
+        m_invoice, {m_description->text(), m_discount->text(), m_quantity->text(),
+                    m_unitPrice->text(), m_lineRate->text(), m_unit->currentText(),
+                    m_exemption->currentData().toString()});
     if (!problem.isEmpty()) {
         Messages::info(this, problem);
         return;
@@ -400,16 +459,56 @@ void Form3::addTypedLine() {
     m_description->clear();
     m_quantity->clear();
     m_unitPrice->clear();
+    clearLineBoxes();
     m_description->setFocus();
     showFigures();
 }
 
+// The boxes of a line that keep a default: the unit, the line's own rate, its exemption.
+void Form3::clearLineBoxes() {
+    m_unit->setCurrentIndex(0);
+    m_unit->setEditText(units().first().name);
+    m_lineRate->clear();
+    m_exemption->setCurrentIndex(0);
+    enableExemption();
+}
+
+// An exemption belongs only to a line at 0 %.
+void Form3::enableExemption() {
+    const QString own = m_lineRate->text().trimmed();
+    const std::optional<double> rate = own.isEmpty() ? m_invoice.vatRate : inputNumber(own);
+    const bool zero = rate && *rate == 0;
+    m_exemption->setEnabled(zero);
+    if (!zero)
+        m_exemption->setCurrentIndex(0);
+}
+
+void Form3::enableReturnBoxes() {
+    const bool isReturn = m_invoiceType->currentIndex() == 1;
+    m_returnedNumber->setEnabled(isReturn);
+    m_returnedDate->setEnabled(isReturn);
+}
+
+void Form3::fillReturnedDate() {
+    const std::optional<qint64> n = wholeNumber(m_returnedNumber->text());
+    if (!n || !m_returnedDate->text().trimmed().isEmpty())
+        return;
+    guarded(this, [&] {
+        Database db(m_workspace.databasePath());
+        const QList<StoredRow> rows = invoiceRows(db, *n);
+        if (!rows.isEmpty() && rows.first().fatura_tarihi)
+            m_returnedDate->setText(*rows.first().fatura_tarihi);
+    });
+}
+
 // Appends the line in the empty last row and adds a new empty row below it.
-void Form3::showLine(const InvoiceLine &line, const QString &amount) {
+void Form3::showLine(const InvoiceLine &line, Money amount) {
     const int row = m_grid->rowCount() - 1;
     m_grid->insertRow(row + 1);
-    const QString texts[columnCount] = {line.quantityText, line.description, line.discountText,
-                                        line.unitPriceText, amount};
+    const QString texts[columnCount] = {line.quantityText,  line.description,
+                                        line.discountText,  line.unitPriceText,
+                                        moneyText(amount),  m_invoice.rateTextOf(line),
+                                        unitName(line.unit)};
     for (int col = 0; col < columnCount; ++col) {
         auto *item = new QTableWidgetItem(texts[col]);
         item->setTextAlignment(col == 1 ? Qt::AlignLeft | Qt::AlignVCenter
@@ -419,18 +518,25 @@ void Form3::showLine(const InvoiceLine &line, const QString &amount) {
     m_grid->scrollToItem(m_grid->item(row, 0));
 }
 
-// The totals fields show the model's figures; with no line yet they stay empty.
+// The totals fields show the model's figures; with no line yet they stay empty. The lines
+// that take the invoice's rate show it as it changes.
 void Form3::showFigures() {
+    for (qsizetype i = 0; i < m_invoice.lines.size(); ++i) {
+        if (QTableWidgetItem *rate = m_grid->item(int(i), rateColumn))
+            rate->setText(m_invoice.rateTextOf(m_invoice.lines.at(i)));
+    }
     if (m_invoice.lines.isEmpty()) {
         for (QLineEdit *e : {m_subtotal, m_discountTotal, m_vat, m_grandTotal})
             e->clear();
+        m_vat->setToolTip(QString());
         return;
     }
-    const InvoiceFigures figures = computeFigures(m_invoice);
-    m_subtotal->setText(figures.subtotalText);
-    m_discountTotal->setText(figures.discountTotalText);
-    m_vat->setText(figures.vatText);
-    m_grandTotal->setText(figures.grandTotalText);
+    const FigureTexts texts = figureTexts(m_invoice, computeFigures(m_invoice));
+    m_subtotal->setText(texts.subtotal);
+    m_discountTotal->setText(texts.discountTotal);
+    m_vat->setText(texts.vat);
+    m_vat->setToolTip(texts.vatByRate);
+    m_grandTotal->setText(texts.grandTotal);
 }
 
 void Form3::cutGrid() {
@@ -467,7 +573,11 @@ HeaderTexts Form3::headerTexts() const {
                        m_taxOffice->text(),
                        m_invoiceDate->text(),
                        m_deliveryNumber->text(),
-                       m_deliveryDate->text()};
+                       m_deliveryDate->text(),
+                       m_invoiceType->currentIndex() == 1 ? InvoiceType::Return
+                                                          : InvoiceType::Sale,
+                       m_returnedNumber->text(),
+                       m_returnedDate->text()};
 }
 
 void Form3::transfer() {
@@ -590,6 +700,9 @@ void Form3::faturabul(const QString &number) {
     m_invoiceDate->setText(h.invoiceDate);
     m_deliveryNumber->setText(h.deliveryNoteNumber);
     m_deliveryDate->setText(h.deliveryNoteDate);
+    m_invoiceType->setCurrentIndex(h.type == InvoiceType::Return ? 1 : 0);
+    m_returnedNumber->setText(h.returnedNumber);
+    m_returnedDate->setText(h.returnedDate);
     m_invoice = loaded;
     {
         // The mode box shows the loaded mode without computing the half-shown invoice.

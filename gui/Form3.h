@@ -71,7 +71,11 @@ private:
     void pickCustomerByNumber(const QString &number);
     void pickCustomerByName(const QString &name);
     void addTypedLine();
-    void showLine(const InvoiceLine &line, const QString &amount);
+    void showLine(const InvoiceLine &line, Money amount);
+    void clearLineBoxes();
+    void enableExemption();
+    void enableReturnBoxes();
+    void fillReturnedDate();
     void showFigures();
     void cutGrid();
     void newInvoice();
@@ -95,10 +99,16 @@ private:
     QLineEdit *m_deliveryDate;   // Text13
     QLineEdit *m_deliveryNumber; // Text4
     QComboBox *m_vatMode;        // Combo3
+    QComboBox *m_invoiceType;    // Combo6
+    QLineEdit *m_returnedNumber; // Text19
+    QLineEdit *m_returnedDate;   // Text20
     QLineEdit *m_description;    // Text3
     QLineEdit *m_discount;       // Text14
     QLineEdit *m_quantity;       // Text9
     QLineEdit *m_unitPrice;      // Text10
+    QComboBox *m_unit;           // Combo4
+    QLineEdit *m_lineRate;       // Text17
+    QComboBox *m_exemption;      // Combo5
     QPushButton *m_add;          // Command2
     QTableWidget *m_grid;        // MSFlexGrid1
     QLineEdit *m_subtotal;       // Text5

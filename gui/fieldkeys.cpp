@@ -42,6 +42,10 @@ EnterChain::EnterChain(const QList<QWidget *> &fields, QObject *parent)
         watch(w, this);
 }
 
+void EnterChain::passOver(QWidget *field) {
+    m_passedOver << field;
+}
+
 bool EnterChain::eventFilter(QObject *watched, QEvent *event) {
     if (event->type() != QEvent::KeyPress)
         return false;
@@ -59,7 +63,7 @@ bool EnterChain::eventFilter(QObject *watched, QEvent *event) {
     const qsizetype i = m_fields.indexOf(field);
     for (qsizetype k = i + 1; k < m_fields.size(); ++k) {
         QWidget *next = m_fields.at(k);
-        if (next->isEnabled() && next->isVisible()) {
+        if (next->isEnabled() && next->isVisible() && !m_passedOver.contains(next)) {
             next->setFocus(Qt::TabFocusReason);
             break;
         }

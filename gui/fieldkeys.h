@@ -13,11 +13,16 @@ public:
     // `fields` in Enter order; the last one is usually a button.
     EnterChain(const QList<QWidget *> &fields, QObject *parent);
 
+    // Enter leaves `field` for the next one as usual, but never lands on it: a field with a
+    // default that is seldom changed, reached with Tab or the mouse.
+    void passOver(QWidget *field);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QList<QWidget *> m_fields;
+    QList<QWidget *> m_passedOver;
 };
 
 // A focused field gets a tint of the desktop's highlight colour; an unfocused one its

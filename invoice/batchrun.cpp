@@ -96,7 +96,7 @@ Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &setti
     invoice.vatRateText = settings.kdv_yuzde;
     invoice.vatRate = leadingNumber(settings.kdv_yuzde);
     invoice.invoiceDiscountText = numberText(stored.iskonto);
-    invoice.invoiceDiscount = number(stored.iskonto).value_or(0);
+    invoice.invoiceDiscount = Money::fromLira(number(stored.iskonto).value_or(0)).value_or(Money());
     invoice.lines.reserve(stored.lines.size());
     for (const CampaignInvoice::Line &l : stored.lines) {
         InvoiceLine line;
@@ -139,7 +139,7 @@ void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoi
         printLineCell(printer, block, settings.marj_miktar, y, line.quantityText);
         printLineCell(printer, block, settings.marj_br_fiyat, y, line.unitPriceText);
         printLineCell(printer, block, settings.marj_tutar, y,
-                      line.priced ? plainNumberText(figures.lineValues.at(i)) : QString());
+                      line.priced ? moneyText(figures.lineAmounts.at(i)) : QString());
     }
 
     // The block is in the line font even when there were no lines to set it.
@@ -150,17 +150,18 @@ void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoi
     printBelow(printer, t, -250, invoice.invoiceDiscountText);
     printBelow(printer, t, -100, rule);
     printBelow(printer, t - 1200, 75, QStringLiteral("KDV MATRAHI"));
-    printBelow(printer, t, -175, plainNumberText(figures.vatBase));
+    // Figures too large to count in kuruş print nothing rather than something wrong.
+    const auto money = [&figures](Money m) { return figures.fits ? moneyText(m) : QString(); };
+    printBelow(printer, t, -175, money(figures.vatBase));
 
-    // A grand total too large for a number has no money text, and so no words.
-    const QString money = moneyText(figures.grandTotal);
+    const QString grandTotal = money(figures.grandTotal);
     printAtPosition(printer, settings.yer_yazi_ile,
-                    money.isEmpty()
+                    grandTotal.isEmpty()
                         ? QString()
-                        : QStringLiteral("Y. ") + yaziyacevir(money) + QStringLiteral(" TL"));
+                        : QStringLiteral("Y. ") + yaziyacevir(grandTotal) + QStringLiteral(" TL"));
     printAtPosition(printer, settings.yer_kdv_orani, invoice.vatRateText);
-    printAtPosition(printer, settings.yer_kdv_tutari, plainNumberText(figures.vat));
-    printAtPosition(printer, settings.yer_genel_toplam, plainNumberText(figures.grandTotal));
+    printAtPosition(printer, settings.yer_kdv_tutari, money(figures.vat));
+    printAtPosition(printer, settings.yer_genel_toplam, grandTotal);
     printer.endDocument();
 }
 

@@ -13,31 +13,6 @@ namespace {
 // The largest amount kept exact: money texts hold 15 significant digits.
 constexpr qint64 largestKurus = 99'999'999'999'999;
 
-// Kuruş of a money text ("-1.234,56"); nothing when it is not one or too large.
-std::optional<qint64> kurusOf(const QString &money) {
-    QString t = money.trimmed();
-    const bool negative = t.startsWith(u'-');
-    if (negative)
-        t.remove(0, 1);
-    t.remove(u'.');
-    const qsizetype comma = t.indexOf(u',');
-    if (comma < 0 || t.size() - comma != 3)
-        return std::nullopt;
-    bool ok = false;
-    const qint64 lira = t.left(comma).toLongLong(&ok);
-    if (!ok || lira > largestKurus / 100)
-        return std::nullopt;
-    const qint64 kurus = t.mid(comma + 1).toLongLong(&ok);
-    if (!ok)
-        return std::nullopt;
-    return (negative ? -1 : 1) * (lira * 100 + kurus);
-}
-
-// Kuruş of a value, rounded as the window rounds money.
-std::optional<qint64> kurusOf(double value) {
-    return kurusOf(moneyText(value));
-}
-
 // A decimal number with "." as the point, no exponent, at least `fewest` and at most
 // `most` decimals.
 QString decimalText(double value, int fewest, int most) {
@@ -55,9 +30,7 @@ QString decimalText(double value, int fewest, int most) {
 }
 
 QString xmlAmount(qint64 kurus) {
-    const QString sign = kurus < 0 ? QStringLiteral("-") : QString();
-    const qint64 k = std::abs(kurus);
-    return QStringLiteral("%1%2.%3").arg(sign).arg(k / 100).arg(k % 100, 2, 10, QLatin1Char('0'));
+    return decimalPointText(Money::fromKurus(kurus));
 }
 
 QString refusedLine(qsizetype index, const QString &what) {
@@ -67,44 +40,10 @@ QString refusedLine(qsizetype index, const QString &what) {
 const QString returnNeeded = QStringLiteral("; iade için İADE faturası gerekir, bu sürümde "
                                             "yazılamıyor.");
 
-// The lines' VAT by running rounding: each line gets the rounded VAT of the lines up to it
-// less that of the lines before it; the last line makes the sum exactly `total`.
-std::optional<QList<qint64>> spreadVat(const QList<qint64> &amounts, double factor, qint64 total) {
-    QList<qint64> vat;
-    qint64 running = 0;
-    qint64 before = 0;
-    for (qsizetype i = 0; i < amounts.size(); ++i) {
-        running += amounts.at(i);
-        std::optional<qint64> upTo = i + 1 == amounts.size()
-                                         ? std::optional<qint64>(total)
-                                         : kurusOf(double(running) / 100 * factor);
-        if (!upTo || *upTo < before)
-            return std::nullopt;
-        vat << *upTo - before;
-        before = *upTo;
-    }
-    return vat;
-}
-
 } // namespace
 
-std::optional<QDate> invoiceDate(const QString &text) {
-    static const QRegularExpression dotted(
-        QStringLiteral("^(\\d{1,2})[./-](\\d{1,2})[./-](\\d{4})$"));
-    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{2})-(\\d{2})$"));
-    const QString t = text.trimmed();
-    QDate d;
-    if (const QRegularExpressionMatch m = dotted.match(t); m.hasMatch())
-        d = QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
-    else if (const QRegularExpressionMatch i = iso.match(t); i.hasMatch())
-        d = QDate(i.captured(1).toInt(), i.captured(2).toInt(), i.captured(3).toInt());
-    if (!d.isValid())
-        return std::nullopt;
-    return d;
-}
-
 QString kurusText(qint64 kurus) {
-    return moneyText(double(kurus) / 100);
+    return moneyText(Money::fromKurus(kurus));
 }
 
 QString amountInWords(const QString &money) {
@@ -135,15 +74,6 @@ earsivDocument(const Invoice &invoice, const EArsivParty &seller, const QDate &t
     if (!d.deliveryNoteNumber.isEmpty())
         d.deliveryNoteDate = invoiceDate(h.deliveryNoteDate).value_or(QDate());
 
-    if (!invoice.vatRate)
-        return QStringLiteral("KDV oranı geçerli bir sayı değil: %1").arg(invoice.vatRateText);
-    const double rate = *invoice.vatRate;
-    if (!(rate > 0 && rate <= 100))
-        return QStringLiteral("KDV oranı 0'dan büyük, en çok 100 olmalıdır: %1")
-            .arg(invoice.vatRateText);
-    d.vatRate = rate;
-    d.vatIncluded = invoice.vatMode == VatIncluded;
-
     std::variant<EArsivParty, QString> buyer = buyerParty(h);
     if (const QString *problem = std::get_if<QString>(&buyer))
         return *problem;
@@ -152,84 +82,50 @@ earsivDocument(const Invoice &invoice, const EArsivParty &seller, const QDate &t
     const InvoiceFigures f = computeFigures(invoice);
     const QString tooLarge =
         QStringLiteral("tutarlar kuruşuna kadar hesaplanamayacak kadar büyük.");
-    if (!f.fits || f.grandTotalText.isEmpty())
+    if (!f.fits || !f.grandTotal.fitsText())
         return tooLarge;
+    if (!f.hasGrandTotal || f.vatGroups.isEmpty())
+        return QStringLiteral("KDV oranı geçerli bir sayı değil: %1").arg(invoice.vatRateText);
+    if (f.vatGroups.size() > 1)
+        return QStringLiteral("satırlarda birden çok KDV oranı var (%1); bu sürümde e-Arşiv "
+                              "faturası olarak yazılamıyor.")
+            .arg(figureTexts(invoice, f).rates);
+    const double rate = f.vatGroups.first().rate;
+    if (!(rate > 0 && rate <= 100))
+        return QStringLiteral("KDV oranı 0'dan büyük, en çok 100 olmalıdır: %1")
+            .arg(f.vatGroups.first().rateText);
+    d.vatRate = rate;
+    d.vatIncluded = invoice.vatMode == VatIncluded;
 
-    // The window's amounts of each line, in kuruş, VAT as the mode has it.
-    QList<qint64> amounts;   // after the discount
-    QList<qint64> discounts; // the discount
-    qint64 gross = 0;
-    qint64 discount = 0;
     for (qsizetype i = 0; i < invoice.lines.size(); ++i) {
         const InvoiceLine &line = invoice.lines.at(i);
-        const double exact = line.quantity * line.unitPrice;
-        const std::optional<qint64> lineAmount = kurusOf(f.lineAmounts.at(i));
-        const std::optional<qint64> lineDiscount =
-            line.discountPercent ? kurusOf(exact * *line.discountPercent / 100) : qint64(0);
-        if (!lineAmount || !lineDiscount)
-            return tooLarge;
-        if (*lineAmount < 0)
-            return refusedLine(i, QStringLiteral("tutarı eksi (%1)").arg(f.lineAmounts.at(i))) +
+        const Money amount = f.lineAmounts.at(i);
+        const Money discount = f.lineDiscounts.at(i);
+        if (amount < Money())
+            return refusedLine(i, QStringLiteral("tutarı eksi (%1)").arg(moneyText(amount))) +
                    returnNeeded;
-        if (*lineDiscount < 0 || *lineDiscount > *lineAmount)
+        if (discount < Money() || discount > amount)
             return refusedLine(i, QStringLiteral("iskontosu (%1) eksi ya da satır tutarından "
                                                  "büyük.")
                                       .arg(line.discountText));
-        amounts << *lineAmount - *lineDiscount;
-        discounts << *lineDiscount;
-        gross += *lineAmount;
-        discount += *lineDiscount;
-    }
-    // The lines must make the window's sums to the kuruş.
-    const std::optional<qint64> subtotal = kurusOf(f.subtotalText);
-    const std::optional<qint64> discountTotal = kurusOf(f.discountTotal);
-    const std::optional<qint64> grandTotal = kurusOf(f.grandTotalText);
-    const QString noMatch =
-        QStringLiteral("satır tutarları pencerenin toplamlarını kuruşuna kadar tutmuyor.");
-    if (!subtotal || !discountTotal || !grandTotal)
-        return tooLarge;
-    if (gross != *subtotal || discount != *discountTotal)
-        return noMatch;
-    if (*grandTotal < 0)
-        return QStringLiteral("genel toplam eksi (%1)").arg(f.grandTotalText) + returnNeeded;
-
-    qint64 vatTotal = 0;
-    double factor = 0;
-    if (d.vatIncluded) {
-        factor = rate / (100 + rate);
-        const std::optional<qint64> v = kurusOf(double(*grandTotal) / 100 * factor);
-        if (!v || *grandTotal != gross - discount)
-            return noMatch;
-        vatTotal = *v;
-    } else {
-        factor = rate / 100;
-        const std::optional<qint64> v = kurusOf(f.vatText);
-        if (!v || *grandTotal != gross - discount + *v)
-            return noMatch;
-        vatTotal = *v;
-    }
-    const std::optional<QList<qint64>> vat = spreadVat(amounts, factor, vatTotal);
-    if (!vat)
-        return noMatch;
-
-    for (qsizetype i = 0; i < invoice.lines.size(); ++i) {
-        const InvoiceLine &line = invoice.lines.at(i);
         EArsivLine l;
         l.name = line.description;
         l.quantity = line.quantity;
         l.discountPercent = line.discountPercent;
-        l.vat = vat->at(i);
+        l.unit = line.unit;
+        l.vat = f.lineVat.at(i).kurus();
         if (d.vatIncluded) {
-            l.net = amounts.at(i) - l.vat;
-            const std::optional<qint64> lineDiscount =
-                kurusOf(double(discounts.at(i)) / 100 * 100 / (100 + rate));
-            if (!lineDiscount)
+            // The VAT comes out of the line; its discount is shown without VAT, rounded on
+            // its own, and the amount before the discount is what is left plus that discount.
+            l.net = (amount - discount).kurus() - l.vat;
+            const std::optional<Money> plain = Money::fromLira(discount.lira() * 100 / (100 + rate));
+            if (!plain)
                 return tooLarge;
-            l.discount = *lineDiscount;
+            l.discount = plain->kurus();
             l.unitPrice = line.unitPrice * 100 / (100 + rate);
         } else {
-            l.net = amounts.at(i);
-            l.discount = discounts.at(i);
+            l.net = (amount - discount).kurus();
+            l.discount = discount.kurus();
             l.unitPrice = line.unitPrice;
         }
         l.gross = l.net + l.discount;
@@ -238,11 +134,13 @@ earsivDocument(const Invoice &invoice, const EArsivParty &seller, const QDate &t
         d.lineTotal += l.net;
         d.lines << l;
     }
-    d.vat = vatTotal;
+    if (f.grandTotal < Money())
+        return QStringLiteral("genel toplam eksi (%1)").arg(moneyText(f.grandTotal)) + returnNeeded;
+    d.vat = f.vat.kurus();
     d.payable = d.lineTotal + d.vat;
-    if (d.payable != *grandTotal)
-        return noMatch;
-    d.words = amountInWords(f.grandTotalText);
+    if (d.payable != f.grandTotal.kurus())
+        return QStringLiteral("satır tutarları pencerenin toplamlarını kuruşuna kadar tutmuyor.");
+    d.words = amountInWords(moneyText(f.grandTotal));
     return d;
 }
 
@@ -424,7 +322,7 @@ QByteArray earsivXml(const EArsivDocument &d) {
         w.open(QStringLiteral("InvoiceLine"));
         w.basic(QStringLiteral("ID"), QString::number(i + 1));
         w.basic(QStringLiteral("InvoicedQuantity"), decimalText(l.quantity, 0, 6),
-                QStringLiteral("unitCode"), QStringLiteral("C62"));
+                QStringLiteral("unitCode"), l.unit);
         w.amount(QStringLiteral("LineExtensionAmount"), l.net);
         if (l.discountPercent && *l.discountPercent != 0) {
             w.open(QStringLiteral("AllowanceCharge"));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/numbers.h"
 #include "invoice/earsivparty.h"
 #include "invoice/invoice.h"
 
@@ -32,6 +33,7 @@ struct EArsivLine {
     double quantity = 0;
     double unitPrice = 0; // VAT excluded
     std::optional<double> discountPercent;
+    QString unit = QStringLiteral("C62"); // UN/ECE code
     qint64 gross = 0;    // quantity × price, VAT excluded, before the discount
     qint64 discount = 0; // VAT excluded
     qint64 net = 0;      // gross − discount: the line's amount
@@ -70,10 +72,6 @@ std::variant<EArsivDocument, QString> earsivDocument(const Invoice &invoice,
 
 // The document as UTF-8 XML, unsigned (the integrator signs it).
 QByteArray earsivXml(const EArsivDocument &document);
-
-// A date as the invoice window writes it ("05.03.2024"; "5.3.2024", "/" and "-" too) or in
-// ISO form; nothing for anything else.
-std::optional<QDate> invoiceDate(const QString &text);
 
 // Kuruş as the readable copy shows them: "2.260,90".
 QString kurusText(qint64 kurus);

@@ -64,6 +64,7 @@ int sheetCount(const ayarlar &settings, const Invoice &invoice) {
 
 void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice) {
     const InvoiceFigures figures = computeFigures(invoice);
+    const FigureTexts texts = figureTexts(invoice, figures);
     printHeader(printer, settings, invoice.header);
 
     const baski_yeri &block = settings.yer_fatura_hareketleri;
@@ -82,18 +83,18 @@ void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invo
         printLineCell(printer, block, settings.marj_aciklama, y, line.description);
         printLineCell(printer, block, settings.marj_iskonto, y, line.discountText);
         printLineCell(printer, block, settings.marj_br_fiyat, y, line.unitPriceText);
-        printLineCell(printer, block, settings.marj_tutar, y, figures.lineAmounts.at(i));
+        printLineCell(printer, block, settings.marj_tutar, y, moneyText(figures.lineAmounts.at(i)));
     }
 
     setPlacementFont(printer, block);
-    printAtPosition(printer, settings.yer_ara_toplam, figures.subtotalText);
+    printAtPosition(printer, settings.yer_ara_toplam, texts.subtotal);
     printAtPosition(printer, settings.yer_iskonto,
                     figures.anyLineDiscount ? moneyText(figures.discountTotal) : QString());
     // Without a grand total (a VAT rate that is not a number) there are no words either.
     printAtPosition(printer, settings.yer_yazi_ile,
-                    figures.words.isEmpty() ? QString() : QStringLiteral("Y. ") + figures.words);
-    printAtPosition(printer, settings.yer_kdv_orani, invoice.vatRateText);
-    printAtPosition(printer, settings.yer_kdv_tutari, figures.vatText);
-    printAtPosition(printer, settings.yer_genel_toplam, figures.grandTotalText);
+                    texts.words.isEmpty() ? QString() : QStringLiteral("Y. ") + texts.words);
+    printAtPosition(printer, settings.yer_kdv_orani, texts.rates);
+    printAtPosition(printer, settings.yer_kdv_tutari, texts.vat);
+    printAtPosition(printer, settings.yer_genel_toplam, texts.grandTotal);
     printer.endDocument();
 }

@@ -22,6 +22,14 @@ QString saveCheck(const HeaderTexts &texts) {
         return QStringLiteral("Müşteri adı giriniz!");
     if (!wholeNumber(texts.invoiceNumber))
         return QStringLiteral("Fatura No geçersiz!");
+    if (texts.type == InvoiceType::Return) {
+        if (blank(texts.returnedNumber))
+            return QStringLiteral("İade Edilen Fatura giriniz! İADE faturası, iade edilen "
+                                  "faturanın numarasını ve tarihini taşır.");
+        if (!invoiceDate(texts.returnedDate))
+            return QStringLiteral("İade Edilen Fatura tarihi GG.AA.YYYY biçiminde girilmelidir "
+                                  "(örnek: 05.01.2027).");
+    }
     return QString();
 }
 
@@ -33,15 +41,20 @@ std::optional<InvoiceHeader> invoiceHeader(const HeaderTexts &texts) {
 }
 
 InvoiceHeader invoiceHeader(const HeaderTexts &texts, qint64 number) {
-    return InvoiceHeader{number,
-                         texts.customerNumber,
-                         texts.customerName,
-                         texts.address,
-                         texts.address2,
-                         texts.taxOffice,
-                         texts.invoiceDate,
-                         texts.deliveryNoteNumber,
-                         texts.deliveryNoteDate};
+    InvoiceHeader h;
+    h.number = number;
+    h.customerNumber = texts.customerNumber;
+    h.customerName = texts.customerName;
+    h.address = texts.address;
+    h.address2 = texts.address2;
+    h.taxOffice = texts.taxOffice;
+    h.invoiceDate = texts.invoiceDate;
+    h.deliveryNoteNumber = texts.deliveryNoteNumber;
+    h.deliveryNoteDate = texts.deliveryNoteDate;
+    h.type = texts.type;
+    h.returnedNumber = texts.returnedNumber.trimmed();
+    h.returnedDate = texts.returnedDate.trimmed();
+    return h;
 }
 
 Invoice storedForm(const Invoice &invoice) {
@@ -63,7 +76,7 @@ InvoiceRecord invoiceRecord(const Invoice &invoice) {
         r.lines << InvoiceLineRecord{line.quantity, line.description,
                                      line.discountText.isNull() ? QStringLiteral("")
                                                                 : line.discountText,
-                                     line.unitPriceText, figures.lineAmounts.at(i)};
+                                     line.unitPriceText, moneyText(figures.lineAmounts.at(i))};
     }
     return r;
 }
@@ -145,8 +158,19 @@ qint64 nextInvoiceNumber(std::optional<qint64> largest) {
 }
 
 QString lineCheck(const Invoice &invoice) {
-    if (!storedForm(invoice).lines.isEmpty())
-        return QString();
-    return QStringLiteral("Faturada kaydedilecek satır yok: önce Ürün Adı, Miktar ve Br.Fiyat "
-                          "girip EKLE düğmesine basınız.");
+    const Invoice stored = storedForm(invoice);
+    if (stored.lines.isEmpty())
+        return QStringLiteral("Faturada kaydedilecek satır yok: önce Ürün Adı, Miktar ve "
+                              "Br.Fiyat girip EKLE düğmesine basınız.");
+    // The invoice's rate may have become 0 after the lines that take it were added.
+    for (qsizetype i = 0; i < stored.lines.size(); ++i) {
+        const InvoiceLine &line = stored.lines.at(i);
+        const std::optional<double> rate = stored.rateOf(line);
+        if (rate && *rate == 0 && line.exemptionCode.isEmpty())
+            return QStringLiteral("İstisna seçiniz: %1. satırın (%2) KDV oranı 0; satırı "
+                                  "düzeltip istisna kodunu seçiniz.")
+                .arg(i + 1)
+                .arg(line.description);
+    }
+    return QString();
 }

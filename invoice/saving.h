@@ -21,11 +21,15 @@ struct HeaderTexts {
     QString invoiceDate;
     QString deliveryNoteNumber;
     QString deliveryNoteDate;
+    InvoiceType type = InvoiceType::Sale; // "Fatura Tipi:"
+    QString returnedNumber;               // "İade Edilen Fatura:"
+    QString returnedDate;
 };
 
 // The first reason the invoice cannot be saved, as the message the window shows, checked
 // in this order: no invoice number, no customer number, no customer name, an invoice
-// number that is not a whole number. Empty when it can be saved.
+// number that is not a whole number; for a return, no returned invoice or no readable date
+// of it. Empty when it can be saved.
 QString saveCheck(const HeaderTexts &texts);
 
 // The header of the boxes; nothing when the invoice number is not a whole number.
@@ -64,5 +68,5 @@ qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers);
 qint64 nextInvoiceNumber(std::optional<qint64> largest);
 
 // The refusal of an invoice that holds no line to store (every line of the grid without a
-// quantity); empty when it holds one.
+// quantity), or a line at 0 % without its exemption; empty when it can be stored.
 QString lineCheck(const Invoice &invoice);

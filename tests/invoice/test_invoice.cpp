@@ -21,6 +21,7 @@ private Q_SLOTS:
     void arithmetic_data();
     void arithmetic();
     void refusalsAndRateChanges();
+    void vatPerRate();
     void storedForm();
     void printing();
     void batchPaper();
@@ -28,7 +29,9 @@ private Q_SLOTS:
 
 namespace {
 
-using Lines = QList<QStringList>; // each: discount percent, quantity, unit price
+// Each: discount percent, quantity, unit price, and optionally the line's own rate, unit and
+// exemption code.
+using Lines = QList<QStringList>;
 const Lines worked = {{"", "1", "10,00", {}, {}, {}, {}, {}, {}}, {"10", "2", "1250,50"}};
 
 Invoice typed(const Lines &lines, int mode, const QString &rate) {
@@ -36,15 +39,18 @@ Invoice typed(const Lines &lines, int mode, const QString &rate) {
     invoice.vatMode = mode;
     invoice.setVatRate(rate);
     for (const QStringList &l : lines) {
-        const QString problem = addLine(invoice, {u"kalem"_qs, l[0], l[1], l[2]});
+        const QString problem =
+            addLine(invoice, {u"kalem"_qs, l[0], l[1], l[2], l.value(3), l.value(4), l.value(5)});
         if (!problem.isEmpty())
             qFatal("line refused: %s", qPrintable(problem));
     }
     return invoice;
 }
 
-QStringList shown(const InvoiceFigures &f) {
-    return {f.subtotalText, f.discountTotalText, f.vatText, f.grandTotalText};
+// The four totals boxes of the window.
+QStringList shown(const Invoice &invoice) {
+    const FigureTexts t = figureTexts(invoice, computeFigures(invoice));
+    return {t.subtotal, t.discountTotal, t.vat, t.grandTotal};
 }
 
 // The discount, the VAT, the grand total and the words as printed.
@@ -108,15 +114,16 @@ void TestInvoice::arithmetic_data() {
 void TestInvoice::arithmetic() {
     QFETCH(Invoice, invoice);
     const InvoiceFigures f = computeFigures(invoice);
+    const FigureTexts t = figureTexts(invoice, f);
     QVERIFY(f.fits);
-    QTEST(QStringList{f.lineAmounts.last()} + shown(f), "expected");
-    QCOMPARE(f.words, yaziyacevir(f.grandTotalText));
+    QTEST(QStringList{moneyText(f.lineAmounts.last())} + shown(invoice), "expected");
+    QCOMPARE(t.words, yaziyacevir(t.grandTotal));
     // The paper says what the screen says, the discount as money and empty without one; no
     // words, no line for them.
     QFETCH(QString, printedDiscount);
     QCOMPARE(printedTotals(invoice),
-             (QStringList{printedDiscount, f.vatText, f.grandTotalText,
-                          f.words.isEmpty() ? QString() : u"Y. "_qs + f.words}));
+             (QStringList{printedDiscount, t.vat, t.grandTotal,
+                          t.words.isEmpty() ? QString() : u"Y. "_qs + t.words}));
 }
 
 void TestInvoice::refusalsAndRateChanges() {
@@ -133,7 +140,8 @@ void TestInvoice::refusalsAndRateChanges() {
     for (const auto &[input, message] : cases) {
         Invoice invoice = typed({{"5", "1", "100"}}, VatExcluded, u"18"_qs);
         invoice.setVatRate(input[3]);
-        const QString problem = addLine(invoice, {u"x"_qs, input[0], input[1], input[2]});
+        const QString problem =
+            addLine(invoice, {u"x"_qs, input[0], input[1], input[2], {}, {}, {}});
         // Readable in a message box: a long text is quoted only in part.
         QVERIFY2(problem.startsWith(message) && problem.size() < 100, qPrintable(problem));
         QCOMPARE(invoice.lines.size(), 1);
@@ -142,13 +150,120 @@ void TestInvoice::refusalsAndRateChanges() {
     // A saved invoice with the window's rate changed afterwards: every figure follows at once.
     Invoice invoice = typed(worked, VatExcluded, u"20"_qs);
     invoice.setVatRate(steppedVatRate(invoice.vatRateText, +1).value());
-    QCOMPARE(shown(computeFigures(invoice)).mid(2), (QStringList{"474,79", "2.735,69"}));
+    QCOMPARE(shown(invoice).mid(2), (QStringList{"474,79", "2.735,69"}));
     // A rate that is no number shows no VAT, no grand total and no words: nothing wrong.
     invoice.setVatRate(u"x"_qs);
-    QCOMPARE(shown(computeFigures(invoice)).mid(2) << computeFigures(invoice).words,
+    QCOMPARE(shown(invoice).mid(2) << figureTexts(invoice, computeFigures(invoice)).words,
              QStringList(3));
     QCOMPARE(printedTotals(invoice).mid(1), QStringList(3));
     QCOMPARE(steppedVatRate(u"18,5"_qs, -1), std::optional<QString>(u"17,5"_qs));
+}
+
+// VAT is reckoned per rate: the base of a rate (its lines less their discounts) times the
+// rate, rounded once; the lines carry the rounding. Every figure below is worked by hand.
+void TestInvoice::vatPerRate() {
+    // The grocer's invoice: bread and cheese at 1 %, detergent at the invoice's 20 % less 10 %.
+    const Lines grocer = {{"", "2", "10,00", "1"}, {"10", "1", "150,00"},
+                          {"", "1,5", "240,00", "1", "kg"}};
+    const auto groups = [](const InvoiceFigures &f) {
+        QStringList g;
+        for (const VatGroup &v : f.vatGroups)
+            g << v.rateText + u'|' + moneyText(v.base) + u'|' + moneyText(v.vat);
+        return g;
+    };
+    const auto linesAddUp = [](const InvoiceFigures &f, const Invoice &invoice) {
+        for (const VatGroup &g : f.vatGroups) {
+            Money sum;
+            for (qsizetype i = 0; i < invoice.lines.size(); ++i)
+                if (*invoice.rateOf(invoice.lines[i]) == g.rate)
+                    sum += f.lineVat[i];
+            if (sum != g.vat)
+                return false;
+        }
+        return true;
+    };
+    // VAT on top. 1 %: 20,00 + 360,00 = 380,00, VAT 3,80; 20 %: 150,00 - 15,00 = 135,00, VAT
+    // 27,00. Subtotal 530,00, discount 15, VAT 30,80, grand total 545,80.
+    Invoice excluded = typed(grocer, VatExcluded, u"20"_qs);
+    InvoiceFigures f = computeFigures(excluded);
+    QCOMPARE(groups(f), (QStringList{"1|380,00|3,80", "20|135,00|27,00"}));
+    QCOMPARE(shown(excluded), (QStringList{"530,00", "15", "30,80", "545,80"}));
+    QCOMPARE(figureTexts(excluded, f).rates, u"%1 / %20"_qs);
+    QVERIFY(linesAddUp(f, excluded));
+    QCOMPARE(excluded.lines[2].unit, u"KGM"_qs);
+    // The paper lists the rates and gives the VAT total.
+    QCOMPARE(printedTotals(excluded).mid(0, 3), (QStringList{"15,00", "30,80", "545,80"}));
+
+    // VAT included: 1 %: 380,00 × 1 / 101 = 3,7623… is 3,76, base 376,24; 20 %: 135,00 × 20 /
+    // 120 = 22,50, base 112,50. The grand total is what the lines say: 515,00.
+    Invoice included = typed(grocer, VatIncluded, u"20"_qs);
+    f = computeFigures(included);
+    QCOMPARE(groups(f), (QStringList{"1|376,24|3,76", "20|112,50|22,50"}));
+    QCOMPARE(shown(included), (QStringList{"530,00", "15", "Dahil", "515,00"}));
+    QVERIFY(f.vat == Money::fromKurus(2626) && f.vatBase == Money::fromKurus(48874));
+    QVERIFY(linesAddUp(f, included));
+
+    // Rounded once per rate, not per line: three lines of 0,03 at 18 % make 0,09 × 18 % =
+    // 0,0162, so 0,02 (line by line it would be 0,03); the lines' shares are 0,01, 0, 0,01.
+    const Invoice small = typed({{"", "1", "0,03"}, {"", "1", "0,03"}, {"", "1", "0,03"}},
+                                VatExcluded, u"18"_qs);
+    f = computeFigures(small);
+    QCOMPARE(moneyText(f.vat), u"0,02"_qs);
+    QCOMPARE(f.lineVat, (QList<Money>{Money::fromKurus(1), Money(), Money::fromKurus(1)}));
+
+    // The invoice's rate changed: the lines that take it follow, those with their own keep it.
+    excluded.setVatRate(u"10"_qs);
+    QCOMPARE(groups(computeFigures(excluded)), (QStringList{"1|380,00|3,80", "10|135,00|13,50"}));
+    // One rate that is not the invoice's: that rate is printed, not the invoice's.
+    const Invoice bread = typed({{"", "3", "10", "1"}}, VatExcluded, u"20"_qs);
+    QCOMPARE(figureTexts(bread, computeFigures(bread)).rates, u"1"_qs);
+
+    // A return is an invoice of its own kind; its figures are those of its lines, positive.
+    Invoice returned = typed(grocer, VatExcluded, u"20"_qs);
+    returned.header.type = InvoiceType::Return;
+    QCOMPARE(shown(returned), shown(typed(grocer, VatExcluded, u"20"_qs)));
+
+    // Each refusal of a line names its field; nothing is added.
+    const QList<QPair<QStringList, QString>> refusals = {
+        // rate, unit, exemption; how the message begins
+        {{"", "Koli", ""}, u"Birim"_qs},
+        {{"0", "", ""}, u"İstisna"_qs},
+        {{"0", "", "999"}, u"İstisna"_qs},
+        {{"120", "", ""}, u"Satırın KDV oranı 0 ile 100"_qs},
+        {{"%8", "", ""}, u"Satırın KDV oranı geçerli bir sayı değil"_qs},
+    };
+    for (const auto &[input, message] : refusals) {
+        Invoice invoice = typed({{"", "1", "5"}}, VatExcluded, u"20"_qs);
+        const QString problem =
+            addLine(invoice, {u"x"_qs, {}, u"1"_qs, u"1"_qs, input[0], input[1], input[2]});
+        QVERIFY2(problem.startsWith(message), qPrintable(problem));
+        QCOMPARE(invoice.lines.size(), 1);
+    }
+    // Units by name in any case, Turkish letters too, or by code; a 0 % line with its code.
+    for (const auto &[typedUnit, code] :
+         {std::pair{u"kG"_qs, u"KGM"_qs}, {u"GÜN"_qs, u"DAY"_qs}, {u"MTR"_qs, u"MTR"_qs}})
+        QCOMPARE(unitCode(typedUnit), std::optional<QString>(code));
+    Invoice exempt = typed({{"", "1", "100", "0", "", "301"}}, VatExcluded, u"20"_qs);
+    QCOMPARE(exempt.lines[0].exemptionReason, exemptionReason(u"301"_qs));
+    QVERIFY(!exempt.lines[0].exemptionReason.isEmpty());
+    QCOMPARE(shown(exempt).mid(2), (QStringList{"0,00", "100,00"}));
+    // The invoice's rate set to 0 after its lines were added: the save asks for the exemption.
+    Invoice zero = typed({{"", "1", "100"}}, VatExcluded, u"20"_qs);
+    zero.setVatRate(u"0"_qs);
+    QVERIFY(lineCheck(zero).startsWith(u"İstisna seçiniz: 1. satırın"_qs));
+
+    // A return names the invoice it returns, with its date.
+    HeaderTexts header;
+    header.invoiceNumber = u"9"_qs;
+    header.customerNumber = u"1"_qs;
+    header.customerName = u"Ad"_qs;
+    header.type = InvoiceType::Return;
+    QVERIFY(saveCheck(header).startsWith(u"İade Edilen Fatura giriniz"_qs));
+    header.returnedNumber = u"7"_qs;
+    header.returnedDate = u"31.02.2027"_qs;
+    QVERIFY(saveCheck(header).startsWith(u"İade Edilen Fatura tarihi"_qs));
+    header.returnedDate = u"28.02.2027"_qs;
+    QCOMPARE(saveCheck(header), QString());
 }
 
 // What a save writes, and the checks before it.
@@ -156,7 +271,9 @@ void TestInvoice::storedForm() {
     Invoice invoice =
         typed({{"", "2,5", "4", {}, {}, {}, {}, {}, {}}, {"10", "", "7"}, {"", "3", "1.250,50"}},
               VatExcluded, u"18"_qs);
-    invoice.header = {125, u"42"_qs, u"Ad"_qs, {}, {}, {}, {}, {}, {}};
+    invoice.header.number = 125;
+    invoice.header.customerNumber = u"42"_qs;
+    invoice.header.customerName = u"Ad"_qs;
     // A line without a quantity is no line; the quantity is stored as meant, the price with
     // "." as the decimal point, the amount as the window shows it.
     const InvoiceRecord r = invoiceRecord(invoice);
@@ -168,8 +285,13 @@ void TestInvoice::storedForm() {
     const qint64 largest = std::numeric_limits<qint64>::max();
     QCOMPARE(nextInvoiceNumber({3, largest}), largest);
     // One check before saving: a number that is no number is refused, a whole header passes.
-    QCOMPARE(saveCheck({"5a", "1", "Ad", {}, {}, {}, {}, {}, {}}), u"Fatura No geçersiz!"_qs);
-    QCOMPARE(saveCheck({"5", "1", "Ad", {}, {}, {}, {}, {}, {}}), QString());
+    HeaderTexts header;
+    header.invoiceNumber = u"5a"_qs;
+    header.customerNumber = u"1"_qs;
+    header.customerName = u"Ad"_qs;
+    QCOMPARE(saveCheck(header), u"Fatura No geçersiz!"_qs);
+    header.invoiceNumber = u"5"_qs;
+    QCOMPARE(saveCheck(header), QString());
 }
 
 // A stored invoice loaded and printed. The header comes from the first row, where a column
@@ -248,7 +370,8 @@ void TestInvoice::batchPaper() {
                             {u"ADANA"_qs, u"Vergi Yazısı"_qs, 8, 700, 3300}};
     // Description, quantity, price and amount of each line, 200 twips apart whatever the
     // settings' line spacing.
-    const QList<QStringList> cells = {{"Çay 1 kg", "2", "12,5", "25"}, {"Şeker", "3", "25", "75"}};
+    const QList<QStringList> cells = {{"Çay 1 kg", "2", "12,5", "25,00"},
+                                      {"Şeker", "3", "25", "75,00"}};
     for (int r = 0; r < cells.size(); ++r)
         for (int c = 0; c < 4; ++c)
             want << Expected{cells[r][c], lineFont, 9.5, QList{1500.0, 600.0, 7000.0, 9200.0}[c],
@@ -263,11 +386,11 @@ void TestInvoice::batchPaper() {
                             {u"10"_qs, lineFont, 9.5, 9200, top + 2 * h - 100},
                             {rule, lineFont, 9.5, 9200, top + 3 * h - 200},
                             {u"KDV MATRAHI"_qs, lineFont, 9.5, 8000, top + 4 * h - 125},
-                            {u"90"_qs, lineFont, 9.5, 9200, top + 5 * h - 300},
+                            {u"90,00"_qs, lineFont, 9.5, 9200, top + 5 * h - 300},
                             {u"Y. YüzSekiz YTL TL"_qs, lineFont, 9.5, 600, 13500},
                             {u"20"_qs, lineFont, 9.5, 7800, 12600},
-                            {u"18"_qs, lineFont, 9.5, 9230, 12600},
-                            {u"108"_qs, lineFont, 9.5, 9240, 12900}};
+                            {u"18,00"_qs, lineFont, 9.5, 9230, 12600},
+                            {u"108,00"_qs, lineFont, 9.5, 9240, 12900}};
     const auto document = [&printer](int n) {
         QList<RecordingPrinter::Line> lines = printer.lines();
         lines.removeIf([n](const RecordingPrinter::Line &l) { return l.document != n; });
@@ -286,8 +409,9 @@ void TestInvoice::batchPaper() {
     const QStringList second = printedTexts(1);
     QCOMPARE(second.mid(0, 2), QStringList(2));
     QCOMPARE(second.mid(4, 12), (QStringList{"Miktarsız", "", "3", "", "Fiyatsız", "2", "", "",
-                                             "Tam", "2", "4,5", "9"}));
-    QCOMPARE((QStringList{second[18], second[21], second[25]}), (QStringList{"", "9", "10,8"}));
+                                             "Tam", "2", "4,5", "9,00"}));
+    QCOMPARE((QStringList{second[18], second[21], second[25]}),
+             (QStringList{"", "9,00", "10,80"}));
     // A date that does not exist is not made into another one: it prints as it stands.
     QCOMPARE(printedTexts(2).mid(0, 2), (QStringList{"2024-02-30", "-3,5   Seyhan   Ad"}));
 }
