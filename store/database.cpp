@@ -235,11 +235,11 @@ bool isServerAddress(const QString &path) {
 
 Database::Database(const QString &path, Access access)
     : m_path(path)
-    , m_connection(newConnectionName()) {
+    , m_connection(newConnectionName())
+    , m_access(access) {
     if (isServerAddress(path)) {
         m_path = path.trimmed();
         m_engine = Engine::PostgreSQL;
-        m_access = access;
         if (!reuseIdleConnection())
             openServer(access);
         return;
@@ -559,8 +559,17 @@ QString inUseMessage(const QString &path) {
 }
 
 void Database::begin() {
-    if (!m_db.transaction())
+    if (m_engine == Engine::SQLite && m_access == Access::Write) {
+        // A transaction that reads first and writes later asks to turn its read lock into
+        // the write lock while another program may be writing, and SQLite refuses that at
+        // once rather than wait, since the two would wait for each other. Taking the write
+        // lock at the start waits for the other writer like any busy file.
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            fail(QStringLiteral("işlem başlatılırken"), q.lastError());
+    } else if (!m_db.transaction()) {
         fail(QStringLiteral("işlem başlatılırken"), m_db.lastError());
+    }
     m_inTransaction = true;
 }
 

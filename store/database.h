@@ -86,7 +86,8 @@ public:
 
     // Runs `f` inside one transaction: committed when it returns, rolled back when it throws.
     // Called while a transaction is already open, `f` simply joins it, so the outer caller
-    // decides about the whole.
+    // decides about the whole. On an SQLite file opened for writing the transaction holds
+    // the file's write lock from its start, waiting for another writer first.
     template <class F> void transaction(F &&f) {
         if (m_inTransaction) {
             f();
