@@ -458,8 +458,14 @@ Database::~Database() {
 }
 
 void Database::updateStatistics() {
-    if (m_engine == Engine::PostgreSQL)
-        run(*this, QStringLiteral("ANALYZE"), {}, QStringLiteral("istatistikler yenilenirken"));
+    if (m_engine != Engine::PostgreSQL)
+        return;
+    QStringList tables;
+    for (const QString &table : tableNames())
+        tables << sqlIdentifier(table);
+    if (!tables.isEmpty())
+        run(*this, QStringLiteral("ANALYZE ") + tables.join(QStringLiteral(", ")), {},
+            QStringLiteral("istatistikler yenilenirken"));
 }
 
 namespace {
@@ -479,7 +485,7 @@ QString serverTableCondition(const QSqlDatabase &db, const QString &table) {
 
 } // namespace
 
-void Database::requireTable(const QString &table) {
+bool Database::hasTable(const QString &table) {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     bool done = false;
@@ -494,7 +500,11 @@ void Database::requireTable(const QString &table) {
     }
     if (!done)
         fail(QStringLiteral("tablo aranırken"), q.lastError());
-    if (!q.next())
+    return q.next();
+}
+
+void Database::requireTable(const QString &table) {
+    if (!hasTable(table))
         throw DatabaseError(QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(table, m_path));
 }
 

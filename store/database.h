@@ -74,9 +74,13 @@ public:
 
     // After many rows written at once: the server plans its queries by statistics that its
     // background worker gathers only a while later, and without them it may read a whole
-    // table for one page of numbers. SQLite plans by its indexes and needs nothing.
+    // table for one page of numbers. Only the tables of the books: the system's own belong
+    // to the superuser, and the owner of the database is told so for each of them. SQLite
+    // plans by its indexes and needs nothing.
     void updateStatistics();
 
+    // Whether the table (or a view) exists, its name matched without regard to case.
+    bool hasTable(const QString &table);
     // Throws DatabaseError naming the table when it does not exist.
     void requireTable(const QString &table);
 
