@@ -31,6 +31,26 @@ QString databasePath(const QString &settingsValue);
 // never goes here: libpq reads it from ~/.pgpass or PGPASSWORD.
 bool isServerAddress(const QString &path);
 
+// A server address read as a URL, once: the user, the host (or socket folder), the port and
+// the database, each percent-decoded.
+struct ServerAddress {
+    QString user;
+    QString host;
+    QString database;
+    int port = 5432;
+};
+// Throws DatabaseError when the address cannot be used: not of the form above, or holding a
+// password (after the user name, as "%3A" in it, or as "password=" in its query).
+ServerAddress serverAddress(const QString &address);
+
+// What is wrong with a server address, as the message that refuses it; empty when it can be
+// used or is no server address at all (a file path).
+QString serverAddressProblem(const QString &address);
+
+// An address as a message may show it: a password anywhere in it replaced whole by ***.
+// Anything else, a file path too, comes back as it is.
+QString shownAddress(const QString &address);
+
 enum class Engine { SQLite, PostgreSQL };
 
 // One open database for the length of one operation. Opening checks that the file exists

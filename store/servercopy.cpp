@@ -57,7 +57,8 @@ qint64 count(Database &db, const QString &sqlName, const QString &table) {
 QList<ImportedTable> copyToServer(const QString &source, const QString &address,
                                   const std::function<void(const QString &, qint64)> &progress) {
     if (!isServerAddress(address))
-        throw DatabaseError(QStringLiteral("Hedef bir PostgreSQL adresi değil: %1").arg(address));
+        throw DatabaseError(
+            QStringLiteral("Hedef bir PostgreSQL adresi değil: %1").arg(shownAddress(address)));
     Database from(source);
     Database to(address, Database::Access::Write);
     if (!to.tableNames().isEmpty())
