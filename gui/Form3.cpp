@@ -325,6 +325,7 @@ void Form3::buildWindow() {
 
 void Form3::load() {
     m_invoice = Invoice();
+    m_stored = InvoiceInfo();
     musteriload();
     for (QLineEdit *e : {m_address, m_address2, m_taxOffice, m_deliveryNumber})
         e->clear();
@@ -480,19 +481,22 @@ void Form3::transfer() {
     const InvoiceRecord record = invoiceRecord(m_invoice);
     const bool replacing = m_state != newState;
     bool refused = false;
+    InvoiceInfo info = m_stored;
     const bool written = guarded(this, [&] {
         Database db(m_workspace.databasePath(), Database::Access::Write);
         if (replacing)
-            replaceInvoice(db, record.header, record.lines);
+            refused = !replaceInvoice(db, record.header, record.lines, info);
         else
-            refused = !insertInvoice(db, record.header, record.lines);
+            refused = !insertInvoice(db, record.header, record.lines, info);
     });
     if (!written)
         return;
     if (refused) {
-        Messages::info(this, alreadyStoredMessage(record.header.faturano));
+        Messages::info(this, replacing ? changedMeanwhileMessage(record.header.faturano)
+                                       : alreadyStoredMessage(record.header.faturano));
         return;
     }
+    m_stored = info;
     if (replacing)
         m_invoiceNumber->setEnabled(false);
     if (Messages::ask(this, QStringLiteral("Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"),
@@ -549,12 +553,13 @@ void Form3::faturabul(const QString &number) {
         Messages::info(this, QStringLiteral("Fatura No geçersiz!"));
         return;
     }
-    QList<StoredRow> rows;
+    StoredInvoice stored;
     if (!guarded(this, [&] {
             Database db(m_workspace.databasePath());
-            rows = invoiceRows(db, *n);
+            stored = storedInvoice(db, *n);
         }))
         return;
+    const QList<StoredRow> &rows = stored.rows;
 
     if (rows.isEmpty()) {
         // The lines shown so far go, and with them their sums.
@@ -573,6 +578,7 @@ void Form3::faturabul(const QString &number) {
 
     cutGrid();
     m_state = oldState;
+    m_stored = stored.info;
     const InvoiceHeader &h = loaded.header;
     m_invoiceNumber->setText(QString::number(h.number));
     m_invoiceNumber->setEnabled(false);

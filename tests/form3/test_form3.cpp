@@ -22,6 +22,7 @@ private Q_SLOTS:
     void enterChain();
     void loading();
     void saving();
+    void savedElsewhereMeanwhile();
     void rateAndModeReachPaper();
 
 private:
@@ -202,6 +203,40 @@ void TestForm3::saving() {
     again.faturabul(u"3"_qs);
     click(&again, "Command3");
     QVERIFY(!again.isVisible() && m_fx->messages.size() == 2 && m_fx->printed.documents() == 1);
+}
+
+// Two windows (two PCs) load invoice 7 and each adds a line. The first to save is saved; the
+// second is refused, naming the invoice, its lines kept in the window and nothing written.
+// Loaded again, it shows the first one's line and saves on top of it.
+void TestForm3::savedElsewhereMeanwhile() {
+    store(7, threeLines);
+    Shown<Form3> first(m_fx->workspace);
+    Shown<Form3> second(m_fx->workspace);
+    first.faturabul(u"7"_qs);
+    second.faturabul(u"7"_qs);
+    addLine(&first, u"Birinci"_qs, {}, u"1"_qs, u"1"_qs);
+    addLine(&second, u"İkinci"_qs, {}, u"1"_qs, u"1"_qs);
+    click(&first, "Command3");
+    QCOMPARE(m_fx->messageTexts(), QStringList{u"Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"_qs});
+    const QString linesOf7 = u"SELECT aciklama FROM faturalar WHERE faturano = 7 ORDER BY rowid"_qs;
+    const QStringList saved = {u"Bir"_qs, u"İki"_qs, u"Üç"_qs, u"Birinci"_qs};
+    QCOMPARE(m_fx->rows(linesOf7), saved);
+    m_fx->messages.clear();
+    click(&second, "Command3");
+    QCOMPARE(m_fx->messageTexts(),
+             QStringList{u"7 numaralı fatura, siz yükledikten sonra başka bir yerde değiştirilip "
+                         "kaydedilmiş; değişiklikleriniz kaydedilmedi.\nFaturayı yeniden "
+                         "yükleyip değişikliklerinizi tekrar yapın."_qs});
+    QCOMPARE(m_fx->rows(linesOf7), saved);
+    QVERIFY(second.isVisible() && second.state() == u"eski");
+    QCOMPARE(second.invoice().lines.size(), 4);
+
+    m_fx->messages.clear();
+    second.faturabul(u"7"_qs);
+    addLine(&second, u"İkinci"_qs, {}, u"1"_qs, u"1"_qs);
+    click(&second, "Command3");
+    QCOMPARE(m_fx->messageTexts(), QStringList{u"Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"_qs});
+    QCOMPARE(m_fx->rows(linesOf7), saved + QStringList{u"İkinci"_qs});
 }
 
 void TestForm3::rateAndModeReachPaper() {

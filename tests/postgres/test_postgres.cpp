@@ -155,19 +155,38 @@ void TestPostgres::keptConnections() {
 }
 
 // fatura-aktar's copy: the same books, rows in the same order, only into an empty database.
+// What the program keeps beside an invoice goes too, with its key: a replacement there is
+// still checked against the saves made before the move.
 void TestPostgres::copy() {
     QTemporaryDir folder;
     const QString file = folder.filePath(u"fatura.MDB"_qs);
     writeSampleDatabase(file);
+    InvoiceHeaderRecord h;
+    h.faturano = 1000;
+    const QList<InvoiceLineRecord> line = {{1, u"Çay"_qs, {}, u"1"_qs, u"1"_qs}};
+    {
+        Database w(file, Database::Access::Write);
+        InvoiceInfo info;
+        QVERIFY(insertInvoice(w, h, line, info) && replaceInvoice(w, h, line, info));
+    }
     const QString db = newDatabase({});
     QVERIFY(thrownText([&] { copyToServer(file, db); }).startsWith(u"Hedef veritabanı boş değil"));
     sql(db, {u"DROP TABLE faturalar"_qs, u"DROP TABLE MUSTERI"_qs});
     const QList<ImportedTable> tables = copyToServer(file, db);
-    QCOMPARE(tables.size(), 6);
+    QCOMPARE(tables.size(), 7);
     // Every row, in the order it was added.
     for (const QString &table : {u"MUSTERI"_qs, u"faturalar"_qs}) {
         const QString all = u"SELECT * FROM %1 ORDER BY rowid"_qs.arg(table);
         QCOMPARE(queryRows(db, all), queryRows(file, all));
+    }
+    {
+        Database w(db, Database::Access::Write);
+        InvoiceInfo before{1};
+        QVERIFY(!replaceInvoice(w, h, line, before));
+        InvoiceInfo loaded = invoiceInfo(w, 1000);
+        QCOMPARE(loaded.changeCount, 2);
+        QVERIFY(replaceInvoice(w, h, line, loaded));
+        QCOMPARE(loaded.changeCount, 3);
     }
     Database from(file);
     Database to(db);
