@@ -326,13 +326,16 @@ void Form3::buildWindow() {
 void Form3::load() {
     m_invoice = Invoice();
     m_stored = InvoiceInfo();
-    musteriload();
+    showToday();
     for (QLineEdit *e : {m_address, m_address2, m_taxOffice, m_deliveryNumber})
         e->clear();
     cutGrid();
+    // Every read in one go: books that cannot be reached are waited for and reported once,
+    // not once for each list.
     guarded(this, [&] {
         const ayarlar a = m_workspace.readSettings(2);
         m_vatRate->setText(a.kdv_yuzde.trimmed());
+        reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false);
         // The list reads only its first page now, the rest as the user scrolls.
         m_invoiceNumbers->reload();
         Database db(m_workspace.databasePath(a));
@@ -348,11 +351,15 @@ void Form3::load() {
 }
 
 void Form3::musteriload() {
+    showToday();
+    guarded(this, [&] { reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false); });
+}
+
+void Form3::showToday() {
     m_state = newState;
     const QString today = m_workspace.today().toString(QStringLiteral("dd.MM.yyyy"));
     m_invoiceDate->setText(today);
     m_deliveryDate->setText(today);
-    guarded(this, [&] { reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false); });
 }
 
 void Form3::refreshCustomerLists() {

@@ -68,6 +68,7 @@ protected:
 private:
     void buildWindow();
     void load();
+    void showToday();
     void pickCustomerByNumber(const QString &number);
     void pickCustomerByName(const QString &name);
     void addTypedLine();

@@ -12,6 +12,10 @@
 
 #include <memory>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 // The invoice window: its wiring, focus, messages, grid texts and states, saving and loading
 // through the database. The figures themselves are checked at the model, in test_invoice.
 class TestForm3 : public QObject {
@@ -23,6 +27,7 @@ private Q_SLOTS:
     void loading();
     void saving();
     void savedElsewhereMeanwhile();
+    void silentServer();
     void rateAndModeReachPaper();
 
 private:
@@ -237,6 +242,35 @@ void TestForm3::savedElsewhereMeanwhile() {
     click(&second, "Command3");
     QCOMPARE(m_fx->messageTexts(), QStringList{u"Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"_qs});
     QCOMPARE(m_fx->rows(linesOf7), saved + QStringList{u"İkinci"_qs});
+}
+
+// A server that takes the connection and never answers: the window waits once and says so
+// once, naming the address, instead of once for every list it fills.
+void TestForm3::silentServer() {
+    if (!testdb::server().isEmpty())
+        QSKIP("no server of the tests' own is needed");
+    // A listening socket nobody reads: the system accepts the connection, nothing answers.
+    const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(listening >= 0);
+    const auto closeSocket = qScopeGuard([&] { ::close(listening); });
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof at;
+    QVERIFY(::bind(listening, reinterpret_cast<sockaddr *>(&at), size) == 0 &&
+            ::listen(listening, 16) == 0 &&
+            ::getsockname(listening, reinterpret_cast<sockaddr *>(&at), &size) == 0);
+    const QString address = u"postgresql://fatura@127.0.0.1:%1/fatura"_qs.arg(ntohs(at.sin_port));
+    ayarlar a = m_fx->workspace.readSettings(23);
+    a.veritabani_yolu = address;
+    ayarlari_yaz(a, m_fx->workspace.settingsPath());
+
+    Shown<Form3> form(m_fx->workspace);
+    QCOMPARE(m_fx->messages.size(), 1);
+    QCOMPARE(m_fx->messages[0].kind, Messages::Kind::Error);
+    QCOMPARE(m_fx->messages[0].text.section(u'\n', 0, 0),
+             u"Veritabanı sunucusuna bağlanılamadı: "_qs + address);
+    QCOMPARE(texts(&form, {"Text8", "Text12"}), (QStringList{"18", ""}));
 }
 
 void TestForm3::rateAndModeReachPaper() {
