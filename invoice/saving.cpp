@@ -143,6 +143,13 @@ QString alreadyStoredMessage(qint64 invoiceNumber) {
     return QStringLiteral("%1 numaralı fatura zaten kayıtlı!").arg(invoiceNumber);
 }
 
+QString changedMeanwhileMessage(qint64 invoiceNumber) {
+    return QStringLiteral("%1 numaralı fatura, siz yükledikten sonra başka bir yerde "
+                          "değiştirilip kaydedilmiş; değişiklikleriniz kaydedilmedi.\n"
+                          "Faturayı yeniden yükleyip değişikliklerinizi tekrar yapın.")
+        .arg(invoiceNumber);
+}
+
 qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers) {
     if (storedNumbers.isEmpty())
         return 1;

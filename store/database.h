@@ -31,6 +31,26 @@ QString databasePath(const QString &settingsValue);
 // never goes here: libpq reads it from ~/.pgpass or PGPASSWORD.
 bool isServerAddress(const QString &path);
 
+// A server address read as a URL, once: the user, the host (or socket folder), the port and
+// the database, each percent-decoded.
+struct ServerAddress {
+    QString user;
+    QString host;
+    QString database;
+    int port = 5432;
+};
+// Throws DatabaseError when the address cannot be used: not of the form above, or holding a
+// password (after the user name, as "%3A" in it, or as "password=" in its query).
+ServerAddress serverAddress(const QString &address);
+
+// What is wrong with a server address, as the message that refuses it; empty when it can be
+// used or is no server address at all (a file path).
+QString serverAddressProblem(const QString &address);
+
+// An address as a message may show it: a password anywhere in it replaced whole by ***.
+// Anything else, a file path too, comes back as it is.
+QString shownAddress(const QString &address);
+
 enum class Engine { SQLite, PostgreSQL };
 
 // One open database for the length of one operation. Opening checks that the file exists
@@ -74,9 +94,13 @@ public:
 
     // After many rows written at once: the server plans its queries by statistics that its
     // background worker gathers only a while later, and without them it may read a whole
-    // table for one page of numbers. SQLite plans by its indexes and needs nothing.
+    // table for one page of numbers. Only the tables of the books: the system's own belong
+    // to the superuser, and the owner of the database is told so for each of them. SQLite
+    // plans by its indexes and needs nothing.
     void updateStatistics();
 
+    // Whether the table (or a view) exists, its name matched without regard to case.
+    bool hasTable(const QString &table);
     // Throws DatabaseError naming the table when it does not exist.
     void requireTable(const QString &table);
 
@@ -86,7 +110,8 @@ public:
 
     // Runs `f` inside one transaction: committed when it returns, rolled back when it throws.
     // Called while a transaction is already open, `f` simply joins it, so the outer caller
-    // decides about the whole.
+    // decides about the whole. On an SQLite file opened for writing the transaction holds
+    // the file's write lock from its start, waiting for another writer first.
     template <class F> void transaction(F &&f) {
         if (m_inTransaction) {
             f();
