@@ -240,9 +240,9 @@ void Form3::buildWindow() {
     m_grid->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_grid->setMinimumHeight(8 * (fontMetrics().height() + 8));
     m_grid->setFocusPolicy(Qt::NoFocus);
-    const QStringList headers = {QStringLiteral("MİKTAR"),      QStringLiteral("AÇIKLAMA"),
-                                 QStringLiteral("İSK.%"),       QStringLiteral("BİRİM FİYAT"),
-                                 QStringLiteral("TUTAR"),       QStringLiteral("KDV%"),
+    const QStringList headers = {QStringLiteral("MİKTAR"), QStringLiteral("AÇIKLAMA"),
+                                 QStringLiteral("İSK.%"),  QStringLiteral("BİRİM FİYAT"),
+                                 QStringLiteral("TUTAR"),  QStringLiteral("KDV%"),
                                  QStringLiteral("BİRİM")};
     // The widths follow the screen's resolution: 15 twips are one pixel at 96 dpi. A column
     // is never narrower than its header.
@@ -323,12 +323,13 @@ void Form3::buildWindow() {
 
     resize(sizeHint().width(), std::max(sizeHint().height(), 640));
 
-    const QList<QWidget *> order = {
-        m_invoiceNumber, m_customerNumber, m_customerName,   m_address,      m_address2,
-        m_taxOffice,     m_invoiceDate,    m_deliveryDate,   m_deliveryNumber, m_vatMode,
-        m_invoiceType,   m_returnedNumber, m_returnedDate,   m_description,  m_discount,
-        m_quantity,      m_unit,           m_unitPrice,      m_lineRate,     m_exemption,
-        m_add};
+    const QList<QWidget *> order = {m_invoiceNumber, m_customerNumber, m_customerName,
+                                    m_address,       m_address2,       m_taxOffice,
+                                    m_invoiceDate,   m_deliveryDate,   m_deliveryNumber,
+                                    m_vatMode,       m_invoiceType,    m_returnedNumber,
+                                    m_returnedDate,  m_description,    m_discount,
+                                    m_quantity,      m_unit,           m_unitPrice,
+                                    m_lineRate,      m_exemption,      m_add};
     // Enter goes from the price to EKLE: the unit and the line's own rate keep their defaults
     // unless the user goes there; the exemption is asked for when the rate is 0.
     auto *chain = new EnterChain(order, this);
@@ -453,10 +454,10 @@ void Form3::pickCustomerByName(const QString &name) {
 }
 
 void Form3::addTypedLine() {
-    const QString problem = addLine(
-        m_invoice, {m_description->text(), m_discount->text(), m_quantity->text(),
-                    m_unitPrice->text(), m_lineRate->text(), m_unit->currentText(),
-                    m_exemption->currentData().toString()});
+    const QString problem =
+        addLine(m_invoice,
+                {m_description->text(), m_discount->text(), m_quantity->text(), m_unitPrice->text(),
+                 m_lineRate->text(), m_unit->currentText(), m_exemption->currentData().toString()});
     if (!problem.isEmpty()) {
         Messages::info(this, problem);
         return;
@@ -513,10 +514,9 @@ void Form3::fillReturnedDate() {
 void Form3::showLine(const InvoiceLine &line, Money amount) {
     const int row = m_grid->rowCount() - 1;
     m_grid->insertRow(row + 1);
-    const QString texts[columnCount] = {line.quantityText,  line.description,
-                                        line.discountText,  line.unitPriceText,
-                                        moneyText(amount),  m_invoice.rateTextOf(line),
-                                        unitName(line.unit)};
+    const QString texts[columnCount] = {
+        line.quantityText, line.description,           line.discountText,  line.unitPriceText,
+        moneyText(amount), m_invoice.rateTextOf(line), unitName(line.unit)};
     for (int col = 0; col < columnCount; ++col) {
         auto *item = new QTableWidgetItem(texts[col]);
         item->setTextAlignment(col == 1 ? Qt::AlignLeft | Qt::AlignVCenter
@@ -582,8 +582,7 @@ HeaderTexts Form3::headerTexts() const {
                        m_invoiceDate->text(),
                        m_deliveryNumber->text(),
                        m_deliveryDate->text(),
-                       m_invoiceType->currentIndex() == 1 ? InvoiceType::Return
-                                                          : InvoiceType::Sale,
+                       m_invoiceType->currentIndex() == 1 ? InvoiceType::Return : InvoiceType::Sale,
                        m_returnedNumber->text(),
                        m_returnedDate->text()};
 }
@@ -601,10 +600,12 @@ void Form3::transfer() {
         return;
     }
     m_invoice.header = *header;
+    m_invoice.header.savedAt = m_workspace.now();
     const InvoiceRecord record = invoiceRecord(m_invoice);
     const bool replacing = m_state != newState;
     bool refused = false;
-    InvoiceInfo info = m_stored;
+    InvoiceInfo info = record.info;
+    info.changeCount = m_stored.changeCount;
     const bool written = guarded(this, [&] {
         Database db(m_workspace.databasePath(), Database::Access::Write);
         if (replacing)
@@ -693,7 +694,7 @@ void Form3::faturabul(const QString &number) {
     // A column without a value keeps its box as it was.
     Invoice loaded = m_invoice;
     loaded.header = invoiceHeader(headerTexts(), *n);
-    const QString problem = loadStoredRows(loaded, rows);
+    const QString problem = loadStoredInvoice(loaded, stored);
     if (!problem.isEmpty()) {
         Messages::error(this, problem);
         return;
@@ -718,10 +719,14 @@ void Form3::faturabul(const QString &number) {
     m_returnedDate->setText(h.returnedDate);
     m_invoice = loaded;
     {
-        // The mode box shows the loaded mode without computing the half-shown invoice.
-        const QSignalBlocker block(m_vatMode);
+        // The mode and rate boxes show the loaded ones without computing the half-shown
+        // invoice; an invoice saved with its rate brings it, an older one takes the box's.
+        const QSignalBlocker blockMode(m_vatMode);
+        const QSignalBlocker blockRate(m_vatRate);
         m_vatMode->setCurrentIndex(loaded.vatMode);
+        m_vatRate->setText(loaded.vatRateText);
     }
+    enableExemption();
     const InvoiceFigures figures = computeFigures(m_invoice);
     for (qsizetype i = 0; i < m_invoice.lines.size(); ++i)
         showLine(m_invoice.lines.at(i), figures.lineAmounts.at(i));

@@ -7,6 +7,9 @@
 
 namespace {
 
+const QString saleType = QStringLiteral("SATIŞ");
+const QString returnType = QStringLiteral("İADE");
+
 bool blank(const QString &s) {
     return s.trimmed().isEmpty();
 }
@@ -77,11 +80,28 @@ InvoiceRecord invoiceRecord(const Invoice &invoice) {
                                      line.discountText.isNull() ? QStringLiteral("")
                                                                 : line.discountText,
                                      line.unitPriceText, moneyText(figures.lineAmounts.at(i))};
+        r.info.lines << LineInfo{stored.rateTextOf(line), line.unit, line.exemptionCode,
+                                 line.exemptionReason};
     }
+    r.info.hasDetails = true;
+    r.info.kdv_orani = stored.vatRateText.trimmed();
+    r.info.tip = h.type == InvoiceType::Return ? returnType : saleType;
+    if (h.type == InvoiceType::Return) {
+        r.info.iade_no = h.returnedNumber;
+        r.info.iade_tarihi = h.returnedDate;
+    }
+    if (h.savedAt.isValid())
+        r.info.kayit_zamani = h.savedAt.toString(Qt::ISODate);
     return r;
 }
 
 QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows) {
+    return loadStoredInvoice(invoice, StoredInvoice{rows, InvoiceInfo()});
+}
+
+QString loadStoredInvoice(Invoice &invoice, const StoredInvoice &stored) {
+    const QList<StoredRow> &rows = stored.rows;
+    const InvoiceInfo &info = stored.info;
     Invoice loaded = invoice;
     loaded.lines.clear();
     if (!rows.isEmpty()) {
@@ -104,6 +124,14 @@ QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows) {
         if (first.kdvdahil && (*first.kdvdahil == VatIncluded || *first.kdvdahil == VatExcluded))
             loaded.vatMode = *first.kdvdahil;
     }
+    // What an older program did not keep: a sale, at the rate the caller set.
+    InvoiceHeader &h = loaded.header;
+    h.type = info.tip == returnType ? InvoiceType::Return : InvoiceType::Sale;
+    h.returnedNumber = info.iade_no;
+    h.returnedDate = info.iade_tarihi;
+    h.savedAt = QDateTime::fromString(info.kayit_zamani, Qt::ISODate);
+    if (info.hasDetails)
+        loaded.setVatRate(info.kdv_orani);
     const auto refused = [&](qsizetype line, const QString &why) {
         return QStringLiteral("%1 numaralı faturanın %2. satırı okunamadı (%3); fatura "
                               "yüklenmedi.")
@@ -130,8 +158,22 @@ QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows) {
             row.br_fiyat->trimmed().isEmpty() ? 0.0 : inputNumber(*row.br_fiyat);
         if (!price)
             return refused(i, QStringLiteral("birim fiyat bir sayı değil: %1").arg(*row.br_fiyat));
-        lines << storedLine(*quantity, row.aciklama.value_or(QString()),
-                            row.iskonto.value_or(QString()), *row.br_fiyat, *price);
+        InvoiceLine line = storedLine(*quantity, row.aciklama.value_or(QString()),
+                                      row.iskonto.value_or(QString()), *row.br_fiyat, *price);
+        if (info.hasDetails) {
+            const LineInfo &l = info.lines.at(i);
+            // A line at the invoice's rate takes it again, and follows it when it changes.
+            const std::optional<double> rate = inputNumber(l.kdv_orani);
+            if (!l.kdv_orani.isEmpty() && rate != loaded.vatRate) {
+                line.vatRateText = l.kdv_orani;
+                line.vatRate = rate;
+            }
+            if (!l.birim.isEmpty())
+                line.unit = l.birim;
+            line.exemptionCode = l.istisna_kodu;
+            line.exemptionReason = l.istisna_nedeni;
+        }
+        lines << line;
     }
     if (const std::optional<qsizetype> bad = appendAllOrNone(loaded, lines))
         return refused(*bad, QStringLiteral("tutar bir sayı olamayacak kadar büyük"));

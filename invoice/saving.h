@@ -46,6 +46,10 @@ Invoice storedForm(const Invoice &invoice);
 struct InvoiceRecord {
     InvoiceHeaderRecord header;
     QList<InvoiceLineRecord> lines;
+    // What is kept beside the rows: the invoice's rate, type, return and moment of the save
+    // (when the header has one), each line's rate, unit and exemption. The change count is the
+    // caller's.
+    InvoiceInfo info;
 };
 InvoiceRecord invoiceRecord(const Invoice &invoice);
 
@@ -57,6 +61,11 @@ InvoiceRecord invoiceRecord(const Invoice &invoice);
 // a number, stops the load: the message names invoice and line, and `invoice` is unchanged.
 // Returns the message, or an empty text when the invoice was loaded.
 QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows);
+// The same with what is kept beside the rows: an invoice saved with its details gets its own
+// rate, type, return, moment of the save, and each line its rate, unit and exemption; one
+// without them (an older one) is a sale whose lines take the rate `invoice` holds, unit
+// "Adet".
+QString loadStoredInvoice(Invoice &invoice, const StoredInvoice &stored);
 
 // The refusal of a new invoice under a number that is already stored.
 QString alreadyStoredMessage(qint64 invoiceNumber);

@@ -1,5 +1,6 @@
 #include "store/invoices.h"
 
+#include <QCryptographicHash>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -8,6 +9,7 @@ namespace {
 
 const QString table = QStringLiteral("faturalar");
 const QString infoTable = QStringLiteral("fatura_bilgi");
+const QString lineInfoTable = QStringLiteral("fatura_satir_bilgi");
 
 // In the order the rows are written.
 const QStringList columns = {QStringLiteral("musterino"),
@@ -92,6 +94,73 @@ bool invoiceExists(Database &db, qint64 number) {
     return q.next();
 }
 
+// The rows' own texts, so that details kept beside them are trusted only with the very rows
+// they were written with: another program may rewrite `faturalar` and know nothing of them.
+QString fingerprint(const QList<QStringList> &lines) {
+    QCryptographicHash hash(QCryptographicHash::Sha1);
+    for (const QStringList &line : lines) {
+        hash.addData(line.join(QChar(0x1f)).toUtf8());
+        hash.addData("\x1e");
+    }
+    return QString::fromLatin1(hash.result().toHex());
+}
+
+QStringList fingerprintTexts(double quantity, const QString &description, const QString &discount,
+                             const QString &price) {
+    return {QString::number(quantity, 'g', 17), description, discount, price};
+}
+
+QString fingerprint(const QList<InvoiceLineRecord> &lines) {
+    QList<QStringList> texts;
+    for (const InvoiceLineRecord &l : lines)
+        texts << fingerprintTexts(l.miktar, l.aciklama, l.iskonto, l.br_fiyat);
+    return fingerprint(texts);
+}
+
+QString fingerprint(const QList<StoredRow> &rows) {
+    QList<QStringList> texts;
+    for (const StoredRow &r : rows) {
+        QStringList t =
+            fingerprintTexts(r.miktar.value_or(0), r.aciklama.value_or(QString()),
+                             r.iskonto.value_or(QString()), r.br_fiyat.value_or(QString()));
+        // A quantity another program stored as text never matches a saved one.
+        if (r.quantityText || !r.miktar)
+            t[0] = QStringLiteral("?") + r.quantityText.value_or(QString());
+        texts << t;
+    }
+    return fingerprint(texts);
+}
+
+// The details kept beside one invoice, without the count; returns the fingerprint of the rows
+// they were written with, empty when there are none.
+QString readDetails(Database &db, qint64 number, InvoiceInfo &info, const QString &activity) {
+    QSqlQuery q = ::run(db,
+                        QStringLiteral("SELECT kdv_orani, tip, iade_no, iade_tarihi, kayit_zamani, "
+                                       "satir_izi FROM %1 WHERE faturano = ?")
+                            .arg(infoTable),
+                        {number}, activity);
+    if (!q.next() || q.value(5).isNull())
+        return QString();
+    info.kdv_orani = q.value(0).toString();
+    info.tip = q.value(1).toString();
+    info.iade_no = q.value(2).toString();
+    info.iade_tarihi = q.value(3).toString();
+    info.kayit_zamani = q.value(4).toString();
+    const QString rows = q.value(5).toString();
+    // The server's driver reads a result row by row: it must be done before the next query.
+    q.finish();
+    QSqlQuery lines = ::run(db,
+                            QStringLiteral("SELECT kdv_orani, birim, istisna_kodu, "
+                                           "istisna_nedeni FROM %1 WHERE faturano = ? ORDER BY "
+                                           "sira")
+                                .arg(lineInfoTable),
+                            {number}, activity);
+    while (lines.next())
+        info.lines << LineInfo{lines.value(0).toString(), lines.value(1).toString(),
+                               lines.value(2).toString(), lines.value(3).toString()};
+    return rows;
+}
+
 // The stored change count; 0 without a row or without the table.
 qint64 storedChangeCount(Database &db, qint64 number) {
     if (!db.hasTable(infoTable))
@@ -104,16 +173,52 @@ qint64 storedChangeCount(Database &db, qint64 number) {
 
 // Inside the save's transaction, under the number's lock: the table made on first use, the
 // count one up, the rest of `info` as given.
-void writeInfo(Database &db, qint64 number, InvoiceInfo &info, qint64 storedCount) {
+void writeInfo(Database &db, qint64 number, const QList<InvoiceLineRecord> &lines,
+               InvoiceInfo &info, qint64 storedCount) {
     if (!db.hasTable(infoTable))
         createInvoiceInfoTable(db);
+    const QString activity =
+        QStringLiteral("%1 numaralı faturanın bilgileri yazılırken").arg(number);
     const qint64 count = storedCount + 1;
+    // Without details (a writer that knows only the described table) the old ones go: they
+    // belonged to other rows.
+    const auto text = [&info](const QString &t) {
+        return info.hasDetails ? QVariant(nonNullText(t)) : QVariant();
+    };
     ::run(db,
-          QStringLiteral("INSERT INTO %1 (faturano, degisiklik) VALUES (?, ?) ON CONFLICT "
-                         "(faturano) DO UPDATE SET degisiklik = excluded.degisiklik")
+          QStringLiteral("INSERT INTO %1 (faturano, degisiklik, kdv_orani, tip, iade_no, "
+                         "iade_tarihi, kayit_zamani, satir_izi) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+                         "ON CONFLICT (faturano) DO UPDATE SET degisiklik = excluded.degisiklik, "
+                         "kdv_orani = excluded.kdv_orani, tip = excluded.tip, iade_no = "
+                         "excluded.iade_no, iade_tarihi = excluded.iade_tarihi, kayit_zamani = "
+                         "excluded.kayit_zamani, satir_izi = excluded.satir_izi")
               .arg(infoTable),
-          {number, count},
-          QStringLiteral("%1 numaralı faturanın bilgileri yazılırken").arg(number));
+          {number, count, text(info.kdv_orani), text(info.tip), text(info.iade_no),
+           text(info.iade_tarihi), text(info.kayit_zamani),
+           info.hasDetails ? QVariant(fingerprint(lines)) : QVariant()},
+          activity);
+    ::run(db, QStringLiteral("DELETE FROM %1 WHERE faturano = ?").arg(lineInfoTable), {number},
+          activity);
+    if (info.hasDetails) {
+        QSqlQuery insert(db.db());
+        prepare(db, insert,
+                QStringLiteral("INSERT INTO %1 (faturano, sira, kdv_orani, birim, istisna_kodu, "
+                               "istisna_nedeni) VALUES (?, ?, ?, ?, ?, ?)")
+                    .arg(lineInfoTable),
+                activity);
+        for (qsizetype i = 0; i < info.lines.size(); ++i) {
+            const LineInfo &l = info.lines.at(i);
+            const QVariantList values = {number,
+                                         qint64(i),
+                                         nonNullText(l.kdv_orani),
+                                         nonNullText(l.birim),
+                                         nonNullText(l.istisna_kodu),
+                                         nonNullText(l.istisna_nedeni)};
+            for (int v = 0; v < values.size(); ++v)
+                insert.bindValue(v, values.at(v));
+            run(db, insert, activity);
+        }
+    }
     info.changeCount = count;
 }
 
@@ -126,9 +231,16 @@ void createInvoiceInfoTable(Database &db) {
         db.lockNumber(infoTable, 0);
         ::run(db,
               QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano %2 PRIMARY KEY, "
-                             "degisiklik %2 NOT NULL DEFAULT 0)")
+                             "degisiklik %2 NOT NULL DEFAULT 0, kdv_orani TEXT, tip TEXT, "
+                             "iade_no TEXT, iade_tarihi TEXT, kayit_zamani TEXT, satir_izi TEXT)")
                   .arg(infoTable, db.integerType()),
               {}, QStringLiteral("fatura bilgileri tablosu oluşturulurken"));
+        ::run(db,
+              QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano %2 NOT NULL, sira %2 NOT "
+                             "NULL, kdv_orani TEXT, birim TEXT, istisna_kodu TEXT, istisna_nedeni "
+                             "TEXT, PRIMARY KEY (faturano, sira))")
+                  .arg(lineInfoTable, db.integerType()),
+              {}, QStringLiteral("fatura satır bilgileri tablosu oluşturulurken"));
     });
 }
 
@@ -196,13 +308,30 @@ QList<StoredRow> invoiceRows(Database &db, qint64 number) {
 }
 
 InvoiceInfo invoiceInfo(Database &db, qint64 number) {
-    return InvoiceInfo{storedChangeCount(db, number)};
+    InvoiceInfo info;
+    info.changeCount = storedChangeCount(db, number);
+    return info;
 }
 
 StoredInvoice storedInvoice(Database &db, qint64 number) {
     StoredInvoice stored;
-    stored.info = invoiceInfo(db, number);
-    stored.rows = invoiceRows(db, number);
+    QString rows;
+    // One transaction, so that the count, the details and the rows are of one moment.
+    db.transaction([&] {
+        stored.info = invoiceInfo(db, number);
+        if (db.hasTable(infoTable))
+            rows = readDetails(
+                db, number, stored.info,
+                QStringLiteral("%1 numaralı faturanın bilgileri okunurken").arg(number));
+        stored.rows = invoiceRows(db, number);
+    });
+    stored.info.hasDetails = !rows.isEmpty() && rows == fingerprint(stored.rows) &&
+                             stored.info.lines.size() == stored.rows.size();
+    if (!stored.info.hasDetails) {
+        const qint64 count = stored.info.changeCount;
+        stored.info = InvoiceInfo();
+        stored.info.changeCount = count;
+    }
     return stored;
 }
 
@@ -218,7 +347,7 @@ bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
         InvoiceWriter(db).add(header, lines);
         // A number whose invoice was emptied keeps its count: a window still holding that
         // invoice must not save over this one.
-        writeInfo(db, header.faturano, written, storedChangeCount(db, header.faturano));
+        writeInfo(db, header.faturano, lines, written, storedChangeCount(db, header.faturano));
         saved = true;
     });
     if (saved)
@@ -251,7 +380,7 @@ bool replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
         q.addBindValue(header.faturano);
         run(db, q, activity);
         InvoiceWriter(db).add(header, lines);
-        writeInfo(db, header.faturano, written, stored);
+        writeInfo(db, header.faturano, lines, written, stored);
         saved = true;
     });
     if (saved)

@@ -55,11 +55,31 @@ struct StoredRow {
 // What the program keeps of an invoice beside its rows, in a table of its own (fatura_bilgi,
 // one row per invoice number) that is made on the first save; faturalar stays as it is. An
 // invoice without such a row, one written by an older program, has the values below.
+// What is kept of one line beside its row, by the line's position.
+struct LineInfo {
+    QString kdv_orani; // the line's VAT rate, as typed
+    QString birim;     // UN/ECE unit code
+    QString istisna_kodu;
+    QString istisna_nedeni;
+
+    bool operator==(const LineInfo &) const = default;
+};
+
 struct InvoiceInfo {
     // Goes up by one with every save of the invoice. A replacement is written only while the
     // stored count is still the one read when the invoice was loaded; otherwise someone else
     // saved it in between, and writing would throw their lines away.
     qint64 changeCount = 0;
+    // What a legal invoice needs and the described table has no column for. Kept only with
+    // the rows it was written with: loaded, `hasDetails` is false for an invoice saved by an
+    // older program, or whose rows another program has written since.
+    bool hasDetails = false;
+    QString kdv_orani; // the invoice's VAT rate as typed
+    QString tip;       // "SATIŞ" or "İADE"
+    QString iade_no;   // for a return: the returned invoice's number (or GİB number)
+    QString iade_tarihi;
+    QString kayit_zamani; // the moment of the save, ISO 8601
+    QList<LineInfo> lines;
 };
 
 // One stored invoice as the invoice window loads it.
@@ -104,8 +124,8 @@ bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
 bool replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
                     const QList<InvoiceLineRecord> &lines, InvoiceInfo &info);
 
-// Makes the table of what is kept beside the invoices when it is not there yet, inside the
-// caller's transaction.
+// Makes the tables of what is kept beside the invoices and their lines when they are not
+// there yet, inside the caller's transaction.
 void createInvoiceInfoTable(Database &db);
 
 // Adds invoice rows through one prepared statement, as they are and with no check of the

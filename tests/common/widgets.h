@@ -75,13 +75,15 @@ inline void pick(QComboBox *c, int index) {
     QTest::keyClick(c, Qt::Key_Down);
 }
 
-// The invoice grid: its rows, each as its five cells (line n of the invoice is row n - 1).
-inline QList<QStringList> grid(const QWidget *form) {
+// The invoice grid: its rows, each as the cells of columns `first` to `last` (line n of the
+// invoice is row n - 1). By default the five columns every invoice had: quantity,
+// description, discount, price, amount; 5 and 6 are the line's rate and unit.
+inline QList<QStringList> grid(const QWidget *form, int first = 0, int last = 4) {
     const auto *g = field<QTableWidget>(form, "MSFlexGrid1");
     QList<QStringList> rows;
     for (int r = 0; r < g->rowCount(); ++r) {
         rows << QStringList();
-        for (int c = 0; c < g->columnCount(); ++c)
+        for (int c = first; c <= last; ++c)
             rows.last() << (g->item(r, c) ? g->item(r, c)->text() : QString());
     }
     return rows;

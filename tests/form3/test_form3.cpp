@@ -29,6 +29,7 @@ private Q_SLOTS:
     void savedElsewhereMeanwhile();
     void silentServer();
     void rateAndModeReachPaper();
+    void mixedRatesKept();
 
 private:
     void store(qint64 number, const QList<InvoiceLineRecord> &lines, int vatMode = VatIncluded) {
@@ -63,9 +64,9 @@ void TestForm3::enterChain() {
     Shown<Form3> form(m_fx->workspace);
     form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
-    const QStringList order = {"Text12", "Combo1", "Combo2", "Text11", "Text16",
-                               "Text2",  "Text1",  "Text13", "Text4",  "Combo3",
-                               "Text3",  "Text14", "Text9",  "Text10", "Command2"};
+    const QStringList order = {"Text12", "Combo1", "Combo2", "Text11",  "Text16", "Text2",
+                               "Text1",  "Text13", "Text4",  "Combo3",  "Combo6", "Text3",
+                               "Text14", "Text9",  "Text10", "Command2"};
     const auto focused = [] {
         QWidget *w = QApplication::focusWidget();
         if (w && qobject_cast<QComboBox *>(w->parentWidget()))
@@ -81,6 +82,20 @@ void TestForm3::enterChain() {
         QTRY_COMPARE(focused(), next);
     }
     QCOMPARE(first->palette().color(QPalette::Base), FocusColours::normalColour(first));
+    // Enter passes over the unit and the line's own rate, which keep their defaults, but Tab
+    // reaches them; a line at 0 % asks for its exemption before EKLE; a return for the
+    // returned invoice.
+    field(&form, "Text9")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_COMPARE(focused(), u"Combo4"_qs);
+    QVERIFY(!field<QComboBox>(&form, "Combo5")->isEnabled());
+    field(&form, "Text17")->setText(u"0"_qs);
+    field(&form, "Text10")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTRY_COMPARE(focused(), u"Combo5"_qs);
+    field<QComboBox>(&form, "Combo6")->setCurrentIndex(1);
+    QTest::keyClick(field<QComboBox>(&form, "Combo6"), Qt::Key_Return);
+    QTRY_COMPARE(focused(), u"Text19"_qs);
 }
 
 // The next number is proposed and " Liste" shows the stored ones in order; Esc and the
@@ -320,6 +335,91 @@ void TestForm3::rateAndModeReachPaper() {
                               printedAt(paper, settings.yer_yazi_ile)}),
                  shown + QStringList{u"Y. "_qs + words});
     }
+}
+
+// The grocer's invoice typed in the window: bread and cheese at 1 %, detergent at the
+// invoice's 20 % less 10 %. Worked by hand: 1 %: 2 × 10,00 + 1,5 × 240,00 = 380,00, VAT 3,80;
+// 20 %: 150,00 − 15,00 = 135,00, VAT 27,00; subtotal 530,00, discount 15, VAT 30,80, grand
+// total 545,80. Saved, loaded into a new window after the settings' rate went from 20 to 10,
+// and printed: the same figures everywhere. An invoice saved without the rates (an older
+// one) takes the window's rate, unit "Adet". A return names the invoice it returns.
+void TestForm3::mixedRatesKept() {
+    ayarlar settings = m_fx->workspace.readSettings(23);
+    settings.kdv_yuzde = u"20"_qs;
+    ayarlari_yaz(settings, m_fx->workspace.settingsPath());
+    const QStringList figures = {"530,00", "15", "30,80", "545,80"};
+    const QList<QStringList> taxColumns = {{"1", "Adet"}, {"20", "Adet"}, {"1", "Kg"}, {"", ""}};
+    {
+        Shown<Form3> form(m_fx->workspace);
+        for (const auto &[box, value] :
+             {std::pair{"Text12", u"1"_qs}, {"Combo1", u"5"_qs}, {"Combo2", u"Bakkal"_qs}})
+            setText(&form, box, value);
+        field<QComboBox>(&form, "Combo3")->setCurrentIndex(VatExcluded);
+        const auto add = [&form](const QString &what, const QString &discount,
+                                 const QString &quantity, const QString &unit, const QString &price,
+                                 const QString &rate) {
+            setText(&form, "Combo4", unit);
+            setText(&form, "Text17", rate);
+            addLine(&form, what, discount, quantity, price);
+        };
+        add(u"Ekmek"_qs, {}, u"2"_qs, u"Adet"_qs, u"10,00"_qs, u"1"_qs);
+        add(u"Deterjan"_qs, u"10"_qs, u"1"_qs, u"Adet"_qs, u"150,00"_qs, {});
+        add(u"Peynir"_qs, {}, u"1,5"_qs, u"kg"_qs, u"240,00"_qs, u"1"_qs);
+        QCOMPARE(m_fx->messageTexts(), QStringList());
+        QCOMPARE(texts(&form, {"Text5", "Text15", "Text6", "Text7"}), figures);
+        QCOMPARE(grid(&form, 5, 6), taxColumns);
+        QCOMPARE(field(&form, "Text6")->toolTip(), u"%1: 3,80 · %20: 27,00"_qs);
+        click(&form, "Command3");
+        QVERIFY(!form.isVisible());
+    }
+    settings.kdv_yuzde = u"10"_qs;
+    ayarlari_yaz(settings, m_fx->workspace.settingsPath());
+    store(2, {{1, u"Eski"_qs, {}, u"100"_qs, u"100,00"_qs}}, VatExcluded);
+
+    Shown<Form3> form(m_fx->workspace);
+    QCOMPARE(text(&form, "Text8"), u"10"_qs);
+    form.faturabul(u"1"_qs);
+    QCOMPARE(texts(&form, {"Text8", "Text5", "Text15", "Text6", "Text7"}),
+             QStringList{u"20"_qs} + figures);
+    QCOMPARE(grid(&form, 5, 6), taxColumns);
+    m_fx->printed = RecordingPrinter();
+    QVERIFY(form.yazdir());
+    const RecordingPrinter &paper = m_fx->printed;
+    QCOMPARE((QStringList{printedAt(paper, settings.yer_ara_toplam),
+                          printedAt(paper, settings.yer_kdv_orani),
+                          printedAt(paper, settings.yer_kdv_tutari),
+                          printedAt(paper, settings.yer_genel_toplam)}),
+             (QStringList{"530,00", "%1 / %20", "30,80", "545,80"}));
+
+    // The older invoice: the rate the window shows, as always.
+    Shown<Form3> older(m_fx->workspace);
+    older.faturabul(u"2"_qs);
+    QCOMPARE(texts(&older, {"Text8", "Text6", "Text7"}), (QStringList{"10", "10,00", "110,00"}));
+    QCOMPARE(grid(&older, 5, 6).first(), (QStringList{"10", "Adet"}));
+
+    // A return without the returned invoice is refused, naming the box; the number of a stored
+    // invoice brings its date.
+    m_fx->messages.clear();
+    setText(&older, "Combo1", u"5"_qs);
+    setText(&older, "Combo2", u"Bakkal"_qs);
+    click(&older, "Command1");
+    setText(&older, "Combo1", u"5"_qs);
+    setText(&older, "Combo2", u"Bakkal"_qs);
+    field<QComboBox>(&older, "Combo6")->setCurrentIndex(1);
+    addLine(&older, u"Deterjan"_qs, {}, u"1"_qs, u"150,00"_qs);
+    click(&older, "Command3");
+    QCOMPARE(m_fx->messageTexts().size(), 1);
+    QVERIFY2(m_fx->messageTexts()[0].startsWith(u"İade Edilen Fatura giriniz"_qs),
+             qPrintable(m_fx->messageTexts()[0]));
+    setText(&older, "Text19", u"1"_qs);
+    Q_EMIT field(&older, "Text19")->editingFinished();
+    QCOMPARE(text(&older, "Text20"), QDate::currentDate().toString(u"dd.MM.yyyy"_qs));
+    click(&older, "Command3");
+    QVERIFY(!older.isVisible());
+    Shown<Form3> returned(m_fx->workspace);
+    returned.faturabul(u"3"_qs);
+    QCOMPARE(texts(&returned, {"Combo6", "Text19", "Text20", "Text7"}),
+             (QStringList{"İADE", "1", QDate::currentDate().toString(u"dd.MM.yyyy"_qs), "150,00"}));
 }
 
 QTEST_MAIN(TestForm3)

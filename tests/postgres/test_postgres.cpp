@@ -166,14 +166,24 @@ void TestPostgres::copy() {
     const QList<InvoiceLineRecord> line = {{1, u"Çay"_qs, {}, u"1"_qs, u"1"_qs}};
     {
         Database w(file, Database::Access::Write);
+        // Saved with what is kept beside it: a rate of its own and a unit.
         InvoiceInfo info;
+        info.hasDetails = true;
+        info.kdv_orani = u"18"_qs;
+        info.lines = {{u"1"_qs, u"KGM"_qs, {}, {}}};
         QVERIFY(insertInvoice(w, h, line, info) && replaceInvoice(w, h, line, info));
     }
     const QString db = newDatabase({});
     QVERIFY(thrownText([&] { copyToServer(file, db); }).startsWith(u"Hedef veritabanı boş değil"));
     sql(db, {u"DROP TABLE faturalar"_qs, u"DROP TABLE MUSTERI"_qs});
     const QList<ImportedTable> tables = copyToServer(file, db);
-    QCOMPARE(tables.size(), 7);
+    QCOMPARE(tables.size(), 8);
+    {
+        Database server(db);
+        const StoredInvoice copied = storedInvoice(server, 1000);
+        QVERIFY(copied.info.hasDetails && copied.info.kdv_orani == u"18");
+        QCOMPARE(copied.info.lines.value(0).birim, u"KGM"_qs);
+    }
     // Every row, in the order it was added.
     for (const QString &table : {u"MUSTERI"_qs, u"faturalar"_qs}) {
         const QString all = u"SELECT * FROM %1 ORDER BY rowid"_qs.arg(table);
@@ -181,7 +191,8 @@ void TestPostgres::copy() {
     }
     {
         Database w(db, Database::Access::Write);
-        InvoiceInfo before{1};
+        InvoiceInfo before;
+        before.changeCount = 1;
         QVERIFY(!replaceInvoice(w, h, line, before));
         InvoiceInfo loaded = invoiceInfo(w, 1000);
         QCOMPARE(loaded.changeCount, 2);
