@@ -558,9 +558,15 @@ QString inUseMessage(const QString &path) {
         .arg(path);
 }
 
-void Database::begin() {
-    if (!m_db.transaction())
+void Database::begin(bool forWriting) {
+    if (forWriting && m_engine == Engine::SQLite) {
+        // The driver's commit and rollback end it as they end their own.
+        QSqlQuery q(m_db);
+        if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
+            fail(QStringLiteral("işlem başlatılırken"), q.lastError());
+    } else if (!m_db.transaction()) {
         fail(QStringLiteral("işlem başlatılırken"), m_db.lastError());
+    }
     m_inTransaction = true;
 }
 

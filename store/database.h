@@ -102,6 +102,25 @@ public:
         commit();
     }
 
+    // The same for a transaction that reads and then writes what it read depends on (the
+    // next number of a series): on SQLite the file is taken for writing at its start, so that
+    // a second writer waits there, as long as the busy timeout, rather than failing once it
+    // has read. A server locks as it goes (lockNumber).
+    template <class F> void writingTransaction(F &&f) {
+        if (m_inTransaction) {
+            f();
+            return;
+        }
+        begin(true);
+        try {
+            f();
+        } catch (...) {
+            rollback();
+            throw;
+        }
+        commit();
+    }
+
     // A failure of the engine turned into the program's error, naming the file. A file that
     // another program holds locked (after the wait) is reported as in use, never as damaged.
     [[noreturn]] void fail(const QString &activity, const QString &engineText) const;
@@ -110,7 +129,7 @@ public:
 private:
     void openServer(Access access);
     bool reuseIdleConnection();
-    void begin();
+    void begin(bool forWriting = false);
     void commit();
     void rollback();
 

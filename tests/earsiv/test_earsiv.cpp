@@ -6,6 +6,11 @@
 #include "tests/common/pdftext.h"
 #include "tools/sampledata.h"
 
+#include <QCryptographicHash>
+
+#include <algorithm>
+#include <memory>
+
 using namespace testdb;
 
 namespace {
@@ -61,6 +66,8 @@ private Q_SLOTS:
     void wholeOrNothing();
     void readableCopy();
     void sampleDatabaseAndCommand();
+    void twoAtOnce_data();
+    void twoAtOnce();
 };
 
 void TestEArsiv::taxNumbers() {
@@ -382,6 +389,71 @@ void TestEArsiv::sampleDatabaseAndCommand() {
     const QStringList xml = out.filter(u".xml"_qs);
     QCOMPARE(xml.size(), 25);
     QCOMPARE(schemaProblems(xml), QString());
+}
+
+void TestEArsiv::twoAtOnce_data() {
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("SQLite") << false;
+    QTest::newRow("PostgreSQL") << true;
+}
+
+// Two PCs, each with its own working folder, export the same 25 invoices from one set of
+// books at once, one from the first, the other from the last. Both finish; each invoice has
+// one number, the serials go 1 to 25 without a gap, and both folders hold the same documents,
+// the recorded ones.
+void TestEArsiv::twoAtOnce() {
+    QFETCH(bool, onServer);
+    if (onServer && server().isEmpty())
+        QSKIP("FATURA_TEST_SERVER names no server");
+    QTemporaryDir dir;
+    QString db = dir.filePath(u"fatura.MDB"_qs);
+    if (onServer) {
+        db = newDatabase({});
+        sql(db, {u"DROP TABLE faturalar"_qs, u"DROP TABLE MUSTERI"_qs});
+    }
+    const int count = 25;
+    writeSampleDatabase(db, {.invoices = count, .campaignInvoices = 0, .year = 2025});
+    QList<qint64> numbers;
+    for (int n = 1; n <= count; ++n)
+        numbers << n;
+    QList<std::shared_ptr<QProcess>> pcs;
+    QStringList folders;
+    for (const QString &pc : {u"A"_qs, u"B"_qs}) {
+        const QDir folder(dir.filePath(pc));
+        QVERIFY(folder.mkpath(u"."_qs));
+        ayarlar a = defaultSettings();
+        a.veritabani_yolu = db;
+        ayarlari_yaz(a, folder.filePath(settingsFileName()));
+        QStringList arguments = {u"--dizin"_qs, folder.path()};
+        for (qint64 n : numbers)
+            arguments << QString::number(n);
+        auto p = std::make_shared<QProcess>();
+        p->start(QStringLiteral(FATURA_BINARY_DIR "/tools/fatura-earsiv"), arguments);
+        pcs << p;
+        folders << earsivFolder(folder);
+        std::reverse(numbers.begin(), numbers.end());
+    }
+    for (const auto &p : pcs) {
+        QVERIFY(p->waitForFinished(300000));
+        const QString err = QString::fromUtf8(p->readAllStandardError());
+        QVERIFY2(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0, qPrintable(err));
+        QCOMPARE(p->readAllStandardOutput().count('\n'), 2 * count);
+    }
+    const QList<QVariantList> records =
+        queryRows(db, u"SELECT sira, gib_no, ozet FROM earsiv_faturalar ORDER BY sira"_qs);
+    QCOMPARE(records.size(), count);
+    for (int i = 0; i < count; ++i) {
+        QCOMPARE(records[i][0].toInt(), i + 1);
+        const QString gib = records[i][1].toString();
+        for (const QString &folder : folders) {
+            const QByteArray xml = fileBytes(QDir(folder).filePath(gib + u".xml"_qs));
+            QCOMPARE(QString::fromLatin1(
+                         QCryptographicHash::hash(xml, QCryptographicHash::Sha256).toHex()),
+                     records[i][2].toString());
+        }
+    }
+    for (const QString &folder : folders)
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2 * count);
 }
 
 QTEST_MAIN(TestEArsiv)
