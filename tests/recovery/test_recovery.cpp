@@ -23,8 +23,10 @@
 #include <QTest>
 #include <QThread>
 
+#include <csignal>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -217,6 +219,47 @@ qint64 runEArsiv(const QString &folder, qint64 killAfterNs) {
     return killAfterNs;
 }
 
+// fatura-aktar importing the Access sample into `target`, in a process group of its own as a
+// terminal starts it: run to its end (a negative `afterNs`), or sent `signal` after that long
+// (SIGINT to the whole group, as Ctrl-C is; another signal to the tool alone). Returns its
+// exit status, code and standard error once it and its child are gone.
+struct AktarRun {
+    bool crashed = false;
+    int code = -1;
+    QString said;
+    qint64 ns = 0;
+};
+AktarRun runAktar(const QString &target, qint64 afterNs, int signal) {
+    QProcess p;
+    p.setChildProcessModifier([] { ::setpgid(0, 0); });
+    p.start(QStringLiteral(FATURA_AKTAR), {QStringLiteral(ACCESS_SAMPLES "/nwind.mdb"), target});
+    AktarRun run;
+    if (!p.waitForStarted(30000))
+        return run;
+    QElapsedTimer clock;
+    clock.start();
+    if (afterNs >= 0) {
+        while (clock.nsecsElapsed() < afterNs) {
+        }
+        ::kill(signal == SIGINT ? -pid_t(p.processId()) : pid_t(p.processId()), signal);
+    }
+    p.waitForFinished(120000);
+    run.ns = clock.nsecsElapsed();
+    // A child left without its parent dies with it; this process adopts it and waits.
+    const QDeadlineTimer childGone(20000);
+    while (::waitpid(-1, nullptr, WNOHANG) >= 0 && !childGone.hasExpired())
+        QThread::msleep(1);
+    run.crashed = p.exitStatus() != QProcess::NormalExit;
+    run.code = p.exitCode();
+    run.said = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+// The files in `folder`.
+QStringList filesIn(const QString &folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
 } // namespace
 
 class TestRecovery : public QObject {
@@ -235,6 +278,8 @@ private Q_SLOTS:
     void earsivStates_data();
     void earsivStates();
     void earsivKilled();
+    void aktarStopped_data();
+    void aktarStopped();
 
 private:
     QDeadlineTimer m_deadline;
@@ -460,6 +505,66 @@ void TestRecovery::earsivKilled() {
         QVERIFY2(wrong.isEmpty(), qPrintable(u"round %1: %2"_qs.arg(round).arg(wrong)));
     }
     qInfo("%d kills fell while a first export was unrecorded", caught);
+    QVERIFY(caught >= 3);
+}
+
+void TestRecovery::aktarStopped_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl-C") << int(SIGINT);
+    QTest::newRow("kill") << int(SIGTERM);
+    QTest::newRow("kill -9") << int(SIGKILL);
+}
+
+// fatura-aktar stopped at random moments of its import. Ctrl-C or a kill: it ends with the
+// shell's code for the signal and a Turkish message, and leaves nothing in the folder (or it
+// had finished, and the target is whole). Killed outright, the next run removes what it left
+// and imports. The rounds go on until at least three stops fell in the import.
+void TestRecovery::aktarStopped() {
+    QFETCH(int, signal);
+    QTemporaryDir first;
+    const AktarRun whole = runAktar(first.filePath(u"hedef.db"_qs), -1, 0);
+    QVERIFY2(!whole.crashed && whole.code == 0, qPrintable(whole.said));
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    qInfo("random seed %u, the import takes %lld ms", seed, whole.ns / 1000000);
+    const QString stopMessage = u"fatura-aktar: Aktarma durduruldu (%1). %2 oluşturulmadı; "
+                                "yarım kalan dosyalar silindi.\n"_qs;
+    int caught = 0;
+    for (int round = 0; round < 20 || (caught < 3 && round < 150); ++round) {
+        QVERIFY2(!m_deadline.hasExpired(), qPrintable(u"deadline after %1 rounds"_qs.arg(round)));
+        QTemporaryDir tmp;
+        const QString target = tmp.filePath(u"hedef.db"_qs);
+        const AktarRun r = runAktar(target, qint64(random.bounded(1.1 * double(whole.ns))), signal);
+        const QString where = u"round %1: %2"_qs.arg(round).arg(r.said);
+        const QStringList left = filesIn(tmp.path());
+        if (!r.crashed && r.code == 0) {
+            QVERIFY2(left == QStringList{u"hedef.db"_qs}, qPrintable(where + left.join(u' ')));
+            continue;
+        }
+        if (signal == SIGKILL) {
+            caught += left.isEmpty() ? 0 : 1;
+            // Killed after its child had given the import its name: the target is whole.
+            if (left.contains(u"hedef.db"_qs)) {
+                QCOMPARE(left, QStringList{u"hedef.db"_qs});
+                QCOMPARE(fileKind(target), FileKind::SQLite);
+                continue;
+            }
+            const AktarRun next = runAktar(target, -1, 0);
+            QVERIFY2(!next.crashed && next.code == 0, qPrintable(where + next.said));
+            QCOMPARE(filesIn(tmp.path()), QStringList{u"hedef.db"_qs});
+            continue;
+        }
+        // Before the tool could take the signal, the signal ended it: nothing was written yet.
+        QVERIFY2(left.isEmpty(), qPrintable(where + left.join(u' ')));
+        if (r.crashed)
+            continue;
+        ++caught;
+        QCOMPARE(r.code, 128 + signal);
+        QCOMPARE(
+            r.said.section(u'\n', -2),
+            stopMessage.arg(signal == SIGINT ? u"Ctrl-C"_qs : u"sonlandırma isteği"_qs, target));
+    }
+    qInfo("%d stops fell in the import", caught);
     QVERIFY(caught >= 3);
 }
 
