@@ -94,8 +94,17 @@ void TestEArsiv::buyer() {
          {"TCKN", "10000000146", "Ayşe Gül|Yılmaz", "Konak", "Gül Sok. 3", "", "İzmir"}},
         {{"Ömer Çelik", "Ulus 77", ""},
          {"TCKN", "11111111111", "Ömer|Çelik", "", "Gül Sok. 3", "", ""}},
+        // The last run of 10 or 11 digits is the number, whatever comes before it.
+        {{"Deniz Ltd. Şti.", "Tel 2165550000 Kadıköy 4840847211", "Kadıköy / İstanbul"},
+         {"VKN", "4840847211", "Deniz Ltd. Şti.", "Tel 2165550000 Kadıköy", "Gül Sok. 3", "Kadıköy",
+          "İstanbul"}},
+        {{"Ömer Çelik", "Büyük Mükellefler 2 V.D. 10000000146", ""},
+         {"TCKN", "10000000146", "Ömer|Çelik", "Büyük Mükellefler 2", "Gül Sok. 3", "", ""}},
         {{"Kaya Kırtasiye", "Ulus 1234567891", ""},
          {"müşterinin (Kaya Kırtasiye) vergi numarası geçersiz: 1234567891 (kontrol hanesi "
+          "tutmuyor)."}},
+        {{"Ayşe Yılmaz", "Konak 10000000147", ""},
+         {"müşterinin (Ayşe Yılmaz) TC kimlik numarası geçersiz: 10000000147 (kontrol haneleri "
           "tutmuyor)."}},
         {{"Peşin", "", ""},
          {"müşterinin adı (Peşin) ad ve soyad olarak yazılmalıdır (TC kimlik numaralı ya da "
@@ -226,26 +235,28 @@ void TestEArsiv::schemaAndSums() {
     QCOMPARE(bases.size(), discounted);
 }
 
-// Numbers go in the order of export, gapless, each year on its own; a refused invoice takes
-// none and leaves no file. An invoice exported again is the same document; another rate or a
-// changed invoice is refused.
+// Numbers go in the order of export, gapless, each year on its own (a year's first is 1,
+// whether an earlier year's was given before it or after); a refused invoice takes none and
+// leaves no file. An invoice exported again is the same document; another rate or a changed
+// invoice is refused.
 void TestEArsiv::numbering() {
     EArsivFixture fx;
     for (qint64 n : {1, 2, 3})
         fx.store(n, one);
     fx.store(5, one, VatExcluded, u"20.12.2025"_qs);
+    fx.store(10, one, VatExcluded, u"10.01.2025"_qs);
     fx.store(4, {{u"-1"_qs, u"İade"_qs, {}, u"100"_qs}});
     fx.store(7, {{u"1"_qs, u"Kalem"_qs, u"150"_qs, u"10"_qs}});
     fx.store(8, one, VatExcluded, u"01.07.2026"_qs);
     fx.store(9, one, VatExcluded, u"31.02.2026"_qs);
     QList<EArsivResult> results;
-    QVERIFY(EArsivExport(fx.workspace).run({3, 4, 7, 1, 8, 9, 77, 5, 2}, results));
+    QVERIFY(EArsivExport(fx.workspace).run({10, 3, 4, 7, 1, 8, 9, 77, 5, 2}, results));
     QStringList numbers;
     for (const EArsivResult &r : results)
         numbers << r.gibNumber + r.refusal;
     QCOMPARE(numbers,
              (QStringList{
-                 "ABC2026000000001",
+                 "ABC2025000000001", "ABC2026000000001",
                  refused(4, u"1. satırın tutarı eksi (-100,00); iade için İADE faturası gerekir, "
                             u"bu sürümde yazılamıyor."_qs),
                  refused(7, u"1. satırın iskontosu (150) eksi ya da satır tutarından büyük."_qs),
@@ -254,14 +265,14 @@ void TestEArsiv::numbering() {
                             u"tarihli olamaz."_qs),
                  refused(9, u"fatura tarihi okunamadı (31.02.2026); GG.AA.YYYY biçiminde "
                             u"olmalıdır."_qs),
-                 refused(77, u"fatura bulunamadı."_qs), "ABC2025000000001", "ABC2026000000003"}));
-    QCOMPARE(QDir(fx.folder()).entryList(QDir::Files).size(), 8);
+                 refused(77, u"fatura bulunamadı."_qs), "ABC2025000000002", "ABC2026000000003"}));
+    QCOMPARE(QDir(fx.folder()).entryList(QDir::Files).size(), 10);
     QSet<QString> uuids;
     for (const QVariantList &row : queryRows(fx.db, u"SELECT uuid FROM earsiv_faturalar"_qs)) {
         QVERIFY(uuidPattern.match(row[0].toString()).hasMatch());
         uuids << row[0].toString();
     }
-    QCOMPARE(uuids.size(), 4);
+    QCOMPARE(uuids.size(), 5);
 
     // Again, later, with the settings' rate changed: the same document to the byte, with
     // the rate it was made with and the time it was first given.
