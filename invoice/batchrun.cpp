@@ -113,8 +113,16 @@ Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &setti
     return invoice;
 }
 
+QString campaignFontProblem(const ayarlar &settings) {
+    return fontSizeProblem(settings, {&ayarlar::yer_fatura_tarihi, &ayarlar::yer_adi_soyadi,
+                                      &ayarlar::yer_adresi, &ayarlar::yer_vergi_dairesi,
+                                      &ayarlar::yer_fatura_hareketleri});
+}
+
 void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
                           const QString &region) {
+    if (const QString problem = campaignFontProblem(settings); !problem.isEmpty())
+        throw PrinterError(problem);
     const InvoiceFigures figures = computeFigures(invoice);
     const auto printHeader = [&] {
         placeAndPrint(printer, settings.yer_fatura_tarihi, invoice.header.invoiceDate);

@@ -16,13 +16,17 @@
 // A missing quantity, price or discount counts as 0 and prints as the empty text.
 Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &settings);
 
+// As invoiceFontProblem(), for the items a campaign invoice prints in fonts of their own.
+QString campaignFontProblem(const ayarlar &settings);
+
 // Prints one campaign invoice as one document: date, name line, address and `region` (the
 // region picked for the run) at their placements, the lines one under another 200 twips
 // apart, the totals block below the last line, then the amount in words, VAT rate, VAT and
 // grand total at their positions in the line block's font. Figures are the model's
 // unrounded ones (VAT base = subtotal - discount, VAT = base x rate / 100, grand total =
 // base + VAT), printed as plain numbers; the words are made from the grand total's money
-// text. A line with an unknown quantity or price has an empty amount.
+// text. A line with an unknown quantity or price has an empty amount. Throws PrinterError,
+// before anything is printed, with campaignFontProblem().
 void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
                           const QString &region);
 
