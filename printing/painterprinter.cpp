@@ -272,8 +272,10 @@ void SystemPrinter::startDocument(QPainter &painter) {
         m_printer.reset();
         throw PrinterError(QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
     }
-    const double dotsPerMm = m_printer->resolution() / millimetresPerInch;
-    painter.translate(m_offset.x * dotsPerMm, m_offset.y * dotsPerMm);
+    const int resolution = m_printer->resolution();
+    const double dotsPerMm = resolution / millimetresPerInch;
+    painter.translate(originRounding(m_printer->pageLayout(), resolution) +
+                      QPointF(m_offset.x * dotsPerMm, m_offset.y * dotsPerMm));
 }
 
 void SystemPrinter::startSheet(QPainter &) {
@@ -291,6 +293,11 @@ void SystemPrinter::closeDocument(QPainter &painter) {
 void usePrintableArea(QPrinter &printer) {
     const QPageLayout layout = printer.pageLayout();
     printer.setPageMargins(layout.minimumMargins(), layout.units());
+}
+
+QPointF originRounding(const QPageLayout &layout, int resolution) {
+    const QPointF exact = layout.paintRect(QPageLayout::Point).topLeft() * resolution / 72.0;
+    return exact - QPointF(layout.paintRectPixels(resolution).topLeft());
 }
 
 QRectF printableArea(const QPrinterInfo &info) {

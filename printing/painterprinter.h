@@ -119,8 +119,8 @@ private:
 // job of its own. Throws PrinterError when there is no such printer (or no default printer).
 // Before each job the printing system is asked whether the printer is there, running and
 // taking jobs, and after it whether it took the job; each failure is a PrinterError naming
-// the printer. Positions count from the corner of the printer's printable area, moved by the
-// printer's offset.
+// the printer. Positions count from the exact corner of the printer's printable area (see
+// printableArea()), moved by the printer's offset: the print moves right and down by it.
 class SystemPrinter : public PainterPrinter {
 public:
     // An empty name means the system's default printer.
@@ -153,3 +153,9 @@ void usePrintableArea(QPrinter &printer);
 // The printable area of a system printer's default paper, in points from the paper's
 // top-left corner, as SystemPrinter prints on it.
 QRectF printableArea(const QPrinterInfo &printer);
+
+// How far, in device units, the painter on a page with this layout must be moved to start at
+// the exact corner of the layout's paint rectangle. Qt places the painter's origin at the
+// margins rounded to whole points (12,49 pt gives 12 pt), while the paint rectangle keeps
+// them as they are.
+QPointF originRounding(const QPageLayout &layout, int resolution);
