@@ -2,8 +2,11 @@
 
 #include "printing/printer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
 
 #ifdef FATURA_HAVE_CUPS
 #include <cups/cups.h>
@@ -79,6 +82,56 @@ void checkJobAccepted(const QString &name) {
                                   QString::fromUtf8(cupsLastErrorString())));
 }
 
+namespace {
+
+// The first "Default" line of an lpoptions file: the printer it names.
+QString lpoptionsDefault(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    while (!file.atEnd()) {
+        const QStringList words =
+            QString::fromUtf8(file.readLine()).split(blanks, Qt::SkipEmptyParts);
+        if (words.size() >= 2 && words[0].compare(u"default", Qt::CaseInsensitive) == 0)
+            return words[1];
+    }
+    return {};
+}
+
+// The user's own choice of default printer, looked up in the order libcups follows: the
+// environment, the user's lpoptions file, the computer's.
+DefaultPrinter usersChoice() {
+    const QString lpdest = qEnvironmentVariable("LPDEST");
+    if (!lpdest.isEmpty())
+        return {lpdest, false, QStringLiteral("LPDEST ortam değişkeninde")};
+    const QString printer = qEnvironmentVariable("PRINTER");
+    if (!printer.isEmpty() && printer != u"lp")
+        return {printer, false, QStringLiteral("PRINTER ortam değişkeninde")};
+    const QString serverRoot = qEnvironmentVariable("CUPS_SERVERROOT", QStringLiteral("/etc/cups"));
+    for (const QString &file : {QDir::home().filePath(QStringLiteral(".cups/lpoptions")),
+                                QDir(serverRoot).filePath(QStringLiteral("lpoptions"))}) {
+        const QString name = lpoptionsDefault(file);
+        if (!name.isEmpty())
+            return {name, false, QDir::toNativeSeparators(file) + QStringLiteral(" dosyasında")};
+    }
+    return {};
+}
+
+} // namespace
+
+DefaultPrinter defaultPrinter() {
+    if (cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+        QString name = QString::fromUtf8(dest->name);
+        if (dest->instance)
+            name += u'/' + QString::fromUtf8(dest->instance);
+        cupsFreeDests(1, dest);
+        return {name, true, {}};
+    }
+    // libcups gives no default when the one chosen is not installed, and does not say which.
+    return usersChoice();
+}
+
 #else
 
 PrinterStatus printerStatus(const QString &name) {
@@ -91,6 +144,11 @@ PrinterStatus printerStatus(const QString &name) {
 }
 
 void checkJobAccepted(const QString &) {}
+
+DefaultPrinter defaultPrinter() {
+    const QString name = QPrinterInfo::defaultPrinterName();
+    return {name, !name.isEmpty(), {}};
+}
 
 #endif
 

@@ -30,3 +30,14 @@ void checkPrinterReady(const QString &name);
 // naming the printer when the printing system refused the job Qt handed it. Without CUPS
 // nothing more than the painter's own result is known, and this does nothing.
 void checkJobAccepted(const QString &name);
+
+// The default printer as the user's printing system gives it.
+struct DefaultPrinter {
+    QString name; // empty when none is chosen
+    bool installed = false;
+    // Where the user's own choice names a printer that is not installed, as Turkish words
+    // that end in the locative: "LPDEST ortam değişkeninde", "<path> dosyasında". Empty for
+    // the printing system's own choice.
+    QString namedIn;
+};
+DefaultPrinter defaultPrinter();

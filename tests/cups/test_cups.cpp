@@ -1,3 +1,4 @@
+#include "base/numbers.h"
 #include "gui/Form3.h"
 #include "gui/Form5.h"
 #include "gui/messages.h"
@@ -13,10 +14,12 @@
 
 #include <QDeadlineTimer>
 #include <QFontMetricsF>
+#include <QLabel>
 #include <QPdfWriter>
 #include <QPrinterInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
@@ -72,6 +75,29 @@ double largestDeviation(const QList<RecordingPrinter::Line> &lines,
     return largest;
 }
 
+// The top ruler's centimetre numbers of a marks page: how far they sit, on average, from
+// where they belong with no offset when the printable area's corner is at `corner` (points
+// from the paper's corner), right and down, in millimetres. NaN unless all twenty are there.
+QPointF rulerShift(const QString &document, const QPointF &corner) {
+    QPointF sum;
+    int numbers = 0;
+    for (const auto &[word, at] : documentWords(document).asKeyValueRange()) {
+        bool ok = false;
+        const int mm = word.toInt(&ok);
+        if (!ok || mm % 10 != 0 || mm <= 0 || at.y() > corner.y() + 6 * ptPerMm)
+            continue;
+        // Each number is 0,4 mm right of its tick and 2 mm down.
+        sum += (at - corner) / ptPerMm - QPointF(mm + 0.4, 2);
+        ++numbers;
+    }
+    return numbers == 20 ? sum / numbers : QPointF(qQNaN(), qQNaN());
+}
+
+// A number as the user types it and as the window reads it.
+double typedNumber(const QString &text) {
+    return inputNumber(text).value_or(qQNaN());
+}
+
 } // namespace
 
 class TestCups : public QObject {
@@ -86,7 +112,11 @@ private Q_SLOTS:
     void refused_data();
     void refused();
     void refusedAfterSubmission();
-    void printerWindow();
+    void missingDefault_data();
+    void missingDefault();
+    void offsetNote_data();
+    void offsetNote();
+    void printerWindowFollowsDefault();
 
 private:
     QString cups(const QString &tool, const QStringList &arguments);
@@ -94,6 +124,7 @@ private:
     void setDefault(const QString &queue);
     QStringList jobs() const;
     std::unique_ptr<Form3> printSavedInvoice(bool *printed);
+    PrinterSetupWindow *openPrinterWindow(Form5 &settings);
 
     QTemporaryDir m_dir;
     QProcess m_cupsd;
@@ -121,10 +152,10 @@ void TestCups::addQueue(const QString &name, const QStringList &driver) {
 }
 
 // A scheduler of the test's own on a socket in a temporary folder, which this process (and
-// Qt in it) reaches through CUPS_SERVER; queues as a new user meets them: a virtual PDF
-// printer printing the whole sheet, a PostScript printer with 12 pt margins, a PDF printer
-// with 18 pt at the sides and 36 pt at top and bottom, and one whose printable area starts at
-// 12,49 pt and 5,67 pt.
+// Qt in it) reaches through CUPS_SERVER, with a home folder of the test's own for the user's
+// printer choices; queues as a new user meets them: a virtual PDF printer printing the whole
+// sheet, a PostScript printer with 12 pt margins, a PDF printer with 18 pt at the sides and
+// 36 pt at top and bottom, and one whose printable area starts at 12,49 pt and 5,67 pt.
 void TestCups::initTestCase() {
     const QString cupsd = QStandardPaths::findExecutable(u"cupsd"_qs, {u"/usr/sbin"_qs});
     if (cupsd.isEmpty() || !QFile::exists(fullSheetPpd) || !havePdftotext())
@@ -132,6 +163,7 @@ void TestCups::initTestCase() {
     QFile::setPermissions(m_dir.path(), QFileDevice::Permissions(0x7755)); // for the lp user
     const QDir d(m_dir.path());
     d.mkpath(u"spool/tmp"_qs);
+    d.mkpath(u"ev/.cups"_qs);
     QFile::setPermissions(d.filePath(u"spool/tmp"_qs), QFileDevice::Permissions(0x7777));
     QFile files(d.filePath(u"cups-files.conf"_qs)), conf(d.filePath(u"cupsd.conf"_qs));
     QVERIFY(files.open(QIODevice::WriteOnly) && conf.open(QIODevice::WriteOnly));
@@ -148,8 +180,10 @@ void TestCups::initTestCase() {
             .toUtf8());
     files.close();
     conf.close();
+    // The printing library reads these once, before its first request.
     qputenv("CUPS_SERVER", d.filePath(u"cups.sock"_qs).toLocal8Bit());
-    qputenv("CUPS_SERVERROOT", d.path().toLocal8Bit()); // no client.conf of the system
+    qputenv("CUPS_SERVERROOT", d.path().toLocal8Bit());  // no client.conf of the system
+    qputenv("HOME", d.filePath(u"ev"_qs).toLocal8Bit()); // no lpoptions of the user's
     qunsetenv("PRINTER");
     qunsetenv("LPDEST");
     m_cupsd.setProcessChannelMode(QProcess::MergedChannels);
@@ -225,6 +259,12 @@ std::unique_ptr<Form3> TestCups::printSavedInvoice(bool *printed) {
     w->faturabul(u"125"_qs);
     *printed = w->yazdir();
     return w;
+}
+
+PrinterSetupWindow *TestCups::openPrinterWindow(Form5 &settings) {
+    clickCaption(&settings, "yazici_dugmesi");
+    auto *w = settings.findChild<PrinterSetupWindow *>();
+    return w && w->isVisible() ? w : nullptr;
 }
 
 // A saved invoice printed from the invoice window on the default printer: every value lands
@@ -316,36 +356,171 @@ void TestCups::refusedAfterSubmission() {
              qPrintable(message));
 }
 
-// The settings window's printer window: the offset typed is tried on the marks page (its
-// rulers moved by it), then saved for this computer's default printer and used by prints.
-void TestCups::printerWindow() {
+// No default printer among the installed ones: the default was removed, or the user's own
+// choice names a queue that is not there. Nothing is printed, on another printer or into a
+// PDF; the message names the missing printer and the invoice window stays open. The printer
+// window says the same.
+void TestCups::missingDefault_data() {
+    QTest::addColumn<QString>("namedBy");
+    QTest::addColumn<QString>("said"); // what both say first
+    const QString lpoptions = QDir::toNativeSeparators(m_dir.filePath(u"ev/.cups/lpoptions"_qs));
+    QTest::newRow("removed") << QString()
+                             << u"Varsayılan yazıcı bulunamadı: Gecici\nBu yazıcı kaldırılmış; "
+                                "kurulu yazıcılardan birini varsayılan yazıcı yapın."_qs;
+    for (const QString &variable : {u"LPDEST"_qs, u"PRINTER"_qs})
+        QTest::newRow(qPrintable(variable))
+            << variable
+            << u"Varsayılan yazıcı bulunamadı: Yok\n%1 ortam değişkeninde varsayılan yazıcı olarak "
+               "bu ad yazılı, ama bu adla kurulu bir yazıcı yok; o ayarı düzeltin."_qs.arg(
+                   variable);
+    QTest::newRow("lpoptions")
+        << u"lpoptions"_qs
+        << u"Varsayılan yazıcı bulunamadı: Yok\n%1 dosyasında varsayılan yazıcı olarak bu ad "
+           "yazılı, ama bu adla kurulu bir yazıcı yok; o ayarı düzeltin."_qs.arg(lpoptions);
+}
+
+void TestCups::missingDefault() {
+    QFETCH(QString, namedBy);
+    QFETCH(QString, said);
+    const QString lpoptions = m_dir.filePath(u"ev/.cups/lpoptions"_qs);
+    const auto restore = qScopeGuard([&] {
+        qunsetenv("LPDEST");
+        qunsetenv("PRINTER");
+        QFile::remove(lpoptions);
+    });
+    if (namedBy.isEmpty()) {
+        // The program has printed on it, so it knows the name once it is gone.
+        addQueue(u"Gecici"_qs, {u"-P"_qs, fullSheetPpd});
+        setDefault(u"Gecici"_qs);
+        bool printed = false;
+        printSavedInvoice(&printed);
+        QVERIFY(printed);
+        cups(u"lpadmin"_qs, {u"-x"_qs, u"Gecici"_qs});
+        QTRY_VERIFY(QPrinterInfo::defaultPrinterName().isEmpty());
+    } else {
+        setDefault(u"Tam"_qs); // the system's own choice, which the user's one overrides
+        if (namedBy == u"lpoptions") {
+            QFile file(lpoptions);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("Default Yok\n");
+        } else {
+            qputenv(namedBy.toLatin1(), "Yok");
+        }
+    }
+    m_said.clear();
+    const QString installed =
+        u"\nKurulu yazıcılar: "_qs + QPrinterInfo::availablePrinterNames().join(u", "_qs);
+    const QDir pdfs(m_workspace->filePath(u"baskilar"_qs));
+    const qsizetype pdfsBefore = pdfs.entryList(QDir::Files).size();
+    const qsizetype before = jobs().size();
+    bool printed = true;
+    const auto w = printSavedInvoice(&printed);
+    QVERIFY(!printed && w->isVisible());
+    QCOMPARE(m_said, QStringList{said + installed +
+                                 u"\nBaskı başka bir yazıcıya gönderilmedi.\n\n"
+                                 "125 numaralı fatura yazdırılmadı."_qs});
+    QCOMPARE(jobs().size(), before);
+    QCOMPARE(pdfs.entryList(QDir::Files).size(), pdfsBefore);
+
+    Form5 settings(*m_workspace);
+    settings.show();
+    PrinterSetupWindow *pw = openPrinterWindow(settings);
+    QVERIFY(pw);
+    QCOMPARE(field<QLabel>(pw, "yazici_etiketi")->text(), said + installed);
+    QVERIFY(!field<QPushButton>(pw, "deneme_baskisi_dugmesi")->isEnabled() &&
+            !field<QPushButton>(pw, "kaydet_dugmesi")->isEnabled());
+}
+
+// The printer window's note, followed to the letter on a printer whose form sits off: the
+// marks page shows how far the marks slid from the form's boxes, the user types what the
+// note says, and the next marks page sits on the form within a tenth of a millimetre. First
+// the note's own worked example, then a user whose kept offset was typed the old way.
+void TestCups::offsetNote_data() {
+    QTest::addColumn<PrinterOffset>("kept");
+    QTest::addColumn<PrinterOffset>("form"); // where the form's boxes sit from where the
+                                             // layout puts them, mm right and down
+    QTest::newRow("the note's example") << PrinterOffset{} << PrinterOffset{qQNaN(), qQNaN()};
+    QTest::newRow("kept the old way") << PrinterOffset{2, 0} << PrinterOffset{-2.1, 0.6};
+}
+
+void TestCups::offsetNote() {
+    QFETCH(PrinterOffset, kept);
+    QFETCH(PrinterOffset, form);
+    setDefault(u"Tam"_qs); // its printable area is the whole sheet
+    m_workspace->printerOffsets().setOffset(u"Tam"_qs, kept);
+    Form5 settings(*m_workspace);
+    settings.show();
+    PrinterSetupWindow *w = openPrinterWindow(settings);
+    QVERIFY(w);
+    const QLabel *note = w->findChild<QLabel *>(u"kayma_notu"_qs);
+    QVERIFY(note);
+    static const QRegularExpression example(
+        uR"(Örnek: kutular 0 iken işaretler ([\d,]+) mm sağa ve ([\d,]+) mm yukarı kaymışsa )"
+        uR"("Baskıyı sağa kaydır" kutusuna (-?[\d,]+), "Baskıyı aşağı kaydır" kutusuna )"
+        uR"((-?[\d,]+) yazın\.)"_qs);
+    const QRegularExpressionMatch m = example.match(note->text());
+    QVERIFY2(m.hasMatch(), qPrintable(note->text()));
+    const bool noteExample = std::isnan(form.x);
+    if (noteExample)
+        form = {-typedNumber(m.captured(1)), typedNumber(m.captured(2))};
+
+    click(w, "deneme_baskisi_dugmesi");
+    const QPointF landed = rulerShift(jobs().last(), {}) - QPointF(form.x, form.y);
+    // What a person reads off the form with a ruler: tenths of a millimetre.
+    const QPointF slid(std::round(landed.x() * 10) / 10, std::round(landed.y() * 10) / 10);
+    QStringList typed;
+    if (noteExample) {
+        QCOMPARE(slid, QPointF(typedNumber(m.captured(1)), -typedNumber(m.captured(2))));
+        typed = QStringList{m.captured(3), m.captured(4)};
+    } else {
+        // The note's rule: what the marks slid right or down comes off the box's number.
+        typed = QStringList{plainNumberText(kept.x - slid.x()), plainNumberText(kept.y - slid.y())};
+    }
+    setText(w, "kayma_x", typed[0]);
+    setText(w, "kayma_y", typed[1]);
+    click(w, "deneme_baskisi_dugmesi");
+    const QPointF off = rulerShift(jobs().last(), {}) - QPointF(form.x, form.y);
+    QVERIFY2(std::abs(off.x()) <= 0.1 && std::abs(off.y()) <= 0.1,
+             qPrintable(u"typed %1; the marks are %2 mm right and %3 mm down of the boxes"_qs.arg(
+                 typed.join(u" / "_qs), plainNumberText(std::round(off.x() * 10) / 10),
+                 plainNumberText(std::round(off.y() * 10) / 10))));
+    QCOMPARE(m_said, QStringList(2, u"Deneme baskısı yazıcıya gönderildi: Tam"_qs));
+}
+
+// The printer window reads the default printer each time it is shown, with that printer's
+// kept offset; the values typed are tried and kept for the printer it names, even when the
+// default changes while it is open.
+void TestCups::printerWindowFollowsDefault() {
+    m_workspace->printerOffsets().setOffset(u"Tam"_qs, {1, 1});
+    m_workspace->printerOffsets().setOffset(u"Kenarli"_qs, {0.5, -0.5});
     setDefault(u"Tam"_qs);
     Form5 settings(*m_workspace);
     settings.show();
-    clickCaption(&settings, "yazici_dugmesi");
-    auto *w = settings.findChild<PrinterSetupWindow *>();
-    QVERIFY(w && w->isVisible() && w->printerName() == u"Tam");
+    PrinterSetupWindow *w = openPrinterWindow(settings);
+    QVERIFY(w && w->printerName() == u"Tam");
+    QCOMPARE(texts(w, {"kayma_x", "kayma_y"}), (QStringList{"1", "1"}));
+    w->close();
+
+    setDefault(u"Kenarli"_qs);
+    QCOMPARE(openPrinterWindow(settings), w);
+    QCOMPARE(field<QLabel>(w, "yazici_etiketi")->text(), u"Varsayılan yazıcı: Kenarli"_qs);
+    QCOMPARE(texts(w, {"kayma_x", "kayma_y"}), (QStringList{"0,5", "-0,5"}));
     setText(w, "kayma_x", u"2,0"_qs);
     setText(w, "kayma_y", u"-1,5"_qs);
+    setDefault(u"Tam"_qs);
     click(w, "deneme_baskisi_dugmesi");
-    QCOMPARE(m_said, QStringList{u"Deneme baskısı yazıcıya gönderildi: Tam"_qs});
-    // The top ruler's centimetre numbers, each 0,4 mm right of its tick, 2 mm down.
-    int numbers = 0;
-    for (const auto &[word, at] : documentWords(jobs().last()).asKeyValueRange()) {
-        const int mm = word.toInt();
-        if (mm % 10 == 0 && mm > 0 && at.y() < 5 * ptPerMm) {
-            ++numbers;
-            QVERIFY(std::abs(at.x() - (mm + 0.4 + 2.0) * ptPerMm) < 0.5 * ptPerMm);
-            QVERIFY(std::abs(at.y() - (2 - 1.5) * ptPerMm) < 0.5 * ptPerMm);
-        }
-    }
-    QCOMPARE(numbers, 20);
-    QCOMPARE(m_workspace->printerOffsets().offset(u"Tam"_qs), PrinterOffset{}); // only tried
+    QCOMPARE(m_said, QStringList{u"Deneme baskısı yazıcıya gönderildi: Kenarli"_qs});
+    // Kenarli's printable area starts 12 pt in; the rulers moved by the typed offset.
+    const QPointF moved = rulerShift(jobs().last(), {12, 12});
+    QVERIFY2(std::abs(moved.x() - 2.0) < 0.1 && std::abs(moved.y() + 1.5) < 0.1,
+             qPrintable(u"%1 / %2"_qs.arg(moved.x()).arg(moved.y())));
+    QCOMPARE(m_workspace->printerOffsets().offset(u"Kenarli"_qs), (PrinterOffset{0.5, -0.5}));
 
     click(w, "kaydet_dugmesi");
     QCOMPARE(m_said.mid(1),
-             QStringList{u"Yazıcı kayması kaydedildi: Tam\nsağa 2 mm, aşağı -1,5 mm"_qs});
-    QCOMPARE(m_workspace->printTarget(u"x"_qs).systemPrinter->offset(), (PrinterOffset{2.0, -1.5}));
+             QStringList{u"Yazıcı kayması kaydedildi: Kenarli\nsağa 2 mm, aşağı -1,5 mm"_qs});
+    QCOMPARE(m_workspace->printerOffsets().offset(u"Kenarli"_qs), (PrinterOffset{2.0, -1.5}));
+    QCOMPARE(m_workspace->printerOffsets().offset(u"Tam"_qs), (PrinterOffset{1, 1}));
 }
 
 QTEST_MAIN(TestCups)
