@@ -2,10 +2,13 @@
 
 #include "invoice/invoice.h"
 #include "printing/printer.h"
+#include "printing/printerstatus.h"
 #include "settings/settingsfile.h"
 #include "store/campaigns.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -39,7 +42,16 @@ using BatchProgress = std::function<bool(int printed, int total)>;
 // are read one at a time, so a run of any length holds one invoice in memory. Returns how
 // many were printed. The printer is not finished: the caller hands over the output. Throws
 // DatabaseError (a missing file or table) or PrinterError; what was printed before stays
-// printed. Writes nothing to the database.
+// printed. Settings that cannot print (campaignFontProblem()) are refused before the first
+// invoice. Writes nothing to the database. `begun`, when given, gets the number of each
+// invoice as its printing begins.
 int runBatch(Printer &printer, const ayarlar &settings, const QString &databasePath,
              const QString &campaign, const CampaignSelection &selection,
-             const BatchProgress &progress = {});
+             const BatchProgress &progress = {}, QStringList *begun = nullptr);
+
+// What a batch run on a printer that stopped at a failure tells of its `total` invoices:
+// how many reached the printer, still wait in its queue or were dropped by the printing
+// system unprinted (`outcomes`: one for each invoice the printing system took, in order),
+// and the number of the invoice to start again from: the first one dropped, or else the
+// first one not taken (`begun`: the numbers of the invoices begun, in order).
+QString printerRunReport(int total, const QStringList &begun, const QList<JobOutcome> &outcomes);

@@ -3,6 +3,8 @@
 #include "base/savefile.h"
 #include "printing/printerstatus.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -238,7 +240,10 @@ void PdfPrinter::closeOutput(QPainter &painter) {
 
 // ---------------------------------------------------------------------------------------
 
-SystemPrinter::SystemPrinter(const QString &printerName) {
+SystemPrinter::SystemPrinter(const QString &printerName)
+    : m_titleStem(QStringLiteral("Fatura %1%2-")
+                      .arg(QString::number(QCoreApplication::applicationPid(), 36),
+                           QString::number(QDateTime::currentMSecsSinceEpoch(), 36))) {
     if (printerName.isEmpty()) {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull())
@@ -250,6 +255,7 @@ SystemPrinter::SystemPrinter(const QString &printerName) {
             throw PrinterError(QStringLiteral("Yazıcı bulunamadı: %1").arg(printerName));
         m_name = printerName;
     }
+    m_jobs = JobWatch(m_name);
 }
 
 SystemPrinter::~SystemPrinter() {
@@ -267,7 +273,8 @@ void SystemPrinter::startDocument(QPainter &painter) {
         throw PrinterError(QStringLiteral("Yazıcı bulunamadı: %1").arg(m_name));
     }
     usePrintableArea(*m_printer);
-    m_printer->setDocName(QStringLiteral("Fatura"));
+    m_title = m_titleStem + QString::number(++m_documents);
+    m_printer->setDocName(m_title);
     if (!painter.begin(m_printer.get())) {
         m_printer.reset();
         throw PrinterError(QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
@@ -288,6 +295,7 @@ void SystemPrinter::closeDocument(QPainter &painter) {
     endPainter(painter, QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
     // Nothing may talk to the printing system between the painter's end and this.
     checkJobAccepted(m_name);
+    m_jobs.taken(m_title);
 }
 
 void usePrintableArea(QPrinter &printer) {

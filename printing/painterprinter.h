@@ -2,6 +2,7 @@
 
 #include "printing/printer.h"
 #include "printing/printeroffsets.h"
+#include "printing/printerstatus.h"
 
 #include <QFont>
 #include <QPageLayout>
@@ -133,6 +134,9 @@ public:
     void setOffset(const PrinterOffset &millimetres) { m_offset = millimetres; }
     PrinterOffset offset() const { return m_offset; }
 
+    // What became of each document the printing system took, in order, as it says now.
+    QList<JobOutcome> jobOutcomes() { return m_jobs.outcomes(); }
+
 protected:
     void startDocument(QPainter &painter) override;
     void startSheet(QPainter &painter) override;
@@ -142,6 +146,11 @@ private:
     QString m_name;
     PrinterOffset m_offset;
     std::unique_ptr<QPrinter> m_printer;
+    // Each job's title is its own, so that the job can be found in the printer's queue.
+    QString m_titleStem;
+    QString m_title;
+    int m_documents = 0;
+    JobWatch m_jobs;
 };
 
 // Gives `printer` its paper's printable area as its page: margins at the printer's minimum.

@@ -1,6 +1,7 @@
 #include "base/numbers.h"
 #include "gui/Form3.h"
 #include "gui/Form5.h"
+#include "gui/Form7.h"
 #include "gui/messages.h"
 #include "gui/printersetup.h"
 #include "invoice/invoiceprint.h"
@@ -98,6 +99,46 @@ double typedNumber(const QString &text) {
     return inputNumber(text).value_or(qQNaN());
 }
 
+// Hands everything to another printer and lets the test act in between: once the first line
+// of a document is drawn, and once a document has ended (`documents` have ended by then).
+class Watched : public Printer {
+public:
+    using Step = std::function<void(bool ended, int documents)>;
+    Watched(std::unique_ptr<Printer> inner, Step step)
+        : m_inner(std::move(inner))
+        , m_step(std::move(step)) {}
+
+    void setFontName(const QString &name) override { m_inner->setFontName(name); }
+    void setFontSize(double points) override { m_inner->setFontSize(points); }
+    void setX(double twips) override { m_inner->setX(twips); }
+    void setY(double twips) override { m_inner->setY(twips); }
+    double x() const override { return m_inner->x(); }
+    double y() const override { return m_inner->y(); }
+    void printLine(const QString &text) override {
+        m_inner->printLine(text);
+        if (!m_drawing) {
+            m_drawing = true;
+            m_step(false, m_documents);
+        }
+    }
+    void drawLine(double x1, double y1, double x2, double y2) override {
+        m_inner->drawLine(x1, y1, x2, y2);
+    }
+    void newSheet() override { m_inner->newSheet(); }
+    void endDocument() override {
+        m_inner->endDocument();
+        m_drawing = false;
+        m_step(true, ++m_documents);
+    }
+    void finish() override { m_inner->finish(); }
+
+private:
+    std::unique_ptr<Printer> m_inner;
+    Step m_step;
+    bool m_drawing = false;
+    int m_documents = 0;
+};
+
 } // namespace
 
 class TestCups : public QObject {
@@ -117,6 +158,8 @@ private Q_SLOTS:
     void offsetNote_data();
     void offsetNote();
     void printerWindowFollowsDefault();
+    void queueRemovedDuringBatch_data();
+    void queueRemovedDuringBatch();
 
 private:
     QString cups(const QString &tool, const QStringList &arguments);
@@ -221,6 +264,19 @@ void TestCups::initTestCase() {
                            u"Konak 42"_qs, 1, u"05.03.2024"_qs, u"İ-9"_qs, u"04.03.2024"_qs, 125},
                           {{2, u"Vida M8"_qs, u"10"_qs, u"50"_qs, u"90,00"_qs},
                            {1.5, u"Somun"_qs, {}, u"1250.5"_qs, u"1.875,75"_qs}}));
+    // A campaign of eight invoices, numbers 21 to 28.
+    QStringList headers, lines;
+    for (int n = 21; n <= 28; ++n) {
+        headers << u"(%1, 'ANKARA', '2024-11-05', 'Çankaya', 'Müşteri %1', 'Adres', 0)"_qs.arg(n);
+        lines << u"(%1, 'Çay', 2, 12.5)"_qs.arg(n);
+    }
+    testdb::sql(m_workspace->databasePath(),
+                {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
+                 u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI, FATURA_TARIHI, "
+                 "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
+                 u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
+                 u"INSERT INTO FATCARIKAMPANYAT VALUES "_qs + headers.join(u','),
+                 u"INSERT INTO FATSTOKKAMPANYAT VALUES "_qs + lines.join(u',')});
     Messages::setTestHandler([this](const Messages::Message &m) {
         m_said << m.text;
         return true;
@@ -521,6 +577,61 @@ void TestCups::printerWindowFollowsDefault() {
              QStringList{u"Yazıcı kayması kaydedildi: Kenarli\nsağa 2 mm, aşağı -1,5 mm"_qs});
     QCOMPARE(m_workspace->printerOffsets().offset(u"Kenarli"_qs), (PrinterOffset{2.0, -1.5}));
     QCOMPARE(m_workspace->printerOffsets().offset(u"Tam"_qs), (PrinterOffset{1, 1}));
+}
+
+// A campaign of eight invoices on a queue that goes half-way through: its first two jobs were
+// printed, the third was cancelled in the queue and the fourth went with the queue. The
+// message says so, in Turkish before any words of the printing system's, and where to start
+// again.
+void TestCups::queueRemovedDuringBatch_data() {
+    QTest::addColumn<bool>("whileDrawing"); // deleted while the fifth invoice is drawn
+    QTest::addColumn<QString>("failure");   // what the message says first, in Turkish
+    QTest::newRow("between two invoices") << false << u"Yazıcı bulunamadı: Silinen"_qs;
+    QTest::newRow("while an invoice is drawn")
+        << true << u"Yazıcı baskı işini almadı: Silinen\nYazıcı bu arada kaldırılmış."_qs;
+}
+
+void TestCups::queueRemovedDuringBatch() {
+    QFETCH(bool, whileDrawing);
+    QFETCH(QString, failure);
+    // A queue that sends its jobs straight to its device once they are let go.
+    addQueue(u"Silinen"_qs, {u"-m"_qs, u"raw"_qs});
+    setDefault(u"Silinen"_qs);
+    const auto step = [&](bool ended, int documents) {
+        static const QRegularExpression job(u"^(Silinen-\\d+)"_qs,
+                                            QRegularExpression::MultilineOption);
+        if (ended && documents <= 3) {
+            // The job just taken, the only one waiting: let go, or at the third cancelled.
+            const QString waiting = cups(u"lpstat"_qs, {u"-o"_qs, u"Silinen"_qs});
+            const QString id = job.match(waiting).captured(1);
+            QVERIFY2(!id.isEmpty(), qPrintable(waiting));
+            if (documents == 3)
+                cups(u"cancel"_qs, {id});
+            else
+                cups(u"lp"_qs, {u"-i"_qs, id, u"-H"_qs, u"resume"_qs});
+            QTRY_VERIFY(cups(u"lpstat"_qs, {u"-o"_qs, u"Silinen"_qs}).trimmed().isEmpty());
+        }
+        if (documents == 4 && ended != whileDrawing)
+            cups(u"lpadmin"_qs, {u"-x"_qs, u"Silinen"_qs});
+    };
+    m_workspace->seams.printTarget = [&](const QString &stem, PdfPrinter::Mode mode) {
+        PrintTarget t =
+            programPrintTarget(stem, mode, m_workspace->folder(), m_workspace->printerOffsets());
+        t.printer = std::make_unique<Watched>(std::move(t.printer), step);
+        return t;
+    };
+    Shown<Form7> w(*m_workspace);
+    auto *campaign = field<QComboBox>(&w, "Combo1");
+    campaign->setCurrentIndex(campaign->findText(u"KAMPANYAT"_qs));
+    w.yazdir();
+    QVERIFY(w.isVisible());
+    QCOMPARE(m_said.size(), 1);
+    const QString said = m_said[0];
+    QVERIFY2(said.startsWith(failure + u'\n') &&
+                 said.endsWith(u"\n\n8 faturadan 2 tanesi yazıcıya ulaştı. 2 tanesi yazdırma "
+                               "sistemine verilmişti, ama basılmadan silindi.\nBaskıyı 23 "
+                               "numaralı faturadan yeniden başlatın."_qs),
+             qPrintable(said));
 }
 
 QTEST_MAIN(TestCups)
