@@ -160,3 +160,20 @@ QString enterWorkingFolder(const QString &path) {
         return QStringLiteral("Çalışma klasörüne girilemedi: %1").arg(shown);
     return {};
 }
+
+bool displayAvailable(const QStringList &arguments) {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    QString platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    if (const qsizetype i = arguments.indexOf(QStringLiteral("-platform"));
+        i >= 0 && i + 1 < arguments.size())
+        platform = arguments.at(i + 1);
+    if (!platform.isEmpty() && !platform.startsWith(QStringLiteral("xcb")) &&
+        !platform.startsWith(QStringLiteral("wayland")))
+        return true;
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    Q_UNUSED(arguments);
+    return true;
+#endif
+}

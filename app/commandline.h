@@ -34,3 +34,8 @@ int answerWithoutRunning(const CommandLine &commandLine);
 // Creates `path` when it is missing and makes it the current directory. Returns the Turkish
 // message of what went wrong, empty when it is the current directory now.
 QString enterWorkingFolder(const QString &path);
+
+// Whether a window can be shown: Qt ends the whole process, with its own English text, when
+// it finds no display. False only where a desktop would need DISPLAY or WAYLAND_DISPLAY and
+// neither is set (and no other platform is chosen, by QT_QPA_PLATFORM or -platform).
+bool displayAvailable(const QStringList &arguments);

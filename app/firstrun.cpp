@@ -94,7 +94,7 @@ QStringList firstRun(const QDir &dir) {
                                         .arg(settingsPath, defaultDatabase(dir), marker, why));
             completeFirstRun(dir);
         } catch (const std::exception &e) {
-            problems << QString::fromUtf8(e.what());
+            problems << failureText(e);
         }
     }
     problems << writeMissingButtonPictures(dir);
@@ -113,7 +113,7 @@ StartReport prepareWorkingFolder(const QDir &dir) {
                                                       : QStringLiteral("\nOluşturulan dosyalar: ") +
                                                             made.join(QStringLiteral(", ")));
         } catch (const std::exception &e) {
-            report.problems << QString::fromUtf8(e.what());
+            report.problems << failureText(e);
         }
     }
     if (!saves.isEmpty())

@@ -24,6 +24,27 @@ int main(int argc, char *argv[]) {
     if (options.action != CommandLine::Action::Run)
         return answerWithoutRunning(options);
 
+    // The working folder becomes the current directory, so that relative paths the user typed
+    // (a PDF folder, a database) mean the same in every dialog. It comes first: without a
+    // display Qt would end the program before it could say why.
+    if (const QString problem = enterWorkingFolder(options.folder); !problem.isEmpty()) {
+        std::fprintf(stderr, "fatura: %s\n", problem.toUtf8().constData());
+        if (options.fromMenu && displayAvailable(arguments)) {
+            QApplication app(argc, argv);
+            QApplication::setApplicationDisplayName(QStringLiteral("Fatura"));
+            Messages::error(nullptr, problem);
+        }
+        return 1;
+    }
+    if (!displayAvailable(arguments)) {
+        std::fprintf(stderr, "fatura: %s\n",
+                     QStringLiteral("Ekran bulunamadı: program bir masaüstü oturumunda "
+                                    "(DISPLAY ya da WAYLAND_DISPLAY) çalıştırılmalıdır.")
+                         .toUtf8()
+                         .constData());
+        return 1;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Fatura"));
     QApplication::setApplicationDisplayName(QStringLiteral("Fatura"));
@@ -35,14 +56,6 @@ int main(int argc, char *argv[]) {
         QApplication::installTranslator(&qtTexts);
 
     QGuiApplication::setDesktopFileName(QStringLiteral("com.example.fatura"));
-    // The working folder becomes the current directory too, so that relative paths the user
-    // typed (a PDF folder, a database) mean the same in every dialog.
-    if (const QString problem = enterWorkingFolder(options.folder); !problem.isEmpty()) {
-        std::fprintf(stderr, "fatura: %s\n", problem.toUtf8().constData());
-        if (options.fromMenu)
-            Messages::error(nullptr, problem);
-        return 1;
-    }
     Workspace workspace(QDir::currentPath());
     const StartReport start = prepareWorkingFolder(QDir(workspace.folder()));
     Windows windows(workspace);

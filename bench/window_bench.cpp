@@ -152,16 +152,18 @@ void ReplaceInvoice(benchmark::State &state) {
     const QDate date(2026, 12, 6);
     const SampleInvoice versions[2] = {sampleInvoice(1, 1000, m, 200, VatExcluded, true, date),
                                        sampleInvoice(2, 1000, m, 200, VatIncluded, false, date)};
+    InvoiceInfo info;
     {
         Database db(path, Database::Access::Write);
-        insertInvoice(db, versions[0].header, versions[0].lines);
+        insertInvoice(db, versions[0].header, versions[0].lines, info);
     }
     int i = 0;
     for (auto _ : state) {
         const SampleInvoice &f = versions[++i % 2];
         Database db(path, Database::Access::Write);
         if (inTransaction) {
-            replaceInvoice(db, f.header, f.lines);
+            if (!replaceInvoice(db, f.header, f.lines, info))
+                state.SkipWithError("replacement refused");
         } else {
             QSqlQuery q(db.db());
             q.prepare(QStringLiteral("DELETE FROM faturalar WHERE faturano = ?"));

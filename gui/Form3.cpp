@@ -325,13 +325,17 @@ void Form3::buildWindow() {
 
 void Form3::load() {
     m_invoice = Invoice();
-    musteriload();
+    m_stored = InvoiceInfo();
+    showToday();
     for (QLineEdit *e : {m_address, m_address2, m_taxOffice, m_deliveryNumber})
         e->clear();
     cutGrid();
+    // Every read in one go: books that cannot be reached are waited for and reported once,
+    // not once for each list.
     guarded(this, [&] {
         const ayarlar a = m_workspace.readSettings(2);
         m_vatRate->setText(a.kdv_yuzde.trimmed());
+        reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false);
         // The list reads only its first page now, the rest as the user scrolls.
         m_invoiceNumbers->reload();
         Database db(m_workspace.databasePath(a));
@@ -347,11 +351,15 @@ void Form3::load() {
 }
 
 void Form3::musteriload() {
+    showToday();
+    guarded(this, [&] { reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false); });
+}
+
+void Form3::showToday() {
     m_state = newState;
     const QString today = m_workspace.today().toString(QStringLiteral("dd.MM.yyyy"));
     m_invoiceDate->setText(today);
     m_deliveryDate->setText(today);
-    guarded(this, [&] { reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false); });
 }
 
 void Form3::refreshCustomerLists() {
@@ -476,23 +484,32 @@ void Form3::transfer() {
         Messages::info(this, QStringLiteral("Fatura No geçersiz!"));
         return;
     }
+    // Nothing would be stored, and a replacement would delete the stored invoice.
+    if (const QString problem = lineCheck(m_invoice); !problem.isEmpty()) {
+        Messages::info(this, problem);
+        m_description->setFocus();
+        return;
+    }
     m_invoice.header = *header;
     const InvoiceRecord record = invoiceRecord(m_invoice);
     const bool replacing = m_state != newState;
     bool refused = false;
+    InvoiceInfo info = m_stored;
     const bool written = guarded(this, [&] {
         Database db(m_workspace.databasePath(), Database::Access::Write);
         if (replacing)
-            replaceInvoice(db, record.header, record.lines);
+            refused = !replaceInvoice(db, record.header, record.lines, info);
         else
-            refused = !insertInvoice(db, record.header, record.lines);
+            refused = !insertInvoice(db, record.header, record.lines, info);
     });
     if (!written)
         return;
     if (refused) {
-        Messages::info(this, alreadyStoredMessage(record.header.faturano));
+        Messages::info(this, replacing ? changedMeanwhileMessage(record.header.faturano)
+                                       : alreadyStoredMessage(record.header.faturano));
         return;
     }
+    m_stored = info;
     if (replacing)
         m_invoiceNumber->setEnabled(false);
     if (Messages::ask(this, QStringLiteral("Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"),
@@ -549,12 +566,13 @@ void Form3::faturabul(const QString &number) {
         Messages::info(this, QStringLiteral("Fatura No geçersiz!"));
         return;
     }
-    QList<StoredRow> rows;
+    StoredInvoice stored;
     if (!guarded(this, [&] {
             Database db(m_workspace.databasePath());
-            rows = invoiceRows(db, *n);
+            stored = storedInvoice(db, *n);
         }))
         return;
+    const QList<StoredRow> &rows = stored.rows;
 
     if (rows.isEmpty()) {
         // The lines shown so far go, and with them their sums.
@@ -573,6 +591,7 @@ void Form3::faturabul(const QString &number) {
 
     cutGrid();
     m_state = oldState;
+    m_stored = stored.info;
     const InvoiceHeader &h = loaded.header;
     m_invoiceNumber->setText(QString::number(h.number));
     m_invoiceNumber->setEnabled(false);
@@ -594,6 +613,12 @@ void Form3::faturabul(const QString &number) {
     for (qsizetype i = 0; i < m_invoice.lines.size(); ++i)
         showLine(m_invoice.lines.at(i), figures.lineAmounts.at(i));
     showFigures();
+    // A half-typed line belongs to the invoice that was shown before, not to this one; the
+    // discount percent stays, as it does after every added line.
+    m_description->clear();
+    m_quantity->clear();
+    m_unitPrice->clear();
+    m_description->setFocus();
 }
 
 void Form3::stepVatRate(int step) {

@@ -68,6 +68,7 @@ protected:
 private:
     void buildWindow();
     void load();
+    void showToday();
     void pickCustomerByNumber(const QString &number);
     void pickCustomerByName(const QString &name);
     void addTypedLine();
@@ -84,6 +85,9 @@ private:
     Workspace &m_workspace;
     Invoice m_invoice;
     QString m_state;
+    // What the database held beside the invoice when it was loaded or last saved here: a
+    // replacement is refused once someone else has saved it since.
+    InvoiceInfo m_stored;
 
     QLineEdit *m_invoiceNumber;  // Text12
     QComboBox *m_customerNumber; // Combo1

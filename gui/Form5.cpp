@@ -7,6 +7,7 @@
 #include "gui/previewwindow.h"
 #include "gui/printersetup.h"
 #include "invoice/workspace.h"
+#include "store/database.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -306,6 +307,13 @@ bool Form5::kaydet() {
     const QList<WriteProblem> problems = unwritableValues(a);
     if (!problems.isEmpty()) {
         Messages::info(this, problems.first().message());
+        return false;
+    }
+    // A server address is checked before it goes into the file: a password typed into it
+    // would stay there in plain text, for anyone who can read the folder.
+    if (const QString problem = serverAddressProblem(a.veritabani_yolu); !problem.isEmpty()) {
+        Messages::info(this, QStringLiteral("Ayarlar kaydedilemedi.\n") + problem);
+        m_singleBoxes[1]->setFocus();
         return false;
     }
     return guarded(this, [&] { ayarlari_yaz(a, m_workspace.settingsPath()); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/failure.h"
 #include "gui/messages.h"
 
 #include <QString>
@@ -15,9 +16,9 @@ template <class F> bool guarded(QWidget *parent, F &&action) {
         action();
         return true;
     } catch (const std::exception &e) {
-        Messages::error(parent, QString::fromUtf8(e.what()));
+        Messages::error(parent, failureText(e));
     } catch (...) {
-        Messages::error(parent, QStringLiteral("Beklenmeyen bir hata oluştu."));
+        Messages::error(parent, unknownFailureText());
     }
     return false;
 }

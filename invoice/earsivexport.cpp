@@ -117,9 +117,6 @@ void tidyHeld(const QString &dir, const std::function<Database &()> &database,
 
 } // namespace
 
-EArsivError::EArsivError(const QString &message)
-    : std::runtime_error(message.toStdString()) {}
-
 EArsivExport::EArsivExport(const Workspace &workspace, const QString &vatRate)
     : m_workspace(workspace) {
     const ayarlar settings = workspace.readSettings(2);
@@ -271,7 +268,7 @@ EArsivResult EArsivExport::exportOne(qint64 number) {
     QString pending;
     bool givenMeanwhile = false;
     try {
-        m_db->writingTransaction([&] {
+        m_db->transaction([&] {
             const int year = d.issueDate.year();
             const qint64 serial = lastEArsivSerial(*m_db, m_prefix, year) + 1;
             // Another PC may have given this invoice its number while this one waited.

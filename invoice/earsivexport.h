@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/failure.h"
 #include "invoice/earsivparty.h"
 
 #include <QDate>
@@ -20,9 +21,9 @@ struct EArsivDocument;
 
 // A failure of an e-invoice export that is not the database's: the seller's details
 // missing, a file that cannot be written. In Turkish, naming what failed.
-class EArsivError : public std::runtime_error {
+class EArsivError : public Failure {
 public:
-    explicit EArsivError(const QString &message);
+    using Failure::Failure;
 };
 
 // What became of one invoice.

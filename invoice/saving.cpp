@@ -130,6 +130,13 @@ QString alreadyStoredMessage(qint64 invoiceNumber) {
     return QStringLiteral("%1 numaralı fatura zaten kayıtlı!").arg(invoiceNumber);
 }
 
+QString changedMeanwhileMessage(qint64 invoiceNumber) {
+    return QStringLiteral("%1 numaralı fatura, siz yükledikten sonra başka bir yerde "
+                          "değiştirilip kaydedilmiş; değişiklikleriniz kaydedilmedi.\n"
+                          "Faturayı yeniden yükleyip değişikliklerinizi tekrar yapın.")
+        .arg(invoiceNumber);
+}
+
 qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers) {
     if (storedNumbers.isEmpty())
         return 1;
@@ -142,4 +149,11 @@ qint64 nextInvoiceNumber(std::optional<qint64> largest) {
     // Nothing lies above the largest number there is: proposing it again gets the "already
     // stored" answer on save instead of an overflow.
     return *largest == std::numeric_limits<qint64>::max() ? *largest : *largest + 1;
+}
+
+QString lineCheck(const Invoice &invoice) {
+    if (!storedForm(invoice).lines.isEmpty())
+        return QString();
+    return QStringLiteral("Faturada kaydedilecek satır yok: önce Ürün Adı, Miktar ve Br.Fiyat "
+                          "girip EKLE düğmesine basınız.");
 }

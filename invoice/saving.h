@@ -57,8 +57,15 @@ QString loadStoredRows(Invoice &invoice, const QList<StoredRow> &rows);
 // The refusal of a new invoice under a number that is already stored.
 QString alreadyStoredMessage(qint64 invoiceNumber);
 
+// The refusal of a replacement when the invoice was saved elsewhere after it was loaded.
+QString changedMeanwhileMessage(qint64 invoiceNumber);
+
 // The number proposed for a new invoice: the largest stored number plus 1 (the largest itself
 // when no number lies above it), or 1.
 qint64 nextInvoiceNumber(const QList<qint64> &storedNumbers);
 // The same from the largest stored number alone.
 qint64 nextInvoiceNumber(std::optional<qint64> largest);
+
+// The refusal of an invoice that holds no line to store (every line of the grid without a
+// quantity); empty when it holds one.
+QString lineCheck(const Invoice &invoice);

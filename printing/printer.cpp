@@ -9,13 +9,6 @@ Printer::~Printer() = default;
 
 void Printer::drawLine(double, double, double, double) {}
 
-PrinterError::PrinterError(const QString &message)
-    : std::runtime_error(message.toStdString()) {}
-
-QString PrinterError::message() const {
-    return QString::fromUtf8(what());
-}
-
 double clampedTwips(double twips) {
     if (std::isnan(twips))
         return 0;
@@ -90,6 +83,15 @@ void placeAndPrint(Printer &printer, const baski_yeri &placement, const QString 
 
 void printAtPosition(Printer &printer, const baski_yeri &placement, const QString &text) {
     placeAndPrintLine(printer, placement, text, 0);
+}
+
+QString fontSizeProblem(const baski_yeri &placement, const QString &field) {
+    const QString size = placement.boyutu.trimmed();
+    if (size.isEmpty() || usableFontSize(leadingNumber(size)))
+        return {};
+    return QStringLiteral("Baskı ayarı kullanılamaz.\n%1 %2 olamaz; yazı boyutu 0'dan "
+                          "büyük, en fazla %3 punto olmalı.")
+        .arg(field, size, QString::number(maxFontSize));
 }
 
 void printLineCell(Printer &printer, const baski_yeri &lineBlock, const QString &columnMargin,

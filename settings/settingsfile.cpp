@@ -191,13 +191,6 @@ const std::array<SettingsLine, 23> &settingsLines() {
     return lines;
 }
 
-SettingsError::SettingsError(const QString &message)
-    : std::runtime_error(message.toStdString()) {}
-
-QString SettingsError::message() const {
-    return QString::fromUtf8(what());
-}
-
 QString settingsFileName() {
     return QStringLiteral("ayarlar.dat");
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/failure.h"
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -62,10 +63,9 @@ const std::array<SettingsLine, 23> &settingsLines();
 
 // A settings file that cannot be used: missing, too short, unwritable. The text is Turkish
 // UTF-8, ready for a message box.
-class SettingsError : public std::runtime_error {
+class SettingsError : public Failure {
 public:
-    explicit SettingsError(const QString &message);
-    QString message() const;
+    using Failure::Failure;
 };
 
 // The settings file of the working directory.

@@ -84,74 +84,88 @@ QString idleKey(const QString &address, Database::Access access) {
     return address + (access == Database::Access::Write ? u"\nw"_qs : u"\nr"_qs);
 }
 
-struct ServerAddress {
-    QString user;
-    QString host;
-    QString database;
-    int port = 5432;
+// An address split as a URL: scheme://user@host:port/database?query. A password typed into
+// it may hold any character, '@', '/' and '?' included, so the split is made to find all of
+// it: a password in the query first (up to the next parameter the program knows), then the
+// user information, which ends at the last '@'.
+struct AddressParts {
+    QString scheme;                 // "postgresql://" as typed; empty when there is none
+    std::optional<QString> user;    // as typed, up to a password
+    bool passwordAfterUser = false; // user:password, or user%3Apassword
+    bool passwordInQuery = false;   // ?password=...
+    QString rest;                   // host, port, database and query; a password as ***
 };
 
-// The address as a message may show it: a password typed into it, though refused, is not
-// repeated.
-QString withoutPassword(QString address) {
-    static const QRegularExpression inUser(QStringLiteral("^([^:/]+://[^:@/?]*):[^@/?]*@"));
-    static const QRegularExpression inQuery(QStringLiteral("([?&]password=)[^&]*"));
-    address.replace(inUser, QStringLiteral("\\1:***@"));
-    address.replace(inQuery, QStringLiteral("\\1***"));
-    return address;
+AddressParts splitAddress(const QString &address) {
+    static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]*://"));
+    static const QRegularExpression queryPassword(
+        QStringLiteral("([?&]password=).*?(?=&(?:host|port|password)=|\\z)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    // libpq takes the user name up to the first ':'; one written as %3A makes the rest a
+    // password just the same, typed where the user name should be.
+    static const QRegularExpression userEnd(QStringLiteral(":|%3A"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    AddressParts p;
+    const QString text = address.trimmed();
+    const QRegularExpressionMatch m = scheme.match(text);
+    if (!m.hasMatch()) {
+        p.rest = text;
+        return p;
+    }
+    p.scheme = m.captured();
+    QString rest = text.mid(p.scheme.size());
+    if (rest.contains(queryPassword)) {
+        p.passwordInQuery = true;
+        rest.replace(queryPassword, QStringLiteral("\\1***"));
+    }
+    const qsizetype at = rest.lastIndexOf(u'@');
+    if (at >= 0) {
+        QString user = rest.left(at);
+        rest.remove(0, at + 1);
+        const qsizetype end = user.indexOf(userEnd);
+        if (end >= 0) {
+            p.passwordAfterUser = true;
+            user.truncate(end);
+        }
+        p.user = user;
+    }
+    // A parameter's name may be percent-encoded too: libpq decodes it.
+    const qsizetype query = rest.indexOf(u'?');
+    if (query >= 0) {
+        QStringList items = rest.mid(query + 1).split(u'&');
+        for (QString &item : items) {
+            const qsizetype equals = item.indexOf(u'=');
+            if (equals > 0 &&
+                QUrl::fromPercentEncoding(item.left(equals).toUtf8())
+                        .compare(QLatin1String("password"), Qt::CaseInsensitive) == 0) {
+                p.passwordInQuery = true;
+                item = item.left(equals + 1) + QStringLiteral("***");
+            }
+        }
+        rest = rest.left(query + 1) + items.join(u'&');
+    }
+    p.rest = rest;
+    return p;
 }
 
-QString addressFormatMessage(const QString &address) {
+QString shownAddress(const AddressParts &p) {
+    QString shown = p.scheme;
+    if (p.user)
+        shown += *p.user + (p.passwordAfterUser ? QStringLiteral(":***@") : QStringLiteral("@"));
+    return shown + p.rest;
+}
+
+QString addressFormatMessage(const QString &shown) {
     return QStringLiteral("Veritabanı adresi geçersiz: %1\n"
                           "Biçimi: postgresql://kullanıcı@sunucu:port/veritabanı")
-        .arg(withoutPassword(address));
+        .arg(shown);
 }
 
-// Reads postgresql://user@host:port/dbname[?host=...&port=...]. Throws DatabaseError on
-// anything else, and on a password in the address: that belongs in ~/.pgpass.
-ServerAddress parseAddress(const QString &address) {
-    static const QRegularExpression form(
-        QStringLiteral("^postgres(?:ql)?://(?:([^@/?]*)@)?([^/?]*)/([^/?]+)(?:\\?(.*))?$"),
-        QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = form.match(address);
-    if (!m.hasMatch())
-        throw DatabaseError(addressFormatMessage(address));
-    const auto decoded = [](const QString &s) { return QUrl::fromPercentEncoding(s.toUtf8()); };
-    ServerAddress a;
-    const QString user = m.captured(1);
-    if (user.contains(u':'))
-        throw DatabaseError(QStringLiteral("Veritabanı adresinde parola olmamalı: %1\n"
-                                           "Parola ~/.pgpass dosyasında ya da PGPASSWORD ortam "
-                                           "değişkeninde tutulur.")
-                                .arg(withoutPassword(address)));
-    a.user = decoded(user);
-    QString hostPort = m.captured(2);
-    QString port;
-    const qsizetype colon = hostPort.lastIndexOf(u':');
-    if (colon >= 0 && !hostPort.endsWith(u']')) {
-        port = hostPort.mid(colon + 1);
-        hostPort.truncate(colon);
-    }
-    a.host = decoded(hostPort);
-    if (a.host.startsWith(u'[') && a.host.endsWith(u']'))
-        a.host = a.host.mid(1, a.host.size() - 2);
-    a.database = decoded(m.captured(3));
-    const QUrlQuery query(m.captured(4));
-    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
-        if (key == u"host")
-            a.host = value;
-        else if (key == u"port")
-            port = value;
-        else
-            throw DatabaseError(addressFormatMessage(address));
-    }
-    if (!port.isEmpty()) {
-        bool ok = false;
-        a.port = port.toInt(&ok);
-        if (!ok || a.port <= 0 || a.port > 65535)
-            throw DatabaseError(addressFormatMessage(address));
-    }
-    return a;
+QString passwordMessage(const QString &shown) {
+    return QStringLiteral("Veritabanı adresinde parola olmamalı: %1\n"
+                          "Parola ~/.pgpass dosyasında ya da PGPASSWORD ortam değişkeninde "
+                          "tutulur.")
+        .arg(shown);
 }
 
 // The SQLSTATEs of a lock that was not granted in time, a deadlock and a serialization
@@ -195,13 +209,6 @@ void rollBackInterruptedWrite(const QString &path) {
 
 } // namespace
 
-DatabaseError::DatabaseError(const QString &message)
-    : std::runtime_error(message.toStdString()) {}
-
-QString DatabaseError::message() const {
-    return QString::fromUtf8(what());
-}
-
 FileKind fileKind(const QString &path) {
     QFile f(path);
     if (!QFileInfo(path).isFile() || !f.open(QIODevice::ReadOnly))
@@ -233,13 +240,77 @@ bool isServerAddress(const QString &path) {
            p.startsWith(QLatin1String("postgres://"), Qt::CaseInsensitive);
 }
 
+QString shownAddress(const QString &address) {
+    return shownAddress(splitAddress(address));
+}
+
+ServerAddress serverAddress(const QString &address) {
+    const AddressParts p = splitAddress(address);
+    const QString shown = shownAddress(p);
+    if (p.passwordAfterUser || p.passwordInQuery)
+        throw DatabaseError(passwordMessage(shown));
+    static const QRegularExpression postgres(QStringLiteral("^postgres(?:ql)?://$"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression form(QStringLiteral("^([^/?#]*)/([^/?#]+)(?:\\?(.*))?$"));
+    static const QRegularExpression notInUser(QStringLiteral("[/?#]"));
+    const QRegularExpressionMatch m = form.match(p.rest);
+    if (!postgres.match(p.scheme).hasMatch() || !m.hasMatch() ||
+        (p.user && p.user->contains(notInUser)))
+        throw DatabaseError(addressFormatMessage(shown));
+    const auto decoded = [](const QString &s) { return QUrl::fromPercentEncoding(s.toUtf8()); };
+    ServerAddress a;
+    a.user = decoded(p.user.value_or(QString()));
+    QString hostPort = m.captured(1);
+    QString port;
+    const qsizetype colon = hostPort.lastIndexOf(u':');
+    if (colon >= 0 && !hostPort.endsWith(u']')) {
+        port = hostPort.mid(colon + 1);
+        hostPort.truncate(colon);
+    }
+    a.host = decoded(hostPort);
+    if (a.host.startsWith(u'[') && a.host.endsWith(u']'))
+        a.host = a.host.mid(1, a.host.size() - 2);
+    a.database = decoded(m.captured(2));
+    const QUrlQuery query(m.captured(3));
+    for (const auto &[key, value] : query.queryItems(QUrl::FullyDecoded)) {
+        if (key == u"host")
+            a.host = value;
+        else if (key == u"port")
+            port = value;
+        else
+            throw DatabaseError(addressFormatMessage(shown));
+    }
+    if (!port.isEmpty()) {
+        bool ok = false;
+        a.port = port.toInt(&ok);
+        if (!ok || a.port <= 0 || a.port > 65535)
+            throw DatabaseError(addressFormatMessage(shown));
+    }
+    return a;
+}
+
+QString serverAddressProblem(const QString &address) {
+    const AddressParts p = splitAddress(address);
+    // A password goes nowhere, even in a text mistyped as another kind of address.
+    if (!p.scheme.isEmpty() && (p.passwordAfterUser || p.passwordInQuery))
+        return passwordMessage(shownAddress(p));
+    if (!isServerAddress(address))
+        return QString();
+    try {
+        serverAddress(address);
+    } catch (const DatabaseError &e) {
+        return e.message();
+    }
+    return QString();
+}
+
 Database::Database(const QString &path, Access access)
     : m_path(path)
-    , m_connection(newConnectionName()) {
+    , m_connection(newConnectionName())
+    , m_access(access) {
     if (isServerAddress(path)) {
         m_path = path.trimmed();
         m_engine = Engine::PostgreSQL;
-        m_access = access;
         if (!reuseIdleConnection())
             openServer(access);
         return;
@@ -302,7 +373,7 @@ Database::Database(const QString &path, Access access)
 }
 
 void Database::openServer(Access access) {
-    const ServerAddress a = parseAddress(m_path);
+    const ServerAddress a = serverAddress(m_path);
     m_db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), m_connection);
     QString problem;
     if (!m_db.isValid()) {
@@ -458,8 +529,14 @@ Database::~Database() {
 }
 
 void Database::updateStatistics() {
-    if (m_engine == Engine::PostgreSQL)
-        run(*this, QStringLiteral("ANALYZE"), {}, QStringLiteral("istatistikler yenilenirken"));
+    if (m_engine != Engine::PostgreSQL)
+        return;
+    QStringList tables;
+    for (const QString &table : tableNames())
+        tables << sqlIdentifier(table);
+    if (!tables.isEmpty())
+        run(*this, QStringLiteral("ANALYZE ") + tables.join(QStringLiteral(", ")), {},
+            QStringLiteral("istatistikler yenilenirken"));
 }
 
 namespace {
@@ -479,7 +556,7 @@ QString serverTableCondition(const QSqlDatabase &db, const QString &table) {
 
 } // namespace
 
-void Database::requireTable(const QString &table) {
+bool Database::hasTable(const QString &table) {
     QSqlQuery q(m_db);
     q.setForwardOnly(true);
     bool done = false;
@@ -494,7 +571,11 @@ void Database::requireTable(const QString &table) {
     }
     if (!done)
         fail(QStringLiteral("tablo aranırken"), q.lastError());
-    if (!q.next())
+    return q.next();
+}
+
+void Database::requireTable(const QString &table) {
+    if (!hasTable(table))
         throw DatabaseError(QStringLiteral("Veritabanında %1 tablosu yok: %2").arg(table, m_path));
 }
 
@@ -558,9 +639,12 @@ QString inUseMessage(const QString &path) {
         .arg(path);
 }
 
-void Database::begin(bool forWriting) {
-    if (forWriting && m_engine == Engine::SQLite) {
-        // The driver's commit and rollback end it as they end their own.
+void Database::begin() {
+    if (m_engine == Engine::SQLite && m_access == Access::Write) {
+        // A transaction that reads first and writes later asks to turn its read lock into
+        // the write lock while another program may be writing, and SQLite refuses that at
+        // once rather than wait, since the two would wait for each other. Taking the write
+        // lock at the start waits for the other writer like any busy file.
         QSqlQuery q(m_db);
         if (!q.exec(QStringLiteral("BEGIN IMMEDIATE")))
             fail(QStringLiteral("işlem başlatılırken"), q.lastError());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/failure.h"
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -11,10 +12,9 @@
 
 // A database failure with a Turkish text for the user (file path and the engine's own
 // words included where there are any).
-class DatabaseError : public std::runtime_error {
+class DatabaseError : public Failure {
 public:
-    explicit DatabaseError(const QString &message);
-    QString message() const;
+    using Failure::Failure;
 };
 
 // What the first bytes of a file say it is.
@@ -30,6 +30,26 @@ QString databasePath(const QString &settingsValue);
 // or as a query (postgresql://u@/db?host=/tmp/pg). The port is optional (5432). A password
 // never goes here: libpq reads it from ~/.pgpass or PGPASSWORD.
 bool isServerAddress(const QString &path);
+
+// A server address read as a URL, once: the user, the host (or socket folder), the port and
+// the database, each percent-decoded.
+struct ServerAddress {
+    QString user;
+    QString host;
+    QString database;
+    int port = 5432;
+};
+// Throws DatabaseError when the address cannot be used: not of the form above, or holding a
+// password (after the user name, as "%3A" in it, or as "password=" in its query).
+ServerAddress serverAddress(const QString &address);
+
+// What is wrong with a server address, as the message that refuses it; empty when it can be
+// used or is no server address at all (a file path).
+QString serverAddressProblem(const QString &address);
+
+// An address as a message may show it: a password anywhere in it replaced whole by ***.
+// Anything else, a file path too, comes back as it is.
+QString shownAddress(const QString &address);
 
 enum class Engine { SQLite, PostgreSQL };
 
@@ -74,9 +94,13 @@ public:
 
     // After many rows written at once: the server plans its queries by statistics that its
     // background worker gathers only a while later, and without them it may read a whole
-    // table for one page of numbers. SQLite plans by its indexes and needs nothing.
+    // table for one page of numbers. Only the tables of the books: the system's own belong
+    // to the superuser, and the owner of the database is told so for each of them. SQLite
+    // plans by its indexes and needs nothing.
     void updateStatistics();
 
+    // Whether the table (or a view) exists, its name matched without regard to case.
+    bool hasTable(const QString &table);
     // Throws DatabaseError naming the table when it does not exist.
     void requireTable(const QString &table);
 
@@ -86,32 +110,14 @@ public:
 
     // Runs `f` inside one transaction: committed when it returns, rolled back when it throws.
     // Called while a transaction is already open, `f` simply joins it, so the outer caller
-    // decides about the whole.
+    // decides about the whole. On an SQLite file opened for writing the transaction holds
+    // the file's write lock from its start, waiting for another writer first.
     template <class F> void transaction(F &&f) {
         if (m_inTransaction) {
             f();
             return;
         }
         begin();
-        try {
-            f();
-        } catch (...) {
-            rollback();
-            throw;
-        }
-        commit();
-    }
-
-    // The same for a transaction that reads and then writes what it read depends on (the
-    // next number of a series): on SQLite the file is taken for writing at its start, so that
-    // a second writer waits there, as long as the busy timeout, rather than failing once it
-    // has read. A server locks as it goes (lockNumber).
-    template <class F> void writingTransaction(F &&f) {
-        if (m_inTransaction) {
-            f();
-            return;
-        }
-        begin(true);
         try {
             f();
         } catch (...) {
@@ -129,7 +135,7 @@ public:
 private:
     void openServer(Access access);
     bool reuseIdleConnection();
-    void begin(bool forWriting = false);
+    void begin();
     void commit();
     void rollback();
 

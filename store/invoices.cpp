@@ -7,6 +7,7 @@
 namespace {
 
 const QString table = QStringLiteral("faturalar");
+const QString infoTable = QStringLiteral("fatura_bilgi");
 
 // In the order the rows are written.
 const QStringList columns = {QStringLiteral("musterino"),
@@ -91,7 +92,45 @@ bool invoiceExists(Database &db, qint64 number) {
     return q.next();
 }
 
+// The stored change count; 0 without a row or without the table.
+qint64 storedChangeCount(Database &db, qint64 number) {
+    if (!db.hasTable(infoTable))
+        return 0;
+    QSqlQuery q =
+        ::run(db, QStringLiteral("SELECT degisiklik FROM %1 WHERE faturano = ?").arg(infoTable),
+              {number}, QStringLiteral("%1 numaralı faturanın bilgileri okunurken").arg(number));
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+// Inside the save's transaction, under the number's lock: the table made on first use, the
+// count one up, the rest of `info` as given.
+void writeInfo(Database &db, qint64 number, InvoiceInfo &info, qint64 storedCount) {
+    if (!db.hasTable(infoTable))
+        createInvoiceInfoTable(db);
+    const qint64 count = storedCount + 1;
+    ::run(db,
+          QStringLiteral("INSERT INTO %1 (faturano, degisiklik) VALUES (?, ?) ON CONFLICT "
+                         "(faturano) DO UPDATE SET degisiklik = excluded.degisiklik")
+              .arg(infoTable),
+          {number, count},
+          QStringLiteral("%1 numaralı faturanın bilgileri yazılırken").arg(number));
+    info.changeCount = count;
+}
+
 } // namespace
+
+void createInvoiceInfoTable(Database &db) {
+    db.transaction([&] {
+        // Two PCs saving their first invoices at once would make the table twice on a server;
+        // the second waits here and then finds it there.
+        db.lockNumber(infoTable, 0);
+        ::run(db,
+              QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano %2 PRIMARY KEY, "
+                             "degisiklik %2 NOT NULL DEFAULT 0)")
+                  .arg(infoTable, db.integerType()),
+              {}, QStringLiteral("fatura bilgileri tablosu oluşturulurken"));
+    });
+}
 
 QList<qint64> invoiceNumbers(Database &db) {
     db.requireColumns(table, {QStringLiteral("faturano")});
@@ -156,25 +195,55 @@ QList<StoredRow> invoiceRows(Database &db, qint64 number) {
     return rows;
 }
 
+InvoiceInfo invoiceInfo(Database &db, qint64 number) {
+    return InvoiceInfo{storedChangeCount(db, number)};
+}
+
+StoredInvoice storedInvoice(Database &db, qint64 number) {
+    StoredInvoice stored;
+    stored.info = invoiceInfo(db, number);
+    stored.rows = invoiceRows(db, number);
+    return stored;
+}
+
 bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
-                   const QList<InvoiceLineRecord> &lines) {
+                   const QList<InvoiceLineRecord> &lines, InvoiceInfo &info) {
     db.requireColumns(table, columns);
     bool saved = false;
+    InvoiceInfo written = info;
     db.transaction([&] {
         db.lockNumber(table, header.faturano);
         if (invoiceExists(db, header.faturano))
             return;
         InvoiceWriter(db).add(header, lines);
+        // A number whose invoice was emptied keeps its count: a window still holding that
+        // invoice must not save over this one.
+        writeInfo(db, header.faturano, written, storedChangeCount(db, header.faturano));
         saved = true;
     });
+    if (saved)
+        info = written;
     return saved;
 }
 
-void replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
-                    const QList<InvoiceLineRecord> &lines) {
+bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
+                   const QList<InvoiceLineRecord> &lines) {
+    InvoiceInfo info;
+    return insertInvoice(db, header, lines, info);
+}
+
+bool replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
+                    const QList<InvoiceLineRecord> &lines, InvoiceInfo &info) {
     db.requireColumns(table, columns);
+    bool saved = false;
+    InvoiceInfo written = info;
     db.transaction([&] {
+        // The number's lock on a server, the file's write lock on SQLite: nobody saves this
+        // invoice between the check and the write.
         db.lockNumber(table, header.faturano);
+        const qint64 stored = storedChangeCount(db, header.faturano);
+        if (stored != info.changeCount)
+            return;
         const QString activity =
             QStringLiteral("%1 numaralı fatura silinirken").arg(header.faturano);
         QSqlQuery q(db.db());
@@ -182,7 +251,12 @@ void replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
         q.addBindValue(header.faturano);
         run(db, q, activity);
         InvoiceWriter(db).add(header, lines);
+        writeInfo(db, header.faturano, written, stored);
+        saved = true;
     });
+    if (saved)
+        info = written;
+    return saved;
 }
 
 InvoiceWriter::InvoiceWriter(Database &db)

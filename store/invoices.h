@@ -52,6 +52,22 @@ struct StoredRow {
     std::optional<QString> quantityText = std::nullopt;
 };
 
+// What the program keeps of an invoice beside its rows, in a table of its own (fatura_bilgi,
+// one row per invoice number) that is made on the first save; faturalar stays as it is. An
+// invoice without such a row, one written by an older program, has the values below.
+struct InvoiceInfo {
+    // Goes up by one with every save of the invoice. A replacement is written only while the
+    // stored count is still the one read when the invoice was loaded; otherwise someone else
+    // saved it in between, and writing would throw their lines away.
+    qint64 changeCount = 0;
+};
+
+// One stored invoice as the invoice window loads it.
+struct StoredInvoice {
+    QList<StoredRow> rows;
+    InvoiceInfo info;
+};
+
 // Every invoice number once, in ascending numeric order.
 QList<qint64> invoiceNumbers(Database &db);
 
@@ -65,15 +81,32 @@ std::optional<qint64> largestInvoiceNumber(Database &db);
 // The rows of one invoice in the order they were added.
 QList<StoredRow> invoiceRows(Database &db, qint64 number);
 
-// Writes a new invoice, one row per line, in one transaction. Refused (false, nothing
-// written) when rows with that number are already stored.
+// What is kept of one invoice beside its rows.
+InvoiceInfo invoiceInfo(Database &db, qint64 number);
+
+// The rows of one invoice with what is kept beside them. The count is read before the rows:
+// a save in between makes the rows newer than the count, so that a replacement is refused
+// rather than allowed over rows that were never seen.
+StoredInvoice storedInvoice(Database &db, qint64 number);
+
+// Writes a new invoice, one row per line, with `info`, in one transaction. Refused (false,
+// nothing written) when rows with that number are already stored. Saved, `info` holds what
+// is stored now.
+bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
+                   const QList<InvoiceLineRecord> &lines, InvoiceInfo &info);
 bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
                    const QList<InvoiceLineRecord> &lines);
 
 // Replaces the stored invoice with these lines in one transaction: afterwards the database
-// holds either the old rows or the new ones, never neither.
-void replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
-                    const QList<InvoiceLineRecord> &lines);
+// holds either the old rows or the new ones, never neither. `info` is what was read with the
+// rows being replaced; when the invoice was saved since (its change count differs) nothing is
+// written and the answer is false. Saved, `info` holds what is stored now.
+bool replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
+                    const QList<InvoiceLineRecord> &lines, InvoiceInfo &info);
+
+// Makes the table of what is kept beside the invoices when it is not there yet, inside the
+// caller's transaction.
+void createInvoiceInfoTable(Database &db);
 
 // Adds invoice rows through one prepared statement, as they are and with no check of the
 // number, inside the caller's transaction (Database::transaction). For writers of many invoices

@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/earsivrecords.h"
+#include "store/invoices.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -57,7 +58,8 @@ qint64 count(Database &db, const QString &sqlName, const QString &table) {
 QList<ImportedTable> copyToServer(const QString &source, const QString &address,
                                   const std::function<void(const QString &, qint64)> &progress) {
     if (!isServerAddress(address))
-        throw DatabaseError(QStringLiteral("Hedef bir PostgreSQL adresi değil: %1").arg(address));
+        throw DatabaseError(
+            QStringLiteral("Hedef bir PostgreSQL adresi değil: %1").arg(shownAddress(address)));
     Database from(source);
     Database to(address, Database::Access::Write);
     if (!to.tableNames().isEmpty())
@@ -68,8 +70,10 @@ QList<ImportedTable> copyToServer(const QString &source, const QString &address,
     QList<ImportedTable> copied;
     to.transaction([&] {
         createTables(to);
-        // The e-Arşiv table with its unique keys, as the program makes it.
+        // The program's own tables with their keys, as the program makes them: the e-Arşiv
+        // numbers and what is kept beside each invoice (its saves are counted by a key).
         lastEArsivSerial(to, {}, 0);
+        createInvoiceInfoTable(to);
         for (const QString &table : from.tableNames()) {
             if (table.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
                 continue;

@@ -285,6 +285,11 @@ int main(int argc, char *argv[]) {
     const QString &target = files[1];
     if (parent > 0)
         return runChild(parent, source, target, child.memoryMegabytes);
+    // An address the copy could not use is refused before anything is read or written.
+    if (const QString problem = serverAddressProblem(target); !problem.isEmpty()) {
+        put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(problem));
+        return 1;
+    }
     removeLeftoversOfDeadRuns(target);
     if (isServerAddress(target))
         return toServer(child, source, target);

@@ -98,8 +98,12 @@ std::optional<QString> parseArguments(const QStringList &arguments, Options &s) 
             value = arguments.at(++i);
         }
         if (name == u"--sunucu") {
+            // Refused here, before the folder or its settings file is written.
+            if (const QString problem = serverAddressProblem(*value); !problem.isEmpty())
+                return problem;
             if (!isServerAddress(*value))
-                return QStringLiteral("--sunucu bir PostgreSQL adresi ister: %1").arg(*value);
+                return QStringLiteral("--sunucu bir PostgreSQL adresi ister: %1")
+                    .arg(shownAddress(*value));
             s.server = *value;
             continue;
         }

@@ -1,9 +1,11 @@
+#include "base/failure.h"
 #include "base/numbers.h"
 #include "base/yaziyacevir.h"
 
 #include <QTest>
 
 #include <limits>
+#include <new>
 
 using OptDouble = std::optional<double>;
 
@@ -13,6 +15,7 @@ private Q_SLOTS:
     void readings();
     void texts();
     void words();
+    void failures();
 };
 
 void TestBase::readings() {
@@ -91,6 +94,22 @@ void TestBase::words() {
         {"1234", "ytl de Hata"}};
     for (const auto &[amount, expected] : amounts)
         QCOMPARE(yaziyacevir(QString::fromUtf8(amount)), QString::fromUtf8(expected));
+}
+
+// What the user reads of a failure: the program's own words as they stand; an exception the
+// program did not foresee never as bare English, its detail after a Turkish sentence.
+void TestBase::failures() {
+    const QString own = u"Veritabanı bulunamadı: /tmp/yok.MDB"_qs;
+    QCOMPARE(failureText(Failure(own)), own);
+    const std::bad_alloc noMemory;
+    const std::out_of_range fault("vector::_M_range_check");
+    const std::pair<const std::exception *, QString> foreign[] = {
+        {&noMemory, u"Bellek yetmediği"_qs}, {&fault, u"Beklenmeyen bir hata oluştu"_qs}};
+    for (const auto &[e, sentence] : foreign) {
+        const QString text = failureText(*e);
+        QVERIFY2(text.startsWith(sentence), qPrintable(text));
+        QVERIFY2(text.endsWith(u"Ayrıntı: "_qs + QString::fromUtf8(e->what())), qPrintable(text));
+    }
 }
 
 QTEST_APPLESS_MAIN(TestBase)

@@ -64,8 +64,9 @@ public:
         for (qsizetype i = 0; i < lines.size(); ++i)
             r.lines[i].iskonto = lines[i][2].isNull() ? u""_qs : lines[i][2];
         Database d(db, Database::Access::Write);
-        if (!insertInvoice(d, r.header, r.lines))
-            replaceInvoice(d, r.header, r.lines);
+        InvoiceInfo info = invoiceInfo(d, number);
+        if (!insertInvoice(d, r.header, r.lines, info))
+            QVERIFY(replaceInvoice(d, r.header, r.lines, info));
     }
 
     QString folder() const { return workspace.filePath(u"earsiv"_qs); }

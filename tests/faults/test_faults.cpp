@@ -13,6 +13,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <exception>
 #include <map>
 #include <unistd.h>
 
@@ -71,7 +72,9 @@ int writer(int argc, char **argv) {
     say("ready\n");
     for (qint64 g = args.at(3).toLongLong();; ++g) {
         Database db(args.at(2), Database::Access::Write);
-        replaceInvoice(db, header(g), lines(g));
+        InvoiceInfo info = invoiceInfo(db, invoiceOf(g));
+        if (!replaceInvoice(db, header(g), lines(g), info))
+            std::terminate();
         say(QByteArray::number(g) + '\n');
     }
 }

@@ -12,6 +12,10 @@
 
 #include <memory>
 
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 // The invoice window: its wiring, focus, messages, grid texts and states, saving and loading
 // through the database. The figures themselves are checked at the model, in test_invoice.
 class TestForm3 : public QObject {
@@ -22,6 +26,8 @@ private Q_SLOTS:
     void enterChain();
     void loading();
     void saving();
+    void savedElsewhereMeanwhile();
+    void silentServer();
     void rateAndModeReachPaper();
 
 private:
@@ -124,6 +130,10 @@ void TestForm3::loading() {
     form.faturabul(u"2"_qs);
     setText(&form, "Text14", u"5"_qs);
     setText(&form, "Text8", u"10"_qs);
+    // A line half typed before the load does not ride into the loaded invoice.
+    for (const char *box : {"Text3", "Text9", "Text10"})
+        setText(&form, box, u"yarım"_qs);
+    field<QComboBox>(&form, "Combo1")->setFocus();
     click(&form, "Command5");
     // A double click is a click followed by the second press.
     const QPoint entry = list->visualRect(list->model()->index(1, 0)).center();
@@ -140,6 +150,8 @@ void TestForm3::loading() {
     QCOMPARE(headerTexts(&form) << text(&form, "Text12") << text(&form, "Text14"),
              (QStringList{"3", "Kayıtlı Müşteri", "Kayıtlı adres", "Kat 2", "Konak 42",
                           "05.03.2024", "İ-9", "04.03.2024", "9", "5"}));
+    QCOMPARE(texts(&form, {"Text3", "Text9", "Text10"}), QStringList(3));
+    QCOMPARE(form.focusWidget(), field(&form, "Text3"));
 
     // The next number, open to typing, the sums and the header gone, the line entry
     // prefilled; the discount stays.
@@ -181,6 +193,17 @@ void TestForm3::saving() {
     QCOMPARE(texts(&form, customer).mid(1), picked.mid(1));
     QVERIFY(m_fx->messages.isEmpty());
 
+    // An invoice without a line is not "saved": nothing stored, nothing printed, the window
+    // waits for the line.
+    const QStringList stored = m_fx->rows(u"SELECT faturano, aciklama FROM faturalar"_qs);
+    click(&form, "Command3");
+    QCOMPARE(m_fx->messageTexts(), QStringList{lineCheck(Invoice())});
+    QVERIFY(lineCheck(Invoice()).contains(u"satır yok"_qs));
+    QCOMPARE(m_fx->rows(u"SELECT faturano, aciklama FROM faturalar"_qs), stored);
+    QVERIFY(form.isVisible() && m_fx->printed.documents() == 0);
+    QCOMPARE(form.focusWidget(), field(&form, "Text3"));
+    m_fx->messages.clear();
+
     form.faturabul(u"3"_qs);
     addLine(&form, u"Dört"_qs, {}, u"4"_qs, u"1"_qs);
     setText(&form, "Text2", u"Yeni daire"_qs);
@@ -202,6 +225,69 @@ void TestForm3::saving() {
     again.faturabul(u"3"_qs);
     click(&again, "Command3");
     QVERIFY(!again.isVisible() && m_fx->messages.size() == 2 && m_fx->printed.documents() == 1);
+}
+
+// Two windows (two PCs) load invoice 7 and each adds a line. The first to save is saved; the
+// second is refused, naming the invoice, its lines kept in the window and nothing written.
+// Loaded again, it shows the first one's line and saves on top of it.
+void TestForm3::savedElsewhereMeanwhile() {
+    store(7, threeLines);
+    Shown<Form3> first(m_fx->workspace);
+    Shown<Form3> second(m_fx->workspace);
+    first.faturabul(u"7"_qs);
+    second.faturabul(u"7"_qs);
+    addLine(&first, u"Birinci"_qs, {}, u"1"_qs, u"1"_qs);
+    addLine(&second, u"İkinci"_qs, {}, u"1"_qs, u"1"_qs);
+    click(&first, "Command3");
+    QCOMPARE(m_fx->messageTexts(), QStringList{u"Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"_qs});
+    const QString linesOf7 = u"SELECT aciklama FROM faturalar WHERE faturano = 7 ORDER BY rowid"_qs;
+    const QStringList saved = {u"Bir"_qs, u"İki"_qs, u"Üç"_qs, u"Birinci"_qs};
+    QCOMPARE(m_fx->rows(linesOf7), saved);
+    m_fx->messages.clear();
+    click(&second, "Command3");
+    QCOMPARE(m_fx->messageTexts(),
+             QStringList{u"7 numaralı fatura, siz yükledikten sonra başka bir yerde değiştirilip "
+                         "kaydedilmiş; değişiklikleriniz kaydedilmedi.\nFaturayı yeniden "
+                         "yükleyip değişikliklerinizi tekrar yapın."_qs});
+    QCOMPARE(m_fx->rows(linesOf7), saved);
+    QVERIFY(second.isVisible() && second.state() == u"eski");
+    QCOMPARE(second.invoice().lines.size(), 4);
+
+    m_fx->messages.clear();
+    second.faturabul(u"7"_qs);
+    addLine(&second, u"İkinci"_qs, {}, u"1"_qs, u"1"_qs);
+    click(&second, "Command3");
+    QCOMPARE(m_fx->messageTexts(), QStringList{u"Fatura Kayıt Tamamlandı.\r\nYazdırılsın mı?"_qs});
+    QCOMPARE(m_fx->rows(linesOf7), saved + QStringList{u"İkinci"_qs});
+}
+
+// A server that takes the connection and never answers: the window waits once and says so
+// once, naming the address, instead of once for every list it fills.
+void TestForm3::silentServer() {
+    if (!testdb::server().isEmpty())
+        QSKIP("no server of the tests' own is needed");
+    // A listening socket nobody reads: the system accepts the connection, nothing answers.
+    const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(listening >= 0);
+    const auto closeSocket = qScopeGuard([&] { ::close(listening); });
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof at;
+    QVERIFY(::bind(listening, reinterpret_cast<sockaddr *>(&at), size) == 0 &&
+            ::listen(listening, 16) == 0 &&
+            ::getsockname(listening, reinterpret_cast<sockaddr *>(&at), &size) == 0);
+    const QString address = u"postgresql://fatura@127.0.0.1:%1/fatura"_qs.arg(ntohs(at.sin_port));
+    ayarlar a = m_fx->workspace.readSettings(23);
+    a.veritabani_yolu = address;
+    ayarlari_yaz(a, m_fx->workspace.settingsPath());
+
+    Shown<Form3> form(m_fx->workspace);
+    QCOMPARE(m_fx->messages.size(), 1);
+    QCOMPARE(m_fx->messages[0].kind, Messages::Kind::Error);
+    QCOMPARE(m_fx->messages[0].text.section(u'\n', 0, 0),
+             u"Veritabanı sunucusuna bağlanılamadı: "_qs + address);
+    QCOMPARE(texts(&form, {"Text8", "Text12"}), (QStringList{"18", ""}));
 }
 
 void TestForm3::rateAndModeReachPaper() {

@@ -3,6 +3,7 @@
 #define QTEST_QPA_MOUSE_HANDLING
 
 #include "gui/Form7.h"
+#include "gui/guard.h"
 #include "gui/imagebutton.h"
 #include "tests/common/windowfixture.h"
 
@@ -14,6 +15,7 @@ class TestForm7 : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void window();
+    void unforeseenFailure();
 };
 
 void TestForm7::window() {
@@ -64,6 +66,16 @@ void TestForm7::window() {
              qPrintable(fx.messageTexts().join(u'\n')));
     QVERIFY(items(field<QComboBox>(&w, "Combo1")).isEmpty() &&
             field<QComboBox>(&w, "Combo2")->count() == 6);
+}
+
+// A failure nobody foresaw (here: memory ran out) stops the action with a Turkish message,
+// and the program goes on.
+void TestForm7::unforeseenFailure() {
+    WindowFixture fx;
+    QVERIFY(!guarded(nullptr, [] { throw std::bad_alloc(); }));
+    QCOMPARE(fx.messages.size(), 1);
+    QVERIFY2(fx.messages[0].text.startsWith(u"Bellek yetmediği için işlem yapılamadı"_qs),
+             qPrintable(fx.messages[0].text));
 }
 
 QTEST_MAIN(TestForm7)

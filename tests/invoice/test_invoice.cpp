@@ -24,6 +24,8 @@ private Q_SLOTS:
     void storedForm();
     void printing();
     void batchPaper();
+    void fontSizeRefused_data();
+    void fontSizeRefused();
 };
 
 namespace {
@@ -67,6 +69,24 @@ StoredRow storedRow(double quantity, const QString &description, const QString &
 }
 
 const QString lineFont = u"Satır Yazısı"_qs;
+
+// A campaign database in `dir` with one invoice, number 15: subtotal 2 x 12,5 + 3 x 25 = 100,
+// discount 10.
+QString campaignDatabase(const QTemporaryDir &dir) {
+    const QString db = dir.filePath(u"kampanya.MDB"_qs);
+    createDatabase(db);
+    testdb::sql(db, {u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI, FATURA_TARIHI, "
+                     "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
+                     u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
+                     u"INSERT INTO FATCARIKAMPANYAT VALUES (15, 'ADANA', '2024-11-05 00:00:00', "
+                     "'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10), (4, 'ADANA', NULL, NULL, "
+                     "'Ad', 'Adres', NULL), (-3.5, 'ADANA', '2024-02-30', 'Seyhan', 'Ad', "
+                     "'Adres', 10)"_qs,
+                     u"INSERT INTO FATSTOKKAMPANYAT VALUES (15, 'Çay 1 kg', 2, 12.5), (4, "
+                     "'Miktarsız', NULL, 3), (4, 'Fiyatsız', 2, NULL), (15, 'Şeker', 3, 25), "
+                     "(4, 'Tam', 2, 4.5)"_qs});
+    return db;
+}
 
 } // namespace
 
@@ -218,22 +238,16 @@ void TestInvoice::printing() {
 }
 
 void TestInvoice::batchPaper() {
-    // A whole invoice: subtotal 2 x 12,5 + 3 x 25 = 100, discount 10.
+    // A whole invoice (subtotal 2 x 12,5 + 3 x 25 = 100, discount 10); one missing its
+    // district, date and discount, with lines missing a quantity or a price; one without lines
+    // under a number with decimals and a date that does not exist.
     const QTemporaryDir dir;
-    const QString db = dir.filePath(u"kampanya.MDB"_qs);
-    createDatabase(db);
-    testdb::sql(db, {u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI, FATURA_TARIHI, "
-                     "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
-                     u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
-                     u"INSERT INTO FATCARIKAMPANYAT VALUES (15, 'ADANA', '2024-11-05 00:00:00', "
-                     "'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10)"_qs,
-                     u"INSERT INTO FATSTOKKAMPANYAT VALUES (15, 'Çay 1 kg', 2, 12.5), "
-                     "(15, 'Şeker', 3, 25)"_qs});
+    const QString db = campaignDatabase(dir);
     const QByteArray before = testdb::fileBytes(db);
     RecordingPrinter printer;
     QCOMPARE(runBatch(printer, distinctSettings(), db, u"KAMPANYAT"_qs,
                       {u"-5"_qs, u"20"_qs, u"ADANA"_qs}),
-             1);
+             3);
     QCOMPARE(testdb::fileBytes(db), before); // it only reads
     // A stored time of midnight is the day alone; the number is a plain number text; the
     // region is the one picked.
@@ -263,7 +277,64 @@ void TestInvoice::batchPaper() {
                             {u"20"_qs, lineFont, 9.5, 7800, 12600},
                             {u"18"_qs, lineFont, 9.5, 9230, 12600},
                             {u"108"_qs, lineFont, 9.5, 9240, 12900}};
-    QCOMPARE(described(printer.lines()), described(want));
+    const auto document = [&printer](int n) {
+        QList<RecordingPrinter::Line> lines = printer.lines();
+        lines.removeIf([n](const RecordingPrinter::Line &l) { return l.document != n; });
+        return lines;
+    };
+    QCOMPARE(described(document(0)), described(want));
+
+    // What is missing prints as the empty text and counts as 0: no date, no name line when a
+    // part of it is missing, no amount for a line without quantity or price.
+    const auto printedTexts = [&document](int n) {
+        QStringList t;
+        for (const RecordingPrinter::Line &l : document(n))
+            t << l.text;
+        return t;
+    };
+    const QStringList second = printedTexts(1);
+    QCOMPARE(second.mid(0, 2), QStringList(2));
+    QCOMPARE(second.mid(4, 12), (QStringList{"Miktarsız", "", "3", "", "Fiyatsız", "2", "", "",
+                                             "Tam", "2", "4,5", "9"}));
+    QCOMPARE((QStringList{second[18], second[21], second[25]}), (QStringList{"", "9", "10,8"}));
+    // A date that does not exist is not made into another one: it prints as it stands.
+    QCOMPARE(printedTexts(2).mid(0, 2), (QStringList{"2024-02-30", "-3,5   Seyhan   Ad"}));
+}
+
+// A font size no printer can take, at an item printed in a font of its own, is refused
+// before anything is printed, naming the item, by the invoice and by the campaign run.
+void TestInvoice::fontSizeRefused_data() {
+    QTest::addColumn<int>("line"); // the item's line of the settings
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<bool>("campaign"); // a campaign invoice prints the item too
+    QTest::addColumn<QString>("field");
+    QTest::newRow("invoice number, 0") << 23 << u"0"_qs << false << u"Fatura No: Boyutu"_qs;
+    QTest::newRow("lines, 0") << 8 << u"0"_qs << true << u"Fatura Hareketleri: Boyutu"_qs;
+    QTest::newRow("name, -3") << 3 << u"-3"_qs << true << u"Adı Soyadı: Boyutu"_qs;
+    QTest::newRow("date, 1000.5") << 7 << u"1000.5"_qs << true << u"Fatura Tarihi: Boyutu"_qs;
+}
+
+void TestInvoice::fontSizeRefused() {
+    QFETCH(int, line);
+    QFETCH(QString, size);
+    QFETCH(bool, campaign);
+    QFETCH(QString, field);
+    ayarlar settings = distinctSettings();
+    (settings.*settingsLines().at(line - 1).placement).boyutu = size;
+    const QString refusal = u"Baskı ayarı kullanılamaz.\n%1 %2 olamaz; yazı boyutu 0'dan büyük, en "
+                            "fazla 1000 punto olmalı."_qs.arg(field, size);
+    RecordingPrinter printer;
+    QCOMPARE(testdb::thrownText<PrinterError>(
+                 [&] { printInvoice(printer, settings, typed(worked, VatExcluded, u"20"_qs)); }),
+             refusal);
+    if (campaign) {
+        const QTemporaryDir dir;
+        const QString db = campaignDatabase(dir);
+        QCOMPARE(testdb::thrownText<PrinterError>(
+                     [&] { runBatch(printer, settings, db, u"KAMPANYAT"_qs, {}); }),
+                 refusal);
+    }
+    QCOMPARE(printer.lines().size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestInvoice)

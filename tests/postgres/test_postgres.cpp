@@ -64,6 +64,7 @@ private Q_SLOTS:
     void messages();
     void keptConnections();
     void copy();
+    void statisticsAsOwner();
     void twoWriters_data();
     void twoWriters();
 };
@@ -154,19 +155,38 @@ void TestPostgres::keptConnections() {
 }
 
 // fatura-aktar's copy: the same books, rows in the same order, only into an empty database.
+// What the program keeps beside an invoice goes too, with its key: a replacement there is
+// still checked against the saves made before the move.
 void TestPostgres::copy() {
     QTemporaryDir folder;
     const QString file = folder.filePath(u"fatura.MDB"_qs);
     writeSampleDatabase(file);
+    InvoiceHeaderRecord h;
+    h.faturano = 1000;
+    const QList<InvoiceLineRecord> line = {{1, u"Çay"_qs, {}, u"1"_qs, u"1"_qs}};
+    {
+        Database w(file, Database::Access::Write);
+        InvoiceInfo info;
+        QVERIFY(insertInvoice(w, h, line, info) && replaceInvoice(w, h, line, info));
+    }
     const QString db = newDatabase({});
     QVERIFY(thrownText([&] { copyToServer(file, db); }).startsWith(u"Hedef veritabanı boş değil"));
     sql(db, {u"DROP TABLE faturalar"_qs, u"DROP TABLE MUSTERI"_qs});
     const QList<ImportedTable> tables = copyToServer(file, db);
-    QCOMPARE(tables.size(), 6);
+    QCOMPARE(tables.size(), 7);
     // Every row, in the order it was added.
     for (const QString &table : {u"MUSTERI"_qs, u"faturalar"_qs}) {
         const QString all = u"SELECT * FROM %1 ORDER BY rowid"_qs.arg(table);
         QCOMPARE(queryRows(db, all), queryRows(file, all));
+    }
+    {
+        Database w(db, Database::Access::Write);
+        InvoiceInfo before{1};
+        QVERIFY(!replaceInvoice(w, h, line, before));
+        InvoiceInfo loaded = invoiceInfo(w, 1000);
+        QCOMPARE(loaded.changeCount, 2);
+        QVERIFY(replaceInvoice(w, h, line, loaded));
+        QCOMPARE(loaded.changeCount, 3);
     }
     Database from(file);
     Database to(db);
@@ -183,6 +203,49 @@ void TestPostgres::copy() {
     };
     QVERIFY(!names(from).isEmpty());
     QCOMPARE(names(to), names(from));
+}
+
+// The set-up the README gives: a database made for a user who owns it and is no superuser.
+// Both tools end by gathering the statistics of the books' tables, every one of them, and
+// print nothing but their own lines: no warning about the system's tables, which only the
+// superuser may analyse.
+void TestPostgres::statisticsAsOwner() {
+    const QString address = server();
+    const QString owner =
+        address.left(address.indexOf(u"://") + 3) + u"muhasebe"_qs +
+        address.mid(address.indexOf(u'@'), address.lastIndexOf(u'/') - address.indexOf(u'@') + 1);
+    {
+        Database d(address, Database::Access::Write);
+        if (!run(d, u"SELECT 1 FROM pg_roles WHERE rolname = 'muhasebe'"_qs, {}, u"test"_qs).next())
+            run(d, u"CREATE ROLE muhasebe LOGIN"_qs, {}, u"test"_qs);
+        for (const char *name : {"sahip_ornek", "sahip_aktar"}) {
+            run(d, u"DROP DATABASE IF EXISTS %1 WITH (FORCE)"_qs.arg(QLatin1String(name)), {},
+                u"test"_qs);
+            run(d, u"CREATE DATABASE %1 OWNER muhasebe"_qs.arg(QLatin1String(name)), {},
+                u"test"_qs);
+        }
+    }
+    QTemporaryDir folder;
+    const QString file = folder.filePath(u"fatura.MDB"_qs);
+    writeSampleDatabase(file);
+    const std::pair<QString, QStringList> runs[] = {
+        {u"" FATURA_BINARY_DIR "/tools/ornek-veri"_qs,
+         {u"--dizin"_qs, folder.filePath(u"demo"_qs), u"--sunucu"_qs, owner + u"sahip_ornek"_qs}},
+        {u"" FATURA_BINARY_DIR "/fatura-aktar"_qs, {file, owner + u"sahip_aktar"_qs}}};
+    for (const auto &[program, arguments] : runs) {
+        QProcess p;
+        p.start(program, arguments);
+        QVERIFY(p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit);
+        const QString errors = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(p.exitCode() == 0 && errors.isEmpty(), qPrintable(errors.left(2000)));
+        QVERIFY(!p.readAllStandardOutput().isEmpty());
+        // A table never analysed counts its rows as -1.
+        const QList<QVariantList> unanalysed =
+            queryRows(arguments.last(), u"SELECT count(*) FROM pg_class c JOIN pg_namespace n ON "
+                                        "n.oid = c.relnamespace WHERE n.nspname = 'public' AND "
+                                        "c.relkind = 'r' AND c.reltuples < 0"_qs);
+        QCOMPARE(unanalysed, (QList<QVariantList>{{0}}));
+    }
 }
 
 void TestPostgres::twoWriters_data() {

@@ -65,6 +65,7 @@ void TestStoredLines::load() {
     QCOMPARE(form.state(), u"yeni"_qs);
     QCOMPARE(grid(&form), QList<QStringList>{emptyRow});
     setText(&form, "Text12", u"7"_qs);
+    addLine(&form, u"Yeni"_qs, {}, u"1"_qs, u"1"_qs);
     form.transfer();
     QCOMPARE(fx.messageTexts().value(1), u"7 numaralı fatura zaten kayıtlı!"_qs);
     QCOMPARE(testdb::queryRows(fx.db, all), before);

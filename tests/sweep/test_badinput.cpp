@@ -22,6 +22,8 @@
 #include <QTemporaryDir>
 #include <QToolButton>
 
+#include <algorithm>
+
 // One input of each kind that reaches code of its own goes into every box of the customer
 // register, the invoice and settings windows, and every button is pressed after it.
 // The program must go on, refuse in plain Turkish, store only what was saved on purpose and
@@ -114,6 +116,7 @@ private:
     // What the database must hold: the rows before the sweep and every save since.
     QMap<QString, QList<QStringList>> m_tables;  // by query
     QMap<qint64, QList<QStringList>> m_invoices; // by number
+    QList<QStringList> m_saveCounts;             // the program's count of each saved invoice
 };
 
 void TestBadInput::initTestCase() {
@@ -123,9 +126,10 @@ void TestBadInput::initTestCase() {
     writeSampleDatabase(
         m_db, {.customers = sampleCustomers, .invoices = 4, .campaignInvoices = 8, .maxLines = 3});
     // The schema and every table but the invoices, which are kept by number; the windows add
-    // only customers and invoices.
-    const QString schemaSql =
-        u"SELECT type, name, tbl_name, sql FROM sqlite_master ORDER BY name"_qs;
+    // only customers and invoices, and the count of an invoice's saves in a table of the
+    // program's own, made at the first save.
+    const QString schemaSql = u"SELECT type, name, tbl_name, sql FROM sqlite_master WHERE "
+                              "tbl_name <> 'fatura_bilgi' ORDER BY name"_qs;
     m_tables[schemaSql] = dump(m_db, schemaSql);
     for (const QStringList &t : m_tables[schemaSql]) {
         const QString sql = u"SELECT * FROM \"%1\" ORDER BY rowid"_qs.arg(t.at(1));
@@ -198,6 +202,9 @@ void TestBadInput::sweep() {
     for (const QList<QStringList> &rows : std::as_const(m_invoices))
         invoices += rows;
     QCOMPARE(dump(m_db, invoicesSql), invoices);
+    if (!m_saveCounts.isEmpty())
+        QCOMPARE(dump(m_db, u"SELECT faturano, degisiklik FROM fatura_bilgi ORDER BY faturano"_qs),
+                 m_saveCounts);
 }
 
 // A stored customer picked, then the text typed over its number: neither SİL (asked twice, so
@@ -270,6 +277,12 @@ void TestBadInput::invoices() {
         if (!w.isVisible()) {
             QVERIFY(number);
             m_invoices[*number] = rows;
+            // Each a new invoice, saved once.
+            m_saveCounts << QStringList{QString::number(*number), u"1"_qs};
+            std::sort(m_saveCounts.begin(), m_saveCounts.end(),
+                      [](const QStringList &a, const QStringList &b) {
+                          return a[0].toLongLong() < b[0].toLongLong();
+                      });
         }
     }
 }
