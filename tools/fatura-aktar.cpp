@@ -9,6 +9,7 @@
 // Ctrl-C or a kill (SIGTERM) stops a run cleanly: the child is stopped, what it wrote is
 // removed and the tool says so. What a run killed outright left is removed by the next one.
 
+#include "base/failure.h"
 #include "store/database.h"
 #include "store/importprocess.h"
 #include "store/jetimport.h"
@@ -137,7 +138,7 @@ qint64 putTables(const QList<ImportedTable> &tables) {
 }
 
 int failed(const std::exception &e) {
-    put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(QString::fromUtf8(e.what())));
+    put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(failureText(e)));
     return 1;
 }
 
@@ -196,7 +197,7 @@ int runChild(qint64 parent, const QString &source, const QString &target, qint64
     } catch (const std::bad_alloc &) {
         return 3; // over the memory limit: the parent names the file
     } catch (const std::exception &e) {
-        record({QStringLiteral("hata"), QString::fromUtf8(e.what())});
+        record({QStringLiteral("hata"), failureText(e)});
         return 1;
     }
 }
