@@ -2,6 +2,7 @@
 
 #include "base/savefile.h"
 #include "gui/buttonpictures.h"
+#include "invoice/earsivexport.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
 #include "store/jetimport.h"
@@ -122,8 +123,18 @@ StartReport prepareWorkingFolder(const QDir &dir) {
     const QString settingsPath = dir.filePath(settingsFileName());
     const QString setting = databasePath(readSettingsFile(settingsPath, 2).values.veritabani_yolu);
     const QString database = isServerAddress(setting) ? setting : dir.filePath(setting);
+    // An e-Arşiv export cut short: files of a number never recorded, temporary files.
+    const auto tidyEArsiv = [&] {
+        const QStringList removed = tidyEArsivFolder(dir, database);
+        if (!removed.isEmpty())
+            report.notices << QStringLiteral("Yarıda kalmış bir e-Arşiv yazımının dosyaları "
+                                             "silindi (numarası kaydedilmemiş belgeler ve "
+                                             "geçici dosyalar): %1")
+                                  .arg(removed.join(QStringLiteral(", ")));
+    };
     // The books on a server: no file of them to finish or undo here.
     if (isServerAddress(database)) {
+        tidyEArsiv();
         report.problems << firstRun(dir);
         return report;
     }
@@ -139,6 +150,7 @@ StartReport prepareWorkingFolder(const QDir &dir) {
     const Recovery recovery = recoverConversion(database);
     report.notices << recovery.notices;
     report.problems << recovery.problems;
+    tidyEArsiv();
 
     report.problems << firstRun(dir);
     return report;

@@ -16,6 +16,6 @@ struct StartReport {
 };
 
 // Everything a start does in the working folder before a window opens: removes what imports
-// killed half-way left in the folder and beside the database the settings name, then does
-// firstRun().
+// and e-Arşiv exports killed half-way left in the folder and beside the database the
+// settings name, then does firstRun().
 StartReport prepareWorkingFolder(const QDir &dir);

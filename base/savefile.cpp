@@ -12,13 +12,17 @@ QString reason(const QSaveFile &file) {
     // A write that failed while the buffer was emptied may leave Qt's default text only.
     if (text.isEmpty() || text == QLatin1String("Unknown error"))
         text = QStringLiteral("Dosyaya yazılamadı.");
-    const QStorageInfo disk(QFileInfo(file.fileName()).absolutePath());
-    if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < 1024 * 1024)
-        text += QStringLiteral("\nDiskte boş yer kalmamış olabilir.");
-    return text;
+    return text + fullDiskNote(QFileInfo(file.fileName()).absolutePath());
 }
 
 } // namespace
+
+QString fullDiskNote(const QString &folder) {
+    const QStorageInfo disk(folder);
+    if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < 1024 * 1024)
+        return QStringLiteral("\nDiskte boş yer kalmamış olabilir.");
+    return QString();
+}
 
 QString commitSaveFile(QSaveFile &file) {
     // A buffered write that fails when the file is closed is not seen by commit(): flush

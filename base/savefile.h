@@ -15,5 +15,10 @@ class QSaveFile;
 // is as it was, and the temporary file goes with `file`.
 QString commitSaveFile(QSaveFile &file);
 
+// "Diskte boş yer kalmamış olabilir." on a line of its own when the disk that holds
+// `folder` has (almost) no room left, otherwise nothing: what a failed write most often
+// means then.
+QString fullDiskNote(const QString &folder);
+
 // Writes `data` as the whole of `path`. Returns why it failed, or an empty text.
 QString saveWhole(const QString &path, const QByteArray &data);

@@ -198,12 +198,13 @@ void Form7::yazdir() {
         return !stopped;
     };
     QString failure;
+    QStringList begun; // the number of each invoice as its printing began
     try {
         const ayarlar settings = m_workspace.readSettings(19);
         const QString stem = fileStem(campaign);
         target = m_workspace.printTarget(stem, mode);
         runBatch(*target.printer, settings, m_workspace.databasePath(settings), campaign, selection,
-                 progress);
+                 progress, &begun);
         target.printer->finish();
     } catch (const std::exception &e) {
         failure = failureText(e);
@@ -218,6 +219,11 @@ void Form7::yazdir() {
         }
     }
     dialog.reset(); // gone before a message shows
+    // A job the printing system took may still be dropped unprinted (its queue deleted): what
+    // became of each is asked before the printer goes.
+    QList<JobOutcome> outcomes;
+    if (!failure.isEmpty() && target.systemPrinter)
+        outcomes = target.systemPrinter->jobOutcomes();
     // Into PDF, only the invoices in files written whole count as printed.
     if (const auto *writer = dynamic_cast<const PdfPrinter *>(target.printer.get())) {
         if (mode == PdfPrinter::FilePerDocument)
@@ -229,16 +235,13 @@ void Form7::yazdir() {
 
     const bool pdf = !target.pdfPath.isEmpty();
     const bool toPrinter = !target.printerName.isEmpty();
-    // Into a printer, each invoice counts once the printing system took its job.
     const QString count =
-        toPrinter
-            ? QStringLiteral("\n%1 faturadan %2 tanesi yazıcıya ulaştı.").arg(total).arg(printed)
-            : QStringLiteral("Toplu baskı durduruldu: %1 / %2 fatura basıldı.")
-                  .arg(printed)
-                  .arg(total);
+        QStringLiteral("Toplu baskı durduruldu: %1 / %2 fatura basıldı.").arg(printed).arg(total);
     if (!failure.isEmpty()) {
         QString text = failure;
-        if (total > 0)
+        if (total > 0 && toPrinter)
+            text += QStringLiteral("\n\n") + printerRunReport(total, begun, outcomes);
+        else if (total > 0)
             text += u'\n' + count;
         if (pdf && printed > 0)
             text +=

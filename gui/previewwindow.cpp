@@ -5,6 +5,7 @@
 #include "base/numbers.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
+#include "invoice/invoiceprint.h"
 #include "printing/printtarget.h"
 
 #include <QDir>
@@ -227,6 +228,9 @@ void PreviewWindow::refreshPrinter() {
         note += QStringLiteral("\nFatura kalemleri satır alanına sığmıyor; %1 sayfaya basılır, "
                                "hepsi aşağıda.")
                     .arg(m_view->sheets());
+    // Such settings print nothing, and the page shows nothing either.
+    if (const QString problem = invoiceFontProblem(m_page.settings); !problem.isEmpty())
+        note += u'\n' + problem;
     m_note->setText(note);
     m_view->update();
 }

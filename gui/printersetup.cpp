@@ -11,8 +11,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPrinterInfo>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -32,8 +32,7 @@ PrinterSetupWindow::PrinterSetupWindow(Workspace &workspace, std::function<ayarl
                                        QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_workspace(workspace)
-    , m_settings(std::move(settings))
-    , m_printer(QPrinterInfo::defaultPrinterName()) {
+    , m_settings(std::move(settings)) {
     setObjectName(QStringLiteral("YaziciAyari"));
     setWindowTitle(windowTitleText);
 
@@ -44,17 +43,25 @@ PrinterSetupWindow::PrinterSetupWindow(Workspace &workspace, std::function<ayarl
     m_x->setObjectName(QStringLiteral("kayma_x"));
     m_y = new QLineEdit(this);
     m_y->setObjectName(QStringLiteral("kayma_y"));
+    // The boxes say how far the print moves, as they always did: offsets kept by earlier
+    // versions keep working. The note says how to get there from what is measured.
     auto *note = new QLabel(
-        QStringLiteral("Deneme baskısı, ayarlardaki her konuma bir artı işareti ve kenarlara "
-                       "milimetre cetveli basar. İşaretlerin formdaki yerlerinden ne kadar "
-                       "kaydığını ölçüp buraya yazın: sağa ve aşağı artı, sola ve yukarı eksi."),
+        QStringLiteral(
+            "Deneme baskısı, ayarlardaki her konuma bir artı işareti ve kenarlara milimetre "
+            "cetveli basar; kutulardaki kayma denenir ama kaydedilmez. İşaretlerin formdaki "
+            "yerlerinden ne kadar kaydığını ölçün ve baskıyı o kadar ters yöne kaydırın: "
+            "işaretler sağa ya da aşağı kaydıysa ölçtüğünüzü kutudaki sayıdan çıkarın, sola ya "
+            "da yukarı kaydıysa ekleyin.\n"
+            "Örnek: kutular 0 iken işaretler 2 mm sağa ve 1,5 mm yukarı kaymışsa \"Baskıyı sağa "
+            "kaydır\" kutusuna -2, \"Baskıyı aşağı kaydır\" kutusuna 1,5 yazın."),
         this);
+    note->setObjectName(QStringLiteral("kayma_notu"));
     note->setWordWrap(true);
-    auto *testPrintButton = new QPushButton(QStringLiteral("Deneme Baskısı"), this);
-    testPrintButton->setObjectName(QStringLiteral("deneme_baskisi_dugmesi"));
+    m_testPrint = new QPushButton(QStringLiteral("Deneme Baskısı"), this);
+    m_testPrint->setObjectName(QStringLiteral("deneme_baskisi_dugmesi"));
     m_save = new QPushButton(QStringLiteral("Kaydet"), this);
     m_save->setObjectName(QStringLiteral("kaydet_dugmesi"));
-    connect(testPrintButton, &QPushButton::clicked, this, &PrinterSetupWindow::testPrint);
+    connect(m_testPrint, &QPushButton::clicked, this, &PrinterSetupWindow::testPrint);
     connect(m_save, &QPushButton::clicked, this, [this] {
         if (kaydet())
             Messages::info(this,
@@ -64,10 +71,10 @@ PrinterSetupWindow::PrinterSetupWindow(Workspace &workspace, std::function<ayarl
     });
 
     auto *form = new QFormLayout;
-    form->addRow(QStringLiteral("Sağa kayma (mm):"), m_x);
-    form->addRow(QStringLiteral("Aşağı kayma (mm):"), m_y);
+    form->addRow(QStringLiteral("Baskıyı sağa kaydır (mm):"), m_x);
+    form->addRow(QStringLiteral("Baskıyı aşağı kaydır (mm):"), m_y);
     auto *buttons = new QHBoxLayout;
-    buttons->addWidget(testPrintButton);
+    buttons->addWidget(m_testPrint);
     buttons->addStretch();
     buttons->addWidget(m_save);
     auto *outer = new QVBoxLayout(this);
@@ -76,18 +83,37 @@ PrinterSetupWindow::PrinterSetupWindow(Workspace &workspace, std::function<ayarl
     outer->addWidget(note);
     outer->addLayout(buttons);
 
-    if (m_printer.isEmpty()) {
+    readPrinter();
+    resize(420, sizeHint().height());
+}
+
+void PrinterSetupWindow::showEvent(QShowEvent *event) {
+    // The default printer may have changed since the window was last open; a window coming
+    // back from the task bar keeps what was typed.
+    if (!event->spontaneous())
+        readPrinter();
+    QWidget::showEvent(event);
+}
+
+void PrinterSetupWindow::readPrinter() {
+    const ProgramPrinter printer = programPrinter(m_workspace.printerOffsets());
+    m_printer = printer.name;
+    const bool named = !m_printer.isEmpty();
+    for (QWidget *w : std::initializer_list<QWidget *>{m_x, m_y, m_save})
+        w->setEnabled(named);
+    m_testPrint->setEnabled(printer.problem.isEmpty());
+    PrinterOffset o;
+    if (!printer.problem.isEmpty()) {
+        m_printerLabel->setText(printer.problem);
+    } else if (!named) {
         m_printerLabel->setText(QStringLiteral("Bu bilgisayarda kurulu bir yazıcı yok; baskılar "
                                                "PDF olarak kaydedilir ve kayma uygulanmaz."));
-        for (QWidget *w : std::initializer_list<QWidget *>{m_x, m_y, m_save})
-            w->setEnabled(false);
     } else {
         m_printerLabel->setText(QStringLiteral("Varsayılan yazıcı: %1").arg(m_printer));
-        const PrinterOffset o = m_workspace.printerOffsets().offset(m_printer);
-        m_x->setText(plainNumberText(o.x));
-        m_y->setText(plainNumberText(o.y));
+        o = m_workspace.printerOffsets().offset(m_printer);
     }
-    resize(360, sizeHint().height());
+    m_x->setText(named ? plainNumberText(o.x) : QString());
+    m_y->setText(named ? plainNumberText(o.y) : QString());
 }
 
 std::optional<PrinterOffset> PrinterSetupWindow::offsetInBoxes() {
@@ -95,7 +121,7 @@ std::optional<PrinterOffset> PrinterSetupWindow::offsetInBoxes() {
     const std::pair<QLineEdit *, double *> boxes[] = {{m_x, &o.x}, {m_y, &o.y}};
     for (const auto &[box, value] : boxes) {
         const QString caption =
-            box == m_x ? QStringLiteral("Sağa kayma") : QStringLiteral("Aşağı kayma");
+            box == m_x ? QStringLiteral("Sağa kaydırma") : QStringLiteral("Aşağı kaydırma");
         const QString typed = box->text().trimmed();
         const std::optional<double> mm =
             typed.isEmpty() ? std::optional<double>(0) : inputNumber(typed);
@@ -134,15 +160,14 @@ void PrinterSetupWindow::testPrint() {
         return;
     PrintTarget target;
     const bool printed = guarded(this, [&] {
-        target = m_workspace.printTarget(QStringLiteral("deneme-isaretleri"));
+        // The offset being tried goes to the printer it was typed for, whatever the default
+        // is by now.
+        target = boxes ? systemPrintTarget(m_printer, *boxes)
+                       : m_workspace.printTarget(QStringLiteral("deneme-isaretleri"));
         QString title = QStringLiteral("Deneme baskısı");
-        if (target.systemPrinter) {
-            // The offset being tried, for the printer it was typed for.
-            if (boxes && target.printerName == m_printer)
-                target.systemPrinter->setOffset(*boxes);
+        if (target.systemPrinter)
             title += QStringLiteral(" – yazıcı: %1, kayma: %2")
                          .arg(target.printerName, offsetText(target.systemPrinter->offset()));
-        }
         printMarksPage(*target.printer, m_settings(), title);
         target.printer->finish();
     });

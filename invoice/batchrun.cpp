@@ -113,8 +113,16 @@ Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &setti
     return invoice;
 }
 
+QString campaignFontProblem(const ayarlar &settings) {
+    return fontSizeProblem(settings, {&ayarlar::yer_fatura_tarihi, &ayarlar::yer_adi_soyadi,
+                                      &ayarlar::yer_adresi, &ayarlar::yer_vergi_dairesi,
+                                      &ayarlar::yer_fatura_hareketleri});
+}
+
 void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
                           const QString &region) {
+    if (const QString problem = campaignFontProblem(settings); !problem.isEmpty())
+        throw PrinterError(problem);
     const InvoiceFigures figures = computeFigures(invoice);
     const auto printHeader = [&] {
         placeAndPrint(printer, settings.yer_fatura_tarihi, invoice.header.invoiceDate);
@@ -167,17 +175,48 @@ void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoi
 
 int runBatch(Printer &printer, const ayarlar &settings, const QString &databasePath,
              const QString &campaign, const CampaignSelection &selection,
-             const BatchProgress &progress) {
+             const BatchProgress &progress, QStringList *begun) {
+    if (const QString problem = campaignFontProblem(settings); !problem.isEmpty())
+        throw PrinterError(problem);
     Database db(databasePath);
     const int total = progress ? countCampaignInvoices(db, campaign, selection) : 0;
     if (progress && !progress(0, total))
         return 0;
     int printed = 0;
     readCampaignInvoices(db, campaign, selection, [&](const CampaignInvoice &invoice) {
+        if (begun)
+            begun->append(numberText(invoice.sirano).trimmed());
         printCampaignInvoice(printer, settings, campaignInvoiceModel(invoice, settings),
                              selection.region);
         ++printed;
         return !progress || progress(printed, total);
     });
     return printed;
+}
+
+QString printerRunReport(int total, const QStringList &begun, const QList<JobOutcome> &outcomes) {
+    const auto count = [&](JobOutcome o) { return int(outcomes.count(o)); };
+    const int printed = count(JobOutcome::Printed);
+    QString report =
+        printed == 0
+            ? QStringLiteral("%1 faturadan hiçbiri yazıcıya ulaşmadı.").arg(total)
+            : QStringLiteral("%1 faturadan %2 tanesi yazıcıya ulaştı.").arg(total).arg(printed);
+    if (const int waiting = count(JobOutcome::Waiting))
+        report += QStringLiteral(" %1 tanesi yazıcının kuyruğunda bekliyor; yazıcı yeniden "
+                                 "çalışınca basılır.")
+                      .arg(waiting);
+    if (const int lost = count(JobOutcome::Lost))
+        report +=
+            QStringLiteral(" %1 tanesi yazdırma sistemine verilmişti, ama basılmadan silindi.")
+                .arg(lost);
+    const qsizetype firstLost = outcomes.indexOf(JobOutcome::Lost);
+    const qsizetype restart = firstLost >= 0 ? firstLost : outcomes.size();
+    if (restart < begun.size()) {
+        report += begun.at(restart).isEmpty()
+                      ? QStringLiteral("\nBaskıyı seçimdeki %1. faturadan yeniden başlatın.")
+                            .arg(restart + 1)
+                      : QStringLiteral("\nBaskıyı %1 numaralı faturadan yeniden başlatın.")
+                            .arg(begun.at(restart));
+    }
+    return report;
 }

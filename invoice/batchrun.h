@@ -2,10 +2,13 @@
 
 #include "invoice/invoice.h"
 #include "printing/printer.h"
+#include "printing/printerstatus.h"
 #include "settings/settingsfile.h"
 #include "store/campaigns.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -16,13 +19,17 @@
 // A missing quantity, price or discount counts as 0 and prints as the empty text.
 Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &settings);
 
+// As invoiceFontProblem(), for the items a campaign invoice prints in fonts of their own.
+QString campaignFontProblem(const ayarlar &settings);
+
 // Prints one campaign invoice as one document: date, name line, address and `region` (the
 // region picked for the run) at their placements, the lines one under another 200 twips
 // apart, the totals block below the last line, then the amount in words, VAT rate, VAT and
 // grand total at their positions in the line block's font. Figures are the model's (VAT
 // base = subtotal - discount, VAT = base x rate / 100, grand total = base + VAT), printed as
 // money texts; the words are made from the grand total. A line with an unknown quantity or
-// price has an empty amount.
+// price has an empty amount. Throws PrinterError, before anything is printed, with
+// campaignFontProblem().
 void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
                           const QString &region);
 
@@ -35,7 +42,16 @@ using BatchProgress = std::function<bool(int printed, int total)>;
 // are read one at a time, so a run of any length holds one invoice in memory. Returns how
 // many were printed. The printer is not finished: the caller hands over the output. Throws
 // DatabaseError (a missing file or table) or PrinterError; what was printed before stays
-// printed. Writes nothing to the database.
+// printed. Settings that cannot print (campaignFontProblem()) are refused before the first
+// invoice. Writes nothing to the database. `begun`, when given, gets the number of each
+// invoice as its printing begins.
 int runBatch(Printer &printer, const ayarlar &settings, const QString &databasePath,
              const QString &campaign, const CampaignSelection &selection,
-             const BatchProgress &progress = {});
+             const BatchProgress &progress = {}, QStringList *begun = nullptr);
+
+// What a batch run on a printer that stopped at a failure tells of its `total` invoices:
+// how many reached the printer, still wait in its queue or were dropped by the printing
+// system unprinted (`outcomes`: one for each invoice the printing system took, in order),
+// and the number of the invoice to start again from: the first one dropped, or else the
+// first one not taken (`begun`: the numbers of the invoices begun, in order).
+QString printerRunReport(int total, const QStringList &begun, const QList<JobOutcome> &outcomes);

@@ -1,6 +1,7 @@
 #include "invoice/earsivexport.h"
 
 #include "base/numbers.h"
+#include "base/savefile.h"
 #include "invoice/earsivcopy.h"
 #include "invoice/earsivdocument.h"
 #include "invoice/saving.h"
@@ -12,12 +13,36 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <QUuid>
 
 namespace {
 
 constexpr qint64 largestSerial = 999'999'999;
+
+// Beside the files of a first export until its record is committed: "<GİB number>.yarim",
+// holding the UUID. Found later, it tells whether those files were recorded.
+const QString pendingSuffix = QStringLiteral(".yarim");
+// Held by the export writing into the folder.
+const QString folderLockName = QStringLiteral(".kilit");
+// How long an export waits for another one writing into the same folder.
+constexpr int folderWaitMs = 5000;
+
+// A note of a first export, and the temporary file QSaveFile writes beside a file it
+// replaces (the file's name and six letters or digits), each of a GİB number.
+const QRegularExpression &pendingPattern() {
+    static const QRegularExpression p(QStringLiteral("^([A-Z0-9]{3}[0-9]{13})\\.yarim$"));
+    return p;
+}
+const QRegularExpression &temporaryPattern() {
+    static const QRegularExpression p(
+        QStringLiteral("^[A-Z0-9]{3}[0-9]{13}\\.(?:xml|pdf|yarim)\\.[A-Za-z0-9]{6}$"));
+    return p;
+}
 
 QString refused(qint64 number, const QString &reason) {
     return QStringLiteral("%1 numaralı fatura e-Arşiv faturası olarak yazılmadı: %2")
@@ -34,10 +59,60 @@ QString rateKey(double rate) {
     return QString::number(rate, 'g', 15);
 }
 
-void writeWhole(QSaveFile &file, const QString &path) {
-    if (!file.commit())
-        throw EArsivError(
-            QStringLiteral("e-Arşiv dosyası yazılamadı: %1\n%2").arg(path, file.errorString()));
+// Writes `path` through QSaveFile and gives it its name only when every byte reached the
+// disk: a write that fails as the last block goes out leaves the old file as it was.
+// `failure` takes the path and the reason.
+void writeWhole(const QString &path, const std::function<bool(QIODevice *)> &write,
+                const QString &failure) {
+    QSaveFile file(path);
+    QString why;
+    if (!file.open(QIODevice::WriteOnly)) {
+        why = file.errorString();
+    } else if (!write(&file)) {
+        why = file.error() != QFileDevice::NoError ? file.errorString()
+                                                   : QStringLiteral("Dosyaya yazılamadı.");
+        file.cancelWriting();
+        file.commit();
+    } else {
+        why = commitSaveFile(file);
+    }
+    if (!why.isEmpty())
+        throw EArsivError(failure.arg(path, why));
+}
+
+QByteArray fileStart(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.read(1024) : QByteArray();
+}
+
+// What a killed export left in `dir`, while nobody writes there: temporary files, and the
+// files of first exports whose notes are still there unless `database` recorded them with
+// the note's UUID. Each file removed is added to `removed` at once, so that a database that
+// fails half-way leaves them told and the notes after it in place.
+void tidyHeld(const QString &dir, const std::function<Database &()> &database,
+              QStringList &removed) {
+    const QDir d(dir);
+    const auto remove = [&](const QString &name) {
+        if (QFile::remove(d.filePath(name)))
+            removed << d.filePath(name);
+    };
+    const QStringList names = d.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names)
+        if (temporaryPattern().match(name).hasMatch())
+            remove(name);
+    for (const QString &name : names) {
+        const QRegularExpressionMatch m = pendingPattern().match(name);
+        if (!m.hasMatch())
+            continue;
+        const QString gibNumber = m.captured(1);
+        const QString uuid = QString::fromUtf8(fileStart(d.filePath(name))).trimmed();
+        const std::optional<EArsivRecord> r = earsivRecordOfNumber(database(), gibNumber);
+        if (!r || uuid.isEmpty() || r->uuid != uuid) {
+            remove(gibNumber + QStringLiteral(".xml"));
+            remove(gibNumber + QStringLiteral(".pdf"));
+        }
+        remove(name);
+    }
 }
 
 } // namespace
@@ -70,35 +145,47 @@ EArsivExport::EArsivExport(const Workspace &workspace, const QString &vatRate)
 EArsivExport::~EArsivExport() = default;
 
 QString EArsivExport::folder() const {
-    return m_workspace.filePath(QStringLiteral("earsiv"));
+    return earsivFolder(QDir(m_workspace.folder()));
+}
+
+void EArsivExport::holdFolder() {
+    if (m_folderLock)
+        return;
+    const QString dir = folder();
+    if (!QDir().mkpath(dir))
+        throw EArsivError(QStringLiteral("e-Arşiv klasörü oluşturulamadı: %1").arg(dir));
+    auto lock = std::make_unique<QLockFile>(QDir(dir).filePath(folderLockName));
+    lock->setStaleLockTime(0); // only a lock whose process is gone is stale
+    if (!lock->tryLock(folderWaitMs)) {
+        if (lock->error() == QLockFile::LockFailedError)
+            throw EArsivError(QStringLiteral("Bu klasöre şu anda başka bir e-Arşiv yazımı "
+                                             "yazıyor: %1\nO bittikten sonra yeniden deneyin.")
+                                  .arg(dir));
+        throw EArsivError(QStringLiteral("e-Arşiv klasörüne yazılamıyor: %1\n%2 "
+                                         "oluşturulamadı.%3")
+                              .arg(dir, QDir(dir).filePath(folderLockName), fullDiskNote(dir)));
+    }
+    QStringList removed;
+    tidyHeld(
+        dir, [this]() -> Database & { return *m_db; }, removed);
+    m_folderLock = std::move(lock);
 }
 
 QStringList EArsivExport::writeFiles(const EArsivDocument &document, const QByteArray &xml,
                                      bool firstTime) {
-    const QString dir = folder();
-    if (!QDir().mkpath(dir))
-        throw EArsivError(QStringLiteral("e-Arşiv klasörü oluşturulamadı: %1").arg(dir));
+    const QDir dir(folder());
     QStringList written;
     try {
-        const QString xmlPath = QDir(dir).filePath(document.gibNumber + QStringLiteral(".xml"));
-        QSaveFile x(xmlPath);
-        if (!x.open(QIODevice::WriteOnly) || x.write(xml) != xml.size()) {
-            x.cancelWriting();
-            throw EArsivError(
-                QStringLiteral("e-Arşiv dosyası yazılamadı: %1\n%2").arg(xmlPath, x.errorString()));
-        }
-        writeWhole(x, xmlPath);
+        const QString xmlPath = dir.filePath(document.gibNumber + QStringLiteral(".xml"));
+        writeWhole(
+            xmlPath, [&](QIODevice *f) { return f->write(xml) == xml.size(); },
+            QStringLiteral("e-Arşiv dosyası yazılamadı: %1\n%2"));
         written << xmlPath;
 
-        const QString pdfPath = QDir(dir).filePath(document.gibNumber + QStringLiteral(".pdf"));
-        QSaveFile p(pdfPath);
-        if (!p.open(QIODevice::WriteOnly) || !writeReadableCopy(document, &p)) {
-            const QString why = p.errorString();
-            p.cancelWriting();
-            throw EArsivError(QStringLiteral("e-Arşiv faturasının PDF kopyası yazılamadı: %1\n%2")
-                                  .arg(pdfPath, why));
-        }
-        writeWhole(p, pdfPath);
+        const QString pdfPath = dir.filePath(document.gibNumber + QStringLiteral(".pdf"));
+        writeWhole(
+            pdfPath, [&](QIODevice *f) { return writeReadableCopy(document, f); },
+            QStringLiteral("e-Arşiv faturasının PDF kopyası yazılamadı: %1\n%2"));
         written << pdfPath;
     } catch (...) {
         for (const QString &f : written) {
@@ -111,6 +198,15 @@ QStringList EArsivExport::writeFiles(const EArsivDocument &document, const QByte
 }
 
 EArsivResult EArsivExport::exportInvoice(qint64 number) {
+    ++m_calls;
+    const auto done = qScopeGuard([this] {
+        if (--m_calls == 0)
+            m_folderLock.reset();
+    });
+    return exportOne(number);
+}
+
+EArsivResult EArsivExport::exportOne(qint64 number) {
     EArsivResult result;
     result.invoiceNumber = number;
     const QList<StoredRow> rows = invoiceRows(*m_db, number);
@@ -161,16 +257,25 @@ EArsivResult EArsivExport::exportInvoice(qint64 number) {
                             .arg(record->gibNumber));
             return result;
         }
+        holdFolder();
         result.gibNumber = d.gibNumber;
         result.files = writeFiles(d, xml, false);
         return result;
     }
 
+    holdFolder();
     QStringList written;
+    QString pending;
+    bool givenMeanwhile = false;
     try {
         m_db->transaction([&] {
             const int year = d.issueDate.year();
             const qint64 serial = lastEArsivSerial(*m_db, m_prefix, year) + 1;
+            // Another PC may have given this invoice its number while this one waited.
+            if (earsivRecord(*m_db, number)) {
+                givenMeanwhile = true;
+                return;
+            }
             if (serial > largestSerial)
                 throw EArsivError(QStringLiteral("%1 serisinde %2 yılı için e-Arşiv numarası "
                                                  "kalmadı.")
@@ -187,14 +292,25 @@ EArsivResult EArsivExport::exportInvoice(qint64 number) {
             insertEArsivRecord(*m_db, {number, d.gibNumber, m_prefix, year, serial, d.uuid,
                                        d.issueTime.toString(QStringLiteral("HH:mm:ss")), m_rateText,
                                        digestOf(xml), now.toString(Qt::ISODate)});
+            // Written first: a kill from here to the commit leaves files that the next export
+            // or start finds by it, unrecorded, and removes.
+            pending = QDir(folder()).filePath(d.gibNumber + pendingSuffix);
+            if (const QString why = saveWhole(pending, d.uuid.toUtf8()); !why.isEmpty())
+                throw EArsivError(
+                    QStringLiteral("e-Arşiv dosyası yazılamadı: %1\n%2").arg(pending, why));
             written = writeFiles(d, xml, true);
         });
     } catch (...) {
         // The number goes back with the transaction; so must the files that carry it.
         for (const QString &f : written)
             QFile::remove(f);
+        if (!pending.isEmpty())
+            QFile::remove(pending);
         throw;
     }
+    if (givenMeanwhile)
+        return exportOne(number);
+    QFile::remove(pending);
     result.gibNumber = d.gibNumber;
     result.files = written;
     result.firstExport = true;
@@ -203,15 +319,48 @@ EArsivResult EArsivExport::exportInvoice(qint64 number) {
 
 bool EArsivExport::run(const QList<qint64> &numbers, QList<EArsivResult> &results,
                        const EArsivProgress &progress) {
+    ++m_calls;
+    const auto done = qScopeGuard([this] {
+        if (--m_calls == 0)
+            m_folderLock.reset();
+    });
     const int total = int(numbers.size());
     if (progress && !progress(0, total))
         return false;
     for (int i = 0; i < total; ++i) {
-        results << exportInvoice(numbers.at(i));
+        results << exportOne(numbers.at(i));
         if (progress && !progress(i + 1, total) && i + 1 < total)
             return false;
     }
     return true;
+}
+
+QString earsivFolder(const QDir &workingFolder) {
+    return workingFolder.filePath(QStringLiteral("earsiv"));
+}
+
+QStringList tidyEArsivFolder(const QDir &workingFolder, const QString &databasePath) {
+    const QString dir = earsivFolder(workingFolder);
+    if (!QFileInfo(dir).isDir())
+        return {};
+    QLockFile lock(QDir(dir).filePath(folderLockName));
+    lock.setStaleLockTime(0);
+    // An export writing there now tidies when it starts.
+    if (!lock.tryLock(0))
+        return {};
+    std::unique_ptr<Database> db;
+    const auto database = [&]() -> Database & {
+        if (!db)
+            db = std::make_unique<Database>(databasePath);
+        return *db;
+    };
+    QStringList removed;
+    try {
+        tidyHeld(dir, database, removed);
+    } catch (const std::exception &) {
+        // Notes the database could not judge wait for the next export.
+    }
+    return removed;
 }
 
 QList<qint64> invoicesDated(Database &db, const QDate &from, const QDate &to) {

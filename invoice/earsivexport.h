@@ -4,6 +4,7 @@
 #include "invoice/earsivparty.h"
 
 #include <QDate>
+#include <QDir>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,6 +15,7 @@
 #include <stdexcept>
 
 class Database;
+class QLockFile;
 class Workspace;
 struct EArsivDocument;
 
@@ -39,14 +41,20 @@ struct EArsivResult {
 using EArsivProgress = std::function<bool(int done, int total)>;
 
 // Exports saved invoices as e-Arşiv invoices into earsiv/ in the working folder: for each
-// one "<GİB number>.xml" and "<GİB number>.pdf", each written whole or not at all.
+// one "<GİB number>.xml" and "<GİB number>.pdf", each written whole or not at all: a file
+// is replaced only by a complete new one, checked to its last byte.
 //
 // The first export of an invoice gives it its GİB number (the seller's prefix, the year of
 // its date and the next serial of that year: gapless in the order of export) and a UUID,
 // and fixes its issue time, in the one transaction that records the export and in which its
-// files are written: when a file cannot be written, no number is used. Exporting it again
-// writes the same document with the rate it was first made with; a different rate, or an
-// invoice changed since, is refused, as an issued e-invoice cannot change.
+// files are written: when a file cannot be written, no number is used. Two PCs exporting at
+// once take turns at giving numbers. Exporting it again writes the same document with the
+// rate it was first made with; a different rate, or an invoice changed since, is refused, as
+// an issued e-invoice cannot change.
+//
+// One export at a time writes into the folder (a lock file held while it writes); the first
+// thing it does there is to tidy what a killed one left (tidyEArsivFolder()). While the files
+// of a first export are written, "<GİB number>.yarim" beside them holds its UUID.
 class EArsivExport {
 public:
     // `vatRate` is the rate typed for this export; an empty text takes the settings' rate,
@@ -70,17 +78,32 @@ public:
              const EArsivProgress &progress = {});
 
 private:
+    EArsivResult exportOne(qint64 number);
+    // Makes the folder, locks it for this export and tidies it, once for the outermost call.
+    void holdFolder();
     // Writes the two files; on a failure removes those it wrote when `firstTime` (the files
     // of a document given before stay as they were).
     QStringList writeFiles(const EArsivDocument &document, const QByteArray &xml, bool firstTime);
 
     const Workspace &m_workspace;
     std::unique_ptr<Database> m_db;
+    std::unique_ptr<QLockFile> m_folderLock;
+    int m_calls = 0; // exportInvoice() and run() under way
     EArsivParty m_seller;
     QString m_prefix;
     QString m_rateText;
     bool m_rateGiven = false;
 };
+
+// The folder the e-Arşiv files of the working folder `workingFolder` go to.
+QString earsivFolder(const QDir &workingFolder);
+
+// What an export killed half-way left in the e-Arşiv folder of `workingFolder`, tidied when
+// no export is writing there: the temporary files of files being replaced go; the files of a
+// first export go too, unless `databasePath` recorded them (the kill came after the record),
+// then only the note beside them goes. The database is opened only for such files; when it
+// cannot be, they are left for the next export. Returns the files removed.
+QStringList tidyEArsivFolder(const QDir &workingFolder, const QString &databasePath);
 
 // The stored invoices whose date lies from `from` to `to`, both included, in number order.
 QList<qint64> invoicesDated(Database &db, const QDate &from, const QDate &to);

@@ -37,6 +37,27 @@ void printHeader(Printer &printer, const ayarlar &settings, const InvoiceHeader 
 
 } // namespace
 
+QString fontSizeProblem(const ayarlar &settings,
+                        std::initializer_list<baski_yeri ayarlar::*> items) {
+    for (const SettingsLine &line : settingsLines()) {
+        if (!line.placement || std::find(items.begin(), items.end(), line.placement) == items.end())
+            continue;
+        const QString problem = ::fontSizeProblem(
+            settings.*line.placement, QString::fromUtf8(line.caption) + QStringLiteral(" Boyutu"));
+        if (!problem.isEmpty())
+            return problem;
+    }
+    return {};
+}
+
+QString invoiceFontProblem(const ayarlar &settings) {
+    // The totals are printed in the lines' font, so their own sizes do not matter.
+    return fontSizeProblem(settings, {&ayarlar::yer_adi_soyadi, &ayarlar::yer_adresi,
+                                      &ayarlar::yer_vergi_dairesi, &ayarlar::yer_fatura_tarihi,
+                                      &ayarlar::yer_fatura_hareketleri, &ayarlar::yer_irsaliye_no,
+                                      &ayarlar::yer_irsaliye_tarihi, &ayarlar::yer_fatura_no});
+}
+
 qsizetype linesPerSheet(const ayarlar &settings) {
     return linesPerSheet(settings, lineStep(settings));
 }
@@ -63,6 +84,8 @@ int sheetCount(const ayarlar &settings, const Invoice &invoice) {
 }
 
 void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice) {
+    if (const QString problem = invoiceFontProblem(settings); !problem.isEmpty())
+        throw PrinterError(problem);
     const InvoiceFigures figures = computeFigures(invoice);
     const FigureTexts texts = figureTexts(invoice, figures);
     printHeader(printer, settings, invoice.header);

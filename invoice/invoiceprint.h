@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <initializer_list>
+
 // A number as printed: one blank before a number that is not negative (" 15", "-3").
 QString printedNumber(double value);
 QString printedNumber(qint64 value);
@@ -20,9 +22,18 @@ qsizetype linesPerSheet(const ayarlar &settings, double step);
 // The sheets the invoice takes, at least one.
 int sheetCount(const ayarlar &settings, const Invoice &invoice);
 
+// Why the settings cannot print with the font of one of `items`: the first of them, in the
+// order of the settings, whose size no printer can take (see fontSizeProblem()). Empty when
+// all can print.
+QString fontSizeProblem(const ayarlar &settings,
+                        std::initializer_list<baski_yeri ayarlar::*> items);
+// The same for the items an invoice is printed with in fonts of their own.
+QString invoiceFontProblem(const ayarlar &settings);
+
 // Prints one invoice as one document: the header, one line per invoice line, then the
 // totals, each at its placement. Lines that do not fit the line block go on further sheets
 // of the document, each with the header again and its lines from the top of the block; the
 // totals and the words are on the last sheet only. Every figure is the model's, so paper and
-// window agree; the VAT rate printed is the invoice's own.
+// window agree; the VAT rate printed is the invoice's own. Throws PrinterError, before
+// anything is printed, with invoiceFontProblem().
 void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice);

@@ -143,8 +143,8 @@ PreviewInvoice previewInvoice(const QString &databaseFile) {
         }
     } catch (const std::exception &e) {
         f.rows.clear();
-        f.caption = QStringLiteral("Veritabanı okunamadı; örnek fatura gösteriliyor.\n") +
-                    QString::fromUtf8(e.what());
+        f.caption =
+            QStringLiteral("Veritabanı okunamadı; örnek fatura gösteriliyor.\n") + failureText(e);
     }
     if (f.rows.isEmpty()) {
         f.rows = sampleInvoiceRows();

@@ -3,6 +3,8 @@
 #include "base/savefile.h"
 #include "printing/printerstatus.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -238,7 +240,10 @@ void PdfPrinter::closeOutput(QPainter &painter) {
 
 // ---------------------------------------------------------------------------------------
 
-SystemPrinter::SystemPrinter(const QString &printerName) {
+SystemPrinter::SystemPrinter(const QString &printerName)
+    : m_titleStem(QStringLiteral("Fatura %1%2-")
+                      .arg(QString::number(QCoreApplication::applicationPid(), 36),
+                           QString::number(QDateTime::currentMSecsSinceEpoch(), 36))) {
     if (printerName.isEmpty()) {
         const QPrinterInfo info = QPrinterInfo::defaultPrinter();
         if (info.isNull())
@@ -250,6 +255,7 @@ SystemPrinter::SystemPrinter(const QString &printerName) {
             throw PrinterError(QStringLiteral("Yazıcı bulunamadı: %1").arg(printerName));
         m_name = printerName;
     }
+    m_jobs = JobWatch(m_name);
 }
 
 SystemPrinter::~SystemPrinter() {
@@ -267,13 +273,16 @@ void SystemPrinter::startDocument(QPainter &painter) {
         throw PrinterError(QStringLiteral("Yazıcı bulunamadı: %1").arg(m_name));
     }
     usePrintableArea(*m_printer);
-    m_printer->setDocName(QStringLiteral("Fatura"));
+    m_title = m_titleStem + QString::number(++m_documents);
+    m_printer->setDocName(m_title);
     if (!painter.begin(m_printer.get())) {
         m_printer.reset();
         throw PrinterError(QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
     }
-    const double dotsPerMm = m_printer->resolution() / millimetresPerInch;
-    painter.translate(m_offset.x * dotsPerMm, m_offset.y * dotsPerMm);
+    const int resolution = m_printer->resolution();
+    const double dotsPerMm = resolution / millimetresPerInch;
+    painter.translate(originRounding(m_printer->pageLayout(), resolution) +
+                      QPointF(m_offset.x * dotsPerMm, m_offset.y * dotsPerMm));
 }
 
 void SystemPrinter::startSheet(QPainter &) {
@@ -286,11 +295,17 @@ void SystemPrinter::closeDocument(QPainter &painter) {
     endPainter(painter, QStringLiteral("Yazıcıya yazdırılamadı: %1").arg(m_name));
     // Nothing may talk to the printing system between the painter's end and this.
     checkJobAccepted(m_name);
+    m_jobs.taken(m_title);
 }
 
 void usePrintableArea(QPrinter &printer) {
     const QPageLayout layout = printer.pageLayout();
     printer.setPageMargins(layout.minimumMargins(), layout.units());
+}
+
+QPointF originRounding(const QPageLayout &layout, int resolution) {
+    const QPointF exact = layout.paintRect(QPageLayout::Point).topLeft() * resolution / 72.0;
+    return exact - QPointF(layout.paintRectPixels(resolution).topLeft());
 }
 
 QRectF printableArea(const QPrinterInfo &info) {

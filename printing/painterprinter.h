@@ -2,6 +2,7 @@
 
 #include "printing/printer.h"
 #include "printing/printeroffsets.h"
+#include "printing/printerstatus.h"
 
 #include <QFont>
 #include <QPageLayout>
@@ -119,8 +120,8 @@ private:
 // job of its own. Throws PrinterError when there is no such printer (or no default printer).
 // Before each job the printing system is asked whether the printer is there, running and
 // taking jobs, and after it whether it took the job; each failure is a PrinterError naming
-// the printer. Positions count from the corner of the printer's printable area, moved by the
-// printer's offset.
+// the printer. Positions count from the exact corner of the printer's printable area (see
+// printableArea()), moved by the printer's offset: the print moves right and down by it.
 class SystemPrinter : public PainterPrinter {
 public:
     // An empty name means the system's default printer.
@@ -133,6 +134,9 @@ public:
     void setOffset(const PrinterOffset &millimetres) { m_offset = millimetres; }
     PrinterOffset offset() const { return m_offset; }
 
+    // What became of each document the printing system took, in order, as it says now.
+    QList<JobOutcome> jobOutcomes() { return m_jobs.outcomes(); }
+
 protected:
     void startDocument(QPainter &painter) override;
     void startSheet(QPainter &painter) override;
@@ -142,6 +146,11 @@ private:
     QString m_name;
     PrinterOffset m_offset;
     std::unique_ptr<QPrinter> m_printer;
+    // Each job's title is its own, so that the job can be found in the printer's queue.
+    QString m_titleStem;
+    QString m_title;
+    int m_documents = 0;
+    JobWatch m_jobs;
 };
 
 // Gives `printer` its paper's printable area as its page: margins at the printer's minimum.
@@ -153,3 +162,9 @@ void usePrintableArea(QPrinter &printer);
 // The printable area of a system printer's default paper, in points from the paper's
 // top-left corner, as SystemPrinter prints on it.
 QRectF printableArea(const QPrinterInfo &printer);
+
+// How far, in device units, the painter on a page with this layout must be moved to start at
+// the exact corner of the layout's paint rectangle. Qt places the painter's origin at the
+// margins rounded to whole points (12,49 pt gives 12 pt), while the paint rectangle keeps
+// them as they are.
+QPointF originRounding(const QPageLayout &layout, int resolution);

@@ -85,6 +85,15 @@ void printAtPosition(Printer &printer, const baski_yeri &placement, const QStrin
     placeAndPrintLine(printer, placement, text, 0);
 }
 
+QString fontSizeProblem(const baski_yeri &placement, const QString &field) {
+    const QString size = placement.boyutu.trimmed();
+    if (size.isEmpty() || usableFontSize(leadingNumber(size)))
+        return {};
+    return QStringLiteral("Baskı ayarı kullanılamaz.\n%1 %2 olamaz; yazı boyutu 0'dan "
+                          "büyük, en fazla %3 punto olmalı.")
+        .arg(field, size, QString::number(maxFontSize));
+}
+
 void printLineCell(Printer &printer, const baski_yeri &lineBlock, const QString &columnMargin,
                    double y, const QString &text) {
     setPlacementFont(printer, lineBlock);

@@ -114,6 +114,11 @@ void placeAndPrint(Printer &printer, const baski_yeri &placement, const QString 
 void setPlacementFont(Printer &printer, const baski_yeri &placement);
 // Only the position of a placement, keeping the current font, then one line printed.
 void printAtPosition(Printer &printer, const baski_yeri &placement, const QString &text);
+// Why the placement's size cannot be printed, naming the item (`field`, as the settings window
+// names it: "Fatura No: Boyutu"): a size is given but usableFontSize() refuses its leading
+// number, so its text would be left out or unreadable. Empty when it can; an empty size keeps
+// the printer's current one.
+QString fontSizeProblem(const baski_yeri &placement, const QString &field);
 // One cell of an invoice line: the font of the line block, x from a column's margin setting
 // (its leading number), the line's y.
 void printLineCell(Printer &printer, const baski_yeri &lineBlock, const QString &columnMargin,

@@ -23,6 +23,8 @@ QString key(const QString &printerName, const char *axis) {
         .arg(QString::fromLatin1(QUrl::toPercentEncoding(printerName)), QLatin1String(axis));
 }
 
+const QString lastDefaultKey = QStringLiteral("lastDefaultPrinter");
+
 bool usable(double mm) {
     return std::isfinite(mm) && std::abs(mm) <= maxOffsetMm;
 }
@@ -57,4 +59,14 @@ void PrinterOffsets::setOffset(const QString &printerName, const PrinterOffset &
     if (settings->status() != QSettings::NoError)
         throw PrinterError(QStringLiteral("Yazıcı kayması kaydedilemedi: %1\n%2")
                                .arg(printerName, QDir::toNativeSeparators(settings->fileName())));
+}
+
+QString PrinterOffsets::lastDefaultPrinter() const {
+    return openSettings(m_file)->value(lastDefaultKey).toString();
+}
+
+void PrinterOffsets::keepLastDefaultPrinter(const QString &printerName) const {
+    const auto settings = openSettings(m_file);
+    if (settings->value(lastDefaultKey).toString() != printerName)
+        settings->setValue(lastDefaultKey, printerName);
 }

@@ -2,11 +2,18 @@
 
 #include "printing/printer.h"
 
+#include <QDir>
+#include <QFile>
+#include <QHash>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QSet>
 
 #ifdef FATURA_HAVE_CUPS
 #include <cups/cups.h>
+
+#include <optional>
 #endif
 
 namespace {
@@ -75,8 +82,127 @@ void checkJobAccepted(const QString &name) {
     const ipp_status_t status = cupsLastError();
     if (ippSucceeded(status))
         return;
-    throw PrinterError(withReason(QStringLiteral("Yazıcı baskı işini almadı: %1").arg(name),
-                                  QString::fromUtf8(cupsLastErrorString())));
+    const QString reason = QString::fromUtf8(cupsLastErrorString());
+    QString message = QStringLiteral("Yazıcı baskı işini almadı: %1").arg(name);
+    // For a queue deleted meanwhile the system's own words are no help ("No such file or
+    // directory").
+    if (printerStatus(name).readiness == PrinterReadiness::Missing)
+        message += QStringLiteral("\nYazıcı bu arada kaldırılmış.");
+    throw PrinterError(withReason(message, reason));
+}
+
+namespace {
+
+// The first "Default" line of an lpoptions file: the printer it names.
+QString lpoptionsDefault(const QString &path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    while (!file.atEnd()) {
+        const QStringList words =
+            QString::fromUtf8(file.readLine()).split(blanks, Qt::SkipEmptyParts);
+        if (words.size() >= 2 && words[0].compare(u"default", Qt::CaseInsensitive) == 0)
+            return words[1];
+    }
+    return {};
+}
+
+// The user's own choice of default printer, looked up in the order libcups follows: the
+// environment, the user's lpoptions file, the computer's.
+DefaultPrinter usersChoice() {
+    const QString lpdest = qEnvironmentVariable("LPDEST");
+    if (!lpdest.isEmpty())
+        return {lpdest, false, QStringLiteral("LPDEST ortam değişkeninde")};
+    const QString printer = qEnvironmentVariable("PRINTER");
+    if (!printer.isEmpty() && printer != u"lp")
+        return {printer, false, QStringLiteral("PRINTER ortam değişkeninde")};
+    const QString serverRoot = qEnvironmentVariable("CUPS_SERVERROOT", QStringLiteral("/etc/cups"));
+    for (const QString &file : {QDir::home().filePath(QStringLiteral(".cups/lpoptions")),
+                                QDir(serverRoot).filePath(QStringLiteral("lpoptions"))}) {
+        const QString name = lpoptionsDefault(file);
+        if (!name.isEmpty())
+            return {name, false, QDir::toNativeSeparators(file) + QStringLiteral(" dosyasında")};
+    }
+    return {};
+}
+
+// A job's state as the printing system has it now; nothing when it does not know the job.
+std::optional<ipp_jstate_t> jobState(int id) {
+    ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    const QByteArray uri = "ipp://localhost/jobs/" + QByteArray::number(id);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                 cupsUser());
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                 "job-state");
+    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    std::optional<ipp_jstate_t> state;
+    if (ipp_attribute_t *a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM))
+        state = ipp_jstate_t(ippGetInteger(a, 0));
+    ippDelete(response);
+    return state;
+}
+
+} // namespace
+
+DefaultPrinter defaultPrinter() {
+    if (cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+        QString name = QString::fromUtf8(dest->name);
+        if (dest->instance)
+            name += u'/' + QString::fromUtf8(dest->instance);
+        cupsFreeDests(1, dest);
+        return {name, true, {}};
+    }
+    // libcups gives no default when the one chosen is not installed, and does not say which.
+    return usersChoice();
+}
+
+void JobWatch::look() {
+    if (m_firstUnsettled == m_jobs.size())
+        return;
+    const QueueName q = queueName(m_printer);
+    cups_job_t *jobs = nullptr;
+    const int count =
+        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, q.queue.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
+    if (count < 0) {
+        // A deleted queue takes the jobs still in it along.
+        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
+            for (qsizetype i = m_firstUnsettled; i < m_jobs.size(); ++i) {
+                if (!m_jobs[i].settled)
+                    m_jobs[i].outcome = JobOutcome::Lost;
+            }
+            m_firstUnsettled = m_jobs.size();
+        }
+        return;
+    }
+    QSet<int> active;
+    QHash<QString, int> byTitle;
+    for (int i = 0; i < count; ++i) {
+        active.insert(jobs[i].id);
+        const QString title = QString::fromUtf8(jobs[i].title);
+        byTitle[title] = std::max(byTitle.value(title), jobs[i].id);
+    }
+    cupsFreeJobs(count, jobs);
+    for (qsizetype i = m_firstUnsettled; i < m_jobs.size(); ++i) {
+        Job &job = m_jobs[i];
+        if (job.settled)
+            continue;
+        if (job.id == 0)
+            job.id = byTitle.value(job.title);
+        if (job.id != 0 && active.contains(job.id))
+            continue;
+        // It has left the queue. One never seen waiting went through at once; one the system
+        // no longer knows was printed and forgotten.
+        const std::optional<ipp_jstate_t> state = job.id == 0 ? std::nullopt : jobState(job.id);
+        if (state && *state < IPP_JSTATE_CANCELED)
+            continue;
+        job.outcome =
+            state && *state != IPP_JSTATE_COMPLETED ? JobOutcome::Lost : JobOutcome::Printed;
+        job.settled = true;
+    }
+    while (m_firstUnsettled < m_jobs.size() && m_jobs[m_firstUnsettled].settled)
+        ++m_firstUnsettled;
 }
 
 #else
@@ -92,7 +218,31 @@ PrinterStatus printerStatus(const QString &name) {
 
 void checkJobAccepted(const QString &) {}
 
+DefaultPrinter defaultPrinter() {
+    const QString name = QPrinterInfo::defaultPrinterName();
+    return {name, !name.isEmpty(), {}};
+}
+
+// Without CUPS nothing more is known of a job than that it was handed over.
+void JobWatch::look() {}
+
 #endif
+
+JobWatch::JobWatch(const QString &printer)
+    : m_printer(printer) {}
+
+void JobWatch::taken(const QString &title) {
+    m_jobs.append({title});
+    look();
+}
+
+QList<JobOutcome> JobWatch::outcomes() {
+    look();
+    QList<JobOutcome> outcomes;
+    for (const Job &job : m_jobs)
+        outcomes << job.outcome;
+    return outcomes;
+}
 
 void checkPrinterReady(const QString &name) {
     const PrinterStatus status = printerStatus(name);

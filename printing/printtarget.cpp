@@ -1,16 +1,59 @@
 #include "printing/printtarget.h"
 
+#include "printing/printerstatus.h"
+
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinterInfo>
 
+ProgramPrinter programPrinter(const PrinterOffsets &offsets) {
+    const DefaultPrinter chosen = defaultPrinter();
+    if (chosen.installed) {
+        offsets.keepLastDefaultPrinter(chosen.name);
+        return {chosen.name, {}};
+    }
+    const QStringList installed = QPrinterInfo::availablePrinterNames();
+    if (installed.isEmpty())
+        return {};
+    // Printing on another installed printer instead would put an invoice where nobody
+    // expects it.
+    const QString list =
+        QStringLiteral("\nKurulu yazıcılar: ") + installed.join(QStringLiteral(", "));
+    if (!chosen.name.isEmpty())
+        return {
+            {},
+            QStringLiteral("Varsayılan yazıcı bulunamadı: %1\n%2 varsayılan yazıcı olarak bu ad "
+                           "yazılı, ama bu adla kurulu bir yazıcı yok; o ayarı düzeltin.")
+                    .arg(chosen.name, chosen.namedIn) +
+                list};
+    const QString last = offsets.lastDefaultPrinter();
+    if (!last.isEmpty() && !installed.contains(last))
+        return {{},
+                QStringLiteral("Varsayılan yazıcı bulunamadı: %1\nBu yazıcı kaldırılmış; kurulu "
+                               "yazıcılardan birini varsayılan yazıcı yapın.")
+                        .arg(last) +
+                    list};
+    return {{},
+            QStringLiteral("Varsayılan yazıcı seçilmemiş; kurulu yazıcılardan birini varsayılan "
+                           "yazıcı yapın.") +
+                list};
+}
+
 PrintTarget programPrintTarget(const QString &stem, PdfPrinter::Mode mode, const QString &directory,
                                const PrinterOffsets &offsets) {
-    if (QPrinterInfo::defaultPrinter().isNull())
+    const ProgramPrinter printer = programPrinter(offsets);
+    if (!printer.problem.isEmpty())
+        throw PrinterError(printer.problem +
+                           QStringLiteral("\nBaskı başka bir yazıcıya gönderilmedi."));
+    if (printer.name.isEmpty())
         return pdfPrintTarget(stem, mode, directory);
-    auto printer = std::make_unique<SystemPrinter>();
-    printer->setOffset(offsets.offset(printer->printerName()));
+    return systemPrintTarget(printer.name, offsets.offset(printer.name));
+}
+
+PrintTarget systemPrintTarget(const QString &printerName, const PrinterOffset &offset) {
+    auto printer = std::make_unique<SystemPrinter>(printerName);
+    printer->setOffset(offset);
     PrintTarget target;
     target.printerName = printer->printerName();
     target.systemPrinter = printer.get();

@@ -1,8 +1,10 @@
 #include "settings/settingsfile.h"
 
+#include "base/numbers.h"
 #include "base/savefile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextCodec>
 
 #include <algorithm>
@@ -99,6 +101,64 @@ QString singleFieldName(const SettingsLine &s) {
     return caption;
 }
 
+// The farthest a position may lie from the printable area's corner, in twips: beyond any
+// sheet a printer takes (176 cm), so that a larger one can only be a damaged value.
+constexpr double largestPosition = 100'000;
+// The largest font size, in points, that a sheet can show.
+constexpr double largestFontSize = 1'000;
+
+// Why a line of the file, its line break removed, holds what no settings line does: a
+// control character other than a tab. A NUL in "600" reads as 60.
+QString characterDamage(const QString &line) {
+    for (const QChar c : line) {
+        if ((c.unicode() < 0x20 && c != u'\t') || c.unicode() == 0x7f)
+            return QStringLiteral("okunamayan bir karakter var (kodu %1); dosya bozulmuş "
+                                  "olabilir.")
+                .arg(c.unicode());
+    }
+    return QString();
+}
+
+enum class NumberKind { Position, FontSize };
+
+// Why `text`, the value of `field` (a position or a font size), cannot be printed as it is
+// read: an exponent that the reading stops short of, or a number out of range.
+QString numberDamage(const QString &field, const QString &text, NumberKind kind) {
+    static const QRegularExpression exponent(
+        QStringLiteral("^[ \t]*[+-]?[0-9]+(?:\\.[0-9]+)?[eE][+-]?[0-9]"));
+    const QString named =
+        QStringLiteral("%1\"%2\"").arg(field.isEmpty() ? QString() : field + u' ', text.trimmed());
+    if (exponent.match(text).hasMatch())
+        return QStringLiteral("%1 okunamıyor; sayı 600 gibi düz yazılmalıdır.").arg(named);
+    const double value = leadingNumber(text);
+    if (kind == NumberKind::Position && (value < 0 || value > largestPosition))
+        return QStringLiteral("%1 kâğıdın dışında; konum 0 ile 100.000 twip arasında "
+                              "olmalıdır.")
+            .arg(named);
+    if (kind == NumberKind::FontSize && (value < 0 || value > largestFontSize))
+        return QStringLiteral("%1 olamaz; yazı boyutu en çok 1.000 punto olmalıdır.").arg(named);
+    return QString();
+}
+
+// What is wrong with line `s` as read into `a`: its characters, then its numbers.
+QString lineDamage(const SettingsLine &s, const QString &line, const ayarlar &a) {
+    QString why = characterDamage(line);
+    if (why.isEmpty() && s.placement) {
+        const baski_yeri &y = a.*s.placement;
+        why = numberDamage(QStringLiteral("Sol Boşluk"), y.sol_bosluk, NumberKind::Position);
+        if (why.isEmpty())
+            why = numberDamage(QStringLiteral("Üst Boşluk"), y.ust_bosluk, NumberKind::Position);
+        if (why.isEmpty())
+            why = numberDamage(QStringLiteral("Boyutu"), y.boyutu, NumberKind::FontSize);
+    } else if (why.isEmpty() && s.line >= 16 && s.line <= 20) {
+        // The columns of the invoice lines: positions too.
+        why = numberDamage(QString(), a.*s.single, NumberKind::Position);
+    }
+    return why.isEmpty()
+               ? QString()
+               : QStringLiteral("%1. satır (%2): %3").arg(s.line).arg(singleFieldName(s), why);
+}
+
 } // namespace
 
 const std::array<SettingsLine, 23> &settingsLines() {
@@ -140,14 +200,19 @@ SettingsRead parseSettings(const QByteArray &bytes, int lineCount) {
     result.fileExists = true;
     const QString text = codePage()->toUnicode(bytes);
     QStringList lines = text.split(u'\n');
-    // A final line break ends the last line; it does not start another.
-    if (!lines.isEmpty() && lines.last().isEmpty())
+    // A final line break ends the last line; it does not start another (nor does the CR of
+    // a last LF CR).
+    if (!lines.isEmpty() && (lines.last().isEmpty() || lines.last() == u"\r"))
         lines.removeLast();
     const auto &definitions = settingsLines();
     const int n =
         std::max(0, std::min<int>({lineCount, int(definitions.size()), int(lines.size())}));
     for (int i = 0; i < n; ++i) {
         QString line = lines.at(i);
+        // The CR of a line ending LF CR would otherwise begin the next line and push its
+        // fixed columns one place on. No value holds a CR, so a first one is always that.
+        if (line.startsWith(u'\r'))
+            line.remove(0, 1);
         if (line.endsWith(u'\r'))
             line.chop(1);
         const SettingsLine &t = definitions[i];
@@ -155,6 +220,8 @@ SettingsRead parseSettings(const QByteArray &bytes, int lineCount) {
             result.values.*t.single = readSingleValue(line);
         else
             result.values.*t.placement = readPlacement(line);
+        if (result.damage.isEmpty())
+            result.damage = lineDamage(t, line, result.values);
     }
     result.linesRead = n;
     return result;
@@ -191,6 +258,10 @@ ayarlar ayarlari_oku(int lineCount, const QString &path) {
                 .arg(path)
                 .arg(lineCount)
                 .arg(reading.linesRead));
+    if (!reading.damage.isEmpty())
+        throw SettingsError(QStringLiteral("Ayar dosyasında hatalı bir satır var: %1\n%2\n"
+                                           "Ayarlar penceresinde düzeltip kaydedin.")
+                                .arg(path, reading.damage));
     return reading.values;
 }
 

@@ -72,11 +72,19 @@ public:
 QString settingsFileName();
 
 // What a tolerant read found: the values of the lines that were there (the others empty)
-// and how many lines that was. Never fails; a missing file reads as 0 lines.
+// and how many lines that was. Never fails; a missing file reads as 0 lines. Lines may end in
+// CR LF as written, in LF alone, or in LF CR as some copies turn them.
+//
+// `damage` names the first of those lines that cannot be read as it was meant, in Turkish
+// ("3. satır (Adı Soyadı): ..."): a character no settings line holds (a NUL, a stray control
+// character: the file is damaged), a position or size written with an exponent ("1e15", which
+// the reading would take as 1), a position off any sheet of paper (below 0 or above 100.000
+// twips) or a font size above 1.000 points. Empty when every line read is sound.
 struct SettingsRead {
     ayarlar values;
     int linesRead = 0;
     bool fileExists = false;
+    QString damage;
 };
 SettingsRead readSettingsFile(const QString &path, int lineCount = 23);
 
@@ -85,7 +93,8 @@ SettingsRead readSettingsFile(const QString &path, int lineCount = 23);
 SettingsRead parseSettings(const QByteArray &bytes, int lineCount = 23);
 
 // Reads the first `lineCount` lines (2, 19 or 23) and throws SettingsError naming the file
-// when it is missing or shorter than that.
+// when it is missing or shorter than that, or naming the line when one of them is damaged
+// (SettingsRead::damage): nothing is printed from a file read wrong.
 ayarlar ayarlari_oku(int lineCount, const QString &path = settingsFileName());
 
 // A value that could not be read back as it was written: a margin over 13 characters, a

@@ -14,21 +14,30 @@ bool haveTable(Database &db) {
 const char *const selectColumns =
     "faturano, gib_no, seri, yil, sira, uuid, duzenleme_saati, kdv_orani, ozet, aktarim_zamani";
 
-} // namespace
-
-std::optional<EArsivRecord> earsivRecord(Database &db, qint64 invoiceNumber) {
+std::optional<EArsivRecord> recordWhere(Database &db, const char *column, const QVariant &value) {
     if (!haveTable(db))
         return std::nullopt;
-    QSqlQuery q = run(db,
-                      QStringLiteral("SELECT %1 FROM %2 WHERE faturano = ?")
-                          .arg(QString::fromLatin1(selectColumns), table),
-                      {invoiceNumber}, QStringLiteral("e-Arşiv kaydı okunurken"));
+    QSqlQuery q =
+        run(db,
+            QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+                .arg(QString::fromLatin1(selectColumns), table, QString::fromLatin1(column)),
+            {value}, QStringLiteral("e-Arşiv kaydı okunurken"));
     if (!q.next())
         return std::nullopt;
     return EArsivRecord{q.value(0).toLongLong(), q.value(1).toString(),   q.value(2).toString(),
                         q.value(3).toInt(),      q.value(4).toLongLong(), q.value(5).toString(),
                         q.value(6).toString(),   q.value(7).toString(),   q.value(8).toString(),
                         q.value(9).toString()};
+}
+
+} // namespace
+
+std::optional<EArsivRecord> earsivRecord(Database &db, qint64 invoiceNumber) {
+    return recordWhere(db, "faturano", invoiceNumber);
+}
+
+std::optional<EArsivRecord> earsivRecordOfNumber(Database &db, const QString &gibNumber) {
+    return recordWhere(db, "gib_no", gibNumber);
 }
 
 QHash<qint64, QString> earsivNumbers(Database &db) {
@@ -44,6 +53,9 @@ QHash<qint64, QString> earsivNumbers(Database &db) {
 
 qint64 lastEArsivSerial(Database &db, const QString &prefix, int year) {
     const QString activity = QStringLiteral("e-Arşiv numarası verilirken");
+    // One lock for every series and year: the table too is made under it, as two servers'
+    // sessions making it at once collide.
+    db.lockNumber(table, 0);
     run(db,
         QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano %2 PRIMARY KEY, "
                        "gib_no TEXT NOT NULL UNIQUE, seri TEXT NOT NULL, yil INTEGER NOT NULL, "

@@ -31,8 +31,14 @@ std::optional<EArsivRecord> earsivRecord(Database &db, qint64 invoiceNumber);
 // The e-invoice number of every exported invoice, by invoice number.
 QHash<qint64, QString> earsivNumbers(Database &db);
 
-// Inside the caller's transaction (Database::transaction): makes the table when it is not
-// there yet, and returns the last serial given under `prefix` in `year` (0 for none).
+// The record of the invoice that was given `gibNumber`; nothing when none was.
+std::optional<EArsivRecord> earsivRecordOfNumber(Database &db, const QString &gibNumber);
+
+// Inside the caller's transaction (on SQLite one that holds the file for writing from its
+// start, as a Database opened for writing begins it): waits until no other connection is
+// giving e-invoice numbers, makes the table when it is not there yet, and returns the last
+// serial given under `prefix` in `year` (0 for none). The wait is the lock new invoice
+// numbers take; it goes with the transaction.
 qint64 lastEArsivSerial(Database &db, const QString &prefix, int year);
 
 // Inside the caller's transaction: records an export. The table refuses a second record of

@@ -768,7 +768,7 @@ ConversionResult convertJetDatabase(const QString &path, const JetImport &import
         throw;
     } catch (const std::exception &e) {
         undo();
-        throw failure(QString::fromUtf8(e.what()));
+        throw failure(failureText(e));
     }
 
     if (!QFile::rename(path, result.oldFile)) {

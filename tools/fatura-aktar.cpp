@@ -5,7 +5,11 @@
 // or never finish. So the import itself runs in a child copy of this program (--alt-surec)
 // that limits its own memory; this side limits its time and reports a death as a damaged
 // file. The program's in-program import starts the child the same way.
+//
+// Ctrl-C or a kill (SIGTERM) stops a run cleanly: the child is stopped, what it wrote is
+// removed and the tool says so. What a run killed outright left is removed by the next one.
 
+#include "base/failure.h"
 #include "store/database.h"
 #include "store/importprocess.h"
 #include "store/jetimport.h"
@@ -13,17 +17,20 @@
 #include "tools/toolio.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QLockFile>
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <cstdio>
 #include <new>
+#include <optional>
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
 #endif
 #ifdef Q_OS_LINUX
-#include <csignal>
 #include <sys/prctl.h>
 #include <unistd.h>
 #endif
@@ -39,7 +46,9 @@ const char usageText[] =
     "sütunlarıyla aktarılır. Access 97 (Jet 3) metinleri Windows-1254 olarak okunur.\n"
     "\n"
     "HEDEF var olmamalıdır: var olan bir dosyanın üzerine asla yazılmaz. Aktarma\n"
-    "yarıda kalırsa HEDEF adında dosya oluşmaz.\n"
+    "yarıda kalırsa HEDEF adında dosya oluşmaz. Ctrl-C ya da kill ile durdurulan\n"
+    "aktarma yarım kalan dosyalarını siler; öldürülen (kill -9) bir aktarmanın\n"
+    "bıraktıklarını bir sonraki çalıştırma siler.\n"
     "\n"
     "HEDEF bir PostgreSQL adresi de olabilir: postgresql://kullanıcı@sunucu:port/veritabanı\n"
     "(parola ~/.pgpass dosyasında ya da PGPASSWORD ortam değişkeninde). KAYNAK, programın\n"
@@ -55,9 +64,68 @@ const char usageText[] =
     "  --sure-siniri SN     Aktarmanın sürebileceği en uzun süre (varsayılan 1800).\n"
     "  -h, --yardim         Bu yardımı gösterir.\n"
     "\n"
-    "Çıkış kodu: 0 aktarma tamamlandı, 1 aktarma yapılamadı, 2 yanlış kullanım.\n";
+    "Çıkış kodu: 0 aktarma tamamlandı, 1 aktarma yapılamadı, 2 yanlış kullanım,\n"
+    "130 Ctrl-C ile, 143 kill ile durduruldu.\n";
 
 using tool::put;
+
+// The signal that asked the run to stop, 0 while none did.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void stopRequested(int signal) {
+    stopSignal = signal;
+}
+
+// Ctrl-C and a plain kill are noticed at the run's next step instead of ending the process
+// with its files half-written.
+void catchStopSignals() {
+    std::signal(SIGINT, stopRequested);
+    std::signal(SIGTERM, stopRequested);
+}
+
+bool goOn() {
+    return stopSignal == 0;
+}
+
+// What the user is told after a stop: what became of the target; the exit code is the one a
+// shell gives a process that the signal ended.
+int stopped(const QString &whatIsLeft) {
+    const QString how =
+        stopSignal == SIGINT ? QStringLiteral("Ctrl-C") : QStringLiteral("sonlandırma isteği");
+    put(stderr, QStringLiteral("fatura-aktar: Aktarma durduruldu (%1). %2\n").arg(how, whatIsLeft));
+    return 128 + int(stopSignal);
+}
+
+// The work folder of a copy to a server from an Access file, in the system's temporary
+// folder and held by a lock file while the run lives.
+const QString workFolderLock = QStringLiteral("kilit");
+
+// Removes what runs killed outright left: temporary files beside `target` (or the work
+// folders of copies to a server) whose lock no living run holds. Says what it removed.
+void removeLeftoversOfDeadRuns(const QString &target) {
+    QStringList removed;
+    if (isServerAddress(target)) {
+        const QDir temp(QDir::tempPath());
+        for (const QString &name : temp.entryList({QStringLiteral("fatura-aktar-*")},
+                                                  QDir::Dirs | QDir::NoDotAndDotDot)) {
+            QDir folder(temp.filePath(name));
+            if (!folder.exists(workFolderLock))
+                continue;
+            QLockFile lock(folder.filePath(workFolderLock));
+            lock.setStaleLockTime(0); // only a lock whose process is gone is stale
+            if (!lock.tryLock(0))
+                continue;
+            lock.unlock();
+            if (folder.removeRecursively())
+                removed << folder.path();
+        }
+    } else {
+        removed = removeImportLeftovers(target);
+    }
+    if (!removed.isEmpty())
+        put(stdout, QStringLiteral("Yarıda kalmış bir aktarmanın geçici dosyaları silindi: %1\n")
+                        .arg(removed.join(QStringLiteral(", "))));
+}
 
 // One line a table; returns the rows of them all.
 qint64 putTables(const QList<ImportedTable> &tables) {
@@ -70,7 +138,7 @@ qint64 putTables(const QList<ImportedTable> &tables) {
 }
 
 int failed(const std::exception &e) {
-    put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(QString::fromUtf8(e.what())));
+    put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(failureText(e)));
     return 1;
 }
 
@@ -106,6 +174,10 @@ void dieWithParent(qint64 parent) {
 
 // The child: imports and reports in records, a failure's message too.
 int runChild(qint64 parent, const QString &source, const QString &target, qint64 memoryMegabytes) {
+    // Ctrl-C reaches the child too: the program that started it stops it and removes what
+    // it wrote, and a child that dies on its own would look like a damaged file.
+    std::signal(SIGINT, SIG_IGN);
+    std::signal(SIGTERM, SIG_IGN);
     dieWithParent(parent);
     limitMemory(memoryMegabytes);
     try {
@@ -125,7 +197,7 @@ int runChild(qint64 parent, const QString &source, const QString &target, qint64
     } catch (const std::bad_alloc &) {
         return 3; // over the memory limit: the parent names the file
     } catch (const std::exception &e) {
-        record({QStringLiteral("hata"), QString::fromUtf8(e.what())});
+        record({QStringLiteral("hata"), failureText(e)});
         return 1;
     }
 }
@@ -134,14 +206,26 @@ int runChild(qint64 parent, const QString &source, const QString &target, qint64
 // the server.
 int toServer(const ImportChild &child, const QString &source, const QString &target) {
     try {
-        QTemporaryDir folder;
+        std::optional<QTemporaryDir> folder;
+        std::optional<QLockFile> held;
         QString from = source;
         if (fileKind(source) == FileKind::Jet) {
-            from = folder.filePath(QStringLiteral("aktarma.sqlite"));
-            importJetInChild(child, source, from);
+            folder.emplace(QDir(QDir::tempPath()).filePath(QStringLiteral("fatura-aktar-XXXXXX")));
+            held.emplace(QDir(folder->path()).filePath(workFolderLock));
+            if (!folder->isValid() || !held->tryLock(0))
+                throw DatabaseError(
+                    QStringLiteral("Geçici klasör oluşturulamadı: %1").arg(QDir::tempPath()));
+            from = folder->filePath(QStringLiteral("aktarma.sqlite"));
+            importJetInChild(child, source, from,
+                             [](const QString &, qint64, qint64) { return goOn(); });
         }
+        if (!goOn())
+            throw ImportStopped();
         const QList<ImportedTable> tables =
             copyToServer(from, target, [](const QString &table, qint64 rows) {
+                // Thrown inside the copy's transaction: the server keeps nothing.
+                if (!goOn())
+                    throw ImportStopped();
                 put(stdout, QStringLiteral("%1: %2 satır...\n").arg(table).arg(rows));
             });
         const qint64 total = putTables(tables);
@@ -151,6 +235,8 @@ int toServer(const ImportChild &child, const QString &source, const QString &tar
                         .arg(target));
         return 0;
     } catch (const std::exception &e) {
+        if (!goOn())
+            return stopped(QStringLiteral("Sunucuya hiçbir şey yazılmadı: %1").arg(target));
         return failed(e);
     }
 }
@@ -158,6 +244,7 @@ int toServer(const ImportChild &child, const QString &source, const QString &tar
 } // namespace
 
 int main(int argc, char *argv[]) {
+    catchStopSignals();
     QCoreApplication app(argc, argv);
     QStringList arguments = QCoreApplication::arguments().mid(1);
 
@@ -204,10 +291,14 @@ int main(int argc, char *argv[]) {
         put(stderr, QStringLiteral("fatura-aktar: %1\n").arg(problem));
         return 1;
     }
+    removeLeftoversOfDeadRuns(target);
     if (isServerAddress(target))
         return toServer(child, source, target);
     try {
-        const ImportReport report = importJetInChild(child, source, target);
+        if (!goOn())
+            throw ImportStopped();
+        const ImportReport report = importJetInChild(
+            child, source, target, [](const QString &, qint64, qint64) { return goOn(); });
         const qint64 total = putTables(report.tables);
         for (const QString &note : report.notes)
             put(stdout, QStringLiteral("Not: %1\n").arg(note));
@@ -218,6 +309,9 @@ int main(int argc, char *argv[]) {
                         .arg(target));
         return 0;
     } catch (const std::exception &e) {
+        if (!goOn())
+            return stopped(
+                QStringLiteral("%1 oluşturulmadı; yarım kalan dosyalar silindi.").arg(target));
         return failed(e);
     }
 }

@@ -1,6 +1,7 @@
 // fatura-earsiv: writes saved invoices as e-Arşiv invoices (UBL-TR XML and a readable PDF),
 // the same files the program's e-Arşiv window writes.
 
+#include "base/failure.h"
 #include "base/numbers.h"
 #include "invoice/earsivdocument.h"
 #include "invoice/earsivexport.h"
@@ -145,7 +146,7 @@ int main(int argc, char *argv[]) {
             return true;
         });
     } catch (const std::exception &e) {
-        put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(QString::fromUtf8(e.what())));
+        put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(failureText(e)));
         if (total > results.size())
             put(stderr, QStringLiteral("fatura-earsiv: kalan %1 fatura yazılmadı.\n")
                             .arg(total - results.size()));

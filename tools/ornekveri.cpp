@@ -1,6 +1,7 @@
 // ornek-veri: writes a sample database into a folder, so that a new user sees customers,
 // invoices and a campaign at once.
 
+#include "base/failure.h"
 #include "base/numbers.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
@@ -189,7 +190,7 @@ int main(int argc, char *argv[]) {
                             .arg(r.campaignInvoices)
                             .arg(r.campaignLines));
     } catch (const std::exception &e) {
-        put(stderr, QStringLiteral("ornek-veri: %1\n").arg(QString::fromUtf8(e.what())));
+        put(stderr, QStringLiteral("ornek-veri: %1\n").arg(failureText(e)));
         return 1;
     }
     return 0;

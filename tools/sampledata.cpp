@@ -1,4 +1,5 @@
 #include "tools/sampledata.h"
+#include "base/failure.h"
 
 #include "base/numbers.h"
 #include "invoice/earsivparty.h"
@@ -229,7 +230,7 @@ private:
         Invoice invoice;
         const QString problem = addLine(invoice, input);
         if (!problem.isEmpty())
-            throw std::logic_error(problem.toStdString());
+            throw Failure(problem);
         return invoiceRecord(invoice).lines.first();
     }
 
@@ -343,9 +344,9 @@ int writeSampleCampaign(Database &db, const QString &campaign, int invoices, int
 
 SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOptions &a) {
     if (a.customers < 0 || a.invoices < 0 || a.campaignInvoices < 0 || a.maxLines < 1)
-        throw std::invalid_argument("Örnek veri sayıları geçersiz.");
+        throw Failure(QStringLiteral("Örnek veri sayıları geçersiz."));
     if (a.invoices > 0 && a.customers == 0)
-        throw std::invalid_argument("Fatura yazmak için en az bir müşteri gerekir.");
+        throw Failure(QStringLiteral("Fatura yazmak için en az bir müşteri gerekir."));
     createDatabase(path);
     SampleDataResult result;
     try {

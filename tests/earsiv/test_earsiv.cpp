@@ -6,6 +6,11 @@
 #include "tests/common/pdftext.h"
 #include "tools/sampledata.h"
 
+#include <QCryptographicHash>
+
+#include <algorithm>
+#include <memory>
+
 using namespace testdb;
 
 namespace {
@@ -61,6 +66,8 @@ private Q_SLOTS:
     void wholeOrNothing();
     void readableCopy();
     void sampleDatabaseAndCommand();
+    void twoAtOnce_data();
+    void twoAtOnce();
 };
 
 void TestEArsiv::taxNumbers() {
@@ -87,8 +94,17 @@ void TestEArsiv::buyer() {
          {"TCKN", "10000000146", "Ayşe Gül|Yılmaz", "Konak", "Gül Sok. 3", "", "İzmir"}},
         {{"Ömer Çelik", "Ulus 77", ""},
          {"TCKN", "11111111111", "Ömer|Çelik", "", "Gül Sok. 3", "", ""}},
+        // The last run of 10 or 11 digits is the number, whatever comes before it.
+        {{"Deniz Ltd. Şti.", "Tel 2165550000 Kadıköy 4840847211", "Kadıköy / İstanbul"},
+         {"VKN", "4840847211", "Deniz Ltd. Şti.", "Tel 2165550000 Kadıköy", "Gül Sok. 3", "Kadıköy",
+          "İstanbul"}},
+        {{"Ömer Çelik", "Büyük Mükellefler 2 V.D. 10000000146", ""},
+         {"TCKN", "10000000146", "Ömer|Çelik", "Büyük Mükellefler 2", "Gül Sok. 3", "", ""}},
         {{"Kaya Kırtasiye", "Ulus 1234567891", ""},
          {"müşterinin (Kaya Kırtasiye) vergi numarası geçersiz: 1234567891 (kontrol hanesi "
+          "tutmuyor)."}},
+        {{"Ayşe Yılmaz", "Konak 10000000147", ""},
+         {"müşterinin (Ayşe Yılmaz) TC kimlik numarası geçersiz: 10000000147 (kontrol haneleri "
           "tutmuyor)."}},
         {{"Peşin", "", ""},
          {"müşterinin adı (Peşin) ad ve soyad olarak yazılmalıdır (TC kimlik numaralı ya da "
@@ -219,26 +235,28 @@ void TestEArsiv::schemaAndSums() {
     QCOMPARE(bases.size(), discounted);
 }
 
-// Numbers go in the order of export, gapless, each year on its own; a refused invoice takes
-// none and leaves no file. An invoice exported again is the same document; another rate or a
-// changed invoice is refused.
+// Numbers go in the order of export, gapless, each year on its own (a year's first is 1,
+// whether an earlier year's was given before it or after); a refused invoice takes none and
+// leaves no file. An invoice exported again is the same document; another rate or a changed
+// invoice is refused.
 void TestEArsiv::numbering() {
     EArsivFixture fx;
     for (qint64 n : {1, 2, 3})
         fx.store(n, one);
     fx.store(5, one, VatExcluded, u"20.12.2025"_qs);
+    fx.store(10, one, VatExcluded, u"10.01.2025"_qs);
     fx.store(4, {{u"-1"_qs, u"İade"_qs, {}, u"100"_qs}});
     fx.store(7, {{u"1"_qs, u"Kalem"_qs, u"150"_qs, u"10"_qs}});
     fx.store(8, one, VatExcluded, u"01.07.2026"_qs);
     fx.store(9, one, VatExcluded, u"31.02.2026"_qs);
     QList<EArsivResult> results;
-    QVERIFY(EArsivExport(fx.workspace).run({3, 4, 7, 1, 8, 9, 77, 5, 2}, results));
+    QVERIFY(EArsivExport(fx.workspace).run({10, 3, 4, 7, 1, 8, 9, 77, 5, 2}, results));
     QStringList numbers;
     for (const EArsivResult &r : results)
         numbers << r.gibNumber + r.refusal;
     QCOMPARE(numbers,
              (QStringList{
-                 "ABC2026000000001",
+                 "ABC2025000000001", "ABC2026000000001",
                  refused(4, u"1. satırın tutarı eksi (-100,00); iade için İADE faturası gerekir, "
                             u"bu sürümde yazılamıyor."_qs),
                  refused(7, u"1. satırın iskontosu (150) eksi ya da satır tutarından büyük."_qs),
@@ -247,14 +265,14 @@ void TestEArsiv::numbering() {
                             u"tarihli olamaz."_qs),
                  refused(9, u"fatura tarihi okunamadı (31.02.2026); GG.AA.YYYY biçiminde "
                             u"olmalıdır."_qs),
-                 refused(77, u"fatura bulunamadı."_qs), "ABC2025000000001", "ABC2026000000003"}));
-    QCOMPARE(QDir(fx.folder()).entryList(QDir::Files).size(), 8);
+                 refused(77, u"fatura bulunamadı."_qs), "ABC2025000000002", "ABC2026000000003"}));
+    QCOMPARE(QDir(fx.folder()).entryList(QDir::Files).size(), 10);
     QSet<QString> uuids;
     for (const QVariantList &row : queryRows(fx.db, u"SELECT uuid FROM earsiv_faturalar"_qs)) {
         QVERIFY(uuidPattern.match(row[0].toString()).hasMatch());
         uuids << row[0].toString();
     }
-    QCOMPARE(uuids.size(), 4);
+    QCOMPARE(uuids.size(), 5);
 
     // Again, later, with the settings' rate changed: the same document to the byte, with
     // the rate it was made with and the time it was first given.
@@ -382,6 +400,71 @@ void TestEArsiv::sampleDatabaseAndCommand() {
     const QStringList xml = out.filter(u".xml"_qs);
     QCOMPARE(xml.size(), 25);
     QCOMPARE(schemaProblems(xml), QString());
+}
+
+void TestEArsiv::twoAtOnce_data() {
+    QTest::addColumn<bool>("onServer");
+    QTest::newRow("SQLite") << false;
+    QTest::newRow("PostgreSQL") << true;
+}
+
+// Two PCs, each with its own working folder, export the same 25 invoices from one set of
+// books at once, one from the first, the other from the last. Both finish; each invoice has
+// one number, the serials go 1 to 25 without a gap, and both folders hold the same documents,
+// the recorded ones.
+void TestEArsiv::twoAtOnce() {
+    QFETCH(bool, onServer);
+    if (onServer && server().isEmpty())
+        QSKIP("FATURA_TEST_SERVER names no server");
+    QTemporaryDir dir;
+    QString db = dir.filePath(u"fatura.MDB"_qs);
+    if (onServer) {
+        db = newDatabase({});
+        sql(db, {u"DROP TABLE faturalar"_qs, u"DROP TABLE MUSTERI"_qs});
+    }
+    const int count = 25;
+    writeSampleDatabase(db, {.invoices = count, .campaignInvoices = 0, .year = 2025});
+    QList<qint64> numbers;
+    for (int n = 1; n <= count; ++n)
+        numbers << n;
+    QList<std::shared_ptr<QProcess>> pcs;
+    QStringList folders;
+    for (const QString &pc : {u"A"_qs, u"B"_qs}) {
+        const QDir folder(dir.filePath(pc));
+        QVERIFY(folder.mkpath(u"."_qs));
+        ayarlar a = defaultSettings();
+        a.veritabani_yolu = db;
+        ayarlari_yaz(a, folder.filePath(settingsFileName()));
+        QStringList arguments = {u"--dizin"_qs, folder.path()};
+        for (qint64 n : numbers)
+            arguments << QString::number(n);
+        auto p = std::make_shared<QProcess>();
+        p->start(QStringLiteral(FATURA_BINARY_DIR "/tools/fatura-earsiv"), arguments);
+        pcs << p;
+        folders << earsivFolder(folder);
+        std::reverse(numbers.begin(), numbers.end());
+    }
+    for (const auto &p : pcs) {
+        QVERIFY(p->waitForFinished(300000));
+        const QString err = QString::fromUtf8(p->readAllStandardError());
+        QVERIFY2(p->exitStatus() == QProcess::NormalExit && p->exitCode() == 0, qPrintable(err));
+        QCOMPARE(p->readAllStandardOutput().count('\n'), 2 * count);
+    }
+    const QList<QVariantList> records =
+        queryRows(db, u"SELECT sira, gib_no, ozet FROM earsiv_faturalar ORDER BY sira"_qs);
+    QCOMPARE(records.size(), count);
+    for (int i = 0; i < count; ++i) {
+        QCOMPARE(records[i][0].toInt(), i + 1);
+        const QString gib = records[i][1].toString();
+        for (const QString &folder : folders) {
+            const QByteArray xml = fileBytes(QDir(folder).filePath(gib + u".xml"_qs));
+            QCOMPARE(QString::fromLatin1(
+                         QCryptographicHash::hash(xml, QCryptographicHash::Sha256).toHex()),
+                     records[i][2].toString());
+        }
+    }
+    for (const QString &folder : folders)
+        QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2 * count);
 }
 
 QTEST_MAIN(TestEArsiv)

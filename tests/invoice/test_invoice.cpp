@@ -25,6 +25,8 @@ private Q_SLOTS:
     void storedForm();
     void printing();
     void batchPaper();
+    void fontSizeRefused_data();
+    void fontSizeRefused();
 };
 
 namespace {
@@ -73,6 +75,24 @@ StoredRow storedRow(double quantity, const QString &description, const QString &
 }
 
 const QString lineFont = u"Satır Yazısı"_qs;
+
+// A campaign database in `dir` with one invoice, number 15: subtotal 2 x 12,5 + 3 x 25 = 100,
+// discount 10.
+QString campaignDatabase(const QTemporaryDir &dir) {
+    const QString db = dir.filePath(u"kampanya.MDB"_qs);
+    createDatabase(db);
+    testdb::sql(db, {u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI, FATURA_TARIHI, "
+                     "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
+                     u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
+                     u"INSERT INTO FATCARIKAMPANYAT VALUES (15, 'ADANA', '2024-11-05 00:00:00', "
+                     "'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10), (4, 'ADANA', NULL, NULL, "
+                     "'Ad', 'Adres', NULL), (-3.5, 'ADANA', '2024-02-30', 'Seyhan', 'Ad', "
+                     "'Adres', 10)"_qs,
+                     u"INSERT INTO FATSTOKKAMPANYAT VALUES (15, 'Çay 1 kg', 2, 12.5), (4, "
+                     "'Miktarsız', NULL, 3), (4, 'Fiyatsız', 2, NULL), (15, 'Şeker', 3, 25), "
+                     "(4, 'Tam', 2, 4.5)"_qs});
+    return db;
+}
 
 } // namespace
 
@@ -344,18 +364,7 @@ void TestInvoice::batchPaper() {
     // district, date and discount, with lines missing a quantity or a price; one without lines
     // under a number with decimals and a date that does not exist.
     const QTemporaryDir dir;
-    const QString db = dir.filePath(u"kampanya.MDB"_qs);
-    createDatabase(db);
-    testdb::sql(db, {u"CREATE TABLE FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI, FATURA_TARIHI, "
-                     "BOLGE, ADI_SOYADI, ADRESI, ISKONTO)"_qs,
-                     u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO, ACIKLAMA, MIKTAR, BR_FIYAT)"_qs,
-                     u"INSERT INTO FATCARIKAMPANYAT VALUES (15, 'ADANA', '2024-11-05 00:00:00', "
-                     "'Çankaya', 'Şükrü Öztürk', 'Atatürk Cad. 5', 10), (4, 'ADANA', NULL, NULL, "
-                     "'Ad', 'Adres', NULL), (-3.5, 'ADANA', '2024-02-30', 'Seyhan', 'Ad', "
-                     "'Adres', 10)"_qs,
-                     u"INSERT INTO FATSTOKKAMPANYAT VALUES (15, 'Çay 1 kg', 2, 12.5), (4, "
-                     "'Miktarsız', NULL, 3), (4, 'Fiyatsız', 2, NULL), (15, 'Şeker', 3, 25), "
-                     "(4, 'Tam', 2, 4.5)"_qs});
+    const QString db = campaignDatabase(dir);
     const QByteArray before = testdb::fileBytes(db);
     RecordingPrinter printer;
     QCOMPARE(runBatch(printer, distinctSettings(), db, u"KAMPANYAT"_qs,
@@ -414,6 +423,42 @@ void TestInvoice::batchPaper() {
              (QStringList{"", "9,00", "10,80"}));
     // A date that does not exist is not made into another one: it prints as it stands.
     QCOMPARE(printedTexts(2).mid(0, 2), (QStringList{"2024-02-30", "-3,5   Seyhan   Ad"}));
+}
+
+// A font size no printer can take, at an item printed in a font of its own, is refused
+// before anything is printed, naming the item, by the invoice and by the campaign run.
+void TestInvoice::fontSizeRefused_data() {
+    QTest::addColumn<int>("line"); // the item's line of the settings
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<bool>("campaign"); // a campaign invoice prints the item too
+    QTest::addColumn<QString>("field");
+    QTest::newRow("invoice number, 0") << 23 << u"0"_qs << false << u"Fatura No: Boyutu"_qs;
+    QTest::newRow("lines, 0") << 8 << u"0"_qs << true << u"Fatura Hareketleri: Boyutu"_qs;
+    QTest::newRow("name, -3") << 3 << u"-3"_qs << true << u"Adı Soyadı: Boyutu"_qs;
+    QTest::newRow("date, 1000.5") << 7 << u"1000.5"_qs << true << u"Fatura Tarihi: Boyutu"_qs;
+}
+
+void TestInvoice::fontSizeRefused() {
+    QFETCH(int, line);
+    QFETCH(QString, size);
+    QFETCH(bool, campaign);
+    QFETCH(QString, field);
+    ayarlar settings = distinctSettings();
+    (settings.*settingsLines().at(line - 1).placement).boyutu = size;
+    const QString refusal = u"Baskı ayarı kullanılamaz.\n%1 %2 olamaz; yazı boyutu 0'dan büyük, en "
+                            "fazla 1000 punto olmalı."_qs.arg(field, size);
+    RecordingPrinter printer;
+    QCOMPARE(testdb::thrownText<PrinterError>(
+                 [&] { printInvoice(printer, settings, typed(worked, VatExcluded, u"20"_qs)); }),
+             refusal);
+    if (campaign) {
+        const QTemporaryDir dir;
+        const QString db = campaignDatabase(dir);
+        QCOMPARE(testdb::thrownText<PrinterError>(
+                     [&] { runBatch(printer, settings, db, u"KAMPANYAT"_qs, {}); }),
+                 refusal);
+    }
+    QCOMPARE(printer.lines().size(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestInvoice)

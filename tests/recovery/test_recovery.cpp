@@ -4,21 +4,29 @@
 // one, so that the moments a random kill seldom hits are checked every time.
 #include "app/firstrun.h"
 #include "gui/buttonpictures.h"
+#include "invoice/earsivexport.h"
+#include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/jetimport.h"
 #include "tests/common/testdb.h"
+#include "tools/sampledata.h"
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QLockFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <csignal>
 #include <sys/prctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -114,6 +122,144 @@ void writeFile(const QString &path) {
         qFatal("cannot write %s", qPrintable(path));
 }
 
+// A working folder with sample books of ten invoices, the first three of them e-Arşiv
+// invoices already.
+constexpr int earsivInvoices = 10;
+const QString firstGiven = QStringLiteral("ORN2025000000001");
+
+void earsivFolder(const QString &folder) {
+    const QDir dir(folder);
+    ayarlari_yaz(defaultSettings(), dir.filePath(u"ayarlar.dat"_qs));
+    writeSampleDatabase(dir.filePath(u"fatura.MDB"_qs),
+                        {.invoices = earsivInvoices, .campaignInvoices = 0, .year = 2025});
+    QList<EArsivResult> results;
+    Workspace workspace(folder);
+    EArsivExport(workspace).run({1, 2, 3}, results);
+}
+
+void copyFolder(const QString &from, const QString &to) {
+    QDirIterator it(from, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString copy = to + file.mid(from.size());
+        QDir().mkpath(QFileInfo(copy).absolutePath());
+        if (!QFile::copy(file, copy))
+            qFatal("cannot copy %s", qPrintable(file));
+    }
+}
+
+// Everything wrong with the e-Arşiv folder of `folder`: a file that is not a recorded
+// document whole (its XML to the byte, a PDF to its end), a record without its two files,
+// anything else there.
+QString earsivProblems(const QString &folder) {
+    const QDir dir(earsivFolder(QDir(folder)));
+    QHash<QString, QString> digests;
+    for (const QVariantList &row :
+         testdb::queryRows(QDir(folder).filePath(u"fatura.MDB"_qs),
+                           u"SELECT gib_no, ozet FROM earsiv_faturalar"_qs))
+        digests.insert(row[0].toString(), row[1].toString());
+    const QStringList files = dir.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QStringList wrong;
+    for (const QString &name : files) {
+        const QString number = name.section(u'.', 0, 0);
+        const QString ending = name.mid(number.size());
+        const QByteArray bytes = testdb::fileBytes(dir.filePath(name));
+        if (!digests.contains(number) || (ending != u".xml" && ending != u".pdf"))
+            wrong << name;
+        else if (ending == u".xml"
+                     ? QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex() !=
+                           digests.value(number).toLatin1()
+                     : !bytes.startsWith("%PDF-") || !bytes.trimmed().endsWith("%%EOF"))
+            wrong << name + u" (bozuk)"_qs;
+    }
+    for (const QString &number : digests.keys())
+        for (const QString &ending : {u".xml"_qs, u".pdf"_qs})
+            if (!files.contains(number + ending))
+                wrong << number + ending + u" (yok)"_qs;
+    return wrong.join(u", "_qs);
+}
+
+// A document in the e-Arşiv folder of `folder` that no record stands behind, or the note of
+// one being written.
+bool halfWritten(const QString &folder) {
+    const QDir dir(earsivFolder(QDir(folder)));
+    QStringList given;
+    for (const QVariantList &row : testdb::queryRows(QDir(folder).filePath(u"fatura.MDB"_qs),
+                                                     u"SELECT gib_no FROM earsiv_faturalar"_qs))
+        given << row[0].toString();
+    for (const QString &name : dir.entryList(QDir::Files))
+        if (name.endsWith(u".yarim") || !given.contains(name.section(u'.', 0, 0)))
+            return true;
+    return false;
+}
+
+// fatura-earsiv exporting every invoice of the books in `folder`: run to its end (a negative
+// `killAfterNs`), or killed after that long. Returns how long it ran, or -1 when it failed.
+qint64 runEArsiv(const QString &folder, qint64 killAfterNs) {
+    QStringList arguments = {u"--dizin"_qs, folder};
+    for (int n = 1; n <= earsivInvoices; ++n)
+        arguments << QString::number(n);
+    QProcess p;
+    p.start(QStringLiteral(FATURA_EARSIV), arguments);
+    if (!p.waitForStarted(30000))
+        return -1;
+    QElapsedTimer clock;
+    clock.start();
+    if (killAfterNs < 0) {
+        const bool done = p.waitForFinished(120000) && p.exitStatus() == QProcess::NormalExit &&
+                          p.exitCode() == 0;
+        if (!done)
+            qWarning("fatura-earsiv: %s", p.readAllStandardError().constData());
+        return done ? clock.nsecsElapsed() : -1;
+    }
+    while (clock.nsecsElapsed() < killAfterNs) {
+    }
+    p.kill();
+    p.waitForFinished();
+    return killAfterNs;
+}
+
+// fatura-aktar importing the Access sample into `target`, in a process group of its own as a
+// terminal starts it: run to its end (a negative `afterNs`), or sent `signal` after that long
+// (SIGINT to the whole group, as Ctrl-C is; another signal to the tool alone). Returns its
+// exit status, code and standard error once it and its child are gone.
+struct AktarRun {
+    bool crashed = false;
+    int code = -1;
+    QString said;
+    qint64 ns = 0;
+};
+AktarRun runAktar(const QString &target, qint64 afterNs, int signal) {
+    QProcess p;
+    p.setChildProcessModifier([] { ::setpgid(0, 0); });
+    p.start(QStringLiteral(FATURA_AKTAR), {QStringLiteral(ACCESS_SAMPLES "/nwind.mdb"), target});
+    AktarRun run;
+    if (!p.waitForStarted(30000))
+        return run;
+    QElapsedTimer clock;
+    clock.start();
+    if (afterNs >= 0) {
+        while (clock.nsecsElapsed() < afterNs) {
+        }
+        ::kill(signal == SIGINT ? -pid_t(p.processId()) : pid_t(p.processId()), signal);
+    }
+    p.waitForFinished(120000);
+    run.ns = clock.nsecsElapsed();
+    // A child left without its parent dies with it; this process adopts it and waits.
+    const QDeadlineTimer childGone(20000);
+    while (::waitpid(-1, nullptr, WNOHANG) >= 0 && !childGone.hasExpired())
+        QThread::msleep(1);
+    run.crashed = p.exitStatus() != QProcess::NormalExit;
+    run.code = p.exitCode();
+    run.said = QString::fromUtf8(p.readAllStandardError());
+    return run;
+}
+
+// The files in `folder`.
+QStringList filesIn(const QString &folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
+
 } // namespace
 
 class TestRecovery : public QObject {
@@ -129,6 +275,11 @@ private Q_SLOTS:
     void importStates();
     void killed_data();
     void killed();
+    void earsivStates_data();
+    void earsivStates();
+    void earsivKilled();
+    void aktarStopped_data();
+    void aktarStopped();
 
 private:
     QDeadlineTimer m_deadline;
@@ -253,5 +404,169 @@ void TestRecovery::killed() {
     }
 }
 
-QTEST_GUILESS_MAIN(TestRecovery)
+void TestRecovery::earsivStates_data() {
+    QTest::addColumn<QString>("left");  // what the kill left beside the first e-Arşiv invoice
+    QTest::addColumn<bool>("recorded"); // its record was committed before the kill
+    QTest::addColumn<bool>("written");  // its two files were written
+    QTest::newRow("XML yeniden yazılırken") << ".xml.SezKZf" << true << true;
+    QTest::newRow("PDF yeniden yazılırken") << ".pdf.Ab12Cd" << true << true;
+    QTest::newRow("ilk yazım, not yazılırken") << ".yarim.Xy34Zw" << false << false;
+    QTest::newRow("ilk yazım, dosyalar yazıldı") << ".yarim" << false << true;
+    QTest::newRow("ilk yazım, kayıttan sonra") << ".yarim" << true << true;
+}
+
+// Each state a kill during an e-Arşiv export leaves, set up as the kill leaves it; then the
+// next start, or the next export. The temporary files and the note go; the files of a number
+// never recorded go; recorded ones stay as they were. A start while an export is writing
+// there leaves the folder to it.
+void TestRecovery::earsivStates() {
+    QFETCH(QString, left);
+    QFETCH(bool, recorded);
+    QFETCH(bool, written);
+    QTemporaryDir given;
+    earsivFolder(given.path());
+    enum By { Start, Export, StartWhileExporting };
+    for (const By by : {Start, Export, StartWhileExporting}) {
+        const bool byStart = by != Export;
+        QTemporaryDir tmp;
+        copyFolder(given.path(), tmp.path());
+        const QDir dir(earsivFolder(QDir(tmp.path())));
+        const QString db = QDir(tmp.path()).filePath(u"fatura.MDB"_qs);
+        const QString uuid =
+            testdb::queryRows(db, u"SELECT uuid FROM earsiv_faturalar WHERE faturano = 1"_qs)
+                .value(0)
+                .value(0)
+                .toString();
+        if (!recorded)
+            testdb::sql(db, {u"DELETE FROM earsiv_faturalar WHERE faturano = 1"_qs});
+        const QString pdf = dir.filePath(firstGiven + u".pdf"_qs);
+        const QByteArray pdfBytes = testdb::fileBytes(pdf);
+        if (!written) {
+            QVERIFY(QFile::remove(pdf));
+            QVERIFY(QFile::remove(dir.filePath(firstGiven + u".xml"_qs)));
+        }
+        QFile leftover(dir.filePath(firstGiven + left));
+        QVERIFY(leftover.open(QIODevice::WriteOnly) && leftover.write(uuid.toLatin1()) > 0);
+        leftover.close();
+
+        QString said;
+        if (by == StartWhileExporting) {
+            // An export that writes there now: its files are left to it.
+            QLockFile exporting(dir.filePath(u".kilit"_qs));
+            QVERIFY(exporting.tryLock(0));
+            said = prepareWorkingFolder(QDir(tmp.path())).notices.join(u'\n');
+            QVERIFY2(!said.contains(dir.path()), qPrintable(said));
+            QVERIFY(leftover.exists());
+            continue;
+        }
+        if (byStart) {
+            said = prepareWorkingFolder(QDir(tmp.path())).notices.join(u'\n');
+        } else {
+            Workspace workspace(tmp.path());
+            QCOMPARE(EArsivExport(workspace).exportInvoice(2).gibNumber, u"ORN2025000000002"_qs);
+        }
+        QCOMPARE(earsivProblems(tmp.path()), QString());
+        if (byStart)
+            QVERIFY2(said.contains(leftover.fileName()), qPrintable(said));
+        if (recorded)
+            QCOMPARE(testdb::fileBytes(pdf), pdfBytes);
+    }
+}
+
+// Rounds of: sample books with three e-Arşiv invoices, fatura-earsiv exporting all ten
+// killed at a random moment, then the next start or the next export, the check. At least
+// three kills must fall while a first export's files were written but not recorded: the
+// rounds go on until they have.
+void TestRecovery::earsivKilled() {
+    QTemporaryDir given;
+    earsivFolder(given.path());
+    const auto prepared = [&] {
+        auto tmp = std::make_unique<QTemporaryDir>();
+        copyFolder(given.path(), tmp->path());
+        return tmp;
+    };
+    const qint64 workNs = runEArsiv(prepared()->path(), -1);
+    QVERIFY2(workNs > 0, "fatura-earsiv did not work");
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    qInfo("random seed %u, the export takes %lld ms", seed, workNs / 1000000);
+    int caught = 0;
+    for (int round = 0; round < 20 || (caught < 3 && round < 120); ++round) {
+        QVERIFY2(!m_deadline.hasExpired(), qPrintable(u"deadline after %1 rounds"_qs.arg(round)));
+        const std::unique_ptr<QTemporaryDir> tmp = prepared();
+        runEArsiv(tmp->path(), qint64(random.bounded(1.1 * double(workNs))));
+        caught += halfWritten(tmp->path()) ? 1 : 0;
+        if (round % 2 == 0)
+            prepareWorkingFolder(QDir(tmp->path()));
+        else
+            QVERIFY2(runEArsiv(tmp->path(), -1) > 0,
+                     qPrintable(u"round %1: the next export failed"_qs.arg(round)));
+        const QString wrong = earsivProblems(tmp->path());
+        QVERIFY2(wrong.isEmpty(), qPrintable(u"round %1: %2"_qs.arg(round).arg(wrong)));
+    }
+    qInfo("%d kills fell while a first export was unrecorded", caught);
+    QVERIFY(caught >= 3);
+}
+
+void TestRecovery::aktarStopped_data() {
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl-C") << int(SIGINT);
+    QTest::newRow("kill") << int(SIGTERM);
+    QTest::newRow("kill -9") << int(SIGKILL);
+}
+
+// fatura-aktar stopped at random moments of its import. Ctrl-C or a kill: it ends with the
+// shell's code for the signal and a Turkish message, and leaves nothing in the folder (or it
+// had finished, and the target is whole). Killed outright, the next run removes what it left
+// and imports. The rounds go on until at least three stops fell in the import.
+void TestRecovery::aktarStopped() {
+    QFETCH(int, signal);
+    QTemporaryDir first;
+    const AktarRun whole = runAktar(first.filePath(u"hedef.db"_qs), -1, 0);
+    QVERIFY2(!whole.crashed && whole.code == 0, qPrintable(whole.said));
+    const quint32 seed = QRandomGenerator::global()->generate();
+    QRandomGenerator random(seed);
+    qInfo("random seed %u, the import takes %lld ms", seed, whole.ns / 1000000);
+    const QString stopMessage = u"fatura-aktar: Aktarma durduruldu (%1). %2 oluşturulmadı; "
+                                "yarım kalan dosyalar silindi.\n"_qs;
+    int caught = 0;
+    for (int round = 0; round < 20 || (caught < 3 && round < 150); ++round) {
+        QVERIFY2(!m_deadline.hasExpired(), qPrintable(u"deadline after %1 rounds"_qs.arg(round)));
+        QTemporaryDir tmp;
+        const QString target = tmp.filePath(u"hedef.db"_qs);
+        const AktarRun r = runAktar(target, qint64(random.bounded(1.1 * double(whole.ns))), signal);
+        const QString where = u"round %1: %2"_qs.arg(round).arg(r.said);
+        const QStringList left = filesIn(tmp.path());
+        if (!r.crashed && r.code == 0) {
+            QVERIFY2(left == QStringList{u"hedef.db"_qs}, qPrintable(where + left.join(u' ')));
+            continue;
+        }
+        if (signal == SIGKILL) {
+            caught += left.isEmpty() ? 0 : 1;
+            // Killed after its child had given the import its name: the target is whole.
+            if (left.contains(u"hedef.db"_qs)) {
+                QCOMPARE(left, QStringList{u"hedef.db"_qs});
+                QCOMPARE(fileKind(target), FileKind::SQLite);
+                continue;
+            }
+            const AktarRun next = runAktar(target, -1, 0);
+            QVERIFY2(!next.crashed && next.code == 0, qPrintable(where + next.said));
+            QCOMPARE(filesIn(tmp.path()), QStringList{u"hedef.db"_qs});
+            continue;
+        }
+        // Before the tool could take the signal, the signal ended it: nothing was written yet.
+        QVERIFY2(left.isEmpty(), qPrintable(where + left.join(u' ')));
+        if (r.crashed)
+            continue;
+        ++caught;
+        QCOMPARE(r.code, 128 + signal);
+        QCOMPARE(
+            r.said.section(u'\n', -2),
+            stopMessage.arg(signal == SIGINT ? u"Ctrl-C"_qs : u"sonlandırma isteği"_qs, target));
+    }
+    qInfo("%d stops fell in the import", caught);
+    QVERIFY(caught >= 3);
+}
+
+QTEST_MAIN(TestRecovery)
 #include "test_recovery.moc"

@@ -1,6 +1,6 @@
-// Writes on a full disk: the settings, the first start's files and PDFs. Every write is
-// checked to the end: a failure is a message naming the file, the old file stays whole, no
-// empty or half-written file is left behind, and no success is reported.
+// Writes on a full disk: the settings, the first start's files, PDFs and e-Arşiv invoices.
+// Every write is checked to the end: a failure is a message naming the file, the old file
+// stays whole, no empty or half-written file is left behind, and no success is reported.
 #include "fulldisk.h"
 
 #include "app/firstrun.h"
@@ -8,6 +8,7 @@
 #include "gui/Form5.h"
 #include "gui/Form7.h"
 #include "gui/buttonpictures.h"
+#include "invoice/earsivexport.h"
 #include "tests/common/pdftext.h"
 #include "tests/common/windowfixture.h"
 #include "tools/sampledata.h"
@@ -47,6 +48,8 @@ private Q_SLOTS:
     void firstStart();
     void windows_data();
     void windows();
+    void earsiv_data();
+    void earsiv();
 
 private:
     QTemporaryDir m_dataDir;
@@ -140,6 +143,79 @@ void TestFullDisk::windows() {
     QVERIFY(pdfs.size() < 30);
     for (const QString &pdf : pdfs)
         QVERIFY2(wholePdf(pdf), qPrintable(pdf));
+}
+
+void TestFullDisk::earsiv_data() {
+    QTest::addColumn<qint64>("number"); // the invoice exported on the full disk
+    QTest::addColumn<int>("leaveFree");
+    QTest::addColumn<QString>("failure"); // %1 is the e-Arşiv folder
+    QTest::newRow("yeniden, 16 KB boş")
+        << qint64(1) << 16 * 1024
+        << "e-Arşiv faturasının PDF kopyası yazılamadı: %1/ORN2025000000001.pdf\n";
+    // 16 KB for the PDF beside the export's lock file: it fails as its last block goes out.
+    QTest::newRow("yeniden, 20 KB boş")
+        << qint64(1) << 20 * 1024
+        << "e-Arşiv faturasının PDF kopyası yazılamadı: %1/ORN2025000000001.pdf\n";
+    QTest::newRow("yeniden, 4 KB boş")
+        << qint64(1) << 4096 << "e-Arşiv dosyası yazılamadı: %1/ORN2025000000001.xml\n";
+    QTest::newRow("yeniden, disk dolu") << qint64(1) << 0 << "e-Arşiv klasörüne yazılamıyor: %1\n";
+    QTest::newRow("ilk kez, 16 KB boş")
+        << qint64(4) << 16 * 1024
+        << "e-Arşiv faturasının PDF kopyası yazılamadı: %1/ORN2025000000004.pdf\n";
+}
+
+// Invoices 1, 2 and 3 are e-Arşiv invoices already; then the disk fills and invoices 1, 2
+// and 3 are exported again (or invoice 4 for the first time). The run stops at the first file
+// that cannot be written and names it; no file is told as written; the six files given
+// before stay as they were to the byte; a first export uses no number and leaves no file.
+void TestFullDisk::earsiv() {
+    QFETCH(qint64, number);
+    QFETCH(int, leaveFree);
+    QFETCH(QString, failure);
+    QTemporaryDir data;
+    const QString database = data.filePath(u"fatura.MDB"_qs);
+    writeSampleDatabase(database, {.year = 2025});
+    FullDisk disk;
+    ayarlar a = defaultSettings();
+    a.veritabani_yolu = database;
+    ayarlari_yaz(a, disk.filePath(settingsFileName()));
+    Workspace workspace(disk.path());
+    const QString folder = earsivFolder(QDir(disk.path()));
+    QList<EArsivResult> first;
+    QVERIFY(EArsivExport(workspace).run({1, 2, 3}, first));
+    QHash<QString, QByteArray> given;
+    for (const EArsivResult &r : first)
+        for (const QString &file : r.files)
+            given.insert(file, testdb::fileBytes(file));
+    QCOMPARE(given.size(), 6);
+
+    disk.fill(leaveFree);
+    const QStringList told = disk.run([&] {
+        QList<EArsivResult> results;
+        QStringList out;
+        try {
+            EArsivExport(workspace).run(number == 1 ? QList<qint64>{1, 2, 3} : QList{number},
+                                        results);
+        } catch (const std::exception &e) {
+            out << u"hata: "_qs + QString::fromUtf8(e.what());
+        }
+        for (const EArsivResult &r : results)
+            out << r.files;
+        return out;
+    });
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told[0].startsWith(u"hata: "_qs + failure.arg(folder)), qPrintable(told[0]));
+    QStringList left = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    QStringList names;
+    for (auto it = given.cbegin(); it != given.cend(); ++it) {
+        QVERIFY2(testdb::fileBytes(it.key()) == it.value(), qPrintable(it.key()));
+        names << QFileInfo(it.key()).fileName();
+    }
+    left.sort();
+    names.sort();
+    QCOMPARE(left, names);
+    QCOMPARE(testdb::queryRows(database, u"SELECT faturano FROM earsiv_faturalar ORDER BY 1"_qs),
+             (QList<QVariantList>{{1}, {2}, {3}}));
 }
 
 QTEST_MAIN(TestFullDisk)

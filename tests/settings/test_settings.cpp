@@ -31,6 +31,8 @@ private Q_SLOTS:
     void init() { QFile::remove(path()); }
     void writing();
     void reading();
+    void damaged_data();
+    void damaged();
 
 private:
     QString path() const { return m_dir.filePath(QStringLiteral("ayarlar.dat")); }
@@ -110,6 +112,76 @@ void TestSettings::reading() {
             QVERIFY2(n > lines ? said.contains(path()) : said.isEmpty(), qPrintable(said));
         }
     }
+}
+
+void TestSettings::damaged_data() {
+    QTest::addColumn<int>("line");  // the line given `value` (0: none)
+    QTest::addColumn<int>("field"); // which of a placement's four (0: a single value)
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("lineEnd"); // instead of CR LF
+    QTest::addColumn<QString>("said");       // what is wrong; empty: read as intact
+    const QByteArray crlf = "\r\n";
+    QTest::newRow("LF CR") << 0 << 0 << QString() << QByteArray("\n\r") << QString();
+    QTest::newRow("NUL in a position")
+        << 3 << 0 << u"60\u0000"_qs << crlf
+        << u"3. satır (Adı Soyadı): okunamayan bir karakter var (kodu 0); dosya bozulmuş "
+           "olabilir."_qs;
+    QTest::newRow("CR inside a line")
+        << 21 << 2 << u"Ari\ral"_qs << crlf
+        << u"21. satır (İrsaliye No): okunamayan bir karakter var (kodu 13); dosya bozulmuş "
+           "olabilir."_qs;
+    QTest::newRow("position 1e15")
+        << 3 << 0 << u"1e15"_qs << crlf
+        << u"3. satır (Adı Soyadı): Sol Boşluk \"1e15\" okunamıyor; sayı 600 gibi düz "
+           "yazılmalıdır."_qs;
+    QTest::newRow("position beyond the paper")
+        << 7 << 1 << u"1000000000000"_qs << QByteArray("\n\r")
+        << u"7. satır (Fatura Tarihi): Üst Boşluk \"1000000000000\" kâğıdın dışında; konum 0 "
+           "ile 100.000 twip arasında olmalıdır."_qs;
+    QTest::newRow("position below 0")
+        << 23 << 0 << u"-600"_qs << crlf
+        << u"23. satır (Fatura No): Sol Boşluk \"-600\" kâğıdın dışında; konum 0 ile 100.000 "
+           "twip arasında olmalıdır."_qs;
+    QTest::newRow("column 1e15")
+        << 16 << 0 << u"1e15"_qs << crlf
+        << u"16. satır (Açıklama): \"1e15\" okunamıyor; sayı 600 gibi düz yazılmalıdır."_qs;
+    QTest::newRow("font size 1e9")
+        << 8 << 3 << u"1e9"_qs << crlf
+        << u"8. satır (Fatura Hareketleri): Boyutu \"1e9\" okunamıyor; sayı 600 gibi düz "
+           "yazılmalıdır."_qs;
+    QTest::newRow("font size 99999")
+        << 13 << 3 << u"99999"_qs << crlf
+        << u"13. satır (Genel Toplam): Boyutu \"99999\" olamaz; yazı boyutu en çok 1.000 punto "
+           "olmalıdır."_qs;
+}
+
+// A damaged ayarlar.dat is read as the intact one would be, or refused naming its line:
+// never read into other values. A reader of the first two lines is not refused for a later
+// one.
+void TestSettings::damaged() {
+    QFETCH(int, line);
+    QFETCH(int, field);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, lineEnd);
+    QFETCH(QString, said);
+    ayarlar a = defaultSettings();
+    if (line > 0) {
+        const SettingsLine &s = settingsLines()[line - 1];
+        QString baski_yeri::*const parts[] = {&baski_yeri::sol_bosluk, &baski_yeri::ust_bosluk,
+                                              &baski_yeri::yazitipi_adi, &baski_yeri::boyutu};
+        (s.single ? a.*s.single : a.*s.placement.*parts[field]) = value;
+    }
+    QFile f(path());
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QVERIFY(f.write(settingsFileBytes(a).replace("\r\n", lineEnd)) > 0);
+    f.close();
+    const QString thrown =
+        testdb::thrownText<SettingsError>([&] { QCOMPARE(ayarlari_oku(23, path()), a); });
+    QCOMPARE(thrown, said.isEmpty() ? QString()
+                                    : u"Ayar dosyasında hatalı bir satır var: %1\n%2\nAyarlar "
+                                      "penceresinde düzeltip kaydedin."_qs.arg(path(), said));
+    QCOMPARE(readSettingsFile(path()).linesRead, 23);
+    QCOMPARE(testdb::thrownText<SettingsError>([&] { ayarlari_oku(2, path()); }), QString());
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
