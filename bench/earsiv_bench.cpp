@@ -57,7 +57,7 @@ const QList<Invoice> &models(int invoices) {
         QList<Invoice> list;
         for (qint64 n = 1; n <= invoices; ++n) {
             Invoice invoice;
-            if (!loadStoredRows(invoice, invoiceRows(db, n)).isEmpty())
+            if (!loadStoredInvoice(invoice, storedInvoice(db, n)).isEmpty())
                 throw std::runtime_error("unreadable sample invoice");
             invoice.setVatRate(defaultSettings().kdv_yuzde);
             list << invoice;

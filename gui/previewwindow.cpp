@@ -193,6 +193,7 @@ PreviewWindow::~PreviewWindow() = default;
 void PreviewWindow::load(const ayarlar &a) {
     m_invoice = previewInvoice(m_workspace.databasePath(a));
     m_page.rows = m_invoice.rows;
+    m_page.info = m_invoice.info;
 
     const QString path = m_workspace.filePath(formFileName);
     m_page.form = QFileInfo::exists(path) ? QImage(path) : QImage();
@@ -332,7 +333,7 @@ void PreviewWindow::testPrint() {
     const bool printed = guarded(this, [&] {
         PrintTarget target = m_workspace.printTarget(QStringLiteral("deneme-baskisi"));
         printInvoice(*target.printer, m_page.settings,
-                     previewModel(m_page.rows, m_page.settings.kdv_yuzde));
+                     previewModel(m_page.rows, m_page.info, m_page.settings.kdv_yuzde));
         target.printer->finish();
         pdf = target.pdfPath;
     });

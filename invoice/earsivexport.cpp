@@ -209,27 +209,35 @@ EArsivResult EArsivExport::exportInvoice(qint64 number) {
 EArsivResult EArsivExport::exportOne(qint64 number) {
     EArsivResult result;
     result.invoiceNumber = number;
-    const QList<StoredRow> rows = invoiceRows(*m_db, number);
-    if (rows.isEmpty()) {
+    const StoredInvoice stored = storedInvoice(*m_db, number);
+    if (stored.rows.isEmpty()) {
         result.refusal = refused(number, QStringLiteral("fatura bulunamadı."));
         return result;
     }
-    Invoice invoice;
-    if (const QString problem = loadStoredRows(invoice, rows); !problem.isEmpty()) {
-        result.refusal = refused(number, problem);
-        return result;
-    }
-    invoice.header.number = number;
-
     const std::optional<EArsivRecord> record = earsivRecord(*m_db, number);
-    if (record && m_rateGiven && record->vatRate != m_rateText) {
+    // An invoice saved with its rates keeps them; an older one goes at the rate given, or the
+    // one it was first given with.
+    if (stored.info.hasDetails) {
+        if (m_rateGiven && inputNumber(stored.info.kdv_orani) != inputNumber(m_rateText)) {
+            result.refusal = refused(number, QStringLiteral("fatura %%1 KDV ile kaydedilmiş; "
+                                                            "başka bir KDV oranıyla yazılamaz.")
+                                                 .arg(stored.info.kdv_orani));
+            return result;
+        }
+    } else if (record && m_rateGiven && record->vatRate != m_rateText) {
         result.refusal = refused(
             number, QStringLiteral("daha önce %1 numarasıyla %%2 KDV ile verildi; başka bir KDV "
                                    "oranıyla yeniden yazılamaz.")
                         .arg(record->gibNumber, plainNumberText(leadingNumber(record->vatRate))));
         return result;
     }
+    Invoice invoice;
     invoice.setVatRate(record ? record->vatRate : m_rateText);
+    if (const QString problem = loadStoredInvoice(invoice, stored); !problem.isEmpty()) {
+        result.refusal = refused(number, problem);
+        return result;
+    }
+    invoice.header.number = number;
 
     std::variant<EArsivDocument, QString> made =
         earsivDocument(invoice, m_seller, m_workspace.today());
@@ -289,9 +297,12 @@ EArsivResult EArsivExport::exportOne(qint64 number) {
             const QDateTime now = m_workspace.now();
             d.issueTime = QTime(now.time().hour(), now.time().minute(), now.time().second());
             const QByteArray xml = earsivXml(d);
-            insertEArsivRecord(*m_db, {number, d.gibNumber, m_prefix, year, serial, d.uuid,
-                                       d.issueTime.toString(QStringLiteral("HH:mm:ss")), m_rateText,
-                                       digestOf(xml), now.toString(Qt::ISODate)});
+            insertEArsivRecord(
+                *m_db,
+                {number, d.gibNumber, m_prefix, year, serial, d.uuid,
+                 d.issueTime.toString(QStringLiteral("HH:mm:ss")),
+                 stored.info.hasDetails && invoice.vatRate ? rateKey(*invoice.vatRate) : m_rateText,
+                 digestOf(xml), now.toString(Qt::ISODate)});
             // Written first: a kill from here to the commit leaves files that the next export
             // or start finds by it, unrecorded, and removes.
             pending = QDir(folder()).filePath(d.gibNumber + pendingSuffix);

@@ -129,12 +129,15 @@ PreviewInvoice previewInvoice(const QString &databaseFile) {
     try {
         Database db(databaseFile);
         if (const std::optional<qint64> last = largestInvoiceNumber(db)) {
-            f.rows = invoiceRows(db, *last);
+            const StoredInvoice stored = storedInvoice(db, *last);
+            f.rows = stored.rows;
+            f.info = stored.info;
             f.caption = QStringLiteral("Son kayıtlı fatura: %1").arg(*last);
             Invoice probe;
-            const QString problem = loadStoredRows(probe, f.rows);
+            const QString problem = loadStoredInvoice(probe, stored);
             if (!problem.isEmpty()) {
                 f.rows.clear();
+                f.info = InvoiceInfo();
                 f.caption = problem + QStringLiteral("\nÖrnek fatura gösteriliyor.");
             }
         } else {
@@ -153,10 +156,11 @@ PreviewInvoice previewInvoice(const QString &databaseFile) {
     return f;
 }
 
-Invoice previewModel(const QList<StoredRow> &rows, const QString &vatRate) {
+Invoice previewModel(const QList<StoredRow> &rows, const InvoiceInfo &info,
+                     const QString &vatRate) {
     Invoice invoice;
     invoice.setVatRate(vatRate.trimmed());
-    loadStoredRows(invoice, rows);
+    loadStoredInvoice(invoice, StoredInvoice{rows, info});
     return storedForm(invoice);
 }
 
@@ -174,7 +178,7 @@ QRectF printableArea() {
 int sheetCount(const PreviewPage &page) {
     if (page.rows.isEmpty())
         return 1;
-    return sheetCount(page.settings, previewModel(page.rows, page.settings.kdv_yuzde));
+    return sheetCount(page.settings, previewModel(page.rows, page.info, page.settings.kdv_yuzde));
 }
 
 QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &paperCorner,
@@ -203,7 +207,8 @@ QList<RecordingPrinter::Line> drawPage(QPaintDevice &device, const QPointF &pape
     QList<RecordingPrinter::Line> printed;
     if (!page.rows.isEmpty()) {
         PagePrinter printer(device, origin, sheet);
-        printInvoice(printer, page.settings, previewModel(page.rows, page.settings.kdv_yuzde));
+        printInvoice(printer, page.settings,
+                     previewModel(page.rows, page.info, page.settings.kdv_yuzde));
         printer.finish();
         printed = printer.printedLines();
     }

@@ -23,6 +23,7 @@ class QPaintDevice;
 // The invoice the preview places.
 struct PreviewInvoice {
     QList<StoredRow> rows;
+    InvoiceInfo info;    // what is kept beside the rows
     bool sample = false; // the built-in sample
     QString caption;     // what the window says about it
 };
@@ -34,9 +35,9 @@ QList<StoredRow> sampleInvoiceRows(const QDate &date = QDate::currentDate());
 // is none or it cannot be read or loaded.
 PreviewInvoice previewInvoice(const QString &databaseFile);
 
-// These rows as the invoice window holds them once loaded with the settings' VAT rate, and
-// so as its printing prints them.
-Invoice previewModel(const QList<StoredRow> &rows, const QString &vatRate);
+// These rows as the invoice window holds them once loaded, with the rates kept beside them or,
+// for an older invoice, the settings' VAT rate; and so as its printing prints them.
+Invoice previewModel(const QList<StoredRow> &rows, const InvoiceInfo &info, const QString &vatRate);
 
 // An A4 sheet in points.
 QSizeF a4Paper();
@@ -55,6 +56,7 @@ struct PreviewPage {
     QRectF printableArea;      // points, as printableArea() gives it
     bool markCorner = true;    // marks the printable area and the corner positions count from
     PrinterOffset offset = {}; // the default printer's, in millimetres
+    InvoiceInfo info = {};     // what is kept beside the rows
 };
 
 // The sheets the page's invoice takes when printed with the page's settings.
