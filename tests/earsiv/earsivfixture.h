@@ -50,9 +50,11 @@ public:
     // Saves an invoice as the invoice window does from typed lines, each {quantity,
     // description, discount percent, unit price}. The discount goes in unchecked, as another
     // tool could store it.
+    // Stored as an older program stored it, without the rates beside the rows, unless
+    // `rate` is given: then as this program saves it, at that rate.
     void store(qint64 number, const QList<QStringList> &lines, int vatMode = VatExcluded,
                const QString &date = u"15.06.2026"_qs, const QString &name = u"Ayşe Yılmaz"_qs,
-               const QString &tax = u"Kadıköy 10000000146"_qs) {
+               const QString &tax = u"Kadıköy 10000000146"_qs, const QString &rate = {}) {
         Invoice invoice;
         InvoiceHeader &h = invoice.header;
         h.number = number;
@@ -64,14 +66,14 @@ public:
         h.invoiceDate = h.deliveryNoteDate = date;
         h.deliveryNoteNumber = u"İ-12"_qs;
         invoice.vatMode = vatMode;
-        invoice.setVatRate(u"18"_qs);
+        invoice.setVatRate(rate.isEmpty() ? u"18"_qs : rate);
         for (const QStringList &l : lines)
             QCOMPARE(addLine(invoice, {l[1], {}, l[0], l[3], {}, {}, {}}), QString());
         InvoiceRecord r = invoiceRecord(invoice);
         for (qsizetype i = 0; i < lines.size(); ++i)
             r.lines[i].iskonto = lines[i][2].isNull() ? u""_qs : lines[i][2];
         Database d(db, Database::Access::Write);
-        InvoiceInfo info = r.info;
+        InvoiceInfo info = rate.isEmpty() ? InvoiceInfo() : r.info;
         info.changeCount = invoiceInfo(d, number).changeCount;
         if (!insertInvoice(d, r.header, r.lines, info))
             QVERIFY(replaceInvoice(d, r.header, r.lines, info));

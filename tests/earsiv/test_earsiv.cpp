@@ -290,6 +290,15 @@ void TestEArsiv::numbering() {
     // A new invoice goes on from the last number of its year.
     fx.store(6, one, VatIncluded);
     QCOMPARE(exporter.exportInvoice(6).gibNumber, u"ABC2026000000004"_qs);
+    // An invoice saved with its rate goes out at that rate whatever the settings say, and not
+    // at another one typed for the export.
+    fx.store(11, one, VatExcluded, u"15.06.2026"_qs, u"Ayşe Yılmaz"_qs, u"Kadıköy 10000000146"_qs,
+             u"10"_qs);
+    QCOMPARE(EArsivExport(fx.workspace, u"18"_qs).exportInvoice(11).refusal,
+             refused(11, u"fatura %10 KDV ile kaydedilmiş; başka bir KDV oranıyla yazılamaz."_qs));
+    const EArsivResult own = exporter.exportInvoice(11);
+    QVERIFY2(fileBytes(fx.file(own.gibNumber, ".xml")).contains("<cbc:Percent>10</cbc:Percent>"),
+             qPrintable(own.refusal));
 
     // The same rate typed passes; another rate, or an invoice changed after it was given, is
     // refused and nothing is written.
