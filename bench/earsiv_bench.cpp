@@ -4,9 +4,9 @@
 
 #include "benchdata.h"
 
-#include "invoice/earsivcopy.h"
-#include "invoice/earsivdocument.h"
-#include "invoice/earsivexport.h"
+#include "earsiv/copy.h"
+#include "earsiv/document.h"
+#include "earsiv/export.h"
 #include "invoice/saving.h"
 #include "invoice/workspace.h"
 #include "store/invoices.h"

@@ -1,10 +1,10 @@
 #include "gui/EArsivWindow.h"
 
+#include "earsiv/document.h"
+#include "earsiv/export.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "gui/pagedlist.h"
-#include "invoice/earsivdocument.h"
-#include "invoice/earsivexport.h"
 #include "invoice/workspace.h"
 #include "store/earsivrecords.h"
 

@@ -1,8 +1,8 @@
 #include "gui/SellerWindow.h"
 
+#include "earsiv/party.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
-#include "invoice/earsivparty.h"
 #include "invoice/workspace.h"
 #include "store/seller.h"
 

@@ -3,8 +3,8 @@
 
 #include "base/failure.h"
 #include "base/numbers.h"
-#include "invoice/earsivdocument.h"
-#include "invoice/earsivexport.h"
+#include "earsiv/document.h"
+#include "earsiv/export.h"
 #include "invoice/workspace.h"
 #include "store/database.h"
 #include "tools/toolio.h"

@@ -2,7 +2,7 @@
 #include "base/failure.h"
 
 #include "base/numbers.h"
-#include "invoice/earsivparty.h"
+#include "earsiv/party.h"
 #include "invoice/invoice.h"
 #include "invoice/saving.h"
 #include "settings/settingsfile.h"

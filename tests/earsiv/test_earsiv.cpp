@@ -1,7 +1,7 @@
 #include "earsivfixture.h"
 
 #include "base/numbers.h"
-#include "invoice/earsivexport.h"
+#include "earsiv/export.h"
 #include "store/earsivrecords.h"
 #include "tests/common/pdftext.h"
 #include "tools/sampledata.h"

@@ -1,11 +1,11 @@
 #include "earsivfixture.h"
 
 #include "app/windows.h"
+#include "earsiv/export.h"
 #include "gui/EArsivWindow.h"
 #include "gui/Form4.h"
 #include "gui/SellerWindow.h"
 #include "gui/messages.h"
-#include "invoice/earsivexport.h"
 #include "tests/common/widgets.h"
 
 #include <QSignalSpy>

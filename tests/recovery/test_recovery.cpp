@@ -3,8 +3,8 @@
 // lost and no temporary file is left. The states between the steps are also set up one by
 // one, so that the moments a random kill seldom hits are checked every time.
 #include "app/firstrun.h"
+#include "earsiv/export.h"
 #include "gui/buttonpictures.h"
-#include "invoice/earsivexport.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/jetimport.h"

@@ -4,11 +4,11 @@
 #include "fulldisk.h"
 
 #include "app/firstrun.h"
+#include "earsiv/export.h"
 #include "gui/Form3.h"
 #include "gui/Form5.h"
 #include "gui/Form7.h"
 #include "gui/buttonpictures.h"
-#include "invoice/earsivexport.h"
 #include "tests/common/pdftext.h"
 #include "tests/common/windowfixture.h"
 #include "tools/sampledata.h"

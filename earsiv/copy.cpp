@@ -1,4 +1,4 @@
-#include "invoice/earsivcopy.h"
+#include "earsiv/copy.h"
 
 #include "base/numbers.h"
 

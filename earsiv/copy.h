@@ -1,6 +1,6 @@
 #pragma once
 
-#include "invoice/earsivdocument.h"
+#include "earsiv/document.h"
 
 class QIODevice;
 

@@ -1,4 +1,4 @@
-#include "invoice/earsivparty.h"
+#include "earsiv/party.h"
 
 #include <QRegularExpression>
 

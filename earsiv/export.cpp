@@ -1,9 +1,9 @@
-#include "invoice/earsivexport.h"
+#include "earsiv/export.h"
 
 #include "base/numbers.h"
 #include "base/savefile.h"
-#include "invoice/earsivcopy.h"
-#include "invoice/earsivdocument.h"
+#include "earsiv/copy.h"
+#include "earsiv/document.h"
 #include "invoice/saving.h"
 #include "invoice/workspace.h"
 #include "store/earsivrecords.h"

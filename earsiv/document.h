@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/numbers.h"
-#include "invoice/earsivparty.h"
+#include "earsiv/party.h"
 #include "invoice/invoice.h"
 
 #include <QByteArray>
@@ -34,9 +34,9 @@ struct EArsivLine {
     double unitPrice = 0; // VAT excluded
     std::optional<double> discountPercent;
     QString unit = QStringLiteral("C62"); // UN/ECE code
-    qint64 gross = 0;    // quantity × price, VAT excluded, before the discount
-    qint64 discount = 0; // VAT excluded
-    qint64 net = 0;      // gross − discount: the line's amount
+    qint64 gross = 0;                     // quantity × price, VAT excluded, before the discount
+    qint64 discount = 0;                  // VAT excluded
+    qint64 net = 0;                       // gross − discount: the line's amount
     qint64 vat = 0;
 };
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/failure.h"
-#include "invoice/earsivparty.h"
+#include "earsiv/party.h"
 
 #include <QDate>
 #include <QDir>

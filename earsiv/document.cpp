@@ -1,4 +1,4 @@
-#include "invoice/earsivdocument.h"
+#include "earsiv/document.h"
 
 #include "base/numbers.h"
 #include "base/yaziyacevir.h"
@@ -118,7 +118,8 @@ earsivDocument(const Invoice &invoice, const EArsivParty &seller, const QDate &t
             // The VAT comes out of the line; its discount is shown without VAT, rounded on
             // its own, and the amount before the discount is what is left plus that discount.
             l.net = (amount - discount).kurus() - l.vat;
-            const std::optional<Money> plain = Money::fromLira(discount.lira() * 100 / (100 + rate));
+            const std::optional<Money> plain =
+                Money::fromLira(discount.lira() * 100 / (100 + rate));
             if (!plain)
                 return tooLarge;
             l.discount = plain->kurus();
