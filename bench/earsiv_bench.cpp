@@ -73,7 +73,8 @@ EArsivParty seller() {
 
 // The XML of every invoice, as the export makes it.
 QByteArray documentXml(const Invoice &invoice, const EArsivParty &from, qint64 serial) {
-    auto made = earsivDocument(invoice, from, today);
+    auto made = earsivDocument(
+        invoice, DocumentChoices{from, today, Profile::EArsiv, SendType::Paper, std::nullopt});
     EArsivDocument *d = std::get_if<EArsivDocument>(&made);
     if (!d)
         throw std::runtime_error(std::get<QString>(made).toStdString());
@@ -228,7 +229,8 @@ void EArsivReadableCopy(benchmark::State &state) {
     const EArsivParty from = seller();
     QList<EArsivDocument> documents;
     for (int i = 0; i < 100; ++i) {
-        auto made = earsivDocument(list.at(i), from, today);
+        auto made = earsivDocument(list.at(i), DocumentChoices{from, today, Profile::EArsiv,
+                                                               SendType::Paper, std::nullopt});
         documents << std::get<EArsivDocument>(made);
         documents.last().gibNumber =
             QStringLiteral("ORN2025%1").arg(i + 1, 9, 10, QLatin1Char('0'));

@@ -13,20 +13,31 @@
 #include <optional>
 #include <variant>
 
-// The e-Arşiv invoice (UBL-TR 1.2 on OASIS UBL 2.1) of a saved invoice, made from the invoice
-// model, so that its figures are those of the invoice window.
+// The e-invoice (UBL-TR 1.2 on OASIS UBL 2.1) of a saved invoice, made from the invoice model,
+// so that its figures are those of the invoice window: an e-Arşiv invoice, or an e-Fatura for
+// a buyer on the tax administration's list of registered users.
 //
 // Every amount is whole kuruş and every sum adds up exactly:
-// - a line's amount before and after its discount and its discount are the window's (its
-//   money texts); in "Dahil" mode the VAT is taken out of each line and the discount is
-//   shown without VAT, rounded on its own, and the line's amount before the discount is the
-//   amount after it plus that discount;
-// - the VAT of the invoice is the window's (VAT excluded: rate × (subtotal − discounts);
-//   VAT included: the grand total × rate / (100 + rate)), and the lines' VAT carries the
-//   rounding: line k gets round(rate × lines 1..k) − round(rate × lines 1..k−1), so that the
-//   lines' VAT adds up to the invoice's VAT and no line is more than one kuruş off its own;
+// - a line's amount after its discount and its discount are the window's; in "Dahil" mode
+//   the VAT is taken out of each line and the discount is shown without VAT, rounded on its
+//   own, and the line's amount before the discount is the amount after it plus that discount;
+// - the VAT of each rate is the window's (rounded once per rate), and the lines' VAT carries
+//   the rounding within their rate, so that the lines of a rate add up to that rate's VAT;
 // - the lines' amounts after discount make the line total, which is the amount before VAT;
 //   that plus the VAT is the amount with VAT, which is what is paid: the window's grand total.
+
+// The scenarios (ProfileID) the program writes.
+namespace Profile {
+inline const QString EArsiv = QStringLiteral("EARSIVFATURA");
+inline const QString Temel = QStringLiteral("TEMELFATURA");
+inline const QString Ticari = QStringLiteral("TICARIFATURA");
+} // namespace Profile
+
+// How an e-Arşiv invoice reaches its buyer.
+namespace SendType {
+inline const QString Paper = QStringLiteral("KAGIT");
+inline const QString Electronic = QStringLiteral("ELEKTRONIK");
+} // namespace SendType
 
 struct EArsivLine {
     QString name;
@@ -34,10 +45,28 @@ struct EArsivLine {
     double unitPrice = 0; // VAT excluded
     std::optional<double> discountPercent;
     QString unit = QStringLiteral("C62"); // UN/ECE code
-    qint64 gross = 0;                     // quantity × price, VAT excluded, before the discount
-    qint64 discount = 0;                  // VAT excluded
-    qint64 net = 0;                       // gross − discount: the line's amount
+    double vatRate = 0;
+    QString exemptionCode; // for a line at 0 %
+    QString exemptionReason;
+    qint64 gross = 0;    // quantity × price, VAT excluded, before the discount
+    qint64 discount = 0; // VAT excluded
+    qint64 net = 0;      // gross − discount: the line's amount
     qint64 vat = 0;
+};
+
+// The VAT of the lines of one rate (and, at 0 %, of one exemption).
+struct EArsivTax {
+    double rate = 0;
+    QString exemptionCode;
+    QString exemptionReason;
+    qint64 taxable = 0;
+    qint64 vat = 0;
+};
+
+// The invoice a return names: its GİB number and date.
+struct ReturnedInvoice {
+    QString gibNumber;
+    QDate date;
 };
 
 struct EArsivDocument {
@@ -45,11 +74,15 @@ struct EArsivDocument {
     EArsivParty buyer;
     qint64 invoiceNumber = 0;
     QDate issueDate;
+    QString profile = Profile::EArsiv;
+    QString typeCode = QStringLiteral("SATIS"); // SATIS, ISTISNA or IADE
+    QString sendType;                           // e-Arşiv only: KAGIT or ELEKTRONIK
     QString deliveryNoteNumber;
-    QDate deliveryNoteDate; // invalid when the delivery note's date cannot be read
+    QDate deliveryNoteDate;
+    std::optional<ReturnedInvoice> returned;
     bool vatIncluded = false;
-    double vatRate = 0;
     QList<EArsivLine> lines;
+    QList<EArsivTax> taxes;   // by rate, lowest first
     qint64 grossTotal = 0;    // the lines before their discounts, VAT excluded
     qint64 discountTotal = 0; // VAT excluded
     qint64 lineTotal = 0;     // the lines' amounts: the amount before VAT
@@ -57,24 +90,54 @@ struct EArsivDocument {
     qint64 payable = 0; // lineTotal + vat: the window's grand total
     QString words;      // "Yalnız: …" with the grand total in words
 
-    // The document's number and identity, given when it is first exported.
+    // The document's number and identity, given when it is first exported, and the time of
+    // day it carries.
     QString gibNumber;
     QString uuid;
     QTime issueTime;
+
+    bool isEFatura() const { return profile != Profile::EArsiv; }
 };
 
-// The document of `invoice` (a saved invoice with its VAT rate set) from `seller`, or the
-// reason it cannot be one: no lines, a date that cannot be read or lies after `today`, a
-// negative line or total (a return needs a return invoice), a VAT rate that is not above 0,
-// a buyer that buyerParty() refuses, figures too large to be exact to the kuruş.
+// What the document needs beyond the invoice.
+struct DocumentChoices {
+    EArsivParty seller;
+    QDate today;
+    QString profile = Profile::EArsiv;
+    QString sendType = SendType::Paper;
+    // For a return: the invoice it returns, as found by the caller.
+    std::optional<ReturnedInvoice> returned;
+};
+
+// The document of `invoice` (a saved invoice with its VAT rate set), or the reason it cannot
+// be one, naming what to correct: no lines; a date that cannot be read or lies after today; a
+// delivery note whose date cannot be read; a buyer that buyerParty() refuses; a negative
+// line or total; a rate outside 0 to 100; a line at 0 % without its exemption; a rate whose
+// VAT rounds to 0,00; a return without the invoice it returns; figures too large to be exact
+// to the kuruş. A return to an e-Fatura user goes as TEMELFATURA, as the rules allow no other.
 std::variant<EArsivDocument, QString> earsivDocument(const Invoice &invoice,
-                                                     const EArsivParty &seller, const QDate &today);
+                                                     const DocumentChoices &choices);
 
 // The document as UTF-8 XML, unsigned (the integrator signs it).
 QByteArray earsivXml(const EArsivDocument &document);
 
+// The text of the tax administration's QR code for the document: JSON with the seller's and
+// buyer's numbers, scenario, type, date, number, UUID, currency, the amount of the lines, the
+// base and VAT of each rate, the amount with VAT and what is paid, each as the XML writes it.
+QByteArray qrText(const EArsivDocument &document);
+
+// A rate as the XML's Percent and the QR code's keys write it: "18", "18.5".
+QString percentText(double rate);
+
 // Kuruş as the readable copy shows them: "2.260,90".
 QString kurusText(qint64 kurus);
 
-// "Yalnız: " and the words of a money text, the units written TL and Kr.
+// "Yalnız: " and the words of a money text, a space between words, the units TL and Kr.
 QString amountInWords(const QString &moneyText);
+
+// "İkiBinAltıYüz" as "İki Bin Altı Yüz": a space before each word that starts with a capital.
+QString spacedWords(const QString &words);
+
+// The readable names of a scenario and a type, as the copy shows them.
+QString profileName(const QString &profile);
+QString typeName(const QString &typeCode);

@@ -1,6 +1,8 @@
 #include "earsiv/party.h"
 
+#include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
 
@@ -26,7 +28,35 @@ bool looksLikeEmail(const QString &s) {
     return email.match(s).hasMatch();
 }
 
+const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+
+QString quotedOrEmpty(const QString &s) {
+    return s.isEmpty() ? QStringLiteral("boş") : u'"' + s + u'"';
+}
+
 } // namespace
+
+bool looksLikeCompany(const QString &name) {
+    static const QSet<QString> marks = {
+        QStringLiteral("ltd"),        QStringLiteral("şti"),         QStringLiteral("limited"),
+        QStringLiteral("aş"),         QStringLiteral("anonim"),      QStringLiteral("şirketi"),
+        QStringLiteral("şirket"),     QStringLiteral("koll"),        QStringLiteral("kollektif"),
+        QStringLiteral("kom"),        QStringLiteral("komandit"),    QStringLiteral("koop"),
+        QStringLiteral("kooperatif"), QStringLiteral("kooperatifi"), QStringLiteral("holding"),
+        QStringLiteral("san"),        QStringLiteral("sanayi"),      QStringLiteral("tic"),
+        QStringLiteral("ticaret")};
+    const QString lower = turkish.toLower(name);
+    // "Ltd.Şti." by its letters, "A.Ş." by its words without their dots.
+    static const QRegularExpression nonLetters(QStringLiteral("[^\\p{L}]+"));
+    QStringList words = lower.split(nonLetters, Qt::SkipEmptyParts);
+    for (QString w : lower.split(u' ', Qt::SkipEmptyParts))
+        words << w.remove(u'.').remove(u',');
+    for (const QString &w : words) {
+        if (marks.contains(w))
+            return true;
+    }
+    return false;
+}
 
 bool validVkn(QStringView n) {
     if (n.size() != 10 || !digitsOnly(n))
@@ -101,6 +131,17 @@ QString sellerProblem(const SellerRecord &s) {
     if (!prefix.match(s.seriesPrefix).hasMatch())
         return QStringLiteral(
             "Seri öneki 3 karakter olmalıdır: büyük harf (A-Z) ya da rakam, örneğin ABC!");
+    if (!s.efaturaPrefix.isEmpty() && !prefix.match(s.efaturaPrefix).hasMatch())
+        return QStringLiteral("e-Fatura seri öneki 3 karakter olmalıdır: büyük harf (A-Z) ya da "
+                              "rakam, örneğin EFA!");
+    if (s.efaturaPrefix == s.seriesPrefix)
+        return QStringLiteral("e-Fatura seri öneki e-Arşiv seri önekinden farklı olmalıdır: her "
+                              "belge türünün numaraları kendi serisinde sıralanır!");
+    if (s.efaturaProfile != QLatin1String("TEMELFATURA") &&
+        s.efaturaProfile != QLatin1String("TICARIFATURA"))
+        return QStringLiteral("e-Fatura senaryosu TEMELFATURA ya da TICARIFATURA olmalıdır!");
+    if (s.sendType != QLatin1String("KAGIT") && s.sendType != QLatin1String("ELEKTRONIK"))
+        return QStringLiteral("e-Arşiv gönderim şekli KAGIT ya da ELEKTRONIK olmalıdır!");
     return QString();
 }
 
@@ -131,6 +172,13 @@ std::variant<EArsivParty, QString> buyerParty(const InvoiceHeader &h) {
         p.taxOffice = found->office;
     }
     if (p.id.isEmpty() || p.id == finalConsumerNumber()) {
+        if (looksLikeCompany(customer))
+            return QStringLiteral("müşteri (%1) bir şirket, ama vergi kutusunda vergi kimlik "
+                                  "numarası yok; şirkete fatura VKN ile düzenlenir, nihai "
+                                  "tüketici olarak yazılamaz. Müşteri kartında vergi kutusuna "
+                                  "vergi dairesini ve 10 haneli VKN'yi yazınız, örneğin "
+                                  "\"Kadıköy 1234567890\".")
+                .arg(customer);
         p.id = finalConsumerNumber();
         p.finalConsumer = true;
     } else if (p.id.size() == 10 && !validVkn(p.id)) {
@@ -157,11 +205,15 @@ std::variant<EArsivParty, QString> buyerParty(const InvoiceHeader &h) {
     p.street = h.address.simplified();
     const QString line2 = h.address2.simplified();
     const qsizetype slash = line2.lastIndexOf(u'/');
-    if (slash < 0) {
-        p.city = line2;
-    } else {
+    if (slash >= 0) {
         p.district = line2.left(slash).trimmed();
         p.city = line2.mid(slash + 1).trimmed();
     }
+    if (p.district.isEmpty() || p.city.isEmpty())
+        return QStringLiteral("müşterinin (%1) ikinci adres satırında ilçe ve il yok (%2); "
+                              "faturada ikisi de yazılır. Müşteri kartında ikinci adres "
+                              "satırını \"İlçe / İl\" biçiminde yazınız, örneğin \"Kadıköy / "
+                              "İstanbul\".")
+            .arg(customer, quotedOrEmpty(line2));
     return p;
 }

@@ -56,10 +56,15 @@ QString sellerProblem(const SellerRecord &seller);
 // The seller as a party; the details must have passed sellerProblem().
 EArsivParty sellerParty(const SellerRecord &seller);
 
+// Whether a name is a company's: it carries a company's marks ("Ltd.", "Şti.", "A.Ş.",
+// "Anonim", "Kollektif", "Tic.", "San." …).
+bool looksLikeCompany(const QString &name);
+
 // The buyer of an invoice: the number and tax office from the tax box, a final consumer when
 // it holds no number; the name as a title (VKN) or split into first and family name (TCKN,
 // the family name is the last word); the address box the street; the second address line
-// written "İlçe / İl" the district and city (without "/" the whole line is the city).
-// A number that fails its check digits, or a person's name of one word, is refused: the
-// message names the customer.
+// written "İlçe / İl" the district and city. Refused, the message naming the customer and
+// what to type: a number that fails its check digits, a person's name of one word, a company
+// without a tax number (a company is no final consumer), a second address line without both
+// district and city.
 std::variant<EArsivParty, QString> buyerParty(const InvoiceHeader &header);
