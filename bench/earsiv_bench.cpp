@@ -466,6 +466,24 @@ bool drawBare(const BareCopy &c, QIODevice *out) {
     return p.end();
 }
 
+// The floor of the copy alone: the same texts, boxes and QR code drawn bare into memory on one
+// core.
+void BareReadableCopy(benchmark::State &state) {
+    const QList<BareCopy> &copies = bareCopies(1000);
+    for (auto _ : state) {
+        for (int i = 0; i < 100; ++i) {
+            QBuffer pdf;
+            pdf.open(QIODevice::WriteOnly);
+            if (!drawBare(copies.at(i), &pdf)) {
+                state.SkipWithError("no PDF");
+                return;
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * 100);
+}
+BENCHMARK(BareReadableCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The floor: the same XMLs and PDFs written on every core with bare QXmlStreamWriter and
 // QPdfWriter, each file straight under its name, then one sync of the folder's disk.
 void BareExportFiles(benchmark::State &state) {
