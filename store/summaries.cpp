@@ -1,6 +1,7 @@
 #include "store/summaries.h"
 
 #include <QCryptographicHash>
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -158,6 +159,18 @@ void createSummaryTables(Database &db) {
                            "WHERE ayar_orani IS NOT NULL")
                 .arg(summaryTable),
             {}, activity);
+        // The invoices summarised at the settings' rate, counted per period; those that could
+        // not be summarised.
+        run(db,
+            QStringLiteral("CREATE INDEX IF NOT EXISTS fatura_ozet_ayarli ON %1 (tarih) WHERE "
+                           "ayar_orani IS NOT NULL AND sira = 0")
+                .arg(summaryTable),
+            {}, activity);
+        run(db,
+            QStringLiteral("CREATE INDEX IF NOT EXISTS fatura_ozet_sorun ON %1 (faturano) WHERE "
+                           "sorun IS NOT NULL")
+                .arg(summaryTable),
+            {}, activity);
         run(db,
             QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (tek %2 PRIMARY KEY, son_satir %2 NOT "
                            "NULL, izi TEXT)")
@@ -245,10 +258,10 @@ SummaryWork summaryWork(Database &db, const QString &settingsRate) {
     }
     // Summarised at the settings' rate of then, and that rate has changed since.
     QSqlQuery stale = run(db,
-                          QStringLiteral("SELECT faturano FROM %1 WHERE ayar_orani IS NOT NULL "
-                                         "AND ayar_orani <> ? AND sira = 0")
+                          QStringLiteral("SELECT faturano FROM %1 WHERE (ayar_orani < ? OR "
+                                         "ayar_orani > ?) AND sira = 0")
                               .arg(summaryTable),
-                          {settingsRate}, readActivity);
+                          {settingsRate, settingsRate}, readActivity);
     numbers << numbersOf(stale);
     std::sort(numbers.begin(), numbers.end());
     numbers.erase(std::unique(numbers.begin(), numbers.end()), numbers.end());
@@ -274,21 +287,32 @@ void finishSummaryWork(Database &db, const SummaryWork &work) {
 QList<VatTotal> vatTotals(Database &db, const QDate &from, const QDate &to) {
     if (!db.hasTable(summaryTable))
         return {};
+    // Grouped by day, the order of the index, so that the database sums as it reads and sorts
+    // nothing; the days are added up to months here.
     QSqlQuery q = run(db,
-                      QStringLiteral("SELECT substr(tarih, 1, 7), iade, kdv_orani, count(*), "
-                                     "CAST(sum(matrah) AS BIGINT), CAST(sum(kdv) AS BIGINT) FROM "
-                                     "%1 WHERE tarih >= ? AND tarih <= ? AND kdv_orani IS NOT "
-                                     "NULL GROUP BY substr(tarih, 1, 7), iade, kdv_orani")
+                      QStringLiteral("SELECT tarih, iade, kdv_orani, count(*), CAST(sum(matrah) "
+                                     "AS BIGINT), CAST(sum(kdv) AS BIGINT) FROM %1 WHERE tarih "
+                                     ">= ? AND tarih <= ? AND kdv_orani IS NOT NULL GROUP BY "
+                                     "tarih, iade, kdv_orani")
                           .arg(summaryTable),
                       {isoDate(from), isoDate(to)}, readActivity);
     QList<VatTotal> totals;
-    while (q.next())
-        totals << VatTotal{q.value(0).toString(),
-                           q.value(1).toInt() != 0,
-                           q.value(2).toString(),
-                           q.value(3).toLongLong(),
-                           Money::fromKurus(q.value(4).toLongLong()),
-                           Money::fromKurus(q.value(5).toLongLong())};
+    QHash<QString, qsizetype> at;
+    while (q.next()) {
+        const QString month = q.value(0).toString().left(7);
+        const bool isReturn = q.value(1).toInt() != 0;
+        const QString rate = q.value(2).toString();
+        const QString key = month + (isReturn ? u'I' : u'S') + rate;
+        auto it = at.find(key);
+        if (it == at.end()) {
+            it = at.insert(key, totals.size());
+            totals << VatTotal{month, isReturn, rate, 0, Money(), Money()};
+        }
+        VatTotal &t = totals[*it];
+        t.invoices += q.value(3).toLongLong();
+        t.base += Money::fromKurus(q.value(4).toLongLong());
+        t.vat += Money::fromKurus(q.value(5).toLongLong());
+    }
     return totals;
 }
 
@@ -320,16 +344,21 @@ QList<BuyerTotal> buyerTotals(Database &db, const QDate &from, const QDate &to) 
 QList<SummaryProblem> summaryProblems(Database &db, const QDate &from, const QDate &to) {
     if (!db.hasTable(summaryTable))
         return {};
-    // Without a date an invoice belongs to no period, so it is named in every one.
+    // Few rows, found through their own index; without a date an invoice belongs to no
+    // period, so it is named in every one.
     QSqlQuery q = run(db,
-                      QStringLiteral("SELECT faturano, sorun FROM %1 WHERE sorun IS NOT NULL "
-                                     "AND ((tarih >= ? AND tarih <= ?) OR tarih = '') ORDER BY "
-                                     "faturano")
+                      QStringLiteral("SELECT faturano, sorun, tarih FROM %1 WHERE sorun IS NOT "
+                                     "NULL ORDER BY faturano")
                           .arg(summaryTable),
-                      {isoDate(from), isoDate(to)}, readActivity);
+                      {}, readActivity);
+    const QString first = isoDate(from);
+    const QString last = isoDate(to);
     QList<SummaryProblem> problems;
-    while (q.next())
-        problems << SummaryProblem{q.value(0).toLongLong(), q.value(1).toString()};
+    while (q.next()) {
+        const QString day = q.value(2).toString();
+        if (day.isEmpty() || (day >= first && day <= last))
+            problems << SummaryProblem{q.value(0).toLongLong(), q.value(1).toString()};
+    }
     return problems;
 }
 
