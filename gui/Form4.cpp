@@ -70,7 +70,6 @@ Form4::Form4(const Workspace &workspace, QWidget *parent)
             &QAction::triggered, this, &Form4::batchRequested);
     connect(action(operationsMenu, "earsiv", QStringLiteral("&e-Arşiv Faturası")),
             &QAction::triggered, this, &Form4::earsivRequested);
-    action(operationsMenu, "makbuz", QStringLiteral("&Makbuz"))->setEnabled(false);
     connect(action(operationsMenu, "raporlar", QStringLiteral("&Raporlar")), &QAction::triggered,
             this, &Form4::reportsRequested);
     connect(action(operationsMenu, "yedekle", QStringLiteral("&Yedekle")), &QAction::triggered,
@@ -79,6 +78,7 @@ Form4::Form4(const Workspace &workspace, QWidget *parent)
             &QAction::triggered, this, &Form4::backupToFolderRequested);
     connect(action(operationsMenu, "geriyukle", QStringLiteral("Yedekten &Geri Yükle...")),
             &QAction::triggered, this, &Form4::restoreRequested);
+    action(operationsMenu, "makbuz", QStringLiteral("&Makbuz"))->setEnabled(false);
     connect(action(bar, "Ayarlar", QStringLiteral("&Ayarlar")), &QAction::triggered, this,
             &Form4::settingsRequested);
     connect(action(bar, "hakkinda", QStringLiteral("&Hakkında")), &QAction::triggered, this,
