@@ -330,7 +330,7 @@ BareCopy bareCopy(const EArsivDocument &d) {
           QStringLiteral("Vergi Dairesi: ") + d.seller.taxOffice,
           QStringLiteral("VKN: ") + d.seller.id})
         text(0, 15, y += 4, s);
-    text(6, 120, 30, profileName(d.profile));
+    text(6, 120, 30, documentTitle(d.profile));
     if (const std::optional<QrCode> q = qrCode(qrText(d))) {
         const double m = 30.0 / (q->size + 8);
         for (int r = 0; r < q->size; ++r)

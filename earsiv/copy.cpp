@@ -305,7 +305,7 @@ double Copy::firstPageTop() {
     qrCodeAt(qrLeft, margin);
     const double titleLeft = 112;
     const std::unique_ptr<Block> title =
-        block(m_title, qrLeft - 2 - titleLeft, profileName(m_d.profile), Qt::AlignRight);
+        block(m_title, qrLeft - 2 - titleLeft, documentTitle(m_d.profile), Qt::AlignRight);
     m_p.setPen(ink);
     title->draw(m_p, QPointF(u(titleLeft), u(margin + qrSide / 2) - title->height() / 2));
 
@@ -429,7 +429,7 @@ bool Copy::draw() {
             if (!m_writer.newPage())
                 return false;
             text(m_bold, margin, margin, contentWidth,
-                 QStringLiteral("%1 %2 (devamı)").arg(profileName(m_d.profile), m_d.gibNumber));
+                 QStringLiteral("%1 %2 (devamı)").arg(documentTitle(m_d.profile), m_d.gibNumber));
         }
         if (pg < pages.size()) {
             drawRow(header, rowTops.at(pages.at(pg).first()) - header.height, true);
@@ -463,7 +463,8 @@ bool writeReadableCopy(const EArsivDocument &document, QIODevice *device) {
     QPdfWriter writer(device);
     writer.setResolution(resolution);
     writer.setCreator(QStringLiteral("Fatura"));
-    writer.setTitle(QStringLiteral("%1 %2").arg(profileName(document.profile), document.gibNumber));
+    writer.setTitle(
+        QStringLiteral("%1 %2").arg(documentTitle(document.profile), document.gibNumber));
     writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
     QPainter painter;

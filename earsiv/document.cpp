@@ -70,12 +70,9 @@ QString amountInWords(const QString &money) {
     return QStringLiteral("Yalnız: ") + spacedWords(words).simplified();
 }
 
-QString profileName(const QString &profile) {
-    if (profile == Profile::Temel)
-        return QStringLiteral("TEMEL FATURA");
-    if (profile == Profile::Ticari)
-        return QStringLiteral("TİCARİ FATURA");
-    return QStringLiteral("e-ARŞİV FATURA");
+QString documentTitle(const QString &profile) {
+    return profile == Profile::EArsiv ? QStringLiteral("e-ARŞİV FATURA")
+                                      : QStringLiteral("e-FATURA");
 }
 
 QString typeName(const QString &typeCode) {

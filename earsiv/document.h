@@ -138,6 +138,7 @@ QString amountInWords(const QString &moneyText);
 // "İkiBinAltıYüz" as "İki Bin Altı Yüz": a space before each word that starts with a capital.
 QString spacedWords(const QString &words);
 
-// The readable names of a scenario and a type, as the copy shows them.
-QString profileName(const QString &profile);
+// The title of a scenario's copy ("e-FATURA", "e-ARŞİV FATURA") and the readable name of a
+// type, as the copy shows them.
+QString documentTitle(const QString &profile);
 QString typeName(const QString &typeCode);
