@@ -937,6 +937,10 @@ QString exportSummary(const QList<EArsivResult> &results, int total, EArsivRunEn
         parts << QStringLiteral("%1 e-Arşiv faturası yazıldı:\n%2")
                      .arg(written)
                      .arg(QDir::toNativeSeparators(folder));
+    else if (written == efaturas)
+        parts << QStringLiteral("%1 e-Fatura yazıldı:\n%2")
+                     .arg(written)
+                     .arg(QDir::toNativeSeparators(folder));
     else if (written > 0)
         parts << QStringLiteral("%1 e-Arşiv faturası ve %2 e-Fatura yazıldı:\n%3")
                      .arg(written - efaturas)

@@ -1215,6 +1215,8 @@ void TestEArsiv::profiles() {
     QCOMPARE(exportSummary(results, 5, EArsivRunEnd::Completed, fx.folder(), exporter.runNotices())
                  .section(u'\n', 0, 0),
              u"3 e-Arşiv faturası ve 2 e-Fatura yazıldı:"_qs);
+    QCOMPARE(exportSummary({byNumber[1]}, 1, EArsivRunEnd::Completed, fx.folder()),
+             u"1 e-Fatura yazıldı:\n"_qs + fx.folder());
 
     // The seller chooses the commercial scenario; without an e-Fatura prefix it cannot write one.
     SellerRecord seller = EArsivFixture::seller();
