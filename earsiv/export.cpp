@@ -259,8 +259,10 @@ void tidyHeld(const QString &dir, const std::function<Database &()> &database,
 }
 
 // The invoice a return names: a GİB number with the date typed beside it, or the number of an
-// invoice of these books that was exported, with its date.
-std::variant<ReturnedInvoice, QString> returnedInvoice(Database &db, const InvoiceHeader &h) {
+// invoice of these books that was exported, with its date. One of `inRun` that has no number
+// yet gets it in this run: its GİB number is left empty here, to be filled in then.
+std::variant<ReturnedInvoice, QString> returnedInvoice(Database &db, const InvoiceHeader &h,
+                                                       const QList<qint64> &inRun) {
     const QString typed = h.returnedNumber.trimmed();
     if (gibNumberPattern().match(typed).hasMatch()) {
         const std::optional<QDate> date = invoiceDate(h.returnedDate);
@@ -272,13 +274,13 @@ std::variant<ReturnedInvoice, QString> returnedInvoice(Database &db, const Invoi
     }
     if (const std::optional<qint64> number = wholeNumber(typed)) {
         const std::optional<EArsivRecord> r = earsivRecord(db, *number);
-        if (!r)
+        if (!r && !inRun.contains(*number))
             return QStringLiteral("iade edilen %1 numaralı fatura henüz e-fatura olarak "
                                   "yazılmamış; önce onu yazınız ya da faturada \"İade Edilen "
                                   "Fatura\" kutusuna iade edilen faturanın e-fatura numarasını "
                                   "(ABC2026000000001 biçiminde) giriniz.")
                 .arg(*number);
-        QDate date = QDate::fromString(r->issueDate, Qt::ISODate);
+        QDate date = r ? QDate::fromString(r->issueDate, Qt::ISODate) : QDate();
         if (!date.isValid()) {
             const QList<StoredRow> rows = invoiceRows(db, *number);
             if (!rows.isEmpty() && rows.first().fatura_tarihi)
@@ -286,7 +288,7 @@ std::variant<ReturnedInvoice, QString> returnedInvoice(Database &db, const Invoi
         }
         if (!date.isValid())
             date = invoiceDate(h.returnedDate).value_or(QDate());
-        return ReturnedInvoice{r->gibNumber, date};
+        return ReturnedInvoice{r ? r->gibNumber : QString(), date};
     }
     return QStringLiteral("\"İade Edilen Fatura\" (%1) bir e-fatura numarası (ABC2026000000001 "
                           "biçiminde) ya da bu programda kayıtlı bir fatura numarası olmalıdır.")
@@ -333,6 +335,7 @@ struct EArsivExport::Prepared {
     std::optional<EArsivRecord> record; // when it was given before
     QByteArray xml;                     // of a document given before
     QString prefix;                     // the series of a first export
+    qint64 returnsInRun = 0;            // a return of an invoice numbered in the same run
     QString vatRate;                    // the rate kept with the record, as rateKey() writes it
     QDateTime savedAt;
     bool keepFiles = false; // given by an older program: its files stay as they are
@@ -393,7 +396,8 @@ void EArsivExport::holdFolder() {
 }
 
 EArsivExport::Prepared EArsivExport::prepare(qint64 number,
-                                             const QHash<qint64, EArsivRecord> &records) {
+                                             const QHash<qint64, EArsivRecord> &records,
+                                             const QList<qint64> &inRun) {
     Prepared p;
     p.result.invoiceNumber = number;
     const StoredInvoice stored = storedInvoice(*m_db, number);
@@ -485,10 +489,13 @@ EArsivExport::Prepared EArsivExport::prepare(qint64 number,
     }
     p.result.efatura = efatura;
     if (invoice.header.type == InvoiceType::Return) {
-        std::variant<ReturnedInvoice, QString> returned = returnedInvoice(*m_db, invoice.header);
+        std::variant<ReturnedInvoice, QString> returned =
+            returnedInvoice(*m_db, invoice.header, record ? QList<qint64>() : inRun);
         if (const QString *problem = std::get_if<QString>(&returned))
             return refuse(*problem, efatura);
         choices.returned = std::get<ReturnedInvoice>(returned);
+        if (choices.returned->gibNumber.isEmpty())
+            p.returnsInRun = wholeNumber(invoice.header.returnedNumber.trimmed()).value_or(0);
     }
     std::variant<EArsivDocument, QString> made = earsivDocument(invoice, choices);
     if (const QString *reason = std::get_if<QString>(&made))
@@ -562,7 +569,7 @@ EArsivRunEnd EArsivExport::runOnce(const QList<qint64> &numbers, QList<EArsivRes
     QList<Prepared> again;
     QList<Prepared> fresh;
     for (qint64 n : numbers) {
-        Prepared p = prepare(n, records);
+        Prepared p = prepare(n, records, numbers);
         if (!p.result.refusal.isEmpty())
             refusedOnes << std::move(p);
         else if (p.record)
@@ -571,8 +578,10 @@ EArsivRunEnd EArsivExport::runOnce(const QList<qint64> &numbers, QList<EArsivRes
             fresh << std::move(p);
     }
     // First exports in the order of their dates, so that their numbers follow the dates.
+    // A return of one of the same day comes after it.
     std::stable_sort(fresh.begin(), fresh.end(), [](const Prepared &a, const Prepared &b) {
-        return a.document->issueDate < b.document->issueDate;
+        return std::pair(a.document->issueDate, a.returnsInRun != 0) <
+               std::pair(b.document->issueDate, b.returnsInRun != 0);
     });
     if (confirm && !fresh.isEmpty() &&
         !confirm(EArsivPlan{int(fresh.size()), fresh.first().document->issueDate,
@@ -689,6 +698,27 @@ EArsivRunEnd EArsivExport::runOnce(const QList<qint64> &numbers, QList<EArsivRes
                     continue;
                 }
                 EArsivDocument &d = *p.document;
+                // A return of an invoice numbered in this run names it by its new number; it
+                // cannot go without it.
+                if (p.returnsInRun != 0) {
+                    const auto original =
+                        std::find_if(numbered.cbegin(), numbered.cend(), [&](const Prepared *o) {
+                            return o->result.invoiceNumber == p.returnsInRun;
+                        });
+                    if (original == numbered.cend()) {
+                        p.result.refusal =
+                            refused(n,
+                                    QStringLiteral("iade edilen %1 numaralı fatura bu aktarımda "
+                                                   "e-fatura olarak yazılamadı; önce onu düzeltip "
+                                                   "yazınız.")
+                                        .arg(p.returnsInRun),
+                                    p.result.efatura);
+                        ++dateRefused;
+                        continue;
+                    }
+                    d.returned = ReturnedInvoice{(*original)->document->gibNumber,
+                                                 (*original)->document->issueDate};
+                }
                 Series &s = series[{p.prefix, d.issueDate.year()}];
                 if (s.latest && d.issueDate < s.latest->issueDate) {
                     p.result.refusal = refused(

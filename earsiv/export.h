@@ -106,7 +106,9 @@ public:
 
 private:
     struct Prepared;
-    Prepared prepare(qint64 number, const QHash<qint64, EArsivRecord> &records);
+    // `inRun`: the invoices of the run, which a return may name before they have a number.
+    Prepared prepare(qint64 number, const QHash<qint64, EArsivRecord> &records,
+                     const QList<qint64> &inRun);
     EArsivRunEnd runOnce(const QList<qint64> &numbers, QList<EArsivResult> &results,
                          const EArsivProgress &progress, const EArsivConfirm &confirm, int done,
                          int total);

@@ -584,6 +584,22 @@ void TestEArsiv::returns() {
                               x.one(reference + u"DocumentTypeCode"_qs)}),
                  expected[i]);
     }
+    // A sale and its return in one run, the return named first: the sale is numbered first,
+    // and the return names its new number.
+    sale.date = u"27.06.2026"_qs;
+    fx.store(4, worked, sale);
+    back.date = u"27.06.2026"_qs;
+    back.returnedNumber = u"4"_qs;
+    back.returnedDate = sale.date;
+    fx.store(5, one, back);
+    QList<EArsivResult> together;
+    exporter.run({5, 4}, together);
+    QCOMPARE(outcomes(together),
+             (QMap<qint64, QString>{{4, u"ABC2026000000004"_qs}, {5, u"ABC2026000000005"_qs}}));
+    const XmlValues returned(fileBytes(fx.file(u"ABC2026000000005"_qs, ".xml")));
+    QCOMPARE((QStringList{returned.one(reference + u"ID"_qs),
+                          returned.one(reference + u"IssueDate"_qs)}),
+             (QStringList{u"ABC2026000000004"_qs, u"2026-06-27"_qs}));
     // The copy says what it returns.
     const QString copy = pageText(results[1].files[1]).simplified();
     for (const QString &shown : {u"Fatura Tipi: İADE"_qs, u"İade Fatura No: ABC2026000000001"_qs,
