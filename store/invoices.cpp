@@ -401,6 +401,56 @@ InvoiceWriter::InvoiceWriter(Database &db)
             QStringLiteral("fatura kaydedilirken"));
 }
 
+InvoiceWriter::~InvoiceWriter() = default;
+
+void InvoiceWriter::add(const InvoiceHeaderRecord &b, const QList<InvoiceLineRecord> &lines,
+                        const InvoiceInfo &info) {
+    add(b, lines);
+    if (!info.hasDetails)
+        return;
+    const QString activity = QStringLiteral("%1 numaralı faturanın bilgileri yazılırken").arg(b.faturano);
+    if (!m_info) {
+        // Prepared once for a whole run of invoices, the tables made at the first.
+        if (!m_db.hasTable(infoTable))
+            createInvoiceInfoTable(m_db);
+        m_info = std::make_unique<QSqlQuery>(m_db.db());
+        m_lineInfo = std::make_unique<QSqlQuery>(m_db.db());
+        prepare(m_db, *m_info,
+                QStringLiteral("INSERT INTO %1 (faturano, degisiklik, kdv_orani, tip, iade_no, "
+                               "iade_tarihi, kayit_zamani, satir_izi) VALUES (?, 1, ?, ?, ?, ?, "
+                               "?, ?)")
+                    .arg(infoTable),
+                activity);
+        prepare(m_db, *m_lineInfo,
+                QStringLiteral("INSERT INTO %1 (faturano, sira, kdv_orani, birim, istisna_kodu, "
+                               "istisna_nedeni) VALUES (?, ?, ?, ?, ?, ?)")
+                    .arg(lineInfoTable),
+                activity);
+    }
+    const QVariantList values = {b.faturano,
+                                 nonNullText(info.kdv_orani),
+                                 nonNullText(info.tip),
+                                 nonNullText(info.iade_no),
+                                 nonNullText(info.iade_tarihi),
+                                 nonNullText(info.kayit_zamani),
+                                 fingerprint(lines)};
+    for (int v = 0; v < values.size(); ++v)
+        m_info->bindValue(v, values.at(v));
+    run(m_db, *m_info, activity);
+    for (qsizetype i = 0; i < info.lines.size(); ++i) {
+        const LineInfo &l = info.lines.at(i);
+        const QVariantList line = {b.faturano,
+                                   qint64(i),
+                                   nonNullText(l.kdv_orani),
+                                   nonNullText(l.birim),
+                                   nonNullText(l.istisna_kodu),
+                                   nonNullText(l.istisna_nedeni)};
+        for (int v = 0; v < line.size(); ++v)
+            m_lineInfo->bindValue(v, line.at(v));
+        run(m_db, *m_lineInfo, activity);
+    }
+}
+
 void InvoiceWriter::add(const InvoiceHeaderRecord &b, const QList<InvoiceLineRecord> &lines) {
     const QString activity = QStringLiteral("%1 numaralı fatura kaydedilirken").arg(b.faturano);
     // The header is the same on every row; bind it once.

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSqlQuery>
 
+#include <memory>
 #include <optional>
 
 // The header every row of an invoice carries.
@@ -134,9 +135,15 @@ void createInvoiceInfoTable(Database &db);
 class InvoiceWriter {
 public:
     explicit InvoiceWriter(Database &db);
+    ~InvoiceWriter();
     void add(const InvoiceHeaderRecord &header, const QList<InvoiceLineRecord> &lines);
+    // The same with what is kept beside the rows (a first save: the count is 1).
+    void add(const InvoiceHeaderRecord &header, const QList<InvoiceLineRecord> &lines,
+             const InvoiceInfo &info);
 
 private:
     Database &m_db;
     QSqlQuery m_query;
+    std::unique_ptr<QSqlQuery> m_info;
+    std::unique_ptr<QSqlQuery> m_lineInfo;
 };
