@@ -449,8 +449,10 @@ void TestEArsiv::refusals_data() {
     Saved zero = plain;
     zero.rate = u"20"_qs;
     QTest::newRow("0 % without its exemption")
-        << QList<QStringList>{{u"1"_qs, u"Kitap"_qs, {}, u"50"_qs, u"0"_qs, {}, u"351"_qs}} << zero
-        << QStringList{u"UPDATE fatura_satir_bilgi SET istisna_kodu = '', istisna_nedeni = ''"_qs}
+        << QList<QStringList>{{u"1"_qs, u"Kitap"_qs, {}, u"50"_qs, u"0"_qs, {}, u"351"_qs}}
+        << zero
+        // The line's details as kept: rate 0, unit C62, no exemption code or text.
+        << QStringList{u"UPDATE fatura_bilgi SET satirlar = '0\u001FC62\u001F\u001F'"_qs}
         << u"1. satırın KDV oranı %0, ama istisna kodu ve nedeni yok; %0 KDV'li satır istisna "
            "koduyla yazılır. Faturada satıra istisna kodunu (örneğin 351) giriniz."_qs;
     Saved noPlace = plain;
