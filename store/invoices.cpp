@@ -449,8 +449,8 @@ QList<StoredInvoiceAt> storedInvoices(Database &db, const QList<qint64> &numbers
             return;
         QSqlQuery info = ::run(db,
                                QStringLiteral("SELECT faturano, degisiklik, kdv_orani, tip, "
-                                              "iade_no, iade_tarihi, kayit_zamani, satir_izi "
-                                              "FROM %1 WHERE faturano IN %2")
+                                              "iade_no, iade_tarihi, kayit_zamani, satir_izi, "
+                                              "satirlar FROM %1 WHERE faturano IN %2")
                                    .arg(infoTable, in),
                                values, activity);
         QHash<qint64, QString> fingerprints;
@@ -458,7 +458,8 @@ QList<StoredInvoiceAt> storedInvoices(Database &db, const QList<qint64> &numbers
             const auto it = at.constFind(info.value(0).toLongLong());
             if (it == at.constEnd())
                 continue;
-            InvoiceInfo &i = result[*it].stored.info;
+            StoredInvoice &stored = result[*it].stored;
+            InvoiceInfo &i = stored.info;
             i.changeCount = info.value(1).toLongLong();
             if (info.value(7).isNull())
                 continue;
@@ -467,23 +468,10 @@ QList<StoredInvoiceAt> storedInvoices(Database &db, const QList<qint64> &numbers
             i.iade_no = info.value(4).toString();
             i.iade_tarihi = info.value(5).toString();
             i.kayit_zamani = info.value(6).toString();
-            fingerprints.insert(info.value(0).toLongLong(), info.value(7).toString());
+            if (unpackLines(info.value(8).toString(), stored.rows.size(), i))
+                fingerprints.insert(info.value(0).toLongLong(), info.value(7).toString());
         }
         info.finish();
-        QSqlQuery lines = ::run(db,
-                                QStringLiteral("SELECT faturano, kdv_orani, birim, istisna_kodu, "
-                                               "istisna_nedeni FROM %1 WHERE faturano IN %2 "
-                                               "ORDER BY faturano, sira")
-                                    .arg(lineInfoTable, in),
-                                values, activity);
-        while (lines.next()) {
-            const auto it = at.constFind(lines.value(0).toLongLong());
-            if (it != at.constEnd())
-                result[*it].stored.info.lines
-                    << LineInfo{lines.value(1).toString(), lines.value(2).toString(),
-                                lines.value(3).toString(), lines.value(4).toString()};
-        }
-        lines.finish();
         for (StoredInvoiceAt &s : result)
             trustDetails(s.stored, fingerprints.value(s.number));
     });
