@@ -158,7 +158,8 @@ std::optional<double> Invoice::rateOf(const InvoiceLine &line) const {
 }
 
 QString Invoice::rateTextOf(const InvoiceLine &line) const {
-    return line.vatRateText.trimmed().isEmpty() ? vatRateText.trimmed() : line.vatRateText.trimmed();
+    return line.vatRateText.trimmed().isEmpty() ? vatRateText.trimmed()
+                                                : line.vatRateText.trimmed();
 }
 
 InvoiceFigures computeFigures(const Invoice &invoice) {
@@ -230,8 +231,8 @@ FigureTexts figureTexts(const Invoice &invoice, const InvoiceFigures &f) {
     }
     // One rate: the invoice's as typed, as the paper always showed it; several: each of them.
     const bool invoiceRateOnly =
-        f.vatGroups.isEmpty() ||
-        (f.vatGroups.size() == 1 && invoice.vatRate && f.vatGroups.first().rate == *invoice.vatRate);
+        f.vatGroups.isEmpty() || (f.vatGroups.size() == 1 && invoice.vatRate &&
+                                  f.vatGroups.first().rate == *invoice.vatRate);
     if (invoiceRateOnly) {
         t.rates = invoice.vatRateText;
     } else if (f.vatGroups.size() == 1) {
@@ -319,8 +320,8 @@ QString addLine(Invoice &invoice, const LineInput &input, qsizetype position) {
     }
 
     Invoice changed = invoice;
-    const qsizetype at = position < 0 || position > changed.lines.size() ? changed.lines.size()
-                                                                        : position;
+    const qsizetype at =
+        position < 0 || position > changed.lines.size() ? changed.lines.size() : position;
     changed.lines.insert(at, line);
     const InvoiceFigures f = computeFigures(changed);
     if (!f.fits)
@@ -332,9 +333,8 @@ QString addLine(Invoice &invoice, const LineInput &input, qsizetype position) {
 }
 
 LineInput lineInput(const InvoiceLine &line) {
-    return LineInput{line.description,  line.discountText, line.quantityText,
-                     line.unitPriceText, line.vatRateText,  unitName(line.unit),
-                     line.exemptionCode};
+    return LineInput{line.description, line.discountText,   line.quantityText, line.unitPriceText,
+                     line.vatRateText, unitName(line.unit), line.exemptionCode};
 }
 
 InvoiceLine storedLine(double quantity, const QString &description, const QString &discountPercent,
@@ -444,7 +444,8 @@ const QList<Exemption> &exemptions() {
                         "Teslimler (Bavul Ticareti)")},
         {QStringLiteral("325"), QStringLiteral("13/ı Yem Teslimleri")},
         {QStringLiteral("326"), QStringLiteral("13/ı Gübrelerin Teslimi")},
-        {QStringLiteral("335"), QStringLiteral("13/n Basılı Kitap ve Süreli Yayınların Teslimleri")},
+        {QStringLiteral("335"),
+         QStringLiteral("13/n Basılı Kitap ve Süreli Yayınların Teslimleri")},
         {QStringLiteral("350"), QStringLiteral("Diğerleri")},
         {QStringLiteral("351"), QStringLiteral("KDV - İstisna Olmayan Diğer")},
     };

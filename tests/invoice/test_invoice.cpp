@@ -183,8 +183,8 @@ void TestInvoice::refusalsAndRateChanges() {
 // rate, rounded once; the lines carry the rounding. Every figure below is worked by hand.
 void TestInvoice::vatPerRate() {
     // The grocer's invoice: bread and cheese at 1 %, detergent at the invoice's 20 % less 10 %.
-    const Lines grocer = {{"", "2", "10,00", "1"}, {"10", "1", "150,00"},
-                          {"", "1,5", "240,00", "1", "kg"}};
+    const Lines grocer = {
+        {"", "2", "10,00", "1"}, {"10", "1", "150,00"}, {"", "1,5", "240,00", "1", "kg"}};
     const auto groups = [](const InvoiceFigures &f) {
         QStringList g;
         for (const VatGroup &v : f.vatGroups)
@@ -225,8 +225,8 @@ void TestInvoice::vatPerRate() {
 
     // Rounded once per rate, not per line: three lines of 0,03 at 18 % make 0,09 × 18 % =
     // 0,0162, so 0,02 (line by line it would be 0,03); the lines' shares are 0,01, 0, 0,01.
-    const Invoice small = typed({{"", "1", "0,03"}, {"", "1", "0,03"}, {"", "1", "0,03"}},
-                                VatExcluded, u"18"_qs);
+    const Invoice small =
+        typed({{"", "1", "0,03"}, {"", "1", "0,03"}, {"", "1", "0,03"}}, VatExcluded, u"18"_qs);
     f = computeFigures(small);
     QCOMPARE(moneyText(f.vat), u"0,02"_qs);
     QCOMPARE(f.lineVat, (QList<Money>{Money::fromKurus(1), Money(), Money::fromKurus(1)}));
@@ -419,8 +419,7 @@ void TestInvoice::batchPaper() {
     QCOMPARE(second.mid(0, 2), QStringList(2));
     QCOMPARE(second.mid(4, 12), (QStringList{"Miktarsız", "", "3", "", "Fiyatsız", "2", "", "",
                                              "Tam", "2", "4,5", "9,00"}));
-    QCOMPARE((QStringList{second[18], second[21], second[25]}),
-             (QStringList{"", "9,00", "10,80"}));
+    QCOMPARE((QStringList{second[18], second[21], second[25]}), (QStringList{"", "9,00", "10,80"}));
     // A date that does not exist is not made into another one: it prints as it stands.
     QCOMPARE(printedTexts(2).mid(0, 2), (QStringList{"2024-02-30", "-3,5   Seyhan   Ad"}));
 }
