@@ -6,14 +6,6 @@
 
 namespace {
 
-bool digitsOnly(QStringView s) {
-    for (QChar c : s) {
-        if (c < u'0' || c > u'9')
-            return false;
-    }
-    return true;
-}
-
 // The words of a name: blanks of any kind between them.
 QStringList words(const QString &name) {
     return name.simplified().split(u' ', Qt::SkipEmptyParts);

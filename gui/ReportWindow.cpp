@@ -361,46 +361,46 @@ QString ReportWindow::proposedName(const QString &stem, const QString &suffix) c
 }
 
 void ReportWindow::saveCsv() {
-    if (!m_shown) {
-        Messages::info(this, QStringLiteral("Önce Göster düğmesiyle raporu hazırlayınız."));
-        return;
-    }
     const int tab = std::clamp(m_tabs->currentIndex(), 0, 2);
     static const char *stems[] = {"kdv-ozeti", "musteri-satislari", "aylik-satislar"};
-    const std::optional<QString> path =
-        choosePath(m_workspace, this, Workspace::PathKind::SaveFile, QStringLiteral("CSV Kaydet"),
-                   proposedName(QString::fromLatin1(stems[tab]), u"csv"_qs),
-                   QStringLiteral("CSV dosyası (*.csv)"));
-    if (!path)
-        return;
-    if (const QString why = saveWhole(*path, csvText(m_tables[tab])); !why.isEmpty()) {
-        Messages::error(this, QStringLiteral("CSV dosyası yazılamadı: %1\n%2").arg(*path, why));
-        return;
-    }
-    Messages::info(this, QStringLiteral("CSV dosyası kaydedildi: %1").arg(*path));
+    if (const std::optional<QString> path =
+            saveTableCsv(m_tables[tab], QStringLiteral("CSV Kaydet"),
+                         QString::fromLatin1(stems[tab]), QStringLiteral("CSV dosyası")))
+        Messages::info(this, QStringLiteral("CSV dosyası kaydedildi: %1").arg(*path));
 }
 
 void ReportWindow::saveFormBs() {
-    if (!m_shown) {
-        Messages::info(this, QStringLiteral("Önce Göster düğmesiyle raporu hazırlayınız."));
-        return;
-    }
     const std::optional<QString> path =
-        choosePath(m_workspace, this, Workspace::PathKind::SaveFile,
-                   QStringLiteral("Form Bs Listesini Kaydet"),
-                   proposedName(u"form-bs"_qs, u"csv"_qs), QStringLiteral("CSV dosyası (*.csv)"));
+        saveTableCsv(m_formBs, QStringLiteral("Form Bs Listesini Kaydet"), u"form-bs"_qs,
+                     QStringLiteral("Form Bs listesi"));
     if (!path)
         return;
-    if (const QString why = saveWhole(*path, csvText(m_formBs)); !why.isEmpty()) {
-        Messages::error(this, QStringLiteral("Form Bs listesi yazılamadı: %1\n%2").arg(*path, why));
-        return;
-    }
     QString text = QStringLiteral("Form Bs listesi kaydedildi (%1 alıcı): %2")
                        .arg(m_formBs.rows.size())
                        .arg(*path);
     for (const QString &note : m_formBs.notes)
         text += u'\n' + note;
     Messages::info(this, text);
+}
+
+// Asks where and writes the table as CSV, whole or not at all; the path once written, nothing
+// when the user gave none or it failed (then said, naming `what`).
+std::optional<QString> ReportWindow::saveTableCsv(const ReportTable &table, const QString &title,
+                                                  const QString &stem, const QString &what) {
+    if (!m_shown) {
+        Messages::info(this, QStringLiteral("Önce Göster düğmesiyle raporu hazırlayınız."));
+        return std::nullopt;
+    }
+    const std::optional<QString> path =
+        choosePath(m_workspace, this, Workspace::PathKind::SaveFile, title,
+                   proposedName(stem, u"csv"_qs), QStringLiteral("CSV dosyası (*.csv)"));
+    if (!path)
+        return std::nullopt;
+    if (const QString why = saveWhole(*path, csvText(table)); !why.isEmpty()) {
+        Messages::error(this, QStringLiteral("%1 yazılamadı: %2\n%3").arg(what, *path, why));
+        return std::nullopt;
+    }
+    return path;
 }
 
 void ReportWindow::savePdf() {

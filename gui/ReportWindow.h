@@ -3,6 +3,7 @@
 #include "report/reports.h"
 
 #include <QWidget>
+#include <optional>
 
 class QChart;
 class QChartView;
@@ -50,6 +51,8 @@ private:
     void periodKindChanged();
     std::optional<Money> threshold();
     QString proposedName(const QString &stem, const QString &suffix) const;
+    std::optional<QString> saveTableCsv(const ReportTable &table, const QString &title,
+                                        const QString &stem, const QString &what);
 
     Workspace &m_workspace;
     ReportTable m_tables[3];

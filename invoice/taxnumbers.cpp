@@ -2,8 +2,6 @@
 
 #include <QRegularExpression>
 
-namespace {
-
 bool digitsOnly(QStringView s) {
     for (QChar c : s) {
         if (c < u'0' || c > u'9')
@@ -11,6 +9,8 @@ bool digitsOnly(QStringView s) {
     }
     return true;
 }
+
+namespace {
 
 int digit(QStringView s, qsizetype i) {
     return s[i].unicode() - u'0';

@@ -7,6 +7,9 @@
 
 // The numbers Turkish invoices name their parties by, as users type them.
 
+// True when every character is one of 0-9 (an empty text too).
+bool digitsOnly(QStringView s);
+
 // A tax number with its check digit: VKN, 10 digits.
 bool validVkn(QStringView number);
 // A Turkish identity number with its two check digits: TCKN, 11 digits, not starting with 0.
