@@ -6,6 +6,7 @@
 #include "invoice/invoice.h"
 #include "invoice/saving.h"
 #include "settings/settingsfile.h"
+#include "store/efaturausers.h"
 
 #include <QDate>
 #include <QFile>
@@ -208,7 +209,8 @@ SellerRecord sampleSeller() {
                         u8("İstanbul"),
                         QStringLiteral("0 (216) 555 01 23"),
                         QStringLiteral("satis@ornekgida.com.tr"),
-                        QStringLiteral("ORN")};
+                        QStringLiteral("ORN"),
+                        QStringLiteral("ORF")};
 }
 
 namespace {
@@ -395,9 +397,29 @@ SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOption
                 db.fail(QStringLiteral("örnek veri yazılırken"), q.lastError());
         }
         db.transaction([&] {
-            for (int number = 1; number <= a.customers; ++number)
-                addCustomer(db, sampleCustomer(a.seed, number));
+            // The companies are on the administration's list of e-Fatura users, registered
+            // a year before the sample's first invoice: they get e-Faturas, the rest e-Arşiv.
+            QList<RegisteredUser> users;
+            for (int number = 1; number <= a.customers; ++number) {
+                const Customer m = sampleCustomer(a.seed, number);
+                addCustomer(db, m);
+                const std::optional<TaxOfficeAndNumber> tax = taxOfficeAndNumber(m.vergidaire_no);
+                if (tax && tax->number.size() == 10)
+                    users << RegisteredUser{tax->number, m.adi_soyadi.toUpper(),
+                                            u"urn:mail:defaultpk@"_qs + tax->number + u".com.tr"_qs,
+                                            QDate(a.year - 1, 1, 1)};
+            }
             result.customers = a.customers;
+            qsizetype nextUser = 0;
+            replaceRegisteredUsers(
+                db,
+                [&](RegisteredUser &u) {
+                    if (nextUser == users.size())
+                        return false;
+                    u = users.at(nextUser++);
+                    return true;
+                },
+                u"ornek-veri"_qs, QDateTime::currentDateTime());
 
             writeSeller(db, sampleSeller());
 

@@ -1299,6 +1299,20 @@ void TestEArsiv::sampleDatabaseAndCommand() {
     const QStringList xml = out.filter(u".xml"_qs);
     QCOMPARE(xml.size(), 25);
     QCOMPARE(schemaProblems(xml), QString());
+    // The sample's companies are on its list of e-Fatura users: they get e-Faturas in the
+    // seller's e-Fatura series, everybody else e-Arşiv invoices.
+    int efaturas = 0;
+    for (const QString &path : xml) {
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray text = f.readAll();
+        const bool efatura = QFileInfo(path).fileName().startsWith(u"ORF"_qs);
+        efaturas += efatura;
+        QVERIFY2(
+            text.contains(efatura ? "<cbc:ProfileID>TEMELFATURA<" : "<cbc:ProfileID>EARSIVFATURA<"),
+            qPrintable(path));
+    }
+    QVERIFY2(efaturas > 0 && efaturas < xml.size(), qPrintable(QString::number(efaturas)));
 }
 
 void TestEArsiv::twoAtOnce_data() {
@@ -1309,8 +1323,8 @@ void TestEArsiv::twoAtOnce_data() {
 
 // Two PCs, each with its own working folder, export the same 25 invoices from one set of
 // books at once, one from the first, the other from the last. Both finish; each invoice has
-// one number, the serials go 1 to 25 without a gap, and both folders hold the same documents,
-// the recorded ones.
+// one number, each series' serials (e-Arşiv and e-Fatura) go from 1 without a gap, and both
+// folders hold the same documents, the recorded ones.
 void TestEArsiv::twoAtOnce() {
     QFETCH(bool, onServer);
     if (onServer && server().isEmpty())
@@ -1353,11 +1367,12 @@ void TestEArsiv::twoAtOnce() {
         QCOMPARE(p->readAllStandardOutput().count('\n'), 2 * count);
     }
     const QList<QVariantList> records =
-        queryRows(db, u"SELECT sira, gib_no, ozet FROM earsiv_faturalar ORDER BY sira"_qs);
+        queryRows(db, u"SELECT sira, gib_no, ozet FROM earsiv_faturalar ORDER BY gib_no"_qs);
     QCOMPARE(records.size(), count);
+    QHash<QString, int> serials; // the last serial of each series
     for (int i = 0; i < count; ++i) {
-        QCOMPARE(records[i][0].toInt(), i + 1);
         const QString gib = records[i][1].toString();
+        QCOMPARE(records[i][0].toInt(), ++serials[gib.left(3)]);
         for (const QString &folder : folders) {
             const QByteArray xml = fileBytes(QDir(folder).filePath(gib + u".xml"_qs));
             QCOMPARE(QString::fromLatin1(
