@@ -48,8 +48,7 @@ QString kurusText(qint64 kurus) {
 
 QString amountInWords(const QString &money) {
     QString words = yaziyacevir(money);
-    words.replace(QStringLiteral(" YTL"), QStringLiteral(" TL "));
-    words.replace(QStringLiteral(" Ykr"), QStringLiteral(" Kr"));
+    words.replace(QStringLiteral(" TL"), QStringLiteral(" TL "));
     return QStringLiteral("Yalnız: ") + words.trimmed();
 }
 
@@ -118,7 +117,8 @@ earsivDocument(const Invoice &invoice, const EArsivParty &seller, const QDate &t
             // The VAT comes out of the line; its discount is shown without VAT, rounded on
             // its own, and the amount before the discount is what is left plus that discount.
             l.net = (amount - discount).kurus() - l.vat;
-            const std::optional<Money> plain = Money::fromLira(discount.lira() * 100 / (100 + rate));
+            const std::optional<Money> plain =
+                Money::fromLira(discount.lira() * 100 / (100 + rate));
             if (!plain)
                 return tooLarge;
             l.discount = plain->kurus();
