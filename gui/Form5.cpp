@@ -65,7 +65,7 @@ constexpr std::array<PlacementBox, 4> placementBoxes = {{
     {"_boyutu", 6030, 690},
 }};
 
-// The column positions under "Fatura SütunMarjları:", left to right: file line and box left.
+// The column positions under "Fatura Sütun Marjları:", left to right: file line and box left.
 constexpr std::array<std::pair<int, int>, 5> marginBoxes = {{
     {16, 2610}, // Açıklama
     {20, 3375}, // İskonto
@@ -226,7 +226,7 @@ Form5::Form5(Workspace &workspace, QWidget *parent)
     for (const auto &[line, left] : marginBoxes) {
         QLineEdit *margin = singleBox(line, twips(left, 7185, 600, rowHeight));
         if (line == marginBoxes[0].first)
-            captionBefore(QStringLiteral("Fatura SütunMarjları:"), captionLeft, left, margin);
+            captionBefore(QStringLiteral("Fatura Sütun Marjları:"), captionLeft, left, margin);
         // Centred over the box: some captions are wider than their box.
         caption(QString::fromUtf8(lineAt(line).caption), twips(left - 150, 6900, 900, 285),
                 Qt::AlignHCenter | Qt::AlignBottom);
@@ -304,9 +304,18 @@ ayarlar Form5::settingsInBoxes() const {
 
 bool Form5::kaydet() {
     const ayarlar a = settingsInBoxes();
-    const QList<WriteProblem> problems = unwritableValues(a);
+    // What cannot be written back comes first; then what is written but would not print as
+    // meant.
+    QList<WriteProblem> problems = unwritableValues(a);
+    if (problems.isEmpty())
+        problems = typedValueProblems(a);
     if (!problems.isEmpty()) {
-        Messages::info(this, problems.first().message());
+        const WriteProblem &p = problems.first();
+        Messages::info(this, p.message());
+        QLineEdit *box = m_singleBoxes[p.line - 1] ? m_singleBoxes[p.line - 1]
+                                                   : m_placementBoxes[p.line - 1][p.part];
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
         return false;
     }
     // A server address is checked before it goes into the file: a password typed into it

@@ -13,6 +13,8 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QSignalSpy>
 
 #include <memory>
 
@@ -36,6 +38,9 @@ private Q_SLOTS:
     void firstStart();
     void mainWindow();
     void windowsTogether();
+    void menuKeys_data();
+    void menuKeys();
+    void messageBoxes();
 
 private:
     std::unique_ptr<WindowFixture> m_fx;
@@ -85,8 +90,15 @@ void TestApp::windowsTogether() {
     addLine(invoice, {}, {}, u"1"_qs, u"5"_qs);
     QCOMPARE(text(invoice, "Text5"), u"20,00"_qs);
 
+    // Its lines are not saved: closing asks, and only a yes closes it.
+    m_fx->discard = false;
+    QVERIFY(!invoice->close());
+    QVERIFY(windows.invoice() && invoice->isVisible());
+    QVERIFY(m_fx->messageTexts().last().startsWith(u"Bu fatura kaydedilmedi"_qs));
+    m_fx->discard = true;
     invoice->close();
     QTRY_VERIFY(!windows.invoice());
+    m_fx->messages.clear();
     setText(customers, "Combo2", u"İkinci Müşteri"_qs);
     click(customers, "Command1");
     QVERIFY(!windows.invoice() && m_fx->messages.isEmpty());
@@ -143,6 +155,59 @@ void TestApp::mainWindow() {
     QTRY_VERIFY(!about.isVisible());
     Q_EMIT w.webPanel()->anchorClicked(QUrl(u"http://127.0.0.1/reklam"_qs));
     QCOMPARE(launched.size(), 4);
+}
+
+// The menus open from the keyboard whatever the I: "&İşlemler" with Alt and the dotted İ (the
+// menu bar's own key), the Latin I or the dotless ı, and F10.
+void TestApp::menuKeys_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("modifiers");
+    // A letter arrives as its capital's key with the letter itself as text.
+    QTest::newRow("Alt+i") << int(Qt::Key_I) << u"i"_qs << int(Qt::AltModifier);
+    QTest::newRow("Alt+ı") << int(Qt::Key_I) << u"ı"_qs << int(Qt::AltModifier);
+    QTest::newRow("Alt+İ") << 0x130 << u"İ"_qs << int(Qt::AltModifier);
+    QTest::newRow("F10") << int(Qt::Key_F10) << QString() << int(Qt::NoModifier);
+}
+
+void TestApp::menuKeys() {
+    QFETCH(int, key);
+    QFETCH(QString, text);
+    QFETCH(int, modifiers);
+    Shown<Form4> w(m_fx->workspace);
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto *menu = field<QMenu>(&w, "faturalama");
+    QTest::sendKeyEvent(QTest::Click, &w, Qt::Key(key), text, Qt::KeyboardModifiers(modifiers));
+    QTRY_VERIFY(menu->isVisible());
+    // The first entry is chosen; Down and Enter take the next.
+    QSignalSpy invoice(&w, &Form4::invoiceRequested);
+    QTest::keyClick(menu, Qt::Key_Down);
+    QTest::keyClick(menu, Qt::Key_Return);
+    QTRY_COMPARE(invoice.count(), 1);
+}
+
+// The about box names the program and its version. Every message box carries its icon;
+// a question has Turkish buttons and the default its asker chose.
+void TestApp::messageBoxes() {
+    Form1 about(m_fx->workspace);
+    QCOMPARE(field<QLabel>(&about, "surum")->text(),
+             u"Fatura "_qs + QStringLiteral(FATURA_VERSION));
+    const std::tuple<Messages::Message, QMessageBox::Icon, QString> boxes[] = {
+        {{Messages::Kind::Info, u"Fatura"_qs, u"bilgi"_qs}, QMessageBox::Information, u"Tamam"_qs},
+        {{Messages::Kind::Error, u"Fatura"_qs, u"hata"_qs}, QMessageBox::Warning, u"Tamam"_qs},
+        {{Messages::Kind::Question, u"Fatura"_qs, u"soru"_qs}, QMessageBox::Question, u"&Evet"_qs},
+        {{Messages::Kind::Question, u"Fatura"_qs, u"soru"_qs, false},
+         QMessageBox::Question,
+         u"&Hayır"_qs}};
+    for (const auto &[message, icon, defaultButton] : boxes) {
+        const std::unique_ptr<QMessageBox> box = Messages::messageBox(nullptr, message);
+        QCOMPARE(box->icon(), icon);
+        QCOMPARE(box->text(), message.text);
+        QAbstractButton *chosen =
+            box->defaultButton() ? box->defaultButton() : box->buttons().first();
+        QCOMPARE(chosen->text(), defaultButton);
+    }
 }
 
 QTEST_MAIN(TestApp)
