@@ -8,6 +8,7 @@
 #include "gui/messages.h"
 #include "gui/pagedlist.h"
 #include "gui/picklist.h"
+#include "invoice/books.h"
 #include "invoice/invoiceprint.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
@@ -117,11 +118,12 @@ void Form3::buildWindow() {
     m_customerNumber = combo("Combo1");
     m_customerName = combo("Combo2");
     // Only a real pick loads a customer; typed text stays as typed.
-    m_customers = customerModel(m_workspace, this);
-    makeCustomerPicker(m_customerNumber, m_customers, CustomerColumn::Number, m_workspace,
-                       [this](const QString &number) { pickCustomerByNumber(number); });
-    makeCustomerPicker(m_customerName, m_customers, CustomerColumn::Name, m_workspace,
-                       [this](const QString &name) { pickCustomerByName(name); });
+    m_customerNumbers = customerNumbers(m_workspace, this);
+    m_customerNames = customerNames(m_workspace, this);
+    makeCustomerPicker(m_customerNumber, m_customerNumbers, CustomerColumn::Number, m_workspace,
+                       [this](qint64 key) { pickCustomer(key); });
+    makeCustomerPicker(m_customerName, m_customerNames, CustomerColumn::Name, m_workspace,
+                       [this](qint64 key) { pickCustomer(key); });
     m_address = edit("Text11");
     m_address2 = edit("Text16");
     m_taxOffice = edit("Text2");
@@ -397,10 +399,6 @@ void Form3::buildWindow() {
     connect(m_save, &QPushButton::clicked, this, &Form3::saveClicked);
     connect(m_newCustomer, &QPushButton::clicked, this, &Form3::newCustomerRequested);
     connect(m_list, &QPushButton::clicked, this, &Form3::showInvoiceList);
-    connect(m_customerNumber, &QComboBox::activated, this,
-            [this](int i) { pickCustomerByNumber(m_customerNumber->itemText(i)); });
-    connect(m_customerName, &QComboBox::activated, this,
-            [this](int i) { pickCustomerByName(m_customerName->itemText(i)); });
     connect(m_invoiceList, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
         m_invoiceList->hide();
         faturabul(index.data().toString());
@@ -438,7 +436,7 @@ void Form3::load() {
     guarded(this, [&] {
         const ayarlar a = m_workspace.readSettings(2);
         m_vatRate->setText(a.kdv_yuzde.trimmed());
-        reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false);
+        reloadCustomerLists(false);
         // The list reads only its first page now, the rest as the user scrolls.
         m_invoiceNumbers->reload();
         Database db(m_workspace.databasePath(a));
@@ -461,7 +459,7 @@ void Form3::load() {
 
 void Form3::musteriload() {
     showToday();
-    guarded(this, [&] { reloadPickLists(m_customers, {m_customerNumber, m_customerName}, false); });
+    guarded(this, [&] { reloadCustomerLists(false); });
 }
 
 void Form3::showToday() {
@@ -472,7 +470,20 @@ void Form3::showToday() {
 }
 
 void Form3::refreshCustomerLists() {
-    guarded(this, [&] { reloadPickLists(m_customers, {m_customerNumber, m_customerName}, true); });
+    guarded(this, [&] { reloadCustomerLists(true); });
+}
+
+void Form3::reloadCustomerLists(bool keepTexts) {
+    reloadPickLists(m_customerNumbers, {m_customerNumber}, keepTexts);
+    reloadPickLists(m_customerNames, {m_customerName}, keepTexts);
+}
+
+void Form3::showCustomer(const Customer &c) {
+    m_customerNumber->setEditText(QString::number(c.sirano));
+    m_customerName->setEditText(c.adi_soyadi);
+    m_address->setText(c.adresi);
+    m_address2->setText(c.adresi2);
+    m_taxOffice->setText(c.vergidaire_no);
 }
 
 void Form3::pickCustomerByNumber(const QString &number) {
@@ -481,27 +492,17 @@ void Form3::pickCustomerByNumber(const QString &number) {
         Messages::info(this, QStringLiteral("Müşteri No geçersiz!"));
         return;
     }
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        if (const std::optional<Customer> c = customerByNumber(db, *n)) {
-            m_customerName->setEditText(c->adi_soyadi);
-            m_address->setText(c->adresi);
-            m_address2->setText(c->adresi2);
-            m_taxOffice->setText(c->vergidaire_no);
-        }
-    });
+    std::optional<Customer> found;
+    guarded(this, [&] { found = Books(m_workspace).customerByNumber(*n); });
+    if (found)
+        showCustomer(*found);
 }
 
-void Form3::pickCustomerByName(const QString &name) {
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        if (const std::optional<Customer> c = customerByName(db, name)) {
-            m_customerNumber->setEditText(QString::number(c->sirano));
-            m_address->setText(c->adresi);
-            m_address2->setText(c->adresi2);
-            m_taxOffice->setText(c->vergidaire_no);
-        }
-    });
+void Form3::pickCustomer(qint64 key) {
+    std::optional<Customer> found;
+    guarded(this, [&] { found = Books(m_workspace).customerByKey(key); });
+    if (found)
+        showCustomer(*found);
 }
 
 void Form3::addTypedLine() {
@@ -1079,7 +1080,7 @@ bool Form3::eventFilter(QObject *watched, QEvent *event) {
     // moves on as in every box. Only a number that is stored fills anything.
     if (watched == m_customerNumber->lineEdit() && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        const QCompleter *offers = m_customerNumber->lineEdit()->completer();
+        const auto *offers = m_customerNumber->findChild<QCompleter *>();
         const bool offering = offers && offers->popup() && offers->popup()->isVisible();
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !offering &&
             wholeNumber(m_customerNumber->currentText()))

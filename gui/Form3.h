@@ -1,5 +1,6 @@
 #pragma once
 
+#include "invoice/books.h"
 #include "invoice/invoice.h"
 #include "invoice/saving.h"
 
@@ -88,7 +89,9 @@ private:
     void load();
     void showToday();
     void pickCustomerByNumber(const QString &number);
-    void pickCustomerByName(const QString &name);
+    void pickCustomer(qint64 key);
+    void showCustomer(const Customer &customer);
+    void reloadCustomerLists(bool keepTexts);
     void addTypedLine();
     void showLines();
     void removeLine(int line);
@@ -161,5 +164,6 @@ private:
     QPushButton *m_list;         // Command5
     QListView *m_invoiceList;    // List1
     PagedModel *m_invoiceNumbers;
-    PagedModel *m_customers;
+    PagedModel *m_customerNumbers;
+    PagedModel *m_customerNames;
 };

@@ -27,7 +27,21 @@ QString resultMessage(CustomerResult result) {
     case CustomerResult::NumberTaken:
         return QStringLiteral("Bu müşteri no zaten kayıtlı!");
     case CustomerResult::NotFound:
-        return QStringLiteral("Müşteri bulunamadı!");
+        return QStringLiteral("Müşteri bulunamadı! Bu numarayla kayıtlı müşteri yok; yeni müşteri "
+                              "için önce Yeni düğmesine basınız.");
     }
     return {};
+}
+
+QString savedMessage(const Customer &customer) {
+    return QStringLiteral("%1 numaralı müşteri kaydedildi: %2")
+        .arg(customer.sirano)
+        .arg(customer.adi_soyadi.trimmed());
+}
+
+QString deleteQuestion(qint64 number, const QString &name) {
+    return QStringLiteral("%1 numaralı müşteri \"%2\" silinsin mi?\nMüşterinin faturaları "
+                          "silinmez.")
+        .arg(number)
+        .arg(name.trimmed());
 }

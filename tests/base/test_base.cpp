@@ -1,5 +1,6 @@
 #include "base/failure.h"
 #include "base/numbers.h"
+#include "base/searchtext.h"
 #include "base/yaziyacevir.h"
 
 #include <QTest>
@@ -15,6 +16,7 @@ private Q_SLOTS:
     void readings();
     void texts();
     void words();
+    void searchTexts();
     void failures();
 };
 
@@ -132,6 +134,27 @@ void TestBase::words() {
         {"1234", "ytl de Hata"}};
     for (const auto &[amount, expected] : amounts)
         QCOMPARE(yaziyacevir(QString::fromUtf8(amount)), QString::fromUtf8(expected));
+}
+
+// Names as the searches and lists compare them: the four I's one letter, case and marks
+// aside; sorted in the order of the Turkish alphabet; the pieces kept to find any part.
+void TestBase::searchTexts() {
+    for (const auto &[text, folded] : {std::pair{u"Işık Öztürk"_qs, u"isik ozturk"_qs},
+                                       {u"İSTANBUL ısparta"_qs, u"istanbul isparta"_qs},
+                                       {u"ÇAĞLAR Dükkânı"_qs, u"caglar dukkani"_qs},
+                                       {u"Ayşe'nin 2. Şubesi"_qs, u"ayse'nin 2. subesi"_qs}})
+        QCOMPARE(searchFolded(text), folded);
+    QStringList names = {u"Zeki"_qs, u"özlem"_qs, u"Çelik"_qs, u"İnce"_qs,    u"Cengiz"_qs,
+                         u"ışık"_qs, u"Oya"_qs,   u"ali"_qs,   u"Ali Can"_qs, u"ISMAİL"_qs,
+                         u"Ümit"_qs, u"Ulus"_qs,  u"Şahin"_qs, u"Sevgi"_qs,   u"1. Cadde"_qs};
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return sortingKey(a) < sortingKey(b); });
+    QCOMPARE(names,
+             (QStringList{"1. Cadde", "ali", "Ali Can", "Cengiz", "Çelik", "ISMAİL", "ışık", "İnce",
+                          "Oya", "özlem", "Sevgi", "Şahin", "Ulus", "Ümit", "Zeki"}));
+    QCOMPARE(sortingKey(u"AYŞE"_qs), sortingKey(u"ayşe"_qs));
+    QCOMPARE(searchPieces(u"aliali"_qs), (QStringList{"ali", "lia", "ial", "li", "i"}));
+    QCOMPARE(searchPieces(u"al"_qs), (QStringList{"al", "l"}));
 }
 
 // What the user reads of a failure: the program's own words as they stand; an exception the
