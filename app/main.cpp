@@ -1,4 +1,5 @@
 #include "app/commandline.h"
+#include "app/dailybackup.h"
 #include "app/firstrun.h"
 #include "app/oldformat.h"
 #include "app/windows.h"
@@ -64,6 +65,9 @@ int main(int argc, char *argv[]) {
         Messages::info(windows.mainWindow(), notice);
     for (const QString &problem : start.problems)
         Messages::error(windows.mainWindow(), problem);
+    // The first start of the day keeps a copy of the books.
+    if (const QString failed = dailyBackup(workspace); !failed.isEmpty())
+        Messages::error(windows.mainWindow(), failed);
     // An Access file from the old program: offer to bring it over before anything opens it.
     offerOldFormatImport(
         windows.mainWindow(),

@@ -7,7 +7,9 @@
 #include "gui/Form4.h"
 #include "gui/Form5.h"
 #include "gui/Form7.h"
+#include "gui/ReportWindow.h"
 #include "gui/SellerWindow.h"
+#include "gui/backupactions.h"
 #include "invoice/workspace.h"
 
 #include <type_traits>
@@ -22,14 +24,20 @@ Windows::Windows(Workspace &workspace, QObject *parent)
     connect(m_main, &Form4::batchRequested, this, &Windows::openBatch);
     connect(m_main, &Form4::earsivRequested, this, &Windows::openEArsiv);
     connect(m_main, &Form4::settingsRequested, this, &Windows::openSettings);
+    connect(m_main, &Form4::reportsRequested, this, &Windows::openReports);
+    connect(m_main, &Form4::backupRequested, this,
+            [this] { backUpBooks(m_workspace, m_main, false); });
+    connect(m_main, &Form4::backupToFolderRequested, this,
+            [this] { backUpBooks(m_workspace, m_main, true); });
+    connect(m_main, &Form4::restoreRequested, this, [this] { restoreBooks(m_workspace, m_main); });
     connect(m_main, &Form4::aboutRequested, this, &Windows::openAbout);
     m_main->setBeforeClose([this] { return closeOthers(); });
 }
 
 Windows::~Windows() {
     // Gone with the program: nobody is left to answer a question.
-    const QList<QWidget *> order = {m_about, m_customers, m_invoice, m_settings,
-                                    m_batch, m_earsiv,    m_seller,  m_main};
+    const QList<QWidget *> order = {m_about,  m_customers, m_invoice, m_settings, m_batch,
+                                    m_earsiv, m_seller,    m_reports, m_main};
     for (QWidget *w : order)
         delete w;
 }
@@ -73,6 +81,9 @@ EArsivWindow *Windows::earsiv() const {
 SellerWindow *Windows::seller() const {
     return m_seller;
 }
+ReportWindow *Windows::reports() const {
+    return m_reports;
+}
 
 void Windows::showMain() {
     m_main->show();
@@ -101,6 +112,9 @@ EArsivWindow *Windows::openEArsiv() {
 SellerWindow *Windows::openSeller() {
     return open(m_seller);
 }
+ReportWindow *Windows::openReports() {
+    return open(m_reports);
+}
 
 // Windows never know each other; the links between them are made here.
 void Windows::wire(Form2 *customers) {
@@ -119,7 +133,7 @@ void Windows::wire(EArsivWindow *earsiv) {
 
 bool Windows::closeOthers() {
     const QList<QWidget *> order = {m_about, m_customers, m_invoice, m_settings,
-                                    m_batch, m_earsiv,    m_seller};
+                                    m_batch, m_earsiv,    m_seller,  m_reports};
     for (QWidget *w : order) {
         // A window that keeps its unsaved work stops the closing there.
         if (w && !w->close())

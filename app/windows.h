@@ -10,15 +10,16 @@ class Form4;
 class Form5;
 class Form7;
 class EArsivWindow;
+class ReportWindow;
 class SellerWindow;
 class Workspace;
 
 // Opens and closes the program's windows. A window is created (its load runs) the first
 // time it is opened and shown modeless; opening it again only brings it to the front.
 // Closing the main window closes the about box, the customer register, the invoice window,
-// the settings window, the batch window, the e-Arşiv window and the seller's details, in that
-// order, then the main window itself; a window that keeps unsaved work open (its user said
-// no) stops that, and the program goes on.
+// the settings window, the batch window, the e-Arşiv window, the seller's details and the
+// reports, in that order, then the main window itself; a window that keeps unsaved work open
+// (its user said no) stops that, and the program goes on.
 class Windows : public QObject {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ public:
     Form7 *openBatch();
     EArsivWindow *openEArsiv();
     SellerWindow *openSeller();
+    ReportWindow *openReports();
 
     // The window when it is loaded, otherwise null.
     Form1 *about() const;
@@ -44,6 +46,7 @@ public:
     Form7 *batch() const;
     EArsivWindow *earsiv() const;
     SellerWindow *seller() const;
+    ReportWindow *reports() const;
 
 private:
     template <class W> W *open(QPointer<W> &slot);
@@ -64,4 +67,5 @@ private:
     QPointer<Form7> m_batch;
     QPointer<EArsivWindow> m_earsiv;
     QPointer<SellerWindow> m_seller;
+    QPointer<ReportWindow> m_reports;
 };

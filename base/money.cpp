@@ -24,6 +24,16 @@ QString grouped(qint64 whole) {
 std::optional<Money> Money::fromLira(double lira) {
     if (!std::isfinite(lira) || std::fabs(lira) >= largestLira)
         return std::nullopt;
+    // Most amounts are far from half a kuruş: then rounding the kuruş as they are gives what
+    // the decimal digits give, without writing them out. Below ten million lira the 15 digits
+    // reach a millionth of a kuruş, so only an amount within a hundred-thousandth of a half is
+    // left to the digits.
+    const double hundredths = lira * 100;
+    if (std::fabs(hundredths) < 1e9) {
+        const double fraction = std::fabs(hundredths - std::trunc(hundredths));
+        if (std::fabs(fraction - 0.5) > 1e-5)
+            return Money(qint64(std::llround(hundredths)));
+    }
     // The 15 significant digits of the value, d.dddddddddddddde±x, read as a person reads them.
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.14e", std::fabs(lira));

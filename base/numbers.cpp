@@ -1,5 +1,7 @@
 #include "base/numbers.h"
 
+#include "base/money.h"
+
 #include <QRegularExpression>
 #include <QStringList>
 
@@ -297,6 +299,14 @@ QString plainNumberText(double value) {
         return QString();
     if (value == 0.0)
         return QStringLiteral("0");
+    // Quantities and prices are mostly whole kuruş: written from the kuruş, as the 15 digits
+    // would write them, when the value is that close to them (half of the 15th digit is at
+    // least 5e-16 of the value, a double's error far less).
+    if (const double kurus = value * 100; std::fabs(kurus) < 1e15) {
+        const double whole = std::round(kurus);
+        if (whole != 0 && std::fabs(kurus - whole) <= 4e-16 * std::fabs(kurus))
+            return plainNumberText(Money::fromKurus(qint64(whole)));
+    }
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", value);
     QString s = QString::fromLatin1(buf);

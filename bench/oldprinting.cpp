@@ -44,6 +44,7 @@ int readTheOldWay(const QString &path, const QString &campaign,
 int printTheOldWay(Printer &printer, const ayarlar &settings, const QString &path,
                    const QString &campaign) {
     return readTheOldWay(path, campaign, [&](const CampaignInvoice &f) {
-        printCampaignInvoice(printer, settings, campaignInvoiceModel(f, settings), QString());
+        printCampaignInvoice(printer, printLayout(settings), campaignInvoiceModel(f, settings),
+                             QString());
     });
 }

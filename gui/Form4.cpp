@@ -71,6 +71,14 @@ Form4::Form4(const Workspace &workspace, QWidget *parent)
             &QAction::triggered, this, &Form4::batchRequested);
     connect(action(operationsMenu, "earsiv", QStringLiteral("&e-Arşiv Faturası")),
             &QAction::triggered, this, &Form4::earsivRequested);
+    connect(action(operationsMenu, "raporlar", QStringLiteral("&Raporlar")), &QAction::triggered,
+            this, &Form4::reportsRequested);
+    connect(action(operationsMenu, "yedekle", QStringLiteral("&Yedekle")), &QAction::triggered,
+            this, &Form4::backupRequested);
+    connect(action(operationsMenu, "yedekklasore", QStringLiteral("Yedeği &Klasöre Al...")),
+            &QAction::triggered, this, &Form4::backupToFolderRequested);
+    connect(action(operationsMenu, "geriyukle", QStringLiteral("Yedekten &Geri Yükle...")),
+            &QAction::triggered, this, &Form4::restoreRequested);
     action(operationsMenu, "makbuz", QStringLiteral("&Makbuz"))->setEnabled(false);
     connect(action(bar, "Ayarlar", QStringLiteral("&Ayarlar")), &QAction::triggered, this,
             &Form4::settingsRequested);

@@ -26,6 +26,10 @@ Q_SIGNALS:
     void invoiceRequested();
     void batchRequested();
     void earsivRequested();
+    void reportsRequested();
+    void backupRequested();
+    void backupToFolderRequested();
+    void restoreRequested();
     void settingsRequested();
     void aboutRequested();
     // Emitted while the window closes, before it goes: the other windows close first.

@@ -121,23 +121,21 @@ QString campaignFontProblem(const ayarlar &settings) {
                                       &ayarlar::yer_fatura_hareketleri});
 }
 
-void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
+void printCampaignInvoice(Printer &printer, const PrintLayout &layout, const Invoice &invoice,
                           const QString &region) {
-    if (const QString problem = campaignFontProblem(settings); !problem.isEmpty())
-        throw PrinterError(problem);
     const InvoiceFigures figures = computeFigures(invoice);
     const auto printHeader = [&] {
-        placeAndPrint(printer, settings.yer_fatura_tarihi, invoice.header.invoiceDate);
-        placeAndPrint(printer, settings.yer_adi_soyadi, invoice.header.customerName);
-        placeAndPrint(printer, settings.yer_adresi, invoice.header.address);
-        placeAndPrint(printer, settings.yer_vergi_dairesi, region);
+        placeAndPrint(printer, layout.invoiceDate, invoice.header.invoiceDate);
+        placeAndPrint(printer, layout.name, invoice.header.customerName);
+        placeAndPrint(printer, layout.address, invoice.header.address);
+        placeAndPrint(printer, layout.taxOffice, region);
     };
     printHeader();
 
-    const baski_yeri &block = settings.yer_fatura_hareketleri;
-    const double top = leadingNumber(block.ust_bosluk);
+    const Placement &block = layout.lineBlock;
+    const double top = block.y;
     // Lines that do not fit above the totals go on further sheets, as in the invoice window.
-    const qsizetype perSheet = linesPerSheet(settings, lineAdvance);
+    const qsizetype perSheet = linesPerSheet(layout, lineAdvance);
     for (qsizetype i = 0; i < invoice.lines.size(); ++i) {
         if (i > 0 && i % perSheet == 0) {
             printer.newSheet();
@@ -145,16 +143,16 @@ void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoi
         }
         const InvoiceLine &line = invoice.lines.at(i);
         const double y = top + double(i % perSheet) * lineAdvance;
-        printLineCell(printer, block, settings.marj_aciklama, y, line.description);
-        printLineCell(printer, block, settings.marj_miktar, y, line.quantityText);
-        printLineCell(printer, block, settings.marj_br_fiyat, y, line.unitPriceText);
-        printLineCell(printer, block, settings.marj_tutar, y,
+        printLineCell(printer, block, layout.descriptionColumn, y, line.description);
+        printLineCell(printer, block, layout.quantityColumn, y, line.quantityText);
+        printLineCell(printer, block, layout.unitPriceColumn, y, line.unitPriceText);
+        printLineCell(printer, block, layout.amountColumn, y,
                       line.priced ? moneyText(figures.lineAmounts.at(i)) : QString());
     }
 
     // The block is in the line font even when there were no lines to set it.
     setPlacementFont(printer, block);
-    const double t = leadingNumber(settings.marj_tutar);
+    const double t = layout.amountColumn;
     printBelow(printer, t, 200, rule);
     printBelow(printer, t - 1200, 150, QStringLiteral("İSKONTO"));
     printBelow(printer, t, -250, invoice.invoiceDiscountText);
@@ -165,12 +163,12 @@ void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoi
     printBelow(printer, t, -175, money(figures.vatBase));
 
     const QString grandTotal = money(figures.grandTotal);
-    printAtPosition(printer, settings.yer_yazi_ile,
+    printAtPosition(printer, layout.words,
                     grandTotal.isEmpty() ? QString()
                                          : QStringLiteral("Y. ") + yaziyacevir(grandTotal));
-    printAtPosition(printer, settings.yer_kdv_orani, invoice.vatRateText);
-    printAtPosition(printer, settings.yer_kdv_tutari, money(figures.vat));
-    printAtPosition(printer, settings.yer_genel_toplam, grandTotal);
+    printAtPosition(printer, layout.vatRate, invoice.vatRateText);
+    printAtPosition(printer, layout.vat, money(figures.vat));
+    printAtPosition(printer, layout.grandTotal, grandTotal);
     printer.endDocument();
 }
 
@@ -232,6 +230,8 @@ int runBatch(Printer &printer, const ayarlar &settings, const QString &databaseP
              const BatchProgress &progress, QStringList *begun) {
     if (const QString problem = campaignFontProblem(settings); !problem.isEmpty())
         throw PrinterError(problem);
+    // The layout and the rate are read once for the whole run.
+    const PrintLayout layout = printLayout(settings);
     Database db(databasePath);
     const int total = progress ? countCampaignInvoices(db, campaign, selection) : 0;
     if (progress && !progress(0, total))
@@ -240,7 +240,7 @@ int runBatch(Printer &printer, const ayarlar &settings, const QString &databaseP
     readCampaignInvoices(db, campaign, selection, [&](const CampaignInvoice &invoice) {
         if (begun)
             begun->append(numberText(invoice.sirano).trimmed());
-        printCampaignInvoice(printer, settings, campaignInvoiceModel(invoice, settings),
+        printCampaignInvoice(printer, layout, campaignInvoiceModel(invoice, settings),
                              selection.region);
         ++printed;
         return !progress || progress(printed, total);

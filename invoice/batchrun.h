@@ -28,10 +28,9 @@ QString campaignFontProblem(const ayarlar &settings);
 // grand total at their positions in the line block's font. Figures are the model's (VAT
 // base = subtotal - discount, VAT = base x rate / 100, grand total = base + VAT), printed as
 // money texts, the discount too; the words are made from the grand total and carry their own
-// " TL" and " Kr". A line with an unknown quantity or
-// price has an empty amount. Throws PrinterError, before anything is printed, with
-// campaignFontProblem().
-void printCampaignInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice,
+// " TL" and " Kr". A line with an unknown quantity or price has an empty amount. The caller
+// checks campaignFontProblem() first.
+void printCampaignInvoice(Printer &printer, const PrintLayout &layout, const Invoice &invoice,
                           const QString &region);
 
 // The box of the batch window a refusal names.

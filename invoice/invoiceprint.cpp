@@ -19,20 +19,16 @@ QString printedNumber(qint64 value) {
 
 namespace {
 
-double lineStep(const ayarlar &settings) {
-    return clampedTwips(leadingNumber(settings.satir_arasi_bosluk) * 100);
-}
-
-void printHeader(Printer &printer, const ayarlar &settings, const InvoiceHeader &header) {
-    placeAndPrint(printer, settings.yer_fatura_tarihi, header.invoiceDate);
-    placeAndPrint(printer, settings.yer_fatura_no, printedNumber(header.number));
-    placeAndPrint(printer, settings.yer_irsaliye_no, header.deliveryNoteNumber);
-    placeAndPrint(printer, settings.yer_irsaliye_tarihi, header.deliveryNoteDate);
-    placeAndPrint(printer, settings.yer_adi_soyadi, header.customerName);
-    placeAndPrint(printer, settings.yer_adresi, header.address);
+void printHeader(Printer &printer, const PrintLayout &layout, const InvoiceHeader &header) {
+    placeAndPrint(printer, layout.invoiceDate, header.invoiceDate);
+    placeAndPrint(printer, layout.invoiceNumber, printedNumber(header.number));
+    placeAndPrint(printer, layout.deliveryNumber, header.deliveryNoteNumber);
+    placeAndPrint(printer, layout.deliveryDate, header.deliveryNoteDate);
+    placeAndPrint(printer, layout.name, header.customerName);
+    placeAndPrint(printer, layout.address, header.address);
     // The second address line sits under the first, printed even when empty.
-    placeAndPrint(printer, settings.yer_adresi, header.address2, 200);
-    placeAndPrint(printer, settings.yer_vergi_dairesi, header.taxOffice);
+    placeAndPrint(printer, layout.address, header.address2, 200);
+    placeAndPrint(printer, layout.taxOffice, header.taxOffice);
 }
 
 } // namespace
@@ -58,27 +54,27 @@ QString invoiceFontProblem(const ayarlar &settings) {
                                       &ayarlar::yer_irsaliye_tarihi, &ayarlar::yer_fatura_no});
 }
 
-qsizetype linesPerSheet(const ayarlar &settings) {
-    return linesPerSheet(settings, lineStep(settings));
+qsizetype linesPerSheet(const PrintLayout &layout) {
+    return linesPerSheet(layout, layout.lineSpacing);
 }
 
-qsizetype linesPerSheet(const ayarlar &settings, double step) {
+qsizetype linesPerSheet(const PrintLayout &layout, double step) {
     if (!(step > 0))
         return std::numeric_limits<qsizetype>::max(); // every line at the block's top
-    const double top = clampedTwips(leadingNumber(settings.yer_fatura_hareketleri.ust_bosluk));
-    double bottom = PdfPrinter::pageLayout().paintRect(QPageLayout::Point).height() * 20;
-    for (const baski_yeri *item :
-         {&settings.yer_ara_toplam, &settings.yer_iskonto, &settings.yer_kdv_orani,
-          &settings.yer_kdv_tutari, &settings.yer_genel_toplam, &settings.yer_yazi_ile}) {
-        const double y = clampedTwips(leadingNumber(item->ust_bosluk));
-        if (y > top)
-            bottom = std::min(bottom, y);
+    const double top = layout.lineBlock.y;
+    // The foot of an A4 sheet's printable area, asked of Qt once.
+    static const double foot = PdfPrinter::pageLayout().paintRect(QPageLayout::Point).height() * 20;
+    double bottom = foot;
+    for (const Placement *item : {&layout.subtotal, &layout.discount, &layout.vatRate, &layout.vat,
+                                  &layout.grandTotal, &layout.words}) {
+        if (item->y > top)
+            bottom = std::min(bottom, item->y);
     }
     return std::max<qsizetype>(1, qsizetype(std::floor((bottom - top) / step)));
 }
 
 int sheetCount(const ayarlar &settings, const Invoice &invoice) {
-    const qsizetype perSheet = linesPerSheet(settings);
+    const qsizetype perSheet = linesPerSheet(printLayout(settings));
     const qsizetype lines = invoice.lines.size();
     return int(std::max<qsizetype>(1, lines / perSheet + (lines % perSheet ? 1 : 0)));
 }
@@ -86,38 +82,37 @@ int sheetCount(const ayarlar &settings, const Invoice &invoice) {
 void printInvoice(Printer &printer, const ayarlar &settings, const Invoice &invoice) {
     if (const QString problem = invoiceFontProblem(settings); !problem.isEmpty())
         throw PrinterError(problem);
+    const PrintLayout layout = printLayout(settings);
     const InvoiceFigures figures = computeFigures(invoice);
     const FigureTexts texts = figureTexts(invoice, figures);
-    printHeader(printer, settings, invoice.header);
+    printHeader(printer, layout, invoice.header);
 
-    const baski_yeri &block = settings.yer_fatura_hareketleri;
-    const double top = leadingNumber(block.ust_bosluk);
-    const double step = lineStep(settings);
-    const qsizetype perSheet = linesPerSheet(settings);
+    const Placement &block = layout.lineBlock;
+    const qsizetype perSheet = linesPerSheet(layout);
     for (qsizetype i = 0; i < invoice.lines.size(); ++i) {
         const qsizetype onSheet = i % perSheet;
         if (i > 0 && onSheet == 0) {
             printer.newSheet();
-            printHeader(printer, settings, invoice.header);
+            printHeader(printer, layout, invoice.header);
         }
         const InvoiceLine &line = invoice.lines.at(i);
-        const double y = top + double(onSheet) * step;
-        printLineCell(printer, block, settings.marj_miktar, y, printedNumber(line.quantity));
-        printLineCell(printer, block, settings.marj_aciklama, y, line.description);
-        printLineCell(printer, block, settings.marj_iskonto, y, line.discountText);
-        printLineCell(printer, block, settings.marj_br_fiyat, y, line.unitPriceText);
-        printLineCell(printer, block, settings.marj_tutar, y, moneyText(figures.lineAmounts.at(i)));
+        const double y = block.y + double(onSheet) * layout.lineSpacing;
+        printLineCell(printer, block, layout.quantityColumn, y, printedNumber(line.quantity));
+        printLineCell(printer, block, layout.descriptionColumn, y, line.description);
+        printLineCell(printer, block, layout.discountColumn, y, line.discountText);
+        printLineCell(printer, block, layout.unitPriceColumn, y, line.unitPriceText);
+        printLineCell(printer, block, layout.amountColumn, y, moneyText(figures.lineAmounts.at(i)));
     }
 
     setPlacementFont(printer, block);
-    printAtPosition(printer, settings.yer_ara_toplam, texts.subtotal);
-    printAtPosition(printer, settings.yer_iskonto,
+    printAtPosition(printer, layout.subtotal, texts.subtotal);
+    printAtPosition(printer, layout.discount,
                     figures.anyLineDiscount ? moneyText(figures.discountTotal) : QString());
     // Without a grand total (a VAT rate that is not a number) there are no words either.
-    printAtPosition(printer, settings.yer_yazi_ile,
+    printAtPosition(printer, layout.words,
                     texts.words.isEmpty() ? QString() : QStringLiteral("Y. ") + texts.words);
-    printAtPosition(printer, settings.yer_kdv_orani, texts.rates);
-    printAtPosition(printer, settings.yer_kdv_tutari, texts.vat);
-    printAtPosition(printer, settings.yer_genel_toplam, texts.grandTotal);
+    printAtPosition(printer, layout.vatRate, texts.rates);
+    printAtPosition(printer, layout.vat, texts.vat);
+    printAtPosition(printer, layout.grandTotal, texts.grandTotal);
     printer.endDocument();
 }

@@ -16,9 +16,9 @@ QString printedNumber(qint64 value);
 // highest of the totals items below it (without one, to the foot of an A4 sheet's printable
 // area), one line every line spacing. At least one; all of them when the spacing is not
 // above 0.
-qsizetype linesPerSheet(const ayarlar &settings);
+qsizetype linesPerSheet(const PrintLayout &layout);
 // The same for lines `step` twips apart (a campaign invoice's fixed line advance).
-qsizetype linesPerSheet(const ayarlar &settings, double step);
+qsizetype linesPerSheet(const PrintLayout &layout, double step);
 // The sheets the invoice takes, at least one.
 int sheetCount(const ayarlar &settings, const Invoice &invoice);
 

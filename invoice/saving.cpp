@@ -1,6 +1,7 @@
 #include "invoice/saving.h"
 
 #include "base/numbers.h"
+#include "invoice/summary.h"
 
 #include <algorithm>
 #include <limits>
@@ -120,6 +121,7 @@ InvoiceRecord invoiceRecord(const Invoice &invoice) {
     }
     if (h.savedAt.isValid())
         r.info.kayit_zamani = h.savedAt.toString(Qt::ISODate);
+    r.info.summary = summaryRecord(stored);
     return r;
 }
 

@@ -56,6 +56,10 @@ public:
     // The choosers behind the settings window's "Gözat" and "Yazıtipi": nothing when the
     // user cancels. Empty means the desktop's own dialogs.
     using FileChooser = std::function<std::optional<QString>(QWidget *parent)>;
+    // The choosers of the reports and backups: a file to read, a file to write, a folder.
+    enum class PathKind { OpenFile, SaveFile, Folder };
+    using PathChooser = std::function<std::optional<QString>(
+        QWidget *parent, PathKind kind, const QString &title, const QString &proposed)>;
     using FontChooser = std::function<std::optional<QFont>(QWidget *parent)>;
 
     // The seams. Empty functions mean the real thing.
@@ -67,6 +71,7 @@ public:
         QString printerOffsetsFile; // an INI file instead of the user's settings
         std::function<QDateTime()> now;
         std::function<bool(const QUrl &)> openUrl; // the desktop's file manager or browser
+        PathChooser choosePath;
     };
     Seams seams;
 

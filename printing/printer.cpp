@@ -53,36 +53,58 @@ QString withoutTrailingBlanks(const QString &s) {
 
 } // namespace
 
-void setPlacementFont(Printer &printer, const baski_yeri &placement) {
-    // A placement left without a face or with a size no printer can take keeps what the
-    // printer has, so one bad settings line cannot make the rest of the page unreadable.
-    const QString face = withoutTrailingBlanks(placement.yazitipi_adi);
-    if (!face.isEmpty())
-        printer.setFontName(face);
+Placement readPlacement(const baski_yeri &placement) {
     const double size = leadingNumber(placement.boyutu);
-    if (usableFontSize(size))
-        printer.setFontSize(size);
+    return Placement{clampedTwips(leadingNumber(placement.sol_bosluk)),
+                     clampedTwips(leadingNumber(placement.ust_bosluk)),
+                     withoutTrailingBlanks(placement.yazitipi_adi),
+                     usableFontSize(size) ? size : 0};
 }
 
-namespace {
-
-void placeAndPrintLine(Printer &printer, const baski_yeri &placement, const QString &text,
-                       double yOffset) {
-    printer.setX(clampedTwips(leadingNumber(placement.sol_bosluk)));
-    printer.setY(clampedTwips(leadingNumber(placement.ust_bosluk) + yOffset));
-    printer.printLine(text);
+PrintLayout printLayout(const ayarlar &a) {
+    const auto column = [](const QString &margin) { return clampedTwips(leadingNumber(margin)); };
+    PrintLayout l;
+    l.name = readPlacement(a.yer_adi_soyadi);
+    l.address = readPlacement(a.yer_adresi);
+    l.taxOffice = readPlacement(a.yer_vergi_dairesi);
+    l.invoiceDate = readPlacement(a.yer_fatura_tarihi);
+    l.lineBlock = readPlacement(a.yer_fatura_hareketleri);
+    l.invoiceNumber = readPlacement(a.yer_fatura_no);
+    l.deliveryNumber = readPlacement(a.yer_irsaliye_no);
+    l.deliveryDate = readPlacement(a.yer_irsaliye_tarihi);
+    l.subtotal = readPlacement(a.yer_ara_toplam);
+    l.discount = readPlacement(a.yer_iskonto);
+    l.vatRate = readPlacement(a.yer_kdv_orani);
+    l.vat = readPlacement(a.yer_kdv_tutari);
+    l.grandTotal = readPlacement(a.yer_genel_toplam);
+    l.words = readPlacement(a.yer_yazi_ile);
+    l.lineSpacing = clampedTwips(leadingNumber(a.satir_arasi_bosluk) * 100);
+    l.descriptionColumn = column(a.marj_aciklama);
+    l.unitPriceColumn = column(a.marj_br_fiyat);
+    l.quantityColumn = column(a.marj_miktar);
+    l.amountColumn = column(a.marj_tutar);
+    l.discountColumn = column(a.marj_iskonto);
+    return l;
 }
 
-} // namespace
+void setPlacementFont(Printer &printer, const Placement &placement) {
+    if (!placement.face.isEmpty())
+        printer.setFontName(placement.face);
+    if (placement.size > 0)
+        printer.setFontSize(placement.size);
+}
 
-void placeAndPrint(Printer &printer, const baski_yeri &placement, const QString &text,
+void placeAndPrint(Printer &printer, const Placement &placement, const QString &text,
                    double yOffset) {
     setPlacementFont(printer, placement);
-    placeAndPrintLine(printer, placement, text, yOffset);
+    printAtPosition(printer, Placement{placement.x, clampedTwips(placement.y + yOffset), {}, 0},
+                    text);
 }
 
-void printAtPosition(Printer &printer, const baski_yeri &placement, const QString &text) {
-    placeAndPrintLine(printer, placement, text, 0);
+void printAtPosition(Printer &printer, const Placement &placement, const QString &text) {
+    printer.setX(placement.x);
+    printer.setY(placement.y);
+    printer.printLine(text);
 }
 
 QString fontSizeProblem(const baski_yeri &placement, const QString &field) {
@@ -94,10 +116,10 @@ QString fontSizeProblem(const baski_yeri &placement, const QString &field) {
         .arg(field, size, QString::number(maxFontSize));
 }
 
-void printLineCell(Printer &printer, const baski_yeri &lineBlock, const QString &columnMargin,
-                   double y, const QString &text) {
+void printLineCell(Printer &printer, const Placement &lineBlock, double columnX, double y,
+                   const QString &text) {
     setPlacementFont(printer, lineBlock);
-    printer.setX(clampedTwips(leadingNumber(columnMargin)));
+    printer.setX(columnX);
     printer.setY(clampedTwips(y));
     printer.printLine(text);
 }

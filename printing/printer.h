@@ -104,22 +104,59 @@ private:
     int m_sheet = 0;
 };
 
-// The placement step: font face, size, x and y from one placement (sizes and positions by
-// the leading-number reading, the face with trailing blanks removed), `yOffset` twips added
-// to y, then one line printed. An empty face and a size that usableFontSize() refuses keep
-// the printer's current face and size; positions go through clampedTwips().
-void placeAndPrint(Printer &printer, const baski_yeri &placement, const QString &text,
+// One placement read into numbers, once for a whole print: x and y by the leading-number
+// reading, held by clampedTwips(); the face with trailing blanks removed; the size, or 0 when
+// it is empty or usableFontSize() refuses it. An empty face and a size of 0 keep the
+// printer's current face and size, so one bad settings line cannot make the rest of the page
+// unreadable.
+struct Placement {
+    double x = 0;
+    double y = 0;
+    QString face;
+    double size = 0;
+};
+Placement readPlacement(const baski_yeri &placement);
+
+// Every placement and column of the settings a print uses, read once.
+struct PrintLayout {
+    Placement name;
+    Placement address;
+    Placement taxOffice;
+    Placement invoiceDate;
+    Placement lineBlock;
+    Placement invoiceNumber;
+    Placement deliveryNumber;
+    Placement deliveryDate;
+    Placement subtotal;
+    Placement discount;
+    Placement vatRate;
+    Placement vat;
+    Placement grandTotal;
+    Placement words;
+    double lineSpacing = 0; // twips from one invoice line to the next
+    // The x of each column of the line block, in twips.
+    double descriptionColumn = 0;
+    double unitPriceColumn = 0;
+    double quantityColumn = 0;
+    double amountColumn = 0;
+    double discountColumn = 0;
+};
+PrintLayout printLayout(const ayarlar &settings);
+
+// The placement step: font face, size, x and y of one placement, `yOffset` twips added to y,
+// then one line printed.
+void placeAndPrint(Printer &printer, const Placement &placement, const QString &text,
                    double yOffset = 0);
 // Only the font of a placement.
-void setPlacementFont(Printer &printer, const baski_yeri &placement);
+void setPlacementFont(Printer &printer, const Placement &placement);
 // Only the position of a placement, keeping the current font, then one line printed.
-void printAtPosition(Printer &printer, const baski_yeri &placement, const QString &text);
+void printAtPosition(Printer &printer, const Placement &placement, const QString &text);
 // Why the placement's size cannot be printed, naming the item (`field`, as the settings window
 // names it: "Fatura No: Boyutu"): a size is given but usableFontSize() refuses its leading
 // number, so its text would be left out or unreadable. Empty when it can; an empty size keeps
 // the printer's current one.
 QString fontSizeProblem(const baski_yeri &placement, const QString &field);
-// One cell of an invoice line: the font of the line block, x from a column's margin setting
-// (its leading number), the line's y.
-void printLineCell(Printer &printer, const baski_yeri &lineBlock, const QString &columnMargin,
-                   double y, const QString &text);
+// One cell of an invoice line: the font of the line block, x of the cell's column, the
+// line's y.
+void printLineCell(Printer &printer, const Placement &lineBlock, double columnX, double y,
+                   const QString &text);

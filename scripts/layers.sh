@@ -5,9 +5,9 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# Lowest first; tools sit beside gui, above invoice.
-layers=(base settings store printing invoice gui app tools)
-declare -A rank=([base]=0 [settings]=1 [store]=1 [printing]=2 [invoice]=3 [gui]=4 [tools]=4 [app]=5)
+# Lowest first; tools sit beside gui, above invoice and report.
+layers=(base settings store printing invoice report gui app tools)
+declare -A rank=([base]=0 [settings]=1 [store]=1 [printing]=2 [invoice]=3 [report]=4 [gui]=5 [tools]=5 [app]=6)
 # Which lower layers each may use, beyond what its link list brings in.
 declare -A allowed=(
     [base]=""
@@ -15,9 +15,10 @@ declare -A allowed=(
     [store]="base"
     [printing]="base settings"
     [invoice]="base settings store printing"
-    [gui]="base settings store printing invoice"
-    [tools]="base settings store printing invoice"
-    [app]="base settings store printing invoice gui"
+    [report]="base settings store printing invoice"
+    [gui]="base settings store printing invoice report"
+    [tools]="base settings store printing invoice report"
+    [app]="base settings store printing invoice report gui"
 )
 
 bad=0

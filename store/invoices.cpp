@@ -51,6 +51,60 @@ template <class T> std::optional<T> value(const QSqlRecord &r, const char *colum
     }
 }
 
+// The positions of the columns in a result, found once for all its rows.
+struct RowColumns {
+    explicit RowColumns(const QSqlRecord &r) {
+        for (int i = 0; i < columns.size(); ++i)
+            at[i] = r.indexOf(columns.at(i));
+    }
+    int at[15];
+};
+
+StoredRow readRow(const QSqlQuery &q, const RowColumns &c) {
+    const auto text = [&](int column) -> std::optional<QString> {
+        const int i = c.at[column];
+        if (i < 0 || q.isNull(i))
+            return std::nullopt;
+        return q.value(i).toString();
+    };
+    const auto number = [&](int column) -> std::optional<qint64> {
+        const int i = c.at[column];
+        if (i < 0 || q.isNull(i))
+            return std::nullopt;
+        bool ok = false;
+        const qint64 n = q.value(i).toLongLong(&ok);
+        return ok ? std::optional<qint64>(n) : std::nullopt;
+    };
+    StoredRow s;
+    s.musterino = text(0);
+    s.adi_soyadi = text(1);
+    s.adresi = text(2);
+    s.adresi2 = text(3);
+    s.vergidaire_no = text(4);
+    if (const auto mode = number(5))
+        s.kdvdahil = int(*mode);
+    s.fatura_tarihi = text(6);
+    s.irsaliye_no = text(7);
+    s.irsaliye_tarihi = text(8);
+    s.faturano = number(9);
+    if (const int i = c.at[10]; i >= 0 && !q.isNull(i)) {
+        const QVariant v = q.value(i);
+        if (v.typeId() == QMetaType::QString) {
+            s.quantityText = v.toString();
+        } else {
+            bool ok = false;
+            const double d = v.toDouble(&ok);
+            if (ok)
+                s.miktar = d;
+        }
+    }
+    s.aciklama = text(11);
+    s.iskonto = text(12);
+    s.br_fiyat = text(13);
+    s.tutar = text(14);
+    return s;
+}
+
 StoredRow readRow(const QSqlRecord &r) {
     StoredRow s;
     s.musterino = value<QString>(r, "musterino");
@@ -222,6 +276,18 @@ void writeInfo(Database &db, qint64 number, const QList<InvoiceLineRecord> &line
     info.changeCount = count;
 }
 
+// The details are trusted only with the rows they were written with.
+void trustDetails(StoredInvoice &stored, const QString &rowsFingerprint) {
+    stored.info.hasDetails = !rowsFingerprint.isEmpty() &&
+                             rowsFingerprint == fingerprint(stored.rows) &&
+                             stored.info.lines.size() == stored.rows.size();
+    if (!stored.info.hasDetails) {
+        const qint64 count = stored.info.changeCount;
+        stored.info = InvoiceInfo();
+        stored.info.changeCount = count;
+    }
+}
+
 } // namespace
 
 void createInvoiceInfoTable(Database &db) {
@@ -325,14 +391,85 @@ StoredInvoice storedInvoice(Database &db, qint64 number) {
                 QStringLiteral("%1 numaralı faturanın bilgileri okunurken").arg(number));
         stored.rows = invoiceRows(db, number);
     });
-    stored.info.hasDetails = !rows.isEmpty() && rows == fingerprint(stored.rows) &&
-                             stored.info.lines.size() == stored.rows.size();
-    if (!stored.info.hasDetails) {
-        const qint64 count = stored.info.changeCount;
-        stored.info = InvoiceInfo();
-        stored.info.changeCount = count;
-    }
+    trustDetails(stored, rows);
     return stored;
+}
+
+QList<StoredInvoiceAt> storedInvoices(Database &db, const QList<qint64> &numbers) {
+    QList<StoredInvoiceAt> result;
+    if (numbers.isEmpty())
+        return result;
+    db.requireColumns(table, columns);
+    const QString activity = QStringLiteral("faturalar okunurken");
+    const QString in =
+        QStringLiteral("(%1)").arg(QStringList(numbers.size(), QStringLiteral("?")).join(u','));
+    QVariantList values;
+    for (const qint64 n : numbers)
+        values << n;
+    QHash<qint64, qsizetype> at;
+    db.transaction([&] {
+        QSqlQuery q = ::run(db,
+                            QStringLiteral("SELECT %1 AS satir_anahtari, * FROM faturalar WHERE "
+                                           "faturano IN %2 ORDER BY faturano, %1")
+                                .arg(db.rowKey(), in),
+                            values, activity);
+        std::optional<RowColumns> c;
+        while (q.next()) {
+            if (!c)
+                c.emplace(q.record());
+            StoredRow row = readRow(q, *c);
+            const qint64 number = row.faturano.value_or(0);
+            if (result.isEmpty() || result.last().number != number) {
+                at.insert(number, result.size());
+                result << StoredInvoiceAt{number, {}, 0};
+            }
+            result.last().stored.rows << row;
+            result.last().lastRow = std::max(result.last().lastRow, q.value(0).toLongLong());
+        }
+        q.finish();
+        if (!db.hasTable(infoTable))
+            return;
+        QSqlQuery info = ::run(db,
+                               QStringLiteral("SELECT faturano, degisiklik, kdv_orani, tip, "
+                                              "iade_no, iade_tarihi, kayit_zamani, satir_izi "
+                                              "FROM %1 WHERE faturano IN %2")
+                                   .arg(infoTable, in),
+                               values, activity);
+        QHash<qint64, QString> fingerprints;
+        while (info.next()) {
+            const auto it = at.constFind(info.value(0).toLongLong());
+            if (it == at.constEnd())
+                continue;
+            InvoiceInfo &i = result[*it].stored.info;
+            i.changeCount = info.value(1).toLongLong();
+            if (info.value(7).isNull())
+                continue;
+            i.kdv_orani = info.value(2).toString();
+            i.tip = info.value(3).toString();
+            i.iade_no = info.value(4).toString();
+            i.iade_tarihi = info.value(5).toString();
+            i.kayit_zamani = info.value(6).toString();
+            fingerprints.insert(info.value(0).toLongLong(), info.value(7).toString());
+        }
+        info.finish();
+        QSqlQuery lines = ::run(db,
+                                QStringLiteral("SELECT faturano, kdv_orani, birim, istisna_kodu, "
+                                               "istisna_nedeni FROM %1 WHERE faturano IN %2 "
+                                               "ORDER BY faturano, sira")
+                                    .arg(lineInfoTable, in),
+                                values, activity);
+        while (lines.next()) {
+            const auto it = at.constFind(lines.value(0).toLongLong());
+            if (it != at.constEnd())
+                result[*it].stored.info.lines
+                    << LineInfo{lines.value(1).toString(), lines.value(2).toString(),
+                                lines.value(3).toString(), lines.value(4).toString()};
+        }
+        lines.finish();
+        for (StoredInvoiceAt &s : result)
+            trustDetails(s.stored, fingerprints.value(s.number));
+    });
+    return result;
 }
 
 bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
@@ -344,10 +481,12 @@ bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
         db.lockNumber(table, header.faturano);
         if (invoiceExists(db, header.faturano))
             return;
+        const std::optional<qint64> lastRow = lastInvoiceRow(db);
         InvoiceWriter(db).add(header, lines);
         // A number whose invoice was emptied keeps its count: a window still holding that
         // invoice must not save over this one.
         writeInfo(db, header.faturano, lines, written, storedChangeCount(db, header.faturano));
+        writeInvoiceSummary(db, header.faturano, info.summary ? &*info.summary : nullptr, lastRow);
         saved = true;
     });
     if (saved)
@@ -375,12 +514,14 @@ bool replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
             return;
         const QString activity =
             QStringLiteral("%1 numaralı fatura silinirken").arg(header.faturano);
+        const std::optional<qint64> lastRow = lastInvoiceRow(db);
         QSqlQuery q(db.db());
         prepare(db, q, QStringLiteral("DELETE FROM faturalar WHERE faturano = ?"), activity);
         q.addBindValue(header.faturano);
         run(db, q, activity);
         InvoiceWriter(db).add(header, lines);
         writeInfo(db, header.faturano, lines, written, stored);
+        writeInvoiceSummary(db, header.faturano, info.summary ? &*info.summary : nullptr, lastRow);
         saved = true;
     });
     if (saved)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/database.h"
+#include "store/summaries.h"
 
 #include <QList>
 #include <QSqlQuery>
@@ -80,6 +81,9 @@ struct InvoiceInfo {
     QString iade_tarihi;
     QString kayit_zamani; // the moment of the save, ISO 8601
     QList<LineInfo> lines;
+    // What the reports read of the invoice, written with it; without one the reports
+    // summarise the invoice themselves. Never read back here.
+    std::optional<SummaryRecord> summary;
 };
 
 // One stored invoice as the invoice window loads it.
@@ -108,6 +112,16 @@ InvoiceInfo invoiceInfo(Database &db, qint64 number);
 // a save in between makes the rows newer than the count, so that a replacement is refused
 // rather than allowed over rows that were never seen.
 StoredInvoice storedInvoice(Database &db, qint64 number);
+
+// The stored invoices of `numbers` (a few hundred at most) read at once, each as
+// storedInvoice() reads it, with the largest row key of its rows; a number without rows is
+// left out.
+struct StoredInvoiceAt {
+    qint64 number = 0;
+    StoredInvoice stored;
+    qint64 lastRow = 0;
+};
+QList<StoredInvoiceAt> storedInvoices(Database &db, const QList<qint64> &numbers);
 
 // Writes a new invoice, one row per line, with `info`, in one transaction. Refused (false,
 // nothing written) when rows with that number are already stored. Saved, `info` holds what

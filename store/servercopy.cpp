@@ -3,6 +3,7 @@
 #include "store/database.h"
 #include "store/earsivrecords.h"
 #include "store/invoices.h"
+#include "store/summaries.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
@@ -74,6 +75,11 @@ QList<ImportedTable> copyToServer(const QString &source, const QString &address,
         // numbers and what is kept beside each invoice (its saves are counted by a key).
         lastEArsivSerial(to, {}, 0);
         createInvoiceInfoTable(to);
+        // The reports' summaries name the rows they were made from by their keys: the invoice
+        // rows keep theirs there, so the summaries hold as they are.
+        createSummaryTables(to);
+        run(to, QStringLiteral("DELETE FROM fatura_ozet_durum"), {},
+            QStringLiteral("fatura özeti tablosu aktarılırken"));
         for (const QString &table : from.tableNames()) {
             if (table.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
                 continue;
@@ -90,6 +96,10 @@ QList<ImportedTable> copyToServer(const QString &source, const QString &address,
                 names << sqlIdentifier(c.name);
                 definitions << sqlIdentifier(c.name) + QLatin1Char(' ') + c.type;
             }
+            const bool invoiceRows =
+                !table.compare(QLatin1String("faturalar"), Qt::CaseInsensitive);
+            if (invoiceRows)
+                names << to.rowKey();
             if (!isProgramTable(table) && !to.db().tables().contains(table))
                 run(to,
                     QStringLiteral("CREATE TABLE %1 (%2%3)")
@@ -97,17 +107,19 @@ QList<ImportedTable> copyToServer(const QString &source, const QString &address,
                              to.keyColumnDefinition()),
                     {}, activity);
             QSqlQuery insert(to.db());
-            QStringList placeholders(columns.size(), QStringLiteral("?"));
+            QStringList placeholders(names.size(), QStringLiteral("?"));
             if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                     .arg(target, names.join(QStringLiteral(", ")),
                                          placeholders.join(QStringLiteral(", ")))))
                 to.fail(activity, insert.lastError());
             QSqlQuery rows = run(
-                from, QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(sqlIdentifier(table)),
+                from,
+                QStringLiteral("SELECT *%1 FROM %2 ORDER BY rowid")
+                    .arg(invoiceRows ? QStringLiteral(", rowid") : QString(), sqlIdentifier(table)),
                 {}, activity);
             qint64 n = 0;
             while (rows.next()) {
-                for (int i = 0; i < columns.size(); ++i)
+                for (int i = 0; i < names.size(); ++i)
                     insert.bindValue(i, rows.value(i));
                 if (!insert.exec())
                     to.fail(QStringLiteral("%1 tablosunun %2. satırı aktarılırken")
@@ -126,8 +138,18 @@ QList<ImportedTable> copyToServer(const QString &source, const QString &address,
                                         .arg(n)
                                         .arg(there)
                                         .arg(to.path()));
+            if (invoiceRows && n > 0)
+                run(to,
+                    QStringLiteral("SELECT setval(pg_get_serial_sequence('faturalar', '%1'), "
+                                   "(SELECT max(%1) FROM faturalar))")
+                        .arg(to.rowKey()),
+                    {}, activity);
             copied << ImportedTable{table, table, n};
         }
+        run(to,
+            QStringLiteral("INSERT INTO fatura_ozet_durum (tek, son_satir) SELECT 1, 0 WHERE NOT "
+                           "EXISTS (SELECT 1 FROM fatura_ozet_durum)"),
+            {}, QStringLiteral("fatura özeti tablosu aktarılırken"));
     });
     to.updateStatistics();
     return copied;

@@ -1,8 +1,10 @@
 #include "base/failure.h"
+#include "base/money.h"
 #include "base/numbers.h"
 #include "base/searchtext.h"
 #include "base/yaziyacevir.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 #include <limits>
@@ -18,6 +20,7 @@ private Q_SLOTS:
     void words();
     void searchTexts();
     void failures();
+    void kurus();
 };
 
 void TestBase::readings() {
@@ -170,6 +173,40 @@ void TestBase::failures() {
         const QString text = failureText(*e);
         QVERIFY2(text.startsWith(sentence), qPrintable(text));
         QVERIFY2(text.endsWith(u"Ayrıntı: "_qs + QString::fromUtf8(e->what())), qPrintable(text));
+    }
+}
+
+// Amounts in kuruş: rounded as the 15 decimal digits of the value say (2.675 is 2,68, the
+// double's 2.67499999… notwithstanding), whether the quick way or the digits decide; texts
+// written from the kuruş alone.
+void TestBase::kurus() {
+    for (const auto &[lira, text] : {std::pair{2.675, "2,68"},
+                                     {1.005, "1,01"},
+                                     {-2.675, "-2,68"},
+                                     {0.125, "0,13"},
+                                     {0.1 + 0.2, "0,30"},
+                                     {123456.785, "123.456,79"},
+                                     {-0.004, "0,00"},
+                                     {1e12 + 0.005, "1.000.000.000.000,01"}})
+        QCOMPARE(moneyText(Money::fromLira(lira).value()), QString::fromLatin1(text));
+    QVERIFY(!Money::fromLira(1e17) && !Money::fromLira(std::nan("")));
+    QCOMPARE(plainNumberText(Money::fromKurus(-110)), u"-1,1"_qs);
+    QCOMPARE(decimalPointText(Money::fromKurus(123456)), u"1234.56"_qs);
+    QCOMPARE(moneyText(*Money::fromKurus(9000).percent(18.5)), u"16,65"_qs);
+    QCOMPARE(moneyText(*Money::fromKurus(38000).includedTax(1)), u"3,76"_qs);
+
+    // Random amounts, near halves of a kuruş too: the same money as the digits give, and the
+    // same plain text as 15 significant digits.
+    QRandomGenerator random(7);
+    for (int i = 0; i < 20000; ++i) {
+        const double cents = double(random.bounded(2000000000)) - 1e9;
+        const double nudge = i % 3 == 0 ? 0.5 : (i % 3 == 1 ? random.generateDouble() : 1e-7);
+        const double scale = QList<double>{1, 0.01, 0.001, 1e-5}[i % 4];
+        const double value = (cents + nudge) * scale;
+        QCOMPARE(moneyText(Money::fromLira(value).value()), moneyText(value));
+        QString digits = QString::asprintf("%.15g", value).replace(u'.', u',');
+        digits.replace(u'e', u'E');
+        QCOMPARE(plainNumberText(value), value == 0 ? u"0"_qs : digits);
     }
 }
 

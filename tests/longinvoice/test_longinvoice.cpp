@@ -114,8 +114,8 @@ void TestLongInvoice::campaign() {
     for (int i = 1; i <= lineCount; ++i)
         stored.lines << CampaignInvoice::Line{u"Kalem %1"_qs.arg(i, 3, 10, QChar(u'0')), 1, 2};
     RecordingPrinter paper;
-    printCampaignInvoice(paper, defaultSettings(), campaignInvoiceModel(stored, defaultSettings()),
-                         u"Merkez"_qs);
+    printCampaignInvoice(paper, printLayout(defaultSettings()),
+                         campaignInvoiceModel(stored, defaultSettings()), u"Merkez"_qs);
     QCOMPARE(paper.documents(), 1);
     QStringList texts;
     QList<QStringList> onSheet(7);

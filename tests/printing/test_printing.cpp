@@ -71,15 +71,15 @@ void TestPrinting::placementStep() {
         {{u"1"_qs, u"2"_qs, u"Arial"_qs, u"1000.5"_qs}, 0, {v, u"Arial"_qs, 12, 1, 2}},
         // Positions are held within range, so that any turns into device units.
         {{huge, u'-' + huge, u"Arial"_qs, u"10"_qs}, 0, {v, u"Arial"_qs, 10, maxTwips, -maxTwips}},
-        // inf - inf is no number at all; such a position goes to the corner.
-        {{u"1"_qs, huge, u"Arial"_qs, u"10"_qs}, -inf, {v, u"Arial"_qs, 10, 1, 0}}};
+        // An offset beyond any number holds the position at the edge too.
+        {{u"1"_qs, huge, u"Arial"_qs, u"10"_qs}, -inf, {v, u"Arial"_qs, 10, 1, -maxTwips}}};
     for (const auto &[placement, yOffset, want] : cases) {
         RecordingPrinter printer;
         printer.setFontName(u"Önceki"_qs);
         printer.setFontSize(12);
         printer.setX(77);
         printer.setY(88);
-        placeAndPrint(printer, placement, v, yOffset);
+        placeAndPrint(printer, readPlacement(placement), v, yOffset);
         QCOMPARE(described(printer.lines()), described({want}));
         QVERIFY(std::isfinite(printer.y()));
     }
