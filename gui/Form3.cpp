@@ -23,6 +23,7 @@
 #include <QCompleter>
 #include <QDate>
 #include <QEvent>
+#include <QFrame>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -30,12 +31,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListView>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QTableView>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -343,24 +345,54 @@ void Form3::buildWindow() {
     page->addLayout(bottom);
 
     // The saved invoice numbers, shown over the window below " Liste" when asked for.
-    m_invoiceList = new QListView(this);
+    // The saved invoices, shown over the window below " Liste" when asked for: a search box
+    // and the invoices it picks, newest first, read a page at a time.
+    m_listPanel = new QFrame(this);
+    m_listPanel->setObjectName(QStringLiteral("ListePaneli"));
+    m_listPanel->setFrameShape(QFrame::StyledPanel);
+    m_listPanel->setAutoFillBackground(true);
+    m_listSearch = new QLineEdit(m_listPanel);
+    m_listSearch->setObjectName(QStringLiteral("Text21"));
+    m_listSearch->setPlaceholderText(
+        QStringLiteral("Ara: fatura no, müşteri adı ya da tarih (05.03.2026, 03.2026)"));
+    m_listSearch->setClearButtonEnabled(true);
+    m_invoiceList = new QTableView(m_listPanel);
     m_invoiceList->setObjectName(QStringLiteral("List1"));
     m_invoiceList->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_invoiceList->setUniformItemSizes(true);
+    m_invoiceList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_invoiceList->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_invoiceList->setTabKeyNavigation(false);
+    m_invoiceList->verticalHeader()->hide();
+    m_invoiceList->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    auto *panelLayout = new QVBoxLayout(m_listPanel);
+    panelLayout->setContentsMargins(4, 4, 4, 4);
+    panelLayout->addWidget(m_listSearch);
+    panelLayout->addWidget(m_invoiceList, 1);
     m_invoiceNumbers = new PagedModel(
-        1,
+        4,
         [this](const QVariant &key, int count) {
-            Database db(m_workspace.databasePath());
             QList<PagedRow> rows;
-            const std::optional<qint64> after =
+            const std::optional<qint64> before =
                 key.isValid() ? std::optional<qint64>(key.toLongLong()) : std::nullopt;
-            for (qint64 n : invoiceNumbersAfter(db, after, count))
-                rows << PagedRow{n, {QString::number(n)}};
+            for (const InvoiceListEntry &e :
+                 Books(m_workspace).invoiceList(m_listSearch->text(), before, count)) {
+                const QString name =
+                    e.isReturn ? e.customerName + QStringLiteral(" (İADE)") : e.customerName;
+                rows << PagedRow{e.number,
+                                 {QString::number(e.number),
+                                  e.date.toString(QStringLiteral("dd.MM.yyyy")), name,
+                                  e.hasTotal ? moneyText(e.grandTotal) : QString()}};
+            }
             return rows;
         },
         this);
+    m_invoiceNumbers->setHeaders({QStringLiteral("Fatura No"), QStringLiteral("Tarih"),
+                                  QStringLiteral("Müşteri"), QStringLiteral("Genel Toplam")});
     m_invoiceList->setModel(m_invoiceNumbers);
-    m_invoiceList->hide();
+    m_invoiceList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    m_invoiceList->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);
+    m_listPanel->hide();
+    m_listSearch->installEventFilter(this);
     m_invoiceList->installEventFilter(this);
     m_invoiceList->viewport()->installEventFilter(this);
 
@@ -399,9 +431,11 @@ void Form3::buildWindow() {
     connect(m_save, &QPushButton::clicked, this, &Form3::saveClicked);
     connect(m_newCustomer, &QPushButton::clicked, this, &Form3::newCustomerRequested);
     connect(m_list, &QPushButton::clicked, this, &Form3::showInvoiceList);
-    connect(m_invoiceList, &QListView::doubleClicked, this, [this](const QModelIndex &index) {
-        m_invoiceList->hide();
-        faturabul(index.data().toString());
+    connect(m_invoiceList, &QTableView::doubleClicked, this,
+            [this](const QModelIndex &index) { loadListed(index.row()); });
+    connect(m_listSearch, &QLineEdit::textChanged, this, [this] {
+        if (m_listPanel->isVisible())
+            guarded(this, [&] { m_invoiceNumbers->reload(); });
     });
     // The figures follow the VAT rate and mode at once, so screen and paper never disagree.
     connect(m_vatRate, &QLineEdit::textChanged, this, [this](const QString &rate) {
@@ -437,8 +471,6 @@ void Form3::load() {
         const ayarlar a = m_workspace.readSettings(2);
         m_vatRate->setText(a.kdv_yuzde.trimmed());
         reloadCustomerLists(false);
-        // The list reads only its first page now, the rest as the user scrolls.
-        m_invoiceNumbers->reload();
         Database db(m_workspace.databasePath(a));
         m_invoiceNumber->setText(QString::number(nextInvoiceNumber(largestInvoiceNumber(db))));
     });
@@ -1045,35 +1077,75 @@ void Form3::stepVatRate(int step) {
         m_vatRate->setText(*rate);
 }
 
+// The list shows what is saved now: invoices written elsewhere are summarised first (once,
+// with a progress dialog on large books), then the first page is read.
 void Form3::showInvoiceList() {
+    std::unique_ptr<QProgressDialog> dialog;
+    const bool ready = guarded(this, [&] {
+        Books(m_workspace).prepareInvoiceList([&](qint64 done, qint64 total) {
+            if (total < 1000)
+                return;
+            if (!dialog) {
+                dialog = std::make_unique<QProgressDialog>(
+                    QStringLiteral("Faturalar listeye hazırlanıyor…"), QString(), 0, 1000, this);
+                dialog->setWindowTitle(Messages::appTitle());
+                dialog->setWindowModality(Qt::WindowModal);
+                dialog->setMinimumDuration(300);
+            }
+            dialog->setValue(int(done * 1000 / total));
+        });
+        m_invoiceNumbers->reload();
+    });
+    dialog.reset();
+    if (!ready)
+        return;
     const QPoint below = m_list->mapTo(this, QPoint(0, m_list->height()));
-    const int height = std::min(240, std::max(80, this->height() - below.y() - 8));
-    m_invoiceList->setGeometry(below.x(), below.y(), std::max(120, m_list->width()), height);
-    m_invoiceList->show();
-    m_invoiceList->raise();
-    m_invoiceList->setFocus();
+    const int width = std::min(this->width() - below.x() - 8, 640);
+    const int height = std::max(120, std::min(360, this->height() - below.y() - 8));
+    m_listPanel->setGeometry(std::max(8, below.x()), below.y(), std::max(320, width), height);
+    m_listPanel->show();
+    m_listPanel->raise();
+    m_listSearch->setFocus();
+    m_listSearch->selectAll();
+}
+
+void Form3::hideInvoiceList() {
+    m_listPanel->hide();
+    m_list->setFocus();
+}
+
+void Form3::loadListed(int row) {
+    if (row < 0 || row >= m_invoiceNumbers->rowCount())
+        return;
+    const QString number = m_invoiceNumbers->key(row).toString();
+    m_listPanel->hide();
+    faturabul(number);
 }
 
 bool Form3::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == m_invoiceList && event->type() == QEvent::KeyPress) {
+    // In the list: Esc hides it, not the window; Enter loads the invoice, as a double click.
+    // In its search box: Down goes to the invoices, Enter loads the one chosen (the first).
+    if ((watched == m_invoiceList || watched == m_listSearch) &&
+        event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
-        // Esc hides the list, not the window; Enter loads the invoice, as a double click.
+        const int current = m_invoiceList->currentIndex().row();
         if (key == Qt::Key_Escape) {
-            m_invoiceList->hide();
-            m_list->setFocus();
+            hideInvoiceList();
             return true;
         }
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
-            m_invoiceList->currentIndex().isValid()) {
-            const QString number = m_invoiceList->currentIndex().data().toString();
-            m_invoiceList->hide();
-            faturabul(number);
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            loadListed(current >= 0 ? current : 0);
+            return true;
+        }
+        if (watched == m_listSearch && key == Qt::Key_Down && m_invoiceNumbers->rowCount() > 0) {
+            m_invoiceList->setFocus();
+            m_invoiceList->selectRow(std::max(0, current));
             return true;
         }
     }
     if (watched == m_invoiceList->viewport() && event->type() == QEvent::MouseButtonPress &&
         static_cast<QMouseEvent *>(event)->button() == Qt::RightButton) {
-        m_invoiceList->hide();
+        hideInvoiceList();
         return true;
     }
     // A customer number and Enter: the customer's name, address and tax office, then Enter

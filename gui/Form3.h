@@ -10,7 +10,8 @@ class QAbstractSpinBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListView;
+class QFrame;
+class QTableView;
 class PagedModel;
 class QPushButton;
 class QTableWidget;
@@ -31,6 +32,10 @@ class Workspace;
 // too. The keyboard reaches everything: Enter moves on (a customer number and Enter fills the
 // customer), Ctrl+S saves, Ctrl+N starts a new invoice, Ctrl+L lists the saved ones, Esc
 // closes (or ends a correction).
+//
+// " Liste" (Ctrl+L) shows the saved invoices over the window: number, date, customer and grand
+// total, newest first, found by typing into its box (Text21) a number, part of a name or a date;
+// Enter or a double click loads one, Esc hides the list.
 class Form3 : public QWidget {
     Q_OBJECT
 public:
@@ -115,6 +120,8 @@ private:
     void saveClicked();
     void stepVatRate(int step);
     void showInvoiceList();
+    void hideInvoiceList();
+    void loadListed(int row);
     HeaderTexts headerTexts() const;
     bool print(const QString &afterFailure);
 
@@ -162,7 +169,9 @@ private:
     QPushButton *m_save;         // Command3
     QPushButton *m_newCustomer;  // Command4
     QPushButton *m_list;         // Command5
-    QListView *m_invoiceList;    // List1
+    QFrame *m_listPanel;
+    QLineEdit *m_listSearch;   // Text21
+    QTableView *m_invoiceList; // List1
     PagedModel *m_invoiceNumbers;
     PagedModel *m_customerNumbers;
     PagedModel *m_customerNames;

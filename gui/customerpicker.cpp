@@ -23,7 +23,8 @@ std::optional<CustomerEntry> nameAfter(const QVariant &key) {
     if (!key.isValid())
         return std::nullopt;
     const QVariantList k = key.toList();
-    return CustomerEntry{k.value(1).toLongLong(), {}, {}, k.value(0).toString()};
+    return CustomerEntry{
+        k.value(2).toLongLong(), {}, {}, k.value(0).toString(), k.value(1).toLongLong()};
 }
 
 PagedRow numberRow(const CustomerEntry &e) {
@@ -31,7 +32,7 @@ PagedRow numberRow(const CustomerEntry &e) {
 }
 
 PagedRow nameRow(const CustomerEntry &e) {
-    return {QVariantList{e.order, e.key}, {e.name}, -1, e.key};
+    return {QVariantList{e.order, e.nameKey, e.key}, {e.name}, -1, e.key};
 }
 
 } // namespace

@@ -1,7 +1,11 @@
 #include "invoice/books.h"
 
+#include "base/numbers.h"
+#include "invoice/summary.h"
 #include "invoice/workspace.h"
 #include "store/database.h"
+
+#include <QRegularExpression>
 
 Books::Books(const Workspace &workspace)
     : m_workspace(workspace) {}
@@ -67,4 +71,41 @@ CustomerResult Books::updateCustomer(const Customer &customer) const {
 CustomerResult Books::deleteCustomer(qint64 number) const {
     Database db(path(), Database::Access::Write);
     return ::deleteCustomer(db, number);
+}
+
+void Books::prepareInvoiceList(const std::function<void(qint64, qint64)> &progress) const {
+    const ayarlar settings = m_workspace.readSettings(2);
+    Database db(m_workspace.databasePath(settings), Database::Access::Write);
+    updateSummaries(db, settings.kdv_yuzde.trimmed(), progress);
+    db.transaction([&] { ::prepareInvoiceList(db); });
+    // A name is looked for through the customers.
+    ::prepareCustomerSearch(db);
+}
+
+QList<InvoiceListEntry> Books::invoiceList(const QString &search, std::optional<qint64> before,
+                                           int count) const {
+    static const QRegularExpression month(QStringLiteral("^(\\d{1,2})[./-](\\d{4})$"));
+    static const QRegularExpression digits(QStringLiteral("^\\d+$"));
+    const QString typed = search.trimmed();
+    InvoiceListFilter filter;
+    Database db(path());
+    if (typed.isEmpty()) {
+        filter.kind = InvoiceListFilter::Kind::All;
+    } else if (digits.match(typed).hasMatch()) {
+        filter.kind = InvoiceListFilter::Kind::Number;
+        filter.digits = typed;
+    } else if (const std::optional<QDate> day = invoiceDate(typed)) {
+        filter.kind = InvoiceListFilter::Kind::Dates;
+        filter.from = filter.to = *day;
+    } else if (const QRegularExpressionMatch m = month.match(typed);
+               m.hasMatch() && QDate(m.captured(2).toInt(), m.captured(1).toInt(), 1).isValid()) {
+        filter.kind = InvoiceListFilter::Kind::Dates;
+        filter.from = QDate(m.captured(2).toInt(), m.captured(1).toInt(), 1);
+        filter.to = filter.from.addMonths(1).addDays(-1);
+    } else {
+        filter.kind = InvoiceListFilter::Kind::Customers;
+        for (const CustomerEntry &c : ::customersByName(db, typed, std::nullopt, 500))
+            filter.customerNumbers << c.number;
+    }
+    return invoiceListPage(db, filter, before, count);
 }

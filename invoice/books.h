@@ -2,12 +2,14 @@
 
 #include "invoice/saving.h"
 #include "store/customers.h"
+#include "store/invoicelist.h"
 #include "store/invoices.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 class Workspace;
@@ -39,6 +41,20 @@ public:
     CustomerResult addCustomer(const Customer &customer) const;
     CustomerResult updateCustomer(const Customer &customer) const;
     CustomerResult deleteCustomer(qint64 number) const;
+
+    // Invoices.
+
+    // Makes the list of saved invoices ready: the summaries of invoices written by another
+    // program or an older version made once (a long pass on large books, told through
+    // `progress`: done, of how many), the list's index and the customer search.
+    void prepareInvoiceList(const std::function<void(qint64, qint64)> &progress = {}) const;
+    // Up to `count` saved invoices below the number `before`, newest first, those `search`
+    // picks: every one when it is empty; digits: the numbers that start with them; a day
+    // (05.03.2026) or a month (03.2026): the invoices dated then; any other text: the
+    // invoices of the customers whose name holds it, case and Turkish letters aside (through
+    // the customer search, the first 500 such customers).
+    QList<InvoiceListEntry> invoiceList(const QString &search, std::optional<qint64> before,
+                                        int count) const;
 
 private:
     QString path() const;

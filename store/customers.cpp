@@ -86,8 +86,11 @@ QList<CustomerEntry> customerPage(Database &db, std::optional<qint64> after, int
 
 namespace {
 
+// The customers' names, each distinct name once with its sorting key and its folded form;
+// the pieces of each folded name; each customer's name; where the search stood.
+const QString namesTable = QStringLiteral("musteri_ad");
+const QString piecesTable = QStringLiteral("musteri_ad_parca");
 const QString searchTable = QStringLiteral("musteri_arama");
-const QString piecesTable = QStringLiteral("musteri_arama_parca");
 const QString stateTable = QStringLiteral("musteri_arama_durum");
 const QString searchActivity = QStringLiteral("müşteri araması hazırlanırken");
 
@@ -108,9 +111,9 @@ std::pair<qint64, qint64> pieceStretch(QStringView start) {
     return {first, first + ((qint64(1) << (16 * open)) - 1)};
 }
 
-// Customers a search reads through the pieces, at most; a part whose rarest piece is held by
-// more is looked for in the names in order instead.
-constexpr int rarePiece = 4000;
+// Names a search reads through the pieces, at most; a part whose rarest piece more names
+// hold is looked for in the names in order instead, where it is common enough to be met soon.
+constexpr int rarePiece = 30000;
 
 QString containsCondition(const Database &db, const QString &column) {
     return db.engine() == Engine::PostgreSQL ? QStringLiteral("strpos(%1, ?) > 0").arg(column)
@@ -130,85 +133,112 @@ void createSearchTables(Database &db) {
     const QString text = server ? QStringLiteral("text COLLATE \"C\"") : QStringLiteral("TEXT");
     const QString integer = db.integerType();
     for (const QString &sql :
-         {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (anahtar %2 PRIMARY KEY, sira %3 NOT NULL, "
-                         "katli %3 NOT NULL)")
-              .arg(searchTable, integer, text),
-          QStringLiteral("CREATE INDEX IF NOT EXISTS musteri_arama_sira ON %1 (sira, anahtar)")
-              .arg(searchTable),
-          QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (parca %2 NOT NULL, anahtar %2 NOT NULL, "
-                         "PRIMARY KEY (parca, anahtar))%3")
+         {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (ad_no %2 PRIMARY KEY, ad %3 NOT NULL, "
+                         "sira %3 NOT NULL, katli %3 NOT NULL)")
+              .arg(namesTable, integer, text),
+          QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS musteri_ad_ad ON %1 (ad)")
+              .arg(namesTable),
+          QStringLiteral("CREATE INDEX IF NOT EXISTS musteri_ad_sira ON %1 (sira, ad_no)")
+              .arg(namesTable),
+          QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (parca %2 NOT NULL, ad_no %2 NOT NULL, "
+                         "PRIMARY KEY (parca, ad_no))%3")
               .arg(piecesTable, integer, server ? QString() : QStringLiteral(" WITHOUT ROWID")),
+          QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (anahtar %2 PRIMARY KEY, ad_no %2 NOT "
+                         "NULL)")
+              .arg(searchTable, integer),
+          QStringLiteral("CREATE INDEX IF NOT EXISTS musteri_arama_ad ON %1 (ad_no, anahtar)")
+              .arg(searchTable),
           QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (satir %2 NOT NULL, son %2 NOT NULL)")
               .arg(stateTable, integer)})
         run(db, sql, {}, searchActivity);
 }
 
-// Writes the search rows of customers, many to a statement.
-class SearchWriter {
+// Inserts rows of `columns` values, many to a statement.
+class BatchInsert {
 public:
-    explicit SearchWriter(Database &db)
-        : m_db(db) {}
+    BatchInsert(Database &db, QString into, int columns)
+        : m_db(db)
+        , m_table(std::move(into))
+        , m_columns(columns) {}
 
-    void add(qint64 key, const QString &name) {
-        const QString folded = searchFolded(name);
-        m_rows << key << sortingKey(name) << folded;
-        if (m_rows.size() >= 3 * batch)
-            flushRows();
-        for (const QString &piece : searchPieces(folded))
-            m_pieces.push_back({pieceCode(piece), key});
+    void add(const QVariantList &row) {
+        m_values << row;
+        if (m_values.size() >= m_columns * batch)
+            flush();
     }
 
-    // Writes what is held, the pieces in order: each then goes to the end of its stretch of
-    // the index.
     void flush() {
-        flushRows();
-        std::sort(m_pieces.begin(), m_pieces.end());
-        QVariantList values;
-        for (const auto &[piece, key] : m_pieces) {
-            values << piece << key;
-            if (values.size() >= 2 * batch)
-                insert(piecesTable, 2, values);
-        }
-        insert(piecesTable, 2, values);
-        m_pieces.clear();
+        if (m_values.isEmpty())
+            return;
+        const QString one = u'(' + QStringList(m_columns, QStringLiteral("?")).join(u',') + u')';
+        run(m_db,
+            QStringLiteral("INSERT INTO %1 VALUES ").arg(m_table) +
+                QStringList(m_values.size() / m_columns, one).join(u','),
+            m_values, searchActivity);
+        m_values.clear();
     }
-
-    std::size_t held() const { return m_pieces.size(); }
 
 private:
     static constexpr int batch = 200;
-
-    void flushRows() { insert(searchTable, 3, m_rows); }
-
-    void insert(const QString &into, int columns, QVariantList &values) {
-        if (values.isEmpty())
-            return;
-        const QString one = u'(' + QStringList(columns, QStringLiteral("?")).join(u',') + u')';
-        const QString sql = QStringLiteral("INSERT INTO %1 VALUES ").arg(into) +
-                            QStringList(values.size() / columns, one).join(u',');
-        run(m_db, sql, values, searchActivity);
-        values.clear();
-    }
-
     Database &m_db;
-    QVariantList m_rows;
-    std::vector<std::pair<qint64, qint64>> m_pieces;
+    QString m_table;
+    int m_columns;
+    QVariantList m_values;
 };
+
+// Writes a new distinct name with its pieces.
+void writeName(Database &db, qint64 number, const QString &name, BatchInsert &names,
+               std::vector<std::pair<qint64, qint64>> &pieces) {
+    const QString folded = searchFolded(name);
+    names.add({number, nonNullText(name), sortingKey(name), folded});
+    for (const QString &piece : searchPieces(folded))
+        pieces.push_back({pieceCode(piece), number});
+    Q_UNUSED(db);
+}
+
+// The pieces in order: each goes to the end of its stretch of the index.
+void writePieces(Database &db, std::vector<std::pair<qint64, qint64>> &pieces) {
+    std::sort(pieces.begin(), pieces.end());
+    BatchInsert insert(db, piecesTable, 2);
+    for (const auto &[piece, name] : pieces)
+        insert.add({piece, name});
+    insert.flush();
+    pieces.clear();
+}
 
 bool hasSearch(Database &db) {
     return db.hasTable(stateTable);
 }
 
+// The number of a distinct name, made when it is new.
+qint64 nameNumber(Database &db, const QString &name) {
+    QSqlQuery q = run(db, QStringLiteral("SELECT ad_no FROM %1 WHERE ad = ?").arg(namesTable),
+                      {nonNullText(name)}, searchActivity);
+    if (q.next())
+        return q.value(0).toLongLong();
+    q.finish();
+    // Two PCs adding a name at once take turns.
+    db.lockNumber(namesTable, 0);
+    QSqlQuery last =
+        run(db, QStringLiteral("SELECT coalesce(max(ad_no), 0) FROM %1").arg(namesTable), {},
+            searchActivity);
+    const qint64 number = last.next() ? last.value(0).toLongLong() + 1 : 1;
+    last.finish();
+    BatchInsert names(db, namesTable, 4);
+    std::vector<std::pair<qint64, qint64>> pieces;
+    writeName(db, number, name, names, pieces);
+    names.flush();
+    writePieces(db, pieces);
+    return number;
+}
+
 void indexCustomer(Database &db, qint64 key, const QString &name) {
-    SearchWriter w(db);
-    w.add(key, name);
-    w.flush();
+    run(db, QStringLiteral("INSERT INTO %1 VALUES (?, ?)").arg(searchTable),
+        {key, nameNumber(db, name)}, searchActivity);
 }
 
 void unindexCustomer(Database &db, qint64 key) {
     run(db, QStringLiteral("DELETE FROM %1 WHERE anahtar = ?").arg(searchTable), {key},
-        searchActivity);
-    run(db, QStringLiteral("DELETE FROM %1 WHERE anahtar = ?").arg(piecesTable), {key},
         searchActivity);
 }
 
@@ -260,26 +290,36 @@ void prepareCustomerSearch(Database &db) {
         createSearchTables(db);
         if (customerSearchReady(db))
             return;
-        for (const QString &t : {searchTable, piecesTable, stateTable})
+        for (const QString &t : {namesTable, piecesTable, searchTable, stateTable})
             run(db, QStringLiteral("DELETE FROM %1").arg(t), {}, searchActivity);
         // The names first, then the writes: one statement at a time on the connection.
-        std::vector<std::pair<qint64, QString>> names;
+        std::vector<std::pair<qint64, QString>> customers;
         {
             QSqlQuery q = run(
                 db,
                 QStringLiteral("SELECT %1, adi_soyadi FROM MUSTERI ORDER BY %1").arg(db.rowKey()),
                 {}, searchActivity);
             while (q.next())
-                names.emplace_back(q.value(0).toLongLong(), q.value(1).toString());
+                customers.emplace_back(q.value(0).toLongLong(), q.value(1).toString());
         }
-        SearchWriter w(db);
-        for (const auto &[key, name] : names) {
-            w.add(key, name);
+        QHash<QString, qint64> numbers;
+        BatchInsert names(db, namesTable, 4);
+        BatchInsert rows(db, searchTable, 2);
+        std::vector<std::pair<qint64, qint64>> pieces;
+        for (const auto &[key, name] : customers) {
+            auto it = numbers.constFind(name);
+            if (it == numbers.constEnd()) {
+                it = numbers.insert(name, numbers.size() + 1);
+                writeName(db, *it, name, names, pieces);
+            }
+            rows.add({key, *it});
             // In slices, each written in the pieces' order; memory stays small.
-            if (w.held() >= 2'000'000)
-                w.flush();
+            if (pieces.size() >= 2'000'000)
+                writePieces(db, pieces);
         }
-        w.flush();
+        names.flush();
+        rows.flush();
+        writePieces(db, pieces);
         const std::pair<qint64, qint64> state = tableState(db);
         run(db, QStringLiteral("INSERT INTO %1 VALUES (?, ?)").arg(stateTable),
             {state.first, state.second}, searchActivity);
@@ -290,11 +330,14 @@ QList<CustomerEntry> customersByName(Database &db, const QString &part,
                                      const std::optional<CustomerEntry> &after, int count) {
     const QString activity = QStringLiteral("müşteriler aranırken");
     const QString folded = searchFolded(part);
+    // Which names: those whose folded form holds the part, through its rarest piece when few
+    // names hold that, else every name in order with the test.
+    QString from = namesTable + QStringLiteral(" n");
     QString where;
     QVariantList values;
     if (!folded.isEmpty()) {
-        // The pieces of the part and how many customers hold each, counted no further than
-        // needed: one held by nobody answers at once.
+        // The pieces of the part and how many names hold each, counted no further than needed:
+        // one held by nobody answers at once.
         QList<std::pair<qint64, qint64>> stretches;
         if (folded.size() < 3) {
             stretches << pieceStretch(folded);
@@ -321,31 +364,69 @@ QList<CustomerEntry> customersByName(Database &db, const QString &part,
                 rarest = stretch;
             }
         }
-        where = containsCondition(db, QStringLiteral("a.katli"));
-        values << folded;
         if (fewest <= rarePiece) {
-            where += QStringLiteral(" AND a.anahtar IN (SELECT anahtar FROM %1 WHERE parca "
-                                    "BETWEEN ? AND ?)")
-                         .arg(piecesTable);
+            from = QStringLiteral("(SELECT DISTINCT ad_no AS numara FROM %1 WHERE parca BETWEEN ? "
+                                  "AND ?) p JOIN %2 n ON n.ad_no = p.numara")
+                       .arg(piecesTable, namesTable);
             values << rarest.first << rarest.second;
         }
+        where = containsCondition(db, QStringLiteral("n.katli"));
+        values << folded;
     }
-    if (after) {
-        where += (where.isEmpty() ? QString() : QStringLiteral(" AND ")) +
-                 QStringLiteral("(a.sira, a.anahtar) > (?, ?)");
-        values << after->order << after->key;
-    }
-    values << count;
-    QSqlQuery q = run(db,
-                      QStringLiteral("SELECT a.anahtar, a.sira, m.sirano, m.adi_soyadi FROM %1 a "
-                                     "JOIN MUSTERI m ON m.%2 = a.anahtar%3 ORDER BY a.sira, "
-                                     "a.anahtar LIMIT ?")
-                          .arg(searchTable, db.rowKey(),
-                               where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where),
-                      values, activity);
+    // The names from where the page begins, a batch at a time, then their customers.
     QList<CustomerEntry> page;
-    while (q.next())
-        page << entryOf(q);
+    QString order = after ? after->order : QString();
+    qint64 name = after ? after->nameKey : 0;
+    qint64 key = after ? after->key : 0;
+    bool first = !after;
+    while (page.size() < count) {
+        QVariantList batchValues = values;
+        QString batchWhere = where;
+        if (!first) {
+            batchWhere += (batchWhere.isEmpty() ? QString() : QStringLiteral(" AND ")) +
+                          QStringLiteral("(n.sira, n.ad_no) >= (?, ?)");
+            batchValues << order << name;
+        }
+        constexpr int batch = 200;
+        batchValues << batch;
+        std::vector<std::pair<qint64, QString>> names;
+        {
+            QSqlQuery q =
+                run(db,
+                    QStringLiteral("SELECT n.ad_no, n.sira FROM %1%2 ORDER BY n.sira, "
+                                   "n.ad_no LIMIT ?")
+                        .arg(from, batchWhere.isEmpty() ? QString()
+                                                        : QStringLiteral(" WHERE ") + batchWhere),
+                    batchValues, activity);
+            while (q.next())
+                names.emplace_back(q.value(0).toLongLong(), q.value(1).toString());
+        }
+        for (const auto &[number, sorting] : names) {
+            if (page.size() >= count)
+                break;
+            // Within the name the page began in, after its last customer.
+            const bool same = !first && number == name && sorting == order;
+            QSqlQuery q = run(db,
+                              QStringLiteral("SELECT c.anahtar, m.sirano, m.adi_soyadi FROM %1 c "
+                                             "JOIN MUSTERI m ON m.%2 = c.anahtar WHERE c.ad_no = "
+                                             "?%3 ORDER BY c.anahtar LIMIT ?")
+                                  .arg(searchTable, db.rowKey(),
+                                       same ? QStringLiteral(" AND c.anahtar > ?") : QString()),
+                              same ? QVariantList{number, key, count - int(page.size())}
+                                   : QVariantList{number, count - int(page.size())},
+                              activity);
+            while (q.next())
+                page << CustomerEntry{q.value(0).toLongLong(), q.value(1).toString(),
+                                      q.value(2).toString(), sorting, number};
+        }
+        if (names.size() < batch)
+            break;
+        // On after the last name of the batch.
+        order = names.back().second;
+        name = names.back().first + 1;
+        first = false;
+        key = 0;
+    }
     return page;
 }
 

@@ -30,6 +30,7 @@ struct CustomerEntry {
     QString number;
     QString name;
     QString order = {};
+    qint64 nameKey = 0; // which of the names with that order, in a list by name
 };
 
 enum class CustomerColumn { Number, Name };
@@ -39,12 +40,12 @@ enum class CustomerColumn { Number, Name };
 QList<CustomerEntry> customerPage(Database &db, std::optional<qint64> after, int count);
 
 // The customer search kept beside MUSTERI in tables of the program's own (MUSTERI itself is
-// never altered): each customer's name folded for searching (searchFolded()) with its sorting
-// key, and the pieces of three letters of the folded name (searchPieces()) with the customers
-// that hold them. The program's own saves keep it in step in their transaction; a table changed
-// by another program (rows added or removed: the count or the last row differ from what the
-// search last saw) is searched again from scratch here, in one transaction. Needs the database
-// opened for writing when anything is to be done. Throws DatabaseError.
+// never altered): each distinct name once, folded for searching (searchFolded()) with its
+// sorting key, the pieces of three letters of the folded names (searchPieces()) with the names
+// that hold them, and each customer's name. The program's own saves keep it in step in their
+// transaction; a table changed by another program (rows added or removed: the count or the last row
+// differ from what the search last saw) is searched again from scratch here, in one transaction.
+// Needs the database opened for writing when anything is to be done. Throws DatabaseError.
 void prepareCustomerSearch(Database &db);
 
 // Whether the search is in step with MUSTERI as far as the count and the last row tell.
@@ -53,10 +54,10 @@ bool customerSearchReady(Database &db);
 // Up to `count` customers in the order of their names (the Turkish alphabet, case aside), after
 // `after` (from the first when there is none), whose name holds `part` anywhere, whatever the
 // case and the Turkish letters' marks ("ay" finds "Ayşe" and "Kaya", "isik" finds "IŞIK");
-// an empty `part` holds for every customer. Reads the search tables; call
-// prepareCustomerSearch() first. A part none of whose pieces is kept answers at once; one
-// with a rare piece reads only the customers holding that piece; a common one reads the names
-// in order until the page is full.
+// an empty `part` holds for every customer. Customers of one name follow each other in the
+// order they were added. Reads the search tables; call prepareCustomerSearch() first. A part
+// none of whose pieces is kept answers at once; one with a rare piece reads only the names
+// holding that piece; a common one reads the names in order until the page is full.
 QList<CustomerEntry> customersByName(Database &db, const QString &part,
                                      const std::optional<CustomerEntry> &after, int count);
 

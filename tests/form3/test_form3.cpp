@@ -9,8 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
-#include <QListView>
 #include <QScreen>
+#include <QTableView>
 
 #include <memory>
 
@@ -39,6 +39,7 @@ private Q_SLOTS:
     void messagesPointToTheirBox_data();
     void messagesPointToTheirBox();
     void fitsTheScreen();
+    void invoiceList();
 
 private:
     void store(qint64 number, const QList<InvoiceLineRecord> &lines, int vatMode = VatIncluded) {
@@ -54,6 +55,17 @@ private:
 };
 
 namespace {
+
+// The rows of the list of saved invoices, each as its cells.
+QList<QStringList> listRows(const QTableView *list) {
+    QList<QStringList> rows;
+    for (int r = 0; r < list->model()->rowCount(); ++r) {
+        rows << QStringList();
+        for (int c = 0; c < list->model()->columnCount(); ++c)
+            rows.last() << list->model()->index(r, c).data().toString();
+    }
+    return rows;
+}
 
 // The header boxes, the two customer lists first.
 QStringList headerTexts(const QWidget *form) {
@@ -119,13 +131,11 @@ void TestForm3::loading() {
     const QString today = QDate::currentDate().toString(u"dd.MM.yyyy"_qs);
     QCOMPARE(texts(&form, {"Text12", "Text8", "Text1", "Text13", "Combo3"}) << form.state(),
              (QStringList{"10", "18", today, today, "Dahil", "yeni"}));
-    auto *list = field<QListView>(&form, "List1");
-    QStringList listed;
-    for (int i = 0; i < list->model()->rowCount(); ++i)
-        listed << list->model()->index(i, 0).data().toString();
-    QCOMPARE(listed, (QStringList{"2", "9"}));
+    auto *list = field<QTableView>(&form, "List1");
     click(&form, "Command5");
     QVERIFY(list->isVisible());
+    QCOMPARE(listRows(list), (QList<QStringList>{{"9", "05.03.2024", "Kayıtlı Müşteri", "27,02"},
+                                                 {"2", "05.03.2024", "Kayıtlı Müşteri", "21,00"}}));
     QTest::keyClick(list, Qt::Key_Escape);
     QVERIFY(!list->isVisible());
     click(&form, "Command5");
@@ -160,7 +170,7 @@ void TestForm3::loading() {
     field<QComboBox>(&form, "Combo1")->setFocus();
     click(&form, "Command5");
     // A double click is a click followed by the second press.
-    const QPoint entry = list->visualRect(list->model()->index(1, 0)).center();
+    const QPoint entry = list->visualRect(list->model()->index(0, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry);
     QVERIFY(!list->isVisible());
@@ -635,9 +645,9 @@ void TestForm3::keyboard() {
     m_fx->messages.clear();
 
     // The list: Ctrl+L shows it, Enter loads the entry, Esc hides it and not the window.
-    auto *list = field<QListView>(&form, "List1");
+    auto *list = field<QTableView>(&form, "List1");
     QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
-    QTRY_VERIFY(list->isVisible() && list->hasFocus());
+    QTRY_VERIFY(list->isVisible() && field(&form, "Text21")->hasFocus());
     QTest::keyClick(list, Qt::Key_Escape);
     QVERIFY(!list->isVisible() && form.isVisible());
     QTest::keyClick(&form, Qt::Key_L, Qt::ControlModifier);
@@ -710,6 +720,52 @@ void TestForm3::fitsTheScreen() {
     form.resize(form.width() + 300, form.height() + 100);
     QTRY_VERIFY(g->columnWidth(1) >= description + 250);
     QCOMPARE(field(&form, "Text12")->width(), number);
+}
+
+// The saved invoices with number, date, customer and grand total, newest first; found by a
+// number (those that start with it), a day or a month, or part of a customer's name whatever
+// the case and the Turkish letters. From the search box Down reaches the list and Enter loads.
+void TestForm3::invoiceList() {
+    testdb::sql(m_fx->db, {u"INSERT INTO MUSTERI VALUES (12, 'Ayşe Yılmaz', '', '', ''), "
+                           "(5, 'IŞIK Gıda', '', '', '')"_qs});
+    const auto save = [this](qint64 number, const char *customer, const QString &name,
+                             const QString &date, const QString &price) {
+        Database d(m_fx->db, Database::Access::Write);
+        QVERIFY(insertInvoice(
+            d, {QString::fromLatin1(customer), name, {}, {}, {}, VatIncluded, date, {}, {}, number},
+            {{1, u"Kalem"_qs, {}, price, {}}}));
+    };
+    save(101, "12", u"Ayşe Yılmaz"_qs, u"05.03.2024"_qs, u"10.00"_qs);
+    save(102, "5", u"IŞIK Gıda"_qs, u"06.03.2024"_qs, u"1250.50"_qs);
+    save(120, "12", u"Ayşe Yılmaz"_qs, u"05.04.2024"_qs, u"3"_qs);
+    save(7, "5", u"IŞIK Gıda"_qs, u"05.03.2024"_qs, u"4"_qs);
+    Shown<Form3> form(m_fx->workspace);
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    click(&form, "Command5");
+    auto *list = field<QTableView>(&form, "List1");
+    QCOMPARE(listRows(list), (QList<QStringList>{{"120", "05.04.2024", "Ayşe Yılmaz", "3,00"},
+                                                 {"102", "06.03.2024", "IŞIK Gıda", "1.250,50"},
+                                                 {"101", "05.03.2024", "Ayşe Yılmaz", "10,00"},
+                                                 {"7", "05.03.2024", "IŞIK Gıda", "4,00"}}));
+    const std::pair<QString, QStringList> searches[] = {
+        {u"1"_qs, {"120", "102", "101"}}, {u"12"_qs, {"120"}},
+        {u"05.03.2024"_qs, {"101", "7"}}, {u"3.2024"_qs, {"102", "101", "7"}},
+        {u"ışık"_qs, {"102", "7"}},       {u"yılm"_qs, {"120", "101"}},
+        {u"AYSE YIL"_qs, {"120", "101"}}, {u"kimse"_qs, {}}};
+    for (const auto &[typed, numbers] : searches) {
+        setText(&form, "Text21", typed);
+        QStringList shown;
+        for (const QStringList &row : listRows(list))
+            shown << row.first();
+        QCOMPARE(shown, numbers);
+    }
+    setText(&form, "Text21", u"ışık"_qs);
+    QTest::keyClick(field(&form, "Text21"), Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY(!list->isVisible());
+    QCOMPARE(form.state() + text(&form, "Text12") + text(&form, "Text5"), u"eski74,00"_qs);
+    QVERIFY(m_fx->messages.isEmpty());
 }
 
 QTEST_MAIN(TestForm3)
