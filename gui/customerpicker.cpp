@@ -8,11 +8,41 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QCompleter>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include <memory>
 
 namespace {
+
+// Enter on the offers with none chosen closes them and is Enter in the box, which moves on
+// (and fills a customer typed by number) as everywhere else.
+class EnterPassesOn : public QObject {
+public:
+    EnterPassesOn(QAbstractItemView *popup, QWidget *box)
+        : QObject(popup)
+        , m_popup(popup)
+        , m_box(box) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) ||
+            m_popup->currentIndex().isValid())
+            return false;
+        m_popup->hide();
+        QKeyEvent again(QEvent::KeyPress, key->key(), key->modifiers(), key->text());
+        QCoreApplication::sendEvent(m_box, &again);
+        return true;
+    }
+
+private:
+    QAbstractItemView *m_popup;
+    QWidget *m_box;
+};
 
 std::optional<qint64> numberAfter(const QVariant &key) {
     return key.isValid() ? std::optional<qint64>(key.toLongLong()) : std::nullopt;
@@ -106,6 +136,8 @@ void makeCustomerPicker(QComboBox *combo, PagedModel *model, CustomerColumn colu
     completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
     completer->setMaxVisibleItems(20);
     completer->setWidget(combo->lineEdit());
+    completer->popup()->installEventFilter(
+        new EnterPassesOn(completer->popup(), combo->lineEdit()));
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, found,
                      [combo, found, completer, typed](const QString &text) {
                          *typed = text;
