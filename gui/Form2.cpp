@@ -6,6 +6,7 @@
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "gui/pagedlist.h"
+#include "gui/picklist.h"
 #include "invoice/books.h"
 #include "invoice/workspace.h"
 
@@ -97,6 +98,7 @@ Form2::Form2(Workspace &workspace, QWidget *parent)
         m_name->setFocus();
     });
 
+    roomyLists(this);
     reset();
     m_number->setFocus();
 }

@@ -84,6 +84,7 @@ Form3::Form3(Workspace &workspace, QWidget *parent)
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("Fatura Giriş"));
     buildWindow();
+    roomyLists(this);
     load();
     m_invoiceNumber->setFocus();
 }
@@ -825,7 +826,7 @@ void Form3::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
 }
 
-// Opens as large as it is useful, never beyond the screen's free area: the totals and the
+// Opens as large as it is useful, never larger than the screen's free area: the totals and the
 // buttons at the foot stay in view on a small screen at a large scale.
 void Form3::fitToScreen() {
     const QScreen *display = screen();
@@ -835,11 +836,8 @@ void Form3::fitToScreen() {
     // The frame's title bar and borders, before the window manager has told them.
     const QSize frame(16, 40);
     const QSize wanted(std::max(sizeHint().width(), 980), std::max(sizeHint().height(), 640));
-    const QSize size = wanted.boundedTo(free.size() - frame).expandedTo(minimumSizeHint());
-    resize(size);
-    QRect at(QPoint(), size + frame);
-    at.moveCenter(free.center());
-    move(std::max(free.left(), at.left()), std::max(free.top(), at.top()));
+    // The window manager places it: it knows the frame, which a window not yet shown does not.
+    resize(wanted.boundedTo(free.size() - frame).expandedTo(minimumSizeHint()));
 }
 
 void Form3::focusBox(QWidget *box) {

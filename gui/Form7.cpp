@@ -3,6 +3,7 @@
 #include "gui/guard.h"
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
+#include "gui/picklist.h"
 #include "invoice/batchrun.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
@@ -136,6 +137,7 @@ Form7::Form7(Workspace &workspace, QWidget *parent)
     setTabOrder(m_region, m_oneFile);
 
     load();
+    roomyLists(this);
     m_campaign->setFocus();
 
     if (const QScreen *s = screen()) {

@@ -136,6 +136,7 @@ void makeCustomerPicker(QComboBox *combo, PagedModel *model, CustomerColumn colu
     completer->setCompletionMode(QCompleter::UnfilteredPopupCompletion);
     completer->setMaxVisibleItems(20);
     completer->setWidget(combo->lineEdit());
+    roomyRows(completer->popup());
     completer->popup()->installEventFilter(
         new EnterPassesOn(completer->popup(), combo->lineEdit()));
     QObject::connect(combo->lineEdit(), &QLineEdit::textEdited, found,

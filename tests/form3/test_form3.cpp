@@ -712,7 +712,7 @@ void TestForm3::fitsTheScreen() {
     QVERIFY2(least.width() <= 1000 && least.height() <= 540,
              qPrintable(u"%1×%2"_qs.arg(least.width()).arg(least.height())));
     const QRect free = form.screen()->availableGeometry();
-    QVERIFY(free.contains(form.geometry()));
+    QVERIFY(form.width() <= free.width() && form.height() + 40 <= free.height());
     QVERIFY(form.rect().contains(field(&form, "Text7")->geometry()));
     auto *g = field<QTableWidget>(&form, "MSFlexGrid1");
     const int description = g->columnWidth(1);
