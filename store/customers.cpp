@@ -112,8 +112,9 @@ std::pair<qint64, qint64> pieceStretch(QStringView start) {
 }
 
 // Names a search reads through the pieces, at most; a part whose rarest piece more names
-// hold is looked for in the names in order instead, where it is common enough to be met soon.
-constexpr int rarePiece = 30000;
+// hold (a fifth of a million) is looked for in the names in order instead, where it is common
+// enough to be met soon.
+constexpr int rarePiece = 200000;
 
 QString containsCondition(const Database &db, const QString &column) {
     return db.engine() == Engine::PostgreSQL ? QStringLiteral("strpos(%1, ?) > 0").arg(column)
@@ -347,6 +348,15 @@ QList<CustomerEntry> customersByName(Database &db, const QString &part,
                 if (!stretches.contains(std::pair{code, code}))
                     stretches << std::pair{code, code};
             }
+        }
+        // A piece nobody holds first: each answers from one step into the index.
+        for (const auto &stretch : std::as_const(stretches)) {
+            QSqlQuery q = run(db,
+                              QStringLiteral("SELECT 1 FROM %1 WHERE parca BETWEEN ? AND ? LIMIT 1")
+                                  .arg(piecesTable),
+                              {stretch.first, stretch.second}, activity);
+            if (!q.next())
+                return {};
         }
         std::pair<qint64, qint64> rarest;
         qint64 fewest = std::numeric_limits<qint64>::max();
