@@ -1,8 +1,8 @@
 #include "app/firstrun.h"
 
 #include "base/savefile.h"
+#include "earsiv/export.h"
 #include "gui/buttonpictures.h"
-#include "invoice/earsivexport.h"
 #include "settings/settingsfile.h"
 #include "store/database.h"
 #include "store/jetimport.h"

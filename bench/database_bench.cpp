@@ -51,7 +51,9 @@ void WriteInvoice(benchmark::State &state) {
         f.header.faturano = number++;
         Database db(path, Database::Access::Write);
         if (inTransaction) {
-            if (!insertInvoice(db, f.header, f.lines)) {
+            // As the invoice window saves it: with each line's rate and unit beside the rows.
+            InvoiceInfo info = f.info;
+            if (!insertInvoice(db, f.header, f.lines, info)) {
                 state.SkipWithError("invoice refused");
                 break;
             }

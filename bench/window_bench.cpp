@@ -152,7 +152,8 @@ void ReplaceInvoice(benchmark::State &state) {
     const QDate date(2026, 12, 6);
     const SampleInvoice versions[2] = {sampleInvoice(1, 1000, m, 200, VatExcluded, true, date),
                                        sampleInvoice(2, 1000, m, 200, VatIncluded, false, date)};
-    InvoiceInfo info;
+    // As the invoice window saves them: with each line's rate and unit beside the rows.
+    InvoiceInfo info = versions[0].info;
     {
         Database db(path, Database::Access::Write);
         insertInvoice(db, versions[0].header, versions[0].lines, info);
@@ -162,6 +163,9 @@ void ReplaceInvoice(benchmark::State &state) {
         const SampleInvoice &f = versions[++i % 2];
         Database db(path, Database::Access::Write);
         if (inTransaction) {
+            const qint64 count = info.changeCount;
+            info = f.info;
+            info.changeCount = count;
             if (!replaceInvoice(db, f.header, f.lines, info))
                 state.SkipWithError("replacement refused");
         } else {

@@ -1,14 +1,17 @@
 #include "gui/EArsivWindow.h"
 
+#include "earsiv/document.h"
+#include "earsiv/export.h"
+#include "earsiv/userlist.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "gui/pagedlist.h"
-#include "invoice/earsivdocument.h"
-#include "invoice/earsivexport.h"
 #include "invoice/workspace.h"
 #include "store/earsivrecords.h"
+#include "store/efaturausers.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -60,7 +63,7 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
         },
         this);
     m_invoices->setHeaders({QStringLiteral("Fatura No"), QStringLiteral("Tarih"),
-                            QStringLiteral("Müşteri"), QStringLiteral("e-Arşiv No")});
+                            QStringLiteral("Müşteri"), QStringLiteral("e-Fatura / e-Arşiv No")});
     m_list = new QTableView(this);
     m_list->setObjectName(QStringLiteral("invoiceList"));
     m_list->setModel(m_invoices);
@@ -94,17 +97,22 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
     QPushButton *range = button("exportRange", QStringLiteral("&Tarih Aralığını Aktar"));
     QPushButton *open = button("openFolder", QStringLiteral("&Klasörü Aç"));
     QPushButton *seller = button("sellerDetails", QStringLiteral("&Firma Bilgileri"));
+    QPushButton *users = button("importUserList", QStringLiteral("K&ullanıcı Listesini Al"));
     QPushButton *closeButton = button("closeButton", QStringLiteral("Ka&pat"));
     connect(selected, &QPushButton::clicked, this, &EArsivWindow::exportSelected);
     connect(range, &QPushButton::clicked, this, &EArsivWindow::exportRange);
     connect(open, &QPushButton::clicked, this, &EArsivWindow::showFolder);
     connect(seller, &QPushButton::clicked, this, &EArsivWindow::sellerDetailsRequested);
+    connect(users, &QPushButton::clicked, this, &EArsivWindow::importUserList);
     connect(closeButton, &QPushButton::clicked, this, &QWidget::close);
 
     m_folder = new QLabel(this);
     m_folder->setObjectName(QStringLiteral("folderLabel"));
     m_folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_folder->setText(QStringLiteral("Dosyalar: %1").arg(QDir::toNativeSeparators(folder())));
+    m_userList = new QLabel(this);
+    m_userList->setObjectName(QStringLiteral("userListLabel"));
+    m_userList->setWordWrap(true);
 
     auto *rate = new QFormLayout;
     rate->addRow(QStringLiteral("KDV Oranı (%):"), m_vatRate);
@@ -119,6 +127,7 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
     buttons->addWidget(selected);
     buttons->addWidget(open);
     buttons->addWidget(seller);
+    buttons->addWidget(users);
     buttons->addStretch();
     buttons->addWidget(closeButton);
     auto *layout = new QVBoxLayout(this);
@@ -126,12 +135,52 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
     layout->addLayout(rate);
     layout->addLayout(rangeRow);
     layout->addLayout(buttons);
+    layout->addWidget(m_userList);
     layout->addWidget(m_folder);
-    resize(760, 520);
+    resize(820, 540);
 
     guarded(this, [&] { m_settingsRate = m_workspace.readSettings(2).kdv_yuzde.trimmed(); });
     m_vatRate->setText(m_settingsRate);
     refresh();
+}
+
+void EArsivWindow::showUserList() {
+    std::optional<RegisteredUserList> list;
+    if (!guarded(this, [&] {
+            Database db(m_workspace.databasePath());
+            list = registeredUserList(db);
+        }))
+        return;
+    const bool stale = userListStale(list, m_workspace.today());
+    m_userList->setText(userListStatus(list, m_workspace.today()));
+    // Red only for a list that was imported and has grown old: without one, every buyer simply
+    // gets an e-Arşiv invoice.
+    m_userList->setStyleSheet(list && stale ? QStringLiteral("color: #b00020;") : QString());
+}
+
+void EArsivWindow::importUserList() {
+    const Workspace::FileChooser &chooser = m_workspace.seams.chooseFile;
+    std::optional<QString> path;
+    if (chooser) {
+        path = chooser(this);
+    } else {
+        const QString chosen = QFileDialog::getOpenFileName(
+            this, QStringLiteral("e-Fatura Kullanıcı Listesi"), QString(),
+            QStringLiteral("Kullanıcı listesi (*.xml *.csv *.txt);;Tüm dosyalar (*)"));
+        if (!chosen.isEmpty())
+            path = chosen;
+    }
+    if (!path)
+        return;
+    qint64 users = 0;
+    if (guarded(this, [&] {
+            Database db(m_workspace.databasePath(), Database::Access::Write);
+            users = ::importUserList(db, *path, m_workspace.now());
+        }))
+        Messages::info(this, QStringLiteral("e-Fatura kullanıcı listesi alındı: %1 kullanıcı.\n%2")
+                                 .arg(users)
+                                 .arg(QDir::toNativeSeparators(*path)));
+    showUserList();
 }
 
 QString EArsivWindow::folder() const {
@@ -140,6 +189,7 @@ QString EArsivWindow::folder() const {
 
 void EArsivWindow::refresh() {
     guarded(this, [&] { m_invoices->reload(); });
+    showUserList();
     m_list->resizeColumnToContents(0);
     m_list->resizeColumnToContents(1);
     m_list->resizeColumnToContents(3);
@@ -197,7 +247,8 @@ void EArsivWindow::exportInvoices(const QList<qint64> &numbers) {
     const auto done = qScopeGuard([this] { m_running = false; });
 
     QList<EArsivResult> results;
-    bool completed = true;
+    EArsivRunEnd end = EArsivRunEnd::Completed;
+    QStringList runNotices;
     QString outFolder = folder();
     std::unique_ptr<QProgressDialog> dialog;
     const auto progress = [&](int n, int total) {
@@ -221,15 +272,27 @@ void EArsivWindow::exportInvoices(const QList<qint64> &numbers) {
         const QString rate = m_vatRate->text().trimmed();
         EArsivExport exporter(m_workspace, rate == m_settingsRate ? QString() : rate);
         outFolder = exporter.folder();
-        completed = exporter.run(numbers, results, progress);
+        // Numbers once given stay: the user says yes to them first.
+        const auto confirm = [&](const EArsivPlan &plan) {
+            return Messages::ask(this, numberingQuestion(plan));
+        };
+        try {
+            end = exporter.run(numbers, results, progress, confirm);
+        } catch (...) {
+            runNotices = exporter.runNotices();
+            throw;
+        }
+        runNotices = exporter.runNotices();
     });
     // After a failure too, what was written before it is told, and the list shows it.
-    if (ok || !results.isEmpty()) {
-        const EArsivRunEnd end = !ok         ? EArsivRunEnd::Failed
-                                 : completed ? EArsivRunEnd::Completed
-                                             : EArsivRunEnd::Cancelled;
-        Messages::info(this, exportSummary(results, int(numbers.size()), end, outFolder));
-    }
+    if (!ok)
+        end = EArsivRunEnd::Failed;
+    // Declined, nothing changed: the list and its selection stay as they are.
+    if (end == EArsivRunEnd::Declined)
+        return;
+    if (ok || !results.isEmpty())
+        Messages::info(this,
+                       exportSummary(results, int(numbers.size()), end, outFolder, runNotices));
     refresh();
 }
 

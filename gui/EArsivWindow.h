@@ -9,15 +9,18 @@ class PagedModel;
 class QTableView;
 class Workspace;
 
-// "e-Arşiv Faturası": lists the saved invoices with their e-Arşiv number (or none yet) and
-// exports the chosen ones, or those dated within a range, as e-Arşiv invoices into earsiv/ in
-// the working folder; a long run shows its progress and can be cancelled. The VAT rate box
-// starts at the settings' rate, the rate the invoice window shows a loaded invoice with; left
-// so, an invoice exported before keeps the rate it was first made with.
+// "e-Arşiv Faturası": lists the saved invoices with their e-invoice number (or none yet) and
+// exports the chosen ones, or those dated within a range, as e-Arşiv invoices or e-Faturas
+// into earsiv/ in the working folder. Before invoices get their first numbers it asks,
+// saying how many and which dates; a long run shows its progress and can be cancelled. The
+// VAT rate box starts at the settings' rate, the rate the invoice window shows a loaded
+// invoice with; left so, an invoice exported before keeps the rate it was first made with.
+// The list of e-Fatura users is imported here, and its date shown (in red when it is older
+// than a week).
 //
-// Controls by objectName: invoiceList (columns: number, date, customer, e-Arşiv number),
+// Controls by objectName: invoiceList (columns: number, date, customer, e-invoice number),
 // vatRate, fromDate, toDate, exportSelected, exportRange, openFolder, sellerDetails,
-// closeButton, folderLabel.
+// importUserList, userListLabel, closeButton, folderLabel.
 class EArsivWindow : public QWidget {
     Q_OBJECT
 public:
@@ -31,6 +34,8 @@ public:
     void exportRange();
     // Shows the e-Arşiv folder (made when missing).
     void showFolder();
+    // Asks for the list of e-Fatura users and imports it.
+    void importUserList();
 
 Q_SIGNALS:
     // "Firma Bilgileri": the user wants to enter the seller's details.
@@ -38,6 +43,7 @@ Q_SIGNALS:
 
 private:
     void exportInvoices(const QList<qint64> &numbers);
+    void showUserList();
     QString folder() const;
 
     Workspace &m_workspace;
@@ -49,4 +55,5 @@ private:
     QLineEdit *m_from;
     QLineEdit *m_to;
     QLabel *m_folder;
+    QLabel *m_userList;
 };

@@ -2,16 +2,19 @@
 
 #include <QWidget>
 
+class QComboBox;
 class QLineEdit;
 class Workspace;
 
-// "Firma Bilgileri": the seller's own details that every e-Arşiv invoice carries, kept in
-// the database the settings name. Saving checks them first (VKN or TCKN with its check
-// digits, the name the number calls for, tax office, address, the series prefix) and says
-// what is missing or wrong.
+// "Firma Bilgileri": the seller's own details that every e-invoice carries, kept in the
+// database the settings name. Saving checks them first (VKN or TCKN with its check digits,
+// the name the number calls for, tax office, address, the two series prefixes) and says what
+// is missing or wrong.
 //
 // Controls by objectName: taxNumber, title, firstName, familyName, taxOffice, street,
-// district, city, phone, email, seriesPrefix; the buttons save and closeButton.
+// district, city, phone, email, seriesPrefix (e-Arşiv), efaturaPrefix, efaturaProfile (a list:
+// Temel Fatura, Ticari Fatura), sendType (a list: Kâğıt, Elektronik); the buttons save and
+// closeButton.
 class SellerWindow : public QWidget {
     Q_OBJECT
 public:
@@ -38,4 +41,7 @@ private:
     QLineEdit *m_phone;
     QLineEdit *m_email;
     QLineEdit *m_seriesPrefix;
+    QLineEdit *m_efaturaPrefix;
+    QComboBox *m_efaturaProfile;
+    QComboBox *m_sendType;
 };

@@ -34,9 +34,11 @@ QString resultMessage(CustomerResult result) {
 }
 
 QString savedMessage(const Customer &customer) {
-    return QStringLiteral("%1 numaralı müşteri kaydedildi: %2")
-        .arg(customer.sirano)
-        .arg(customer.adi_soyadi.trimmed());
+    // A long name only by its beginning, so that the message stays readable.
+    const QString name = typedExcerpt(customer.adi_soyadi);
+    if (name.isEmpty())
+        return QStringLiteral("%1 numaralı müşteri kaydedildi.").arg(customer.sirano);
+    return QStringLiteral("%1 numaralı müşteri kaydedildi: %2").arg(customer.sirano).arg(name);
 }
 
 QString deleteQuestion(qint64 number, const QString &name) {

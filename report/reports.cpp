@@ -1,8 +1,8 @@
 #include "report/reports.h"
 
 #include "base/numbers.h"
-#include "invoice/earsivparty.h"
 #include "invoice/summary.h"
+#include "invoice/taxnumbers.h"
 #include "store/summaries.h"
 
 #include <QLocale>

@@ -4,7 +4,7 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libqt6sql6-sqlite qt6-5compat-dev libcups2-dev
-                qt6-translations-l10n mdbtools-dev libbenchmark-dev qt6-charts-dev)
+                qt6-translations-l10n mdbtools-dev libbenchmark-dev qt6-charts-dev libqrencode-dev)
 
 # Installs the Debian packages that are not installed yet; nothing when all are there.
 install_missing() {

@@ -5,9 +5,10 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
-# Lowest first; tools sit beside gui, above invoice and report.
-layers=(base settings store printing invoice report gui app tools)
-declare -A rank=([base]=0 [settings]=1 [store]=1 [printing]=2 [invoice]=3 [report]=4 [gui]=5 [tools]=5 [app]=6)
+# Lowest first; earsiv and report sit side by side above invoice, tools beside gui.
+layers=(base settings store printing invoice earsiv report gui app tools)
+declare -A rank=([base]=0 [settings]=1 [store]=1 [printing]=2 [invoice]=3 [earsiv]=4 [report]=4
+                 [gui]=5 [tools]=5 [app]=6)
 # Which lower layers each may use, beyond what its link list brings in.
 declare -A allowed=(
     [base]=""
@@ -15,10 +16,11 @@ declare -A allowed=(
     [store]="base"
     [printing]="base settings"
     [invoice]="base settings store printing"
+    [earsiv]="base settings store printing invoice"
     [report]="base settings store printing invoice"
-    [gui]="base settings store printing invoice report"
-    [tools]="base settings store printing invoice report"
-    [app]="base settings store printing invoice report gui"
+    [gui]="base settings store printing invoice earsiv report"
+    [tools]="base settings store printing invoice earsiv report"
+    [app]="base settings store printing invoice earsiv report gui"
 )
 
 bad=0

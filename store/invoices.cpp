@@ -9,7 +9,6 @@ namespace {
 
 const QString table = QStringLiteral("faturalar");
 const QString infoTable = QStringLiteral("fatura_bilgi");
-const QString lineInfoTable = QStringLiteral("fatura_satir_bilgi");
 
 // In the order the rows are written.
 const QStringList columns = {QStringLiteral("musterino"),
@@ -150,47 +149,101 @@ bool invoiceExists(Database &db, qint64 number) {
 
 // The rows' own texts, so that details kept beside them are trusted only with the very rows
 // they were written with: another program may rewrite `faturalar` and know nothing of them.
-QString fingerprint(const QList<QStringList> &lines) {
-    QCryptographicHash hash(QCryptographicHash::Sha1);
-    for (const QStringList &line : lines) {
-        hash.addData(line.join(QChar(0x1f)).toUtf8());
-        hash.addData("\x1e");
+// A 64-bit FNV-1a hash: it tells rewritten rows apart, and costs little on a long invoice.
+class Fingerprint {
+public:
+    void add(QStringView text) {
+        for (const QChar c : text)
+            mix(c.unicode());
+        mix(0x1f);
     }
-    return QString::fromLatin1(hash.result().toHex());
-}
+    void endLine() { mix(0x1e); }
+    QString text() const { return QString::number(m_hash, 16); }
 
-QStringList fingerprintTexts(double quantity, const QString &description, const QString &discount,
-                             const QString &price) {
-    return {QString::number(quantity, 'g', 17), description, discount, price};
-}
+private:
+    void mix(char16_t c) {
+        m_hash ^= c;
+        m_hash *= 0x100000001b3ULL;
+    }
+    quint64 m_hash = 0xcbf29ce484222325ULL;
+};
 
 QString fingerprint(const QList<InvoiceLineRecord> &lines) {
-    QList<QStringList> texts;
-    for (const InvoiceLineRecord &l : lines)
-        texts << fingerprintTexts(l.miktar, l.aciklama, l.iskonto, l.br_fiyat);
-    return fingerprint(texts);
+    Fingerprint f;
+    for (const InvoiceLineRecord &l : lines) {
+        f.add(QString::number(l.miktar, 'g', 17));
+        for (const QString *text : {&l.aciklama, &l.iskonto, &l.br_fiyat})
+            f.add(*text);
+        f.endLine();
+    }
+    return f.text();
 }
 
 QString fingerprint(const QList<StoredRow> &rows) {
-    QList<QStringList> texts;
+    Fingerprint f;
     for (const StoredRow &r : rows) {
-        QStringList t =
-            fingerprintTexts(r.miktar.value_or(0), r.aciklama.value_or(QString()),
-                             r.iskonto.value_or(QString()), r.br_fiyat.value_or(QString()));
         // A quantity another program stored as text never matches a saved one.
-        if (r.quantityText || !r.miktar)
-            t[0] = QStringLiteral("?") + r.quantityText.value_or(QString());
-        texts << t;
+        f.add(r.quantityText || !r.miktar ? QStringLiteral("?") + r.quantityText.value_or(QString())
+                                          : QString::number(*r.miktar, 'g', 17));
+        for (const std::optional<QString> *text : {&r.aciklama, &r.iskonto, &r.br_fiyat})
+            f.add(text->value_or(QString()));
+        f.endLine();
     }
-    return fingerprint(texts);
+    return f.text();
+}
+
+// The lines' details in one text, as the column `satirlar` keeps them: per line its rate, unit,
+// exemption code and text, between unit separators (U+001F), the lines between record
+// separators (U+001E), by position. A line with nothing of its own (the invoice's rate, unit
+// "Adet", no exemption) is an empty field; an invoice whose lines all are so keeps "". One
+// column rather than a row per line: a 200-line save writes one value instead of 200 rows.
+const QChar fieldSeparator(0x1f);
+const QChar lineSeparator(0x1e);
+
+QString packedLines(const InvoiceInfo &info) {
+    QString packed;
+    bool anyOwn = false;
+    for (qsizetype i = 0; i < info.lines.size(); ++i) {
+        const LineInfo &l = info.lines.at(i);
+        if (i > 0)
+            packed += lineSeparator;
+        if (l.kdv_orani == info.kdv_orani && l.birim == QLatin1String("C62") &&
+            l.istisna_kodu.isEmpty() && l.istisna_nedeni.isEmpty())
+            continue;
+        anyOwn = true;
+        packed += l.kdv_orani + fieldSeparator + l.birim + fieldSeparator + l.istisna_kodu +
+                  fieldSeparator + l.istisna_nedeni;
+    }
+    return anyOwn ? packed : QString(u""_qs);
+}
+
+// The lines of `packed` for an invoice of `lineCount` rows; false when it does not fit them.
+bool unpackLines(const QString &packed, qsizetype lineCount, InvoiceInfo &info) {
+    const LineInfo plain{info.kdv_orani, QStringLiteral("C62"), {}, {}};
+    info.lines = QList<LineInfo>(lineCount, plain);
+    if (packed.isEmpty())
+        return true;
+    const QStringList lines = packed.split(lineSeparator);
+    if (lines.size() != lineCount)
+        return false;
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (lines.at(i).isEmpty())
+            continue;
+        const QStringList f = lines.at(i).split(fieldSeparator);
+        if (f.size() != 4)
+            return false;
+        info.lines[i] = LineInfo{f[0], f[1], f[2], f[3]};
+    }
+    return true;
 }
 
 // The details kept beside one invoice, without the count; returns the fingerprint of the rows
 // they were written with, empty when there are none.
-QString readDetails(Database &db, qint64 number, InvoiceInfo &info, const QString &activity) {
+QString readDetails(Database &db, qint64 number, qint64 lineCount, InvoiceInfo &info,
+                    const QString &activity) {
     QSqlQuery q = ::run(db,
                         QStringLiteral("SELECT kdv_orani, tip, iade_no, iade_tarihi, kayit_zamani, "
-                                       "satir_izi FROM %1 WHERE faturano = ?")
+                                       "satir_izi, satirlar FROM %1 WHERE faturano = ?")
                             .arg(infoTable),
                         {number}, activity);
     if (!q.next() || q.value(5).isNull())
@@ -200,19 +253,9 @@ QString readDetails(Database &db, qint64 number, InvoiceInfo &info, const QStrin
     info.iade_no = q.value(2).toString();
     info.iade_tarihi = q.value(3).toString();
     info.kayit_zamani = q.value(4).toString();
-    const QString rows = q.value(5).toString();
-    // The server's driver reads a result row by row: it must be done before the next query.
-    q.finish();
-    QSqlQuery lines = ::run(db,
-                            QStringLiteral("SELECT kdv_orani, birim, istisna_kodu, "
-                                           "istisna_nedeni FROM %1 WHERE faturano = ? ORDER BY "
-                                           "sira")
-                                .arg(lineInfoTable),
-                            {number}, activity);
-    while (lines.next())
-        info.lines << LineInfo{lines.value(0).toString(), lines.value(1).toString(),
-                               lines.value(2).toString(), lines.value(3).toString()};
-    return rows;
+    if (!unpackLines(q.value(6).toString(), lineCount, info))
+        return QString(); // not what this program wrote: no details then
+    return q.value(5).toString();
 }
 
 // The stored change count; 0 without a row or without the table.
@@ -241,38 +284,18 @@ void writeInfo(Database &db, qint64 number, const QList<InvoiceLineRecord> &line
     };
     ::run(db,
           QStringLiteral("INSERT INTO %1 (faturano, degisiklik, kdv_orani, tip, iade_no, "
-                         "iade_tarihi, kayit_zamani, satir_izi) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
-                         "ON CONFLICT (faturano) DO UPDATE SET degisiklik = excluded.degisiklik, "
-                         "kdv_orani = excluded.kdv_orani, tip = excluded.tip, iade_no = "
-                         "excluded.iade_no, iade_tarihi = excluded.iade_tarihi, kayit_zamani = "
-                         "excluded.kayit_zamani, satir_izi = excluded.satir_izi")
+                         "iade_tarihi, kayit_zamani, satir_izi, satirlar) VALUES (?, ?, ?, ?, ?, "
+                         "?, ?, ?, ?) ON CONFLICT (faturano) DO UPDATE SET degisiklik = "
+                         "excluded.degisiklik, kdv_orani = excluded.kdv_orani, tip = excluded.tip, "
+                         "iade_no = excluded.iade_no, iade_tarihi = excluded.iade_tarihi, "
+                         "kayit_zamani = excluded.kayit_zamani, satir_izi = excluded.satir_izi, "
+                         "satirlar = excluded.satirlar")
               .arg(infoTable),
           {number, count, text(info.kdv_orani), text(info.tip), text(info.iade_no),
            text(info.iade_tarihi), text(info.kayit_zamani),
-           info.hasDetails ? QVariant(fingerprint(lines)) : QVariant()},
+           info.hasDetails ? QVariant(fingerprint(lines)) : QVariant(),
+           info.hasDetails ? QVariant(packedLines(info)) : QVariant()},
           activity);
-    ::run(db, QStringLiteral("DELETE FROM %1 WHERE faturano = ?").arg(lineInfoTable), {number},
-          activity);
-    if (info.hasDetails) {
-        QSqlQuery insert(db.db());
-        prepare(db, insert,
-                QStringLiteral("INSERT INTO %1 (faturano, sira, kdv_orani, birim, istisna_kodu, "
-                               "istisna_nedeni) VALUES (?, ?, ?, ?, ?, ?)")
-                    .arg(lineInfoTable),
-                activity);
-        for (qsizetype i = 0; i < info.lines.size(); ++i) {
-            const LineInfo &l = info.lines.at(i);
-            const QVariantList values = {number,
-                                         qint64(i),
-                                         nonNullText(l.kdv_orani),
-                                         nonNullText(l.birim),
-                                         nonNullText(l.istisna_kodu),
-                                         nonNullText(l.istisna_nedeni)};
-            for (int v = 0; v < values.size(); ++v)
-                insert.bindValue(v, values.at(v));
-            run(db, insert, activity);
-        }
-    }
     info.changeCount = count;
 }
 
@@ -298,15 +321,10 @@ void createInvoiceInfoTable(Database &db) {
         ::run(db,
               QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano %2 PRIMARY KEY, "
                              "degisiklik %2 NOT NULL DEFAULT 0, kdv_orani TEXT, tip TEXT, "
-                             "iade_no TEXT, iade_tarihi TEXT, kayit_zamani TEXT, satir_izi TEXT)")
+                             "iade_no TEXT, iade_tarihi TEXT, kayit_zamani TEXT, satir_izi TEXT, "
+                             "satirlar TEXT)")
                   .arg(infoTable, db.integerType()),
               {}, QStringLiteral("fatura bilgileri tablosu oluşturulurken"));
-        ::run(db,
-              QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (faturano %2 NOT NULL, sira %2 NOT "
-                             "NULL, kdv_orani TEXT, birim TEXT, istisna_kodu TEXT, istisna_nedeni "
-                             "TEXT, PRIMARY KEY (faturano, sira))")
-                  .arg(lineInfoTable, db.integerType()),
-              {}, QStringLiteral("fatura satır bilgileri tablosu oluşturulurken"));
     });
 }
 
@@ -385,11 +403,11 @@ StoredInvoice storedInvoice(Database &db, qint64 number) {
     // One transaction, so that the count, the details and the rows are of one moment.
     db.transaction([&] {
         stored.info = invoiceInfo(db, number);
+        stored.rows = invoiceRows(db, number);
         if (db.hasTable(infoTable))
             rows = readDetails(
-                db, number, stored.info,
+                db, number, stored.rows.size(), stored.info,
                 QStringLiteral("%1 numaralı faturanın bilgileri okunurken").arg(number));
-        stored.rows = invoiceRows(db, number);
     });
     trustDetails(stored, rows);
     return stored;
@@ -431,8 +449,8 @@ QList<StoredInvoiceAt> storedInvoices(Database &db, const QList<qint64> &numbers
             return;
         QSqlQuery info = ::run(db,
                                QStringLiteral("SELECT faturano, degisiklik, kdv_orani, tip, "
-                                              "iade_no, iade_tarihi, kayit_zamani, satir_izi "
-                                              "FROM %1 WHERE faturano IN %2")
+                                              "iade_no, iade_tarihi, kayit_zamani, satir_izi, "
+                                              "satirlar FROM %1 WHERE faturano IN %2")
                                    .arg(infoTable, in),
                                values, activity);
         QHash<qint64, QString> fingerprints;
@@ -440,7 +458,8 @@ QList<StoredInvoiceAt> storedInvoices(Database &db, const QList<qint64> &numbers
             const auto it = at.constFind(info.value(0).toLongLong());
             if (it == at.constEnd())
                 continue;
-            InvoiceInfo &i = result[*it].stored.info;
+            StoredInvoice &stored = result[*it].stored;
+            InvoiceInfo &i = stored.info;
             i.changeCount = info.value(1).toLongLong();
             if (info.value(7).isNull())
                 continue;
@@ -449,23 +468,10 @@ QList<StoredInvoiceAt> storedInvoices(Database &db, const QList<qint64> &numbers
             i.iade_no = info.value(4).toString();
             i.iade_tarihi = info.value(5).toString();
             i.kayit_zamani = info.value(6).toString();
-            fingerprints.insert(info.value(0).toLongLong(), info.value(7).toString());
+            if (unpackLines(info.value(8).toString(), stored.rows.size(), i))
+                fingerprints.insert(info.value(0).toLongLong(), info.value(7).toString());
         }
         info.finish();
-        QSqlQuery lines = ::run(db,
-                                QStringLiteral("SELECT faturano, kdv_orani, birim, istisna_kodu, "
-                                               "istisna_nedeni FROM %1 WHERE faturano IN %2 "
-                                               "ORDER BY faturano, sira")
-                                    .arg(lineInfoTable, in),
-                                values, activity);
-        while (lines.next()) {
-            const auto it = at.constFind(lines.value(0).toLongLong());
-            if (it != at.constEnd())
-                result[*it].stored.info.lines
-                    << LineInfo{lines.value(1).toString(), lines.value(2).toString(),
-                                lines.value(3).toString(), lines.value(4).toString()};
-        }
-        lines.finish();
         for (StoredInvoiceAt &s : result)
             trustDetails(s.stored, fingerprints.value(s.number));
     });
@@ -540,6 +546,40 @@ InvoiceWriter::InvoiceWriter(Database &db)
             QStringLiteral("INSERT INTO faturalar (%1) VALUES (%2)")
                 .arg(columns.join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", "))),
             QStringLiteral("fatura kaydedilirken"));
+}
+
+InvoiceWriter::~InvoiceWriter() = default;
+
+void InvoiceWriter::add(const InvoiceHeaderRecord &b, const QList<InvoiceLineRecord> &lines,
+                        const InvoiceInfo &info) {
+    add(b, lines);
+    if (!info.hasDetails)
+        return;
+    const QString activity =
+        QStringLiteral("%1 numaralı faturanın bilgileri yazılırken").arg(b.faturano);
+    if (!m_info) {
+        // Prepared once for a whole run of invoices, the tables made at the first.
+        if (!m_db.hasTable(infoTable))
+            createInvoiceInfoTable(m_db);
+        m_info = std::make_unique<QSqlQuery>(m_db.db());
+        prepare(m_db, *m_info,
+                QStringLiteral("INSERT INTO %1 (faturano, degisiklik, kdv_orani, tip, iade_no, "
+                               "iade_tarihi, kayit_zamani, satir_izi, satirlar) VALUES (?, 1, ?, "
+                               "?, ?, ?, ?, ?, ?)")
+                    .arg(infoTable),
+                activity);
+    }
+    const QVariantList values = {b.faturano,
+                                 nonNullText(info.kdv_orani),
+                                 nonNullText(info.tip),
+                                 nonNullText(info.iade_no),
+                                 nonNullText(info.iade_tarihi),
+                                 nonNullText(info.kayit_zamani),
+                                 fingerprint(lines),
+                                 packedLines(info)};
+    for (int v = 0; v < values.size(); ++v)
+        m_info->bindValue(v, values.at(v));
+    run(m_db, *m_info, activity);
 }
 
 void InvoiceWriter::add(const InvoiceHeaderRecord &b, const QList<InvoiceLineRecord> &lines) {

@@ -6,6 +6,7 @@
 #include <QList>
 #include <QSqlQuery>
 
+#include <memory>
 #include <optional>
 
 // The header every row of an invoice carries.
@@ -56,7 +57,8 @@ struct StoredRow {
 // What the program keeps of an invoice beside its rows, in a table of its own (fatura_bilgi,
 // one row per invoice number) that is made on the first save; faturalar stays as it is. An
 // invoice without such a row, one written by an older program, has the values below.
-// What is kept of one line beside its row, by the line's position.
+// What is kept of one line beside its row, by the line's position (packed into one column of
+// the invoice's row of `fatura_bilgi`).
 struct LineInfo {
     QString kdv_orani; // the line's VAT rate, as typed
     QString birim;     // UN/ECE unit code
@@ -138,8 +140,8 @@ bool insertInvoice(Database &db, const InvoiceHeaderRecord &header,
 bool replaceInvoice(Database &db, const InvoiceHeaderRecord &header,
                     const QList<InvoiceLineRecord> &lines, InvoiceInfo &info);
 
-// Makes the tables of what is kept beside the invoices and their lines when they are not
-// there yet, inside the caller's transaction.
+// Makes the table of what is kept beside the invoices when it is not there yet, inside the
+// caller's transaction.
 void createInvoiceInfoTable(Database &db);
 
 // Adds invoice rows through one prepared statement, as they are and with no check of the
@@ -148,9 +150,14 @@ void createInvoiceInfoTable(Database &db);
 class InvoiceWriter {
 public:
     explicit InvoiceWriter(Database &db);
+    ~InvoiceWriter();
     void add(const InvoiceHeaderRecord &header, const QList<InvoiceLineRecord> &lines);
+    // The same with what is kept beside the rows (a first save: the count is 1).
+    void add(const InvoiceHeaderRecord &header, const QList<InvoiceLineRecord> &lines,
+             const InvoiceInfo &info);
 
 private:
     Database &m_db;
     QSqlQuery m_query;
+    std::unique_ptr<QSqlQuery> m_info;
 };

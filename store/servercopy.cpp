@@ -2,6 +2,7 @@
 
 #include "store/database.h"
 #include "store/earsivrecords.h"
+#include "store/efaturausers.h"
 #include "store/invoices.h"
 #include "store/summaries.h"
 
@@ -72,9 +73,11 @@ QList<ImportedTable> copyToServer(const QString &source, const QString &address,
     to.transaction([&] {
         createTables(to);
         // The program's own tables with their keys, as the program makes them: the e-Arşiv
-        // numbers and what is kept beside each invoice (its saves are counted by a key).
+        // numbers, what is kept beside each invoice (its saves are counted by a key) and the
+        // e-Fatura user list (looked up by its key).
         lastEArsivSerial(to, {}, 0);
         createInvoiceInfoTable(to);
+        createRegisteredUserTables(to);
         // The reports' summaries name the rows they were made from by their keys: the invoice
         // rows keep theirs there, so the summaries hold as they are.
         createSummaryTables(to);

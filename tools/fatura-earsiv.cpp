@@ -1,10 +1,12 @@
-// fatura-earsiv: writes saved invoices as e-Arşiv invoices (UBL-TR XML and a readable PDF),
-// the same files the program's e-Arşiv window writes.
+// fatura-earsiv: writes saved invoices as e-Arşiv invoices or e-Faturas (UBL-TR XML and a
+// readable PDF), the same files the program's e-Arşiv window writes, and imports the list of
+// e-Fatura registered users that chooses between them.
 
 #include "base/failure.h"
 #include "base/numbers.h"
-#include "invoice/earsivdocument.h"
-#include "invoice/earsivexport.h"
+#include "earsiv/document.h"
+#include "earsiv/export.h"
+#include "earsiv/userlist.h"
 #include "invoice/workspace.h"
 #include "store/database.h"
 #include "tools/toolio.h"
@@ -21,11 +23,14 @@ namespace {
 const char usageText[] =
     "Kullanım: fatura-earsiv [--dizin KLASÖR] [--kdv ORAN] FATURANO...\n"
     "          fatura-earsiv [--dizin KLASÖR] [--kdv ORAN] --tarih GG.AA.YYYY GG.AA.YYYY\n"
+    "          fatura-earsiv [--dizin KLASÖR] --kullanici-listesi DOSYA\n"
     "\n"
-    "Kayıtlı faturaları e-Arşiv faturası olarak yazar: her fatura için KLASÖR/earsiv\n"
-    "içine <e-Arşiv no>.xml (UBL-TR 1.2) ve okunabilir kopyası <e-Arşiv no>.pdf.\n"
-    "Yazdığı her dosyanın yolunu ayrı bir satıra yazar. Bir faturaya ilk kez e-Arşiv\n"
-    "numarası ve ETTN verilir; yeniden yazılan fatura aynı belgeyi verir.\n"
+    "Kayıtlı faturaları e-fatura olarak yazar: e-Fatura kayıtlı kullanıcısı olan alıcıya\n"
+    "e-Fatura, diğerlerine e-Arşiv faturası. Her fatura için KLASÖR/earsiv içine\n"
+    "<fatura no>.xml (UBL-TR 1.2) ve okunabilir kopyası <fatura no>.pdf. Yazdığı her\n"
+    "dosyanın yolunu ayrı bir satıra yazar. Bir faturaya ilk kez numara ve ETTN\n"
+    "verilir (numaralar tarih sırasıyla); yeniden yazılan fatura aynı belgeyi verir.\n"
+    "Tarihi bugünden 7 günden daha eski bir faturaya numara verilmez.\n"
     "\n"
     "Seçenekler:\n"
     "  --dizin KLASÖR        ayarlar.dat ile veritabanının bulunduğu çalışma klasörü\n"
@@ -33,15 +38,21 @@ const char usageText[] =
     "  --kdv ORAN            faturaların KDV oranı (varsayılan: ayarlardaki oran, fatura\n"
     "                        penceresinin kayıtlı faturayı gösterdiği oran)\n"
     "  --tarih BAŞ BİT       bu iki tarih arasındaki (ikisi de dahil) bütün faturalar\n"
+    "  --kullanici-listesi DOSYA\n"
+    "                        Gelir İdaresi'nin e-Fatura kayıtlı kullanıcı listesini (XML)\n"
+    "                        ya da VKN/TCKN;unvan;etiket satırlarından oluşan bir CSV\n"
+    "                        dosyasını veritabanına alır; eski listenin yerine geçer\n"
     "  -h, --yardim          bu yardımı gösterir\n"
     "\n"
-    "Çıkış kodu: 0 hepsi yazıldı, 1 en az bir fatura yazılmadı, 2 yanlış kullanım.\n";
+    "Çıkış kodu: 0 hepsi yazıldı, 1 en az bir fatura yazılmadı ya da liste alınamadı,\n"
+    "2 yanlış kullanım.\n";
 
 using tool::put;
 
 struct Options {
     QString folder = QDir::currentPath();
     QString vatRate;
+    QString userList;
     QList<qint64> numbers;
     std::optional<QDate> from;
     std::optional<QDate> to;
@@ -63,11 +74,11 @@ std::optional<QString> parseArguments(const QStringList &arguments, Options &o) 
         };
         if (name == u"-h" || name == u"--yardim" || name == u"--help") {
             o.help = true;
-        } else if (name == u"--dizin" || name == u"--kdv") {
+        } else if (name == u"--dizin" || name == u"--kdv" || name == u"--kullanici-listesi") {
             const std::optional<QString> v = next();
             if (!v || v->isEmpty())
                 return QStringLiteral("%1 bir değer ister").arg(name);
-            (name == u"--dizin" ? o.folder : o.vatRate) = *v;
+            (name == u"--dizin" ? o.folder : name == u"--kdv" ? o.vatRate : o.userList) = *v;
         } else if (name == u"--tarih") {
             if (value)
                 return QStringLiteral("--tarih iki tarih ister: --tarih GG.AA.YYYY GG.AA.YYYY");
@@ -94,8 +105,8 @@ std::optional<QString> parseArguments(const QStringList &arguments, Options &o) 
     }
     if (o.help)
         return std::nullopt;
-    if (o.numbers.isEmpty() && !o.from)
-        return QStringLiteral("fatura numarası ya da --tarih gerekli");
+    if (o.numbers.isEmpty() && !o.from && o.userList.isEmpty())
+        return QStringLiteral("fatura numarası, --tarih ya da --kullanici-listesi gerekli");
     if (!o.numbers.isEmpty() && o.from)
         return QStringLiteral("fatura numaraları ile --tarih birlikte verilemez");
     return std::nullopt;
@@ -120,6 +131,15 @@ int main(int argc, char *argv[]) {
     qsizetype total = 0;
     try {
         const Workspace workspace(o.folder);
+        if (!o.userList.isEmpty()) {
+            Database db(workspace.databasePath(), Database::Access::Write);
+            const qint64 users = importUserList(db, o.userList, workspace.now());
+            put(stdout, QStringLiteral("e-Fatura kullanıcı listesi alındı: %1 kullanıcı (%2)\n")
+                            .arg(users)
+                            .arg(QDir::toNativeSeparators(o.userList)));
+            if (o.numbers.isEmpty() && !o.from)
+                return 0;
+        }
         EArsivExport exporter(workspace, o.vatRate);
         if (o.from) {
             Database db(workspace.databasePath());
@@ -131,25 +151,36 @@ int main(int argc, char *argv[]) {
                                      o.to->toString(QStringLiteral("dd.MM.yyyy"))));
         }
         total = o.numbers.size();
-        exporter.run(o.numbers, results, [&](int done, int) {
-            // Each invoice is told as soon as it is done.
-            if (done > 0) {
-                const EArsivResult &r = results.at(done - 1);
+        const auto tell = [&] {
+            // The refusals, then each file written, then what to know.
+            for (const EArsivResult &r : results)
                 if (!r.refusal.isEmpty())
                     put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(r.refusal));
+            for (const EArsivResult &r : results)
                 for (const QString &file : r.files)
                     put(stdout, QDir::toNativeSeparators(file) + u'\n');
+            for (const QString &notice : exporter.runNotices())
+                put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(notice));
+            for (const EArsivResult &r : results)
                 if (!r.notice.isEmpty())
                     put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(r.notice));
-                std::fflush(stdout);
-            }
-            return true;
-        });
+            std::fflush(stdout);
+        };
+        try {
+            exporter.run(o.numbers, results);
+        } catch (...) {
+            tell();
+            throw;
+        }
+        tell();
     } catch (const std::exception &e) {
         put(stderr, QStringLiteral("fatura-earsiv: %1\n").arg(failureText(e)));
-        if (total > results.size())
-            put(stderr, QStringLiteral("fatura-earsiv: kalan %1 fatura yazılmadı.\n")
-                            .arg(total - results.size()));
+        qsizetype handled = 0;
+        for (const EArsivResult &r : results)
+            handled += r.refusal.isEmpty() && r.files.isEmpty() ? 0 : 1;
+        if (total > handled)
+            put(stderr,
+                QStringLiteral("fatura-earsiv: kalan %1 fatura yazılmadı.\n").arg(total - handled));
         return 1;
     }
     for (const EArsivResult &r : results) {

@@ -2,7 +2,7 @@
 #include "base/failure.h"
 
 #include "base/numbers.h"
-#include "invoice/earsivparty.h"
+#include "earsiv/party.h"
 #include "invoice/invoice.h"
 #include "invoice/saving.h"
 #include "settings/settingsfile.h"
@@ -92,36 +92,44 @@ const Region regions[] = {
     {"TRABZON", "Trabzon", {"Ortahisar", "Akçaabat", "Sürmene"}},
 };
 
+// A shop's goods with their VAT rates: food at 1 %, the rest at the general 20 %, a book without
+// VAT under its exemption; some sold by weight or volume.
 struct Product {
     const char *name;
     double price;
+    const char *rate = "20";
+    const char *unit = "Adet";
+    const char *exemption = "";
 };
 const Product products[] = {
-    {"Çay 1 kg", 120.50},
-    {"Toz şeker 5 kg", 145},
-    {"Ayçiçek yağı 5 lt", 289.90},
-    {"Zeytinyağı 1 lt", 249.50},
-    {"Un 10 kg", 210},
-    {"Pirinç 2,5 kg", 112.75},
-    {"Kırmızı mercimek 1 kg", 54.90},
-    {"Bulgur 1 kg", 32.50},
-    {"Makarna 500 g", 14.75},
-    {"Domates salçası 830 g", 62},
-    {"Beyaz peynir 1 kg", 185},
-    {"Kaşar peyniri 700 g", 210.40},
-    {"Süzme bal 850 g", 345},
-    {"Fındık ezmesi 350 g", 98.60},
-    {"Türk kahvesi 100 g", 47.25},
+    {"Çay 1 kg", 120.50, "1"},
+    {"Toz şeker 5 kg", 145, "1"},
+    {"Ayçiçek yağı 5 lt", 289.90, "1"},
+    {"Zeytinyağı (açık)", 249.50, "1", "Litre"},
+    {"Un 10 kg", 210, "1"},
+    {"Pirinç 2,5 kg", 112.75, "1"},
+    {"Kırmızı mercimek (açık)", 54.90, "1", "Kg"},
+    {"Bulgur 1 kg", 32.50, "1"},
+    {"Makarna 500 g", 14.75, "1"},
+    {"Domates salçası 830 g", 62, "1"},
+    {"Beyaz peynir (açık)", 185, "1", "Kg"},
+    {"Kaşar peyniri 700 g", 210.40, "1"},
+    {"Süzme bal 850 g", 345, "1"},
+    {"Fındık ezmesi 350 g", 98.60, "1"},
+    {"Türk kahvesi 100 g", 47.25, "1"},
     {"Çamaşır deterjanı 4 kg", 189.99},
-    {"Bulaşık süngeri 10'lu", 29.90},
-    {"Kağıt havlu 12'li", 119.50},
-    {"Çöp poşeti 50'li", 24.95},
+    {"Bulaşık süngeri 10'lu", 29.90, "20", "Paket"},
+    {"Kağıt havlu 12'li", 119.50, "20", "Paket"},
+    {"Çöp poşeti 50'li", 24.95, "20", "Paket"},
     {"Sıvı sabun 1,5 lt", 58.40},
     {"Şampuan 600 ml", 79.90},
     {"Diş macunu 75 ml", 44.50},
     {"Buharlı ütü", 1249},
     {"Çelik çaydanlık", 549},
+    {"Ders kitabı", 85, "0", "Adet", "335"},
 };
+// The rate of the invoices, as the first-run settings have it: lines at it take it.
+const char *const invoiceRate = "20";
 
 // Quantities and discount percents as a user types them.
 const char *const quantities[] = {"1", "1", "2", "2", "3", "5", "10", "12", "24", "2,5", "0,5"};
@@ -208,9 +216,14 @@ namespace {
 // The stored line for a typing: product, quantity and discount picked from the lists above
 // (no discount is -1). The cells go through the invoice window's own arithmetic, so they are
 // exactly what the program writes for the same typing; each typing is computed once.
+struct SampleLine {
+    InvoiceLineRecord record;
+    LineInfo info;
+};
+
 class LineCache {
 public:
-    const InvoiceLineRecord &line(int product, int quantity, int discount) {
+    const SampleLine &line(int product, int quantity, int discount) {
         const int key = (product * 16 + quantity) * 8 + discount + 1;
         auto it = m_lines.constFind(key);
         if (it == m_lines.cend())
@@ -219,22 +232,31 @@ public:
     }
 
 private:
-    static InvoiceLineRecord compute(int product, int quantity, int discount) {
+    static SampleLine compute(int product, int quantity, int discount) {
+        const Product &p = products[product];
         LineInput input;
-        input.description = u8(products[product].name);
+        input.description = u8(p.name);
         input.quantity = u8(quantities[quantity]);
-        input.unitPrice = moneyText(products[product].price);
+        input.unitPrice = moneyText(p.price);
         if (discount >= 0)
             input.discountPercent = u8(discounts[discount]);
+        // A line at the invoice's rate takes it, as one typed with the rate box left empty.
+        if (qstrcmp(p.rate, invoiceRate) != 0)
+            input.vatRate = QString::fromLatin1(p.rate);
+        input.unit = u8(p.unit);
+        input.exemptionCode = QString::fromLatin1(p.exemption);
         // A line's stored form does not depend on the lines before it.
         Invoice invoice;
+        invoice.vatMode = VatExcluded;
+        invoice.setVatRate(QString::fromLatin1(invoiceRate));
         const QString problem = addLine(invoice, input);
         if (!problem.isEmpty())
             throw Failure(problem);
-        return invoiceRecord(invoice).lines.first();
+        const InvoiceRecord r = invoiceRecord(invoice);
+        return {r.lines.first(), r.info.lines.first()};
     }
 
-    QHash<int, InvoiceLineRecord> m_lines;
+    QHash<int, SampleLine> m_lines;
 };
 
 template <class T, std::size_t N> int pickIndex(Dice &z, const T (&)[N]) {
@@ -260,12 +282,22 @@ SampleInvoice makeInvoice(quint64 seed, qint64 number, const Customer &m, int li
     b.faturano = number;
 
     f.lines.reserve(lineCount);
+    f.info.hasDetails = true;
+    f.info.kdv_orani = QString::fromLatin1(invoiceRate);
+    f.info.tip = u8("SATIŞ");
+    f.info.kayit_zamani =
+        QDateTime(date, QTime(9 + z.between(0, 9), z.between(0, 59))).toString(Qt::ISODate);
     for (int i = 0; i < lineCount; ++i) {
         const int product = pickIndex(z, products);
-        const int quantity = pickIndex(z, quantities);
+        // A product sold by weight or volume in a weighed amount.
+        const int quantity = u8(products[product].unit) == QStringLiteral("Adet")
+                                 ? pickIndex(z, quantities)
+                                 : int(std::size(quantities)) - 2 + int(z.next() % 2);
         const int discount =
             withDiscounts && (i == 0 || z.chance(40)) ? pickIndex(z, discounts) : -1;
-        f.lines << lines.line(product, quantity, discount);
+        const SampleLine &line = lines.line(product, quantity, discount);
+        f.lines << line.record;
+        f.info.lines << line.info;
     }
     return f;
 }
@@ -375,7 +407,9 @@ SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOption
             const qint64 days = a.lastDay.isValid() && a.lastDay.year() == a.year
                                     ? firstDay.daysTo(a.lastDay) + 1
                                     : qint64(firstDay.daysInYear());
-            for (int number = 1; number <= a.invoices; ++number) {
+            // Invoice `number` as the sample has it: its customer, lines, VAT mode, discounts
+            // and date all follow from its number.
+            const auto invoiceAt = [&](qint64 number) {
                 Dice z(recordSeed(a.seed, InvoiceCustomerKind, number));
                 const Customer m = sampleCustomer(a.seed, z.between(1, a.customers));
                 const int lineCount = a.exactLines ? a.maxLines : z.between(1, a.maxLines);
@@ -383,9 +417,30 @@ SampleDataResult writeSampleDatabase(const QString &path, const SampleDataOption
                 const int vatMode = number % 2 == 0 ? VatExcluded : VatIncluded;
                 const bool withDiscounts = number % 3 != 2;
                 const QDate date = firstDay.addDays((number - 1) * days / a.invoices);
-                const SampleInvoice f =
-                    makeInvoice(a.seed, number, m, lineCount, vatMode, withDiscounts, date, lines);
-                writer.add(f.header, f.lines);
+                return makeInvoice(a.seed, number, m, lineCount, vatMode, withDiscounts, date,
+                                   lines);
+            };
+            for (int number = 1; number <= a.invoices; ++number) {
+                SampleInvoice f = invoiceAt(number);
+                // Every 25th is a return of the invoice twenty before it: its buyer gives its
+                // first line back, and the return names it.
+                if (number % 25 == 0) {
+                    const SampleInvoice original = invoiceAt(number - 20);
+                    const InvoiceHeaderRecord &o = original.header;
+                    InvoiceHeaderRecord &h = f.header;
+                    h.musterino = o.musterino;
+                    h.adi_soyadi = o.adi_soyadi;
+                    h.adresi = o.adresi;
+                    h.adresi2 = o.adresi2;
+                    h.vergidaire_no = o.vergidaire_no;
+                    h.kdvdahil = o.kdvdahil;
+                    f.lines = original.lines.mid(0, 1);
+                    f.info.lines = original.info.lines.mid(0, 1);
+                    f.info.tip = u8("İADE");
+                    f.info.iade_no = QString::number(o.faturano);
+                    f.info.iade_tarihi = o.fatura_tarihi;
+                }
+                writer.add(f.header, f.lines, f.info);
                 result.invoiceLines += int(f.lines.size());
             }
             result.invoices = a.invoices;

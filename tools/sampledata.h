@@ -44,6 +44,7 @@ SellerRecord sampleSeller();
 struct SampleInvoice {
     InvoiceHeaderRecord header;
     QList<InvoiceLineRecord> lines;
+    InvoiceInfo info; // the rates, units and exemptions, as the invoice window keeps them
 };
 
 // Invoice `number` of the sample for customer `m`, dated `date`, with `lineCount` lines

@@ -38,3 +38,31 @@ PdfWord pdfWord(const QString &pdfPath, const QString &text) {
     return m.hasMatch() ? PdfWord{m.captured(1).toDouble(), m.captured(2).toDouble()}
                         : PdfWord{-1, -1};
 }
+
+QList<PdfBox> pdfWords(const QString &pdfPath) {
+    static const QRegularExpression item(
+        uR"re(<page |<word xMin="([-\d.]+)" yMin="([-\d.]+)" xMax="([-\d.]+)" yMax="([-\d.]+)">([^<]*)</word>)re"_qs);
+    QList<PdfBox> words;
+    int page = 0;
+    for (QRegularExpressionMatchIterator it = item.globalMatch(run({u"-bbox"_qs, pdfPath}));
+         it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        if (m.captured(0).startsWith(u"<page"_qs)) {
+            ++page;
+            continue;
+        }
+        QString text = m.captured(5);
+        text.replace(u"&amp;"_qs, u"&"_qs)
+            .replace(u"&lt;"_qs, u"<"_qs)
+            .replace(u"&gt;"_qs, u">"_qs)
+            .replace(u"&quot;"_qs, u"\""_qs)
+            .replace(u"&apos;"_qs, u"'"_qs);
+        words << PdfBox{text,
+                        page,
+                        m.captured(1).toDouble(),
+                        m.captured(2).toDouble(),
+                        m.captured(3).toDouble(),
+                        m.captured(4).toDouble()};
+    }
+    return words;
+}

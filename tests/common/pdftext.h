@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // Reading back what a PDF holds, through poppler's pdftotext.
@@ -16,3 +17,15 @@ struct PdfWord {
     double y;
 };
 PdfWord pdfWord(const QString &pdfPath, const QString &text);
+
+// Every word of a PDF with its box in points from its page's top-left corner, page by page
+// (the first is 1), in the order pdftotext reads them.
+struct PdfBox {
+    QString text;
+    int page;
+    double xMin;
+    double yMin;
+    double xMax;
+    double yMax;
+};
+QList<PdfBox> pdfWords(const QString &pdfPath);

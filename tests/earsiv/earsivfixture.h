@@ -10,11 +10,33 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QXmlStreamReader>
+
+// The header of an invoice the fixture saves; what a test leaves alone is an ordinary sale
+// to a person with a TCKN, dated five days before the fixture's today.
+struct Saved {
+    int vatMode = VatExcluded;
+    QString date = QStringLiteral("25.06.2026");
+    QString name = QStringLiteral("Ayşe Yılmaz");
+    QString tax = QStringLiteral("Kadıköy 10000000146");
+    QString address2 = QStringLiteral("Kadıköy / İstanbul");
+    QString deliveryNote = QStringLiteral("İ-12");
+    QString deliveryDate; // the invoice's date when empty
+    // Empty: stored as an older program stored it, without the rates beside the rows (lines
+    // at the rate of the export). A rate: saved as this program saves it, at that rate, with
+    // each line's own rate, unit and exemption.
+    QString rate;
+    InvoiceType type = InvoiceType::Sale;
+    QString returnedNumber;
+    QString returnedDate;
+    QDateTime savedAt;
+};
 
 // A working folder with settings (VAT rate 18), a database holding the seller's details, and
 // a fixed clock.
@@ -44,36 +66,40 @@ public:
         s.phone = u"0216 555 00 00"_qs;
         s.email = u"satis@deniz.com.tr"_qs;
         s.seriesPrefix = u"ABC"_qs;
+        s.efaturaPrefix = u"EFA"_qs;
         return s;
     }
 
     // Saves an invoice as the invoice window does from typed lines, each {quantity,
-    // description, discount percent, unit price}. The discount goes in unchecked, as another
-    // tool could store it.
-    // Stored as an older program stored it, without the rates beside the rows, unless
-    // `rate` is given: then as this program saves it, at that rate.
-    void store(qint64 number, const QList<QStringList> &lines, int vatMode = VatExcluded,
-               const QString &date = u"15.06.2026"_qs, const QString &name = u"Ayşe Yılmaz"_qs,
-               const QString &tax = u"Kadıköy 10000000146"_qs, const QString &rate = {}) {
+    // description, discount percent, unit price} and, for an invoice saved with its rate,
+    // optionally the line's own rate, unit and exemption code. The discount goes in unchecked,
+    // as another tool could store it.
+    void store(qint64 number, const QList<QStringList> &lines, const Saved &s = {}) {
         Invoice invoice;
         InvoiceHeader &h = invoice.header;
         h.number = number;
         h.customerNumber = u"7"_qs;
-        h.customerName = name;
+        h.customerName = s.name;
         h.address = u"Gül Sok. 3"_qs;
-        h.address2 = u"Kadıköy / İstanbul"_qs;
-        h.taxOffice = tax;
-        h.invoiceDate = h.deliveryNoteDate = date;
-        h.deliveryNoteNumber = u"İ-12"_qs;
-        invoice.vatMode = vatMode;
-        invoice.setVatRate(rate.isEmpty() ? u"18"_qs : rate);
+        h.address2 = s.address2;
+        h.taxOffice = s.tax;
+        h.invoiceDate = s.date;
+        h.deliveryNoteDate = s.deliveryDate.isEmpty() ? s.date : s.deliveryDate;
+        h.deliveryNoteNumber = s.deliveryNote;
+        h.type = s.type;
+        h.returnedNumber = s.returnedNumber;
+        h.returnedDate = s.returnedDate;
+        h.savedAt = s.savedAt;
+        invoice.vatMode = s.vatMode;
+        invoice.setVatRate(s.rate.isEmpty() ? u"18"_qs : s.rate);
         for (const QStringList &l : lines)
-            QCOMPARE(addLine(invoice, {l[1], {}, l[0], l[3], {}, {}, {}}), QString());
+            QCOMPARE(addLine(invoice, {l[1], {}, l[0], l[3], l.value(4), l.value(5), l.value(6)}),
+                     QString());
         InvoiceRecord r = invoiceRecord(invoice);
         for (qsizetype i = 0; i < lines.size(); ++i)
             r.lines[i].iskonto = lines[i][2].isNull() ? u""_qs : lines[i][2];
         Database d(db, Database::Access::Write);
-        InvoiceInfo info = rate.isEmpty() ? InvoiceInfo() : r.info;
+        InvoiceInfo info = s.rate.isEmpty() ? InvoiceInfo() : r.info;
         info.changeCount = invoiceInfo(d, number).changeCount;
         if (!insertInvoice(d, r.header, r.lines, info))
             QVERIFY(replaceInvoice(d, r.header, r.lines, info));
@@ -104,21 +130,28 @@ inline QString schemaProblems(const QStringList &files) {
     return p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0 ? QString() : said + u"!"_qs;
 }
 
-// The text of every element of an XML document by its path of local names
-// ("Invoice/InvoiceLine/ID"), in document order.
+// The text of every element (or attribute, as "path/@name") of an XML document by its path of
+// local names ("Invoice/InvoiceLine/ID"), in document order.
 struct XmlValues {
     QByteArray xml;
     QStringList all(const QString &path) const {
+        const qsizetype at = path.indexOf(u"/@"_qs);
+        const QString element = at < 0 ? path : path.left(at);
+        const QString attribute = at < 0 ? QString() : path.mid(at + 2);
         QXmlStreamReader r(xml);
-        QStringList at, values;
+        QStringList open, values;
         while (!r.atEnd()) {
             r.readNext();
-            if (r.isStartElement())
-                at << r.name().toString();
-            else if (r.isEndElement())
-                at.removeLast();
-            else if (r.isCharacters() && !r.isWhitespace() && at.join(u'/') == path)
+            if (r.isStartElement()) {
+                open << r.name().toString();
+                if (!attribute.isEmpty() && open.join(u'/') == element)
+                    values << r.attributes().value(attribute).toString();
+            } else if (r.isEndElement()) {
+                open.removeLast();
+            } else if (attribute.isEmpty() && r.isCharacters() && !r.isWhitespace() &&
+                       open.join(u'/') == element) {
                 values << r.text().toString();
+            }
         }
         return values;
     }
@@ -131,4 +164,20 @@ inline qint64 kurus(const QString &amount) {
     static const QRegularExpression form(u"^(\\d+)\\.(\\d\\d)$"_qs);
     const QRegularExpressionMatch m = form.match(amount);
     return m.hasMatch() ? m.captured(1).toLongLong() * 100 + m.captured(2).toLongLong() : -1;
+}
+
+// What the QR code on the first page of a PDF holds, read from the page rendered at 200 dpi as
+// a phone's camera would see it (pdftoppm, zbarimg); empty when none can be read.
+inline QByteArray qrOnFirstPage(const QString &pdf) {
+    QTemporaryDir tmp;
+    QProcess render;
+    render.start(u"pdftoppm"_qs, {u"-r"_qs, u"200"_qs, u"-png"_qs, u"-f"_qs, u"1"_qs, u"-l"_qs,
+                                  u"1"_qs, u"-singlefile"_qs, pdf, tmp.filePath(u"sayfa"_qs)});
+    if (!render.waitForFinished(60000) || render.exitCode() != 0)
+        return {};
+    QProcess read;
+    read.start(u"zbarimg"_qs, {u"--raw"_qs, u"-q"_qs, tmp.filePath(u"sayfa.png"_qs)});
+    if (!read.waitForFinished(60000))
+        return {};
+    return read.readAllStandardOutput().trimmed();
 }

@@ -411,11 +411,21 @@ void TestForm3::mixedRatesKept() {
                           printedAt(paper, settings.yer_genel_toplam)}),
              (QStringList{"530,00", "%1 / %20", "30,80", "545,80"}));
 
-    // The older invoice: the rate the window shows, as always.
+    // The older invoice: the rate the window shows, as always. So is one whose rows another
+    // program rewrote after the save: what was kept beside them belonged to other rows.
     Shown<Form3> older(m_fx->workspace);
     older.faturabul(u"2"_qs);
     QCOMPARE(texts(&older, {"Text8", "Text6", "Text7"}), (QStringList{"10", "10,00", "110,00"}));
     QCOMPARE(grid(&older, 5, 6).first(), (QStringList{"10", "Adet"}));
+    testdb::sql(m_fx->db, {u"UPDATE faturalar SET aciklama = 'Çavdar ekmeği' WHERE faturano = 1 "
+                           "AND aciklama = 'Ekmek'"_qs});
+    {
+        Shown<Form3> rewritten(m_fx->workspace);
+        rewritten.faturabul(u"1"_qs);
+        QCOMPARE(text(&rewritten, "Text8"), u"10"_qs);
+        QCOMPARE(grid(&rewritten, 5, 6).mid(0, 3),
+                 (QList<QStringList>{{"10", "Adet"}, {"10", "Adet"}, {"10", "Adet"}}));
+    }
 
     // A return without the returned invoice is refused, naming the box; the number of a stored
     // invoice brings its date.

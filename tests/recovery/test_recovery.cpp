@@ -3,8 +3,8 @@
 // lost and no temporary file is left. The states between the steps are also set up one by
 // one, so that the moments a random kill seldom hits are checked every time.
 #include "app/firstrun.h"
+#include "earsiv/export.h"
 #include "gui/buttonpictures.h"
-#include "invoice/earsivexport.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
 #include "store/jetimport.h"
@@ -122,16 +122,21 @@ void writeFile(const QString &path) {
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// A working folder with sample books of ten invoices, the first three of them e-Arşiv
-// invoices already.
+// A working folder with sample books of ten invoices of yesterday (the export and the command
+// go by today's date), the first three of them e-Arşiv invoices already.
 constexpr int earsivInvoices = 10;
-const QString firstGiven = QStringLiteral("ORN2025000000001");
+const QDate yesterday = QDate::currentDate().addDays(-1);
+const QString firstGiven = u"ORN"_qs + QString::number(yesterday.year()) + u"000000001"_qs;
 
 void earsivFolder(const QString &folder) {
     const QDir dir(folder);
     ayarlari_yaz(defaultSettings(), dir.filePath(u"ayarlar.dat"_qs));
-    writeSampleDatabase(dir.filePath(u"fatura.MDB"_qs),
-                        {.invoices = earsivInvoices, .campaignInvoices = 0, .year = 2025});
+    const QString db = dir.filePath(u"fatura.MDB"_qs);
+    writeSampleDatabase(db, {.invoices = earsivInvoices, .campaignInvoices = 0, .year = 2025});
+    testdb::sql(db, {u"UPDATE faturalar SET fatura_tarihi = '%1', irsaliye_tarihi = '%1'"_qs.arg(
+                         yesterday.toString(u"dd.MM.yyyy"_qs)),
+                     u"UPDATE faturalar SET adresi2 = 'Merkez / Ankara' WHERE adresi2 NOT LIKE "
+                     "'%/%'"_qs});
     QList<EArsivResult> results;
     Workspace workspace(folder);
     EArsivExport(workspace).run({1, 2, 3}, results);
@@ -463,7 +468,8 @@ void TestRecovery::earsivStates() {
             said = prepareWorkingFolder(QDir(tmp.path())).notices.join(u'\n');
         } else {
             Workspace workspace(tmp.path());
-            QCOMPARE(EArsivExport(workspace).exportInvoice(2).gibNumber, u"ORN2025000000002"_qs);
+            QCOMPARE(EArsivExport(workspace).exportInvoice(2).gibNumber,
+                     u"ORN"_qs + QString::number(yesterday.year()) + u"000000002"_qs);
         }
         QCOMPARE(earsivProblems(tmp.path()), QString());
         if (byStart)

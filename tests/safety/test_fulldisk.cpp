@@ -4,11 +4,11 @@
 #include "fulldisk.h"
 
 #include "app/firstrun.h"
+#include "earsiv/export.h"
 #include "gui/Form3.h"
 #include "gui/Form5.h"
 #include "gui/Form7.h"
 #include "gui/buttonpictures.h"
-#include "invoice/earsivexport.h"
 #include "tests/common/pdftext.h"
 #include "tests/common/windowfixture.h"
 #include "tools/sampledata.h"
@@ -175,14 +175,21 @@ void TestFullDisk::earsiv() {
     QTemporaryDir data;
     const QString database = data.filePath(u"fatura.MDB"_qs);
     writeSampleDatabase(database, {.year = 2025});
+    // The year's last invoices, exported on its last day, each buyer's district and city given.
+    testdb::sql(
+        database,
+        {u"UPDATE faturalar SET fatura_tarihi = '30.12.2025', irsaliye_tarihi = "
+         "'30.12.2025'"_qs,
+         u"UPDATE faturalar SET adresi2 = 'Merkez / Ankara' WHERE adresi2 NOT LIKE '%/%'"_qs});
     FullDisk disk;
     ayarlar a = defaultSettings();
     a.veritabani_yolu = database;
     ayarlari_yaz(a, disk.filePath(settingsFileName()));
     Workspace workspace(disk.path());
+    workspace.seams.clock = [] { return QDate(2025, 12, 31); };
     const QString folder = earsivFolder(QDir(disk.path()));
     QList<EArsivResult> first;
-    QVERIFY(EArsivExport(workspace).run({1, 2, 3}, first));
+    QCOMPARE(EArsivExport(workspace).run({1, 2, 3}, first), EArsivRunEnd::Completed);
     QHash<QString, QByteArray> given;
     for (const EArsivResult &r : first)
         for (const QString &file : r.files)

@@ -1,17 +1,14 @@
-#include "invoice/earsivdocument.h"
+#include "earsiv/document.h"
 
 #include "base/numbers.h"
 #include "base/yaziyacevir.h"
 
-#include <QRegularExpression>
 #include <QXmlStreamWriter>
 
 #include <cmath>
+#include <map>
 
 namespace {
-
-// The largest amount kept exact: money texts hold 15 significant digits.
-constexpr qint64 largestKurus = 99'999'999'999'999;
 
 // A decimal number with "." as the point, no exponent, at least `fewest` and at most
 // `most` decimals.
@@ -37,41 +34,91 @@ QString refusedLine(qsizetype index, const QString &what) {
     return QStringLiteral("%1. satırın %2").arg(index + 1).arg(what);
 }
 
-const QString returnNeeded = QStringLiteral("; iade için İADE faturası gerekir, bu sürümde "
-                                            "yazılamıyor.");
+// Exemption codes that make an invoice an ISTISNA one; 351 ("not exempt, other") keeps it a
+// sale.
+bool exemptsInvoice(const QString &code) {
+    return !code.isEmpty() && code != QLatin1String("351");
+}
 
 } // namespace
+
+QString percentText(double rate) {
+    return decimalText(rate, 0, 6);
+}
 
 QString kurusText(qint64 kurus) {
     return moneyText(Money::fromKurus(kurus));
 }
 
+QString spacedWords(const QString &words) {
+    QString out;
+    out.reserve(words.size() + words.size() / 4);
+    for (qsizetype i = 0; i < words.size(); ++i) {
+        const QChar c = words.at(i);
+        if (i > 0 && c.isUpper() && words.at(i - 1).isLower())
+            out += u' ';
+        out += c;
+    }
+    return out;
+}
+
 QString amountInWords(const QString &money) {
     QString words = yaziyacevir(money);
     words.replace(QStringLiteral(" TL"), QStringLiteral(" TL "));
-    return QStringLiteral("Yalnız: ") + words.trimmed();
+    return QStringLiteral("Yalnız: ") + spacedWords(words).simplified();
 }
 
-std::variant<EArsivDocument, QString>
-earsivDocument(const Invoice &invoice, const EArsivParty &seller, const QDate &today) {
+QString documentTitle(const QString &profile) {
+    return profile == Profile::EArsiv ? QStringLiteral("e-ARŞİV FATURA")
+                                      : QStringLiteral("e-FATURA");
+}
+
+QString typeName(const QString &typeCode) {
+    if (typeCode == QLatin1String("IADE"))
+        return QStringLiteral("İADE");
+    if (typeCode == QLatin1String("ISTISNA"))
+        return QStringLiteral("İSTİSNA");
+    return QStringLiteral("SATIŞ");
+}
+
+std::variant<EArsivDocument, QString> earsivDocument(const Invoice &invoice,
+                                                     const DocumentChoices &choices) {
     const InvoiceHeader &h = invoice.header;
+    const bool isReturn = h.type == InvoiceType::Return;
     EArsivDocument d;
-    d.seller = seller;
+    d.seller = choices.seller;
     d.invoiceNumber = h.number;
+    d.profile = choices.profile;
+    // The rules allow a return to an e-Fatura user only as a basic invoice.
+    if (isReturn && d.profile == Profile::Ticari)
+        d.profile = Profile::Temel;
+    if (!d.isEFatura())
+        d.sendType = choices.sendType;
     if (invoice.lines.isEmpty())
         return QStringLiteral("faturanın satırı yok.");
     const std::optional<QDate> date = invoiceDate(h.invoiceDate);
     if (!date)
         return QStringLiteral("fatura tarihi okunamadı (%1); GG.AA.YYYY biçiminde olmalıdır.")
             .arg(h.invoiceDate);
-    if (*date > today)
+    if (*date > choices.today)
         return QStringLiteral("fatura tarihi (%1) bugünden ileri; e-Arşiv faturası ileri "
                               "tarihli olamaz.")
             .arg(h.invoiceDate);
     d.issueDate = *date;
     d.deliveryNoteNumber = h.deliveryNoteNumber.trimmed();
-    if (!d.deliveryNoteNumber.isEmpty())
-        d.deliveryNoteDate = invoiceDate(h.deliveryNoteDate).value_or(QDate());
+    if (!d.deliveryNoteNumber.isEmpty()) {
+        // The note goes on the document and its copy alike, or the invoice is corrected.
+        const std::optional<QDate> noteDate = invoiceDate(h.deliveryNoteDate);
+        if (!noteDate)
+            return QStringLiteral("irsaliye tarihi okunamadı (%1); irsaliye numarası (%2) ile "
+                                  "birlikte GG.AA.YYYY biçiminde yazılmalıdır. Faturada "
+                                  "irsaliye tarihini düzeltiniz ya da irsaliye numarasını "
+                                  "siliniz.")
+                .arg(h.deliveryNoteDate.trimmed().isEmpty() ? QStringLiteral("boş")
+                                                            : h.deliveryNoteDate.trimmed(),
+                     d.deliveryNoteNumber);
+        d.deliveryNoteDate = *noteDate;
+    }
 
     std::variant<EArsivParty, QString> buyer = buyerParty(h);
     if (const QString *problem = std::get_if<QString>(&buyer))
@@ -85,33 +132,48 @@ earsivDocument(const Invoice &invoice, const EArsivParty &seller, const QDate &t
         return tooLarge;
     if (!f.hasGrandTotal || f.vatGroups.isEmpty())
         return QStringLiteral("KDV oranı geçerli bir sayı değil: %1").arg(invoice.vatRateText);
-    if (f.vatGroups.size() > 1)
-        return QStringLiteral("satırlarda birden çok KDV oranı var (%1); bu sürümde e-Arşiv "
-                              "faturası olarak yazılamıyor.")
-            .arg(figureTexts(invoice, f).rates);
-    const double rate = f.vatGroups.first().rate;
-    if (!(rate > 0 && rate <= 100))
-        return QStringLiteral("KDV oranı 0'dan büyük, en çok 100 olmalıdır: %1")
-            .arg(f.vatGroups.first().rateText);
-    d.vatRate = rate;
+    // Only campaign invoices carry a discount of the whole invoice, and they are never saved.
+    if (invoice.invoiceDiscount != Money())
+        return QStringLiteral("faturanın tamamına verilmiş iskonto e-faturada yazılamıyor.");
     d.vatIncluded = invoice.vatMode == VatIncluded;
+    const QString negative =
+        isReturn ? QStringLiteral("; İADE faturasında tutarlar artı yazılır.")
+                 : QStringLiteral("; iade için fatura tipi İADE seçilip tutarlar artı yazılır.");
 
+    bool exempt = false;
     for (qsizetype i = 0; i < invoice.lines.size(); ++i) {
         const InvoiceLine &line = invoice.lines.at(i);
         const Money amount = f.lineAmounts.at(i);
         const Money discount = f.lineDiscounts.at(i);
         if (amount < Money())
             return refusedLine(i, QStringLiteral("tutarı eksi (%1)").arg(moneyText(amount))) +
-                   returnNeeded;
+                   negative;
         if (discount < Money() || discount > amount)
             return refusedLine(i, QStringLiteral("iskontosu (%1) eksi ya da satır tutarından "
                                                  "büyük.")
                                       .arg(line.discountText));
+        const double rate = *invoice.rateOf(line);
+        if (!(rate >= 0 && rate <= 100))
+            return refusedLine(i, QStringLiteral("KDV oranı (%%1) 0 ile 100 arasında olmalıdır.")
+                                      .arg(invoice.rateTextOf(line)));
         EArsivLine l;
         l.name = line.description;
         l.quantity = line.quantity;
         l.discountPercent = line.discountPercent;
-        l.unit = line.unit;
+        l.unit = line.unit.isEmpty() ? QStringLiteral("C62") : line.unit;
+        l.vatRate = rate;
+        if (rate == 0) {
+            l.exemptionCode = line.exemptionCode.trimmed();
+            l.exemptionReason = line.exemptionReason.trimmed().isEmpty()
+                                    ? exemptionReason(l.exemptionCode)
+                                    : line.exemptionReason.trimmed();
+            if (l.exemptionCode.isEmpty() || l.exemptionReason.isEmpty())
+                return refusedLine(i, QStringLiteral("KDV oranı %0, ama istisna kodu ve nedeni "
+                                                     "yok; %0 KDV'li satır istisna koduyla "
+                                                     "yazılır. Faturada satıra istisna kodunu "
+                                                     "(örneğin 351) giriniz."));
+            exempt = exempt || exemptsInvoice(l.exemptionCode);
+        }
         l.vat = f.lineVat.at(i).kurus();
         if (d.vatIncluded) {
             // The VAT comes out of the line; its discount is shown without VAT, rounded on
@@ -135,11 +197,46 @@ earsivDocument(const Invoice &invoice, const EArsivParty &seller, const QDate &t
         d.lines << l;
     }
     if (f.grandTotal < Money())
-        return QStringLiteral("genel toplam eksi (%1)").arg(moneyText(f.grandTotal)) + returnNeeded;
+        return QStringLiteral("genel toplam eksi (%1)").arg(moneyText(f.grandTotal)) + negative;
+
+    // The VAT by rate as the window has it; at 0 % each exemption on its own.
+    for (const VatGroup &g : f.vatGroups) {
+        if (g.rate > 0 && g.vat == Money())
+            return QStringLiteral("%%1 KDV'li satırların KDV'si 0,00 TL'ye yuvarlanıyor "
+                                  "(matrah %2 TL); KDV'si sıfır olan oran istisna kodu ister. "
+                                  "Tutarı düzeltiniz ya da satırı %3 KDV ve istisna koduyla "
+                                  "yazınız.")
+                .arg(g.rateText, moneyText(g.base), QStringLiteral("%0"));
+        if (g.rate > 0) {
+            d.taxes << EArsivTax{g.rate, {}, {}, g.base.kurus(), g.vat.kurus()};
+            continue;
+        }
+        std::map<QString, EArsivTax> byCode;
+        for (const EArsivLine &l : d.lines) {
+            if (l.vatRate != 0)
+                continue;
+            EArsivTax &t = byCode[l.exemptionCode];
+            t.exemptionCode = l.exemptionCode;
+            if (t.exemptionReason.isEmpty())
+                t.exemptionReason = l.exemptionReason;
+            t.taxable += l.net;
+        }
+        for (const auto &[code, t] : byCode)
+            d.taxes << t;
+    }
     d.vat = f.vat.kurus();
     d.payable = d.lineTotal + d.vat;
     if (d.payable != f.grandTotal.kurus())
         return QStringLiteral("satır tutarları pencerenin toplamlarını kuruşuna kadar tutmuyor.");
+
+    if (isReturn) {
+        if (!choices.returned)
+            return QStringLiteral("iade edilen fatura (%1) bilinmiyor.").arg(h.returnedNumber);
+        d.returned = choices.returned;
+        d.typeCode = QStringLiteral("IADE");
+    } else if (exempt) {
+        d.typeCode = QStringLiteral("ISTISNA");
+    }
     d.words = amountInWords(moneyText(f.grandTotal));
     return d;
 }
@@ -183,6 +280,7 @@ public:
     void amount(const QString &name, qint64 kurus) {
         basic(name, xmlAmount(kurus), QStringLiteral("currencyID"), QStringLiteral("TRY"));
     }
+    void date(const QString &name, const QDate &d) { basic(name, d.toString(Qt::ISODate)); }
 
     void address(const EArsivParty &p) {
         open(QStringLiteral("PostalAddress"));
@@ -235,18 +333,18 @@ public:
         close();
     }
 
-    void taxTotal(qint64 taxable, qint64 vat, const QString &percent) {
-        open(QStringLiteral("TaxTotal"));
-        amount(QStringLiteral("TaxAmount"), vat);
+    void subtotal(qint64 taxable, qint64 vat, double rate, const QString &exemptionCode,
+                  const QString &exemptionReason) {
         open(QStringLiteral("TaxSubtotal"));
         amount(QStringLiteral("TaxableAmount"), taxable);
         amount(QStringLiteral("TaxAmount"), vat);
-        basic(QStringLiteral("Percent"), percent);
+        basic(QStringLiteral("Percent"), percentText(rate));
         open(QStringLiteral("TaxCategory"));
+        basicIfAny(QStringLiteral("TaxExemptionReasonCode"), exemptionCode);
+        basicIfAny(QStringLiteral("TaxExemptionReason"), exemptionReason);
         open(QStringLiteral("TaxScheme"));
         basic(QStringLiteral("Name"), QStringLiteral("KDV"));
         basic(QStringLiteral("TaxTypeCode"), QStringLiteral("0015"));
-        close();
         close();
         close();
         close();
@@ -260,6 +358,7 @@ private:
 
 QByteArray earsivXml(const EArsivDocument &d) {
     QByteArray out;
+    out.reserve(8192 + 2048 * d.lines.size());
     Writer w(&out);
     QXmlStreamWriter &x = w.xml();
     x.writeStartDocument();
@@ -271,23 +370,39 @@ QByteArray earsivXml(const EArsivDocument &d) {
     x.writeAttribute(xsiNs, QStringLiteral("schemaLocation"),
                      invoiceNs + QStringLiteral(" UBL-Invoice-2.1.xsd"));
 
-    const QString percent = decimalText(d.vatRate, 0, 6);
     w.basic(QStringLiteral("UBLVersionID"), QStringLiteral("2.1"));
     w.basic(QStringLiteral("CustomizationID"), QStringLiteral("TR1.2"));
-    w.basic(QStringLiteral("ProfileID"), QStringLiteral("EARSIVFATURA"));
+    w.basic(QStringLiteral("ProfileID"), d.profile);
     w.basic(QStringLiteral("ID"), d.gibNumber);
     w.basic(QStringLiteral("CopyIndicator"), QStringLiteral("false"));
     w.basic(QStringLiteral("UUID"), d.uuid);
-    w.basic(QStringLiteral("IssueDate"), d.issueDate.toString(Qt::ISODate));
+    w.date(QStringLiteral("IssueDate"), d.issueDate);
     w.basic(QStringLiteral("IssueTime"), d.issueTime.toString(QStringLiteral("HH:mm:ss")));
-    w.basic(QStringLiteral("InvoiceTypeCode"), QStringLiteral("SATIS"));
+    w.basic(QStringLiteral("InvoiceTypeCode"), d.typeCode);
     w.basic(QStringLiteral("Note"), d.words);
     w.basic(QStringLiteral("DocumentCurrencyCode"), QStringLiteral("TRY"));
     w.basic(QStringLiteral("LineCountNumeric"), QString::number(d.lines.size()));
-    if (!d.deliveryNoteNumber.isEmpty() && d.deliveryNoteDate.isValid()) {
+    if (d.returned) {
+        w.open(QStringLiteral("BillingReference"));
+        w.open(QStringLiteral("InvoiceDocumentReference"));
+        w.basic(QStringLiteral("ID"), d.returned->gibNumber);
+        w.date(QStringLiteral("IssueDate"), d.returned->date);
+        w.basic(QStringLiteral("DocumentTypeCode"), QStringLiteral("IADE"));
+        w.close();
+        w.close();
+    }
+    if (!d.deliveryNoteNumber.isEmpty()) {
         w.open(QStringLiteral("DespatchDocumentReference"));
         w.basic(QStringLiteral("ID"), d.deliveryNoteNumber);
-        w.basic(QStringLiteral("IssueDate"), d.deliveryNoteDate.toString(Qt::ISODate));
+        w.date(QStringLiteral("IssueDate"), d.deliveryNoteDate);
+        w.close();
+    }
+    if (!d.sendType.isEmpty()) {
+        // How the buyer gets an e-Arşiv invoice, as integrators read it.
+        w.open(QStringLiteral("AdditionalDocumentReference"));
+        w.basic(QStringLiteral("ID"), d.sendType);
+        w.date(QStringLiteral("IssueDate"), d.issueDate);
+        w.basic(QStringLiteral("DocumentTypeCode"), QStringLiteral("SEND_TYPE"));
         w.close();
     }
 
@@ -308,12 +423,18 @@ QByteArray earsivXml(const EArsivDocument &d) {
 
     w.party(QStringLiteral("AccountingSupplierParty"), d.seller);
     w.party(QStringLiteral("AccountingCustomerParty"), d.buyer);
-    w.taxTotal(d.lineTotal, d.vat, percent);
+
+    w.open(QStringLiteral("TaxTotal"));
+    w.amount(QStringLiteral("TaxAmount"), d.vat);
+    for (const EArsivTax &t : d.taxes)
+        w.subtotal(t.taxable, t.vat, t.rate, t.exemptionCode, t.exemptionReason);
+    w.close();
 
     w.open(QStringLiteral("LegalMonetaryTotal"));
     w.amount(QStringLiteral("LineExtensionAmount"), d.lineTotal);
     w.amount(QStringLiteral("TaxExclusiveAmount"), d.lineTotal);
     w.amount(QStringLiteral("TaxInclusiveAmount"), d.payable);
+    w.amount(QStringLiteral("AllowanceTotalAmount"), d.discountTotal);
     w.amount(QStringLiteral("PayableAmount"), d.payable);
     w.close();
 
@@ -333,7 +454,10 @@ QByteArray earsivXml(const EArsivDocument &d) {
             w.amount(QStringLiteral("BaseAmount"), l.gross);
             w.close();
         }
-        w.taxTotal(l.net, l.vat, percent);
+        w.open(QStringLiteral("TaxTotal"));
+        w.amount(QStringLiteral("TaxAmount"), l.vat);
+        w.subtotal(l.net, l.vat, l.vatRate, l.exemptionCode, l.exemptionReason);
+        w.close();
         w.open(QStringLiteral("Item"));
         w.basic(QStringLiteral("Name"), l.name);
         w.close();
@@ -348,4 +472,37 @@ QByteArray earsivXml(const EArsivDocument &d) {
     x.writeEndElement();
     x.writeEndDocument();
     return out;
+}
+
+QByteArray qrText(const EArsivDocument &d) {
+    // Every value is a text of digits, capitals, dashes and points: nothing to escape.
+    QList<std::pair<QString, QString>> fields = {
+        {QStringLiteral("vkntckn"), d.seller.id},
+        {QStringLiteral("avkntckn"), d.buyer.id},
+        {QStringLiteral("senaryo"), d.profile},
+        {QStringLiteral("tip"), d.typeCode},
+        {QStringLiteral("tarih"), d.issueDate.toString(Qt::ISODate)},
+        {QStringLiteral("no"), d.gibNumber},
+        {QStringLiteral("ettn"), d.uuid},
+        {QStringLiteral("parabirimi"), QStringLiteral("TRY")},
+        {QStringLiteral("malhizmettoplam"), xmlAmount(d.lineTotal)},
+    };
+    // One key per rate: the exemptions at 0 % together.
+    std::map<double, std::pair<qint64, qint64>> byRate;
+    for (const EArsivTax &t : d.taxes) {
+        byRate[t.rate].first += t.taxable;
+        byRate[t.rate].second += t.vat;
+    }
+    for (const auto &[rate, sums] : byRate)
+        fields << std::pair(QStringLiteral("kdvmatrah(%1)").arg(percentText(rate)),
+                            xmlAmount(sums.first));
+    for (const auto &[rate, sums] : byRate)
+        fields << std::pair(QStringLiteral("hesaplanankdv(%1)").arg(percentText(rate)),
+                            xmlAmount(sums.second));
+    fields << std::pair(QStringLiteral("vergidahil"), xmlAmount(d.payable))
+           << std::pair(QStringLiteral("odenecek"), xmlAmount(d.payable));
+    QStringList parts;
+    for (const auto &[key, value] : fields)
+        parts << QStringLiteral("\"%1\":\"%2\"").arg(key, value);
+    return (u'{' + parts.join(u',') + u'}').toUtf8();
 }

@@ -1,6 +1,8 @@
-#include "invoice/earsivparty.h"
+#include "earsiv/party.h"
 
+#include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 
 namespace {
 
@@ -10,10 +12,6 @@ bool digitsOnly(QStringView s) {
             return false;
     }
     return true;
-}
-
-int digit(QStringView s, qsizetype i) {
-    return s[i].unicode() - u'0';
 }
 
 // The words of a name: blanks of any kind between them.
@@ -26,49 +24,34 @@ bool looksLikeEmail(const QString &s) {
     return email.match(s).hasMatch();
 }
 
+const QLocale turkish(QLocale::Turkish, QLocale::Turkey);
+
+QString quotedOrEmpty(const QString &s) {
+    return s.isEmpty() ? QStringLiteral("boş") : u'"' + s + u'"';
+}
+
 } // namespace
 
-bool validVkn(QStringView n) {
-    if (n.size() != 10 || !digitsOnly(n))
-        return false;
-    int sum = 0;
-    for (int i = 0; i < 9; ++i) {
-        const int shifted = (digit(n, i) + 9 - i) % 10;
-        // Weighted by a power of two, then cast out nines; a 9 stays 9.
-        sum += shifted == 9 ? 9 : (shifted * (1 << (9 - i))) % 9;
+bool looksLikeCompany(const QString &name) {
+    static const QSet<QString> marks = {
+        QStringLiteral("ltd"),        QStringLiteral("şti"),         QStringLiteral("limited"),
+        QStringLiteral("aş"),         QStringLiteral("anonim"),      QStringLiteral("şirketi"),
+        QStringLiteral("şirket"),     QStringLiteral("koll"),        QStringLiteral("kollektif"),
+        QStringLiteral("kom"),        QStringLiteral("komandit"),    QStringLiteral("koop"),
+        QStringLiteral("kooperatif"), QStringLiteral("kooperatifi"), QStringLiteral("holding"),
+        QStringLiteral("san"),        QStringLiteral("sanayi"),      QStringLiteral("tic"),
+        QStringLiteral("ticaret")};
+    const QString lower = turkish.toLower(name);
+    // "Ltd.Şti." by its letters, "A.Ş." by its words without their dots.
+    static const QRegularExpression nonLetters(QStringLiteral("[^\\p{L}]+"));
+    QStringList words = lower.split(nonLetters, Qt::SkipEmptyParts);
+    for (QString w : lower.split(u' ', Qt::SkipEmptyParts))
+        words << w.remove(u'.').remove(u',');
+    for (const QString &w : words) {
+        if (marks.contains(w))
+            return true;
     }
-    return (10 - sum % 10) % 10 == digit(n, 9);
-}
-
-bool validTckn(QStringView n) {
-    if (n.size() != 11 || !digitsOnly(n) || n[0] == u'0')
-        return false;
-    int odd = 0;
-    int even = 0;
-    for (int i = 0; i < 9; ++i)
-        (i % 2 == 0 ? odd : even) += digit(n, i);
-    if (((odd * 7 - even) % 10 + 10) % 10 != digit(n, 9))
-        return false;
-    return (odd + even + digit(n, 9)) % 10 == digit(n, 10);
-}
-
-std::optional<TaxOfficeAndNumber> taxOfficeAndNumber(const QString &text) {
-    static const QRegularExpression run(QStringLiteral("[0-9]+"));
-    std::optional<TaxOfficeAndNumber> found;
-    for (QRegularExpressionMatchIterator it = run.globalMatch(text); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        if (m.capturedLength() == 10 || m.capturedLength() == 11)
-            found = TaxOfficeAndNumber{text.left(m.capturedStart()), m.captured()};
-    }
-    if (found) {
-        // "Kadıköy V.D. 123…", "Kadıköy / 123…", "Kadıköy - 123…": the office without the
-        // marks that only lead to the number.
-        static const QRegularExpression lead(
-            QStringLiteral("(?:\\s|[-/:,;]|\\bV\\.\\s*D\\.?|\\bVD\\b|\\bVKN\\b|\\bTCKN\\b)+$"),
-            QRegularExpression::CaseInsensitiveOption);
-        found->office = found->office.remove(lead).simplified();
-    }
-    return found;
+    return false;
 }
 
 QString sellerProblem(const SellerRecord &s) {
@@ -101,6 +84,17 @@ QString sellerProblem(const SellerRecord &s) {
     if (!prefix.match(s.seriesPrefix).hasMatch())
         return QStringLiteral(
             "Seri öneki 3 karakter olmalıdır: büyük harf (A-Z) ya da rakam, örneğin ABC!");
+    if (!s.efaturaPrefix.isEmpty() && !prefix.match(s.efaturaPrefix).hasMatch())
+        return QStringLiteral("e-Fatura seri öneki 3 karakter olmalıdır: büyük harf (A-Z) ya da "
+                              "rakam, örneğin EFA!");
+    if (s.efaturaPrefix == s.seriesPrefix)
+        return QStringLiteral("e-Fatura seri öneki e-Arşiv seri önekinden farklı olmalıdır: her "
+                              "belge türünün numaraları kendi serisinde sıralanır!");
+    if (s.efaturaProfile != QLatin1String("TEMELFATURA") &&
+        s.efaturaProfile != QLatin1String("TICARIFATURA"))
+        return QStringLiteral("e-Fatura senaryosu TEMELFATURA ya da TICARIFATURA olmalıdır!");
+    if (s.sendType != QLatin1String("KAGIT") && s.sendType != QLatin1String("ELEKTRONIK"))
+        return QStringLiteral("e-Arşiv gönderim şekli KAGIT ya da ELEKTRONIK olmalıdır!");
     return QString();
 }
 
@@ -131,6 +125,13 @@ std::variant<EArsivParty, QString> buyerParty(const InvoiceHeader &h) {
         p.taxOffice = found->office;
     }
     if (p.id.isEmpty() || p.id == finalConsumerNumber()) {
+        if (looksLikeCompany(customer))
+            return QStringLiteral("müşteri (%1) bir şirket, ama vergi kutusunda vergi kimlik "
+                                  "numarası yok; şirkete fatura VKN ile düzenlenir, nihai "
+                                  "tüketici olarak yazılamaz. Müşteri kartında vergi kutusuna "
+                                  "vergi dairesini ve 10 haneli VKN'yi yazınız, örneğin "
+                                  "\"Kadıköy 1234567890\".")
+                .arg(customer);
         p.id = finalConsumerNumber();
         p.finalConsumer = true;
     } else if (p.id.size() == 10 && !validVkn(p.id)) {
@@ -157,11 +158,15 @@ std::variant<EArsivParty, QString> buyerParty(const InvoiceHeader &h) {
     p.street = h.address.simplified();
     const QString line2 = h.address2.simplified();
     const qsizetype slash = line2.lastIndexOf(u'/');
-    if (slash < 0) {
-        p.city = line2;
-    } else {
+    if (slash >= 0) {
         p.district = line2.left(slash).trimmed();
         p.city = line2.mid(slash + 1).trimmed();
     }
+    if (p.district.isEmpty() || p.city.isEmpty())
+        return QStringLiteral("müşterinin (%1) ikinci adres satırında ilçe ve il yok (%2); "
+                              "faturada ikisi de yazılır. Müşteri kartında ikinci adres "
+                              "satırını \"İlçe / İl\" biçiminde yazınız, örneğin \"Kadıköy / "
+                              "İstanbul\".")
+            .arg(customer, quotedOrEmpty(line2));
     return p;
 }
