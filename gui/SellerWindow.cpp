@@ -30,7 +30,7 @@ SellerWindow::SellerWindow(Workspace &workspace, QWidget *parent)
         return e;
     };
     m_taxNumber = box("taxNumber", QStringLiteral("VKN / TCKN:"), 11);
-    m_title = box("title", QStringLiteral("Ünvan:"), 250);
+    m_title = box("title", QStringLiteral("Unvan:"), 250);
     m_firstName = box("firstName", QStringLiteral("Adı:"), 100);
     m_familyName = box("familyName", QStringLiteral("Soyadı:"), 100);
     m_taxOffice = box("taxOffice", QStringLiteral("Vergi Dairesi:"), 100);
@@ -57,7 +57,7 @@ SellerWindow::SellerWindow(Workspace &workspace, QWidget *parent)
                       {{QStringLiteral("Kâğıt"), QStringLiteral("KAGIT")},
                        {QStringLiteral("Elektronik"), QStringLiteral("ELEKTRONIK")}});
     m_taxNumber->setPlaceholderText(QStringLiteral("10 haneli VKN ya da 11 haneli TCKN"));
-    m_title->setPlaceholderText(QStringLiteral("VKN ile: şirketin ünvanı"));
+    m_title->setPlaceholderText(QStringLiteral("VKN ile: şirketin unvanı"));
     m_firstName->setPlaceholderText(QStringLiteral("TCKN ile"));
     m_familyName->setPlaceholderText(QStringLiteral("TCKN ile"));
     m_seriesPrefix->setPlaceholderText(QStringLiteral("ABC"));

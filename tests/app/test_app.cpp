@@ -1,24 +1,59 @@
 #include "app/firstrun.h"
 #include "app/windows.h"
+#include "gui/EArsivWindow.h"
 #include "gui/Form1.h"
 #include "gui/Form2.h"
 #include "gui/Form3.h"
 #include "gui/Form4.h"
+#include "gui/Form5.h"
+#include "gui/Form7.h"
+#include "gui/ReportWindow.h"
+#include "gui/SellerWindow.h"
 #include "gui/buttonpictures.h"
 #include "gui/webpanel.h"
 #include "tests/common/windowfixture.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QSignalSpy>
+#include <QTableWidget>
 
 #include <memory>
 
 namespace {
+
+// Every text a window shows: its title, captions, buttons, menu entries, box hints, list
+// entries and column headings.
+QStringList shownTexts(QWidget *w) {
+    QStringList t{w->windowTitle()};
+    for (auto *l : w->findChildren<QLabel *>())
+        t << l->text();
+    for (auto *b : w->findChildren<QAbstractButton *>())
+        t << b->text() << b->toolTip();
+    for (auto *a : w->findChildren<QAction *>())
+        t << a->text();
+    for (auto *g : w->findChildren<QGroupBox *>())
+        t << g->title();
+    for (auto *e : w->findChildren<QLineEdit *>())
+        t << e->placeholderText() << e->toolTip();
+    for (auto *c : w->findChildren<QComboBox *>())
+        for (int i = 0; i < c->count(); ++i)
+            t << c->itemText(i);
+    for (auto *h : w->findChildren<QHeaderView *>())
+        for (int i = 0; h->model() && i < h->count(); ++i)
+            t << h->model()->headerData(i, h->orientation()).toString();
+    t.removeAll(QString());
+    return t;
+}
 
 // Each action as "object name, caption".
 QStringList entries(const QList<QAction *> &actions) {
@@ -41,6 +76,7 @@ private Q_SLOTS:
     void menuKeys_data();
     void menuKeys();
     void messageBoxes();
+    void windowTexts();
 
 private:
     std::unique_ptr<WindowFixture> m_fx;
@@ -102,7 +138,8 @@ void TestApp::windowsTogether() {
     setText(customers, "Combo2", u"İkinci Müşteri"_qs);
     click(customers, "Command1");
     QVERIFY(!windows.invoice());
-    QCOMPARE(m_fx->messageTexts(), QStringList{u"2 numaralı müşteri kaydedildi: İkinci Müşteri"_qs});
+    QCOMPARE(m_fx->messageTexts(),
+             QStringList{u"2 numaralı müşteri kaydedildi: İkinci Müşteri"_qs});
 
     Form4 *main = windows.mainWindow();
     const QStringList actions = {"Ayarlar", "otomatikbasim", "otofaturalastir", "hakkinda",
@@ -210,6 +247,37 @@ void TestApp::messageBoxes() {
             box->defaultButton() ? box->defaultButton() : box->buttons().first();
         QCOMPARE(chosen->text(), defaultButton);
     }
+}
+
+// The texts of every window are spelled right: none of the old slips (a misspelt word, two
+// words run together, an English caption, the currency that ended in 2009, "Ünvan"), and the
+// mended captions are there.
+void TestApp::windowTexts() {
+    Workspace &ws = m_fx->workspace;
+    std::vector<std::unique_ptr<QWidget>> windows;
+    windows.emplace_back(std::make_unique<Form1>(ws));
+    windows.emplace_back(std::make_unique<Form2>(ws));
+    windows.emplace_back(std::make_unique<Form3>(ws));
+    windows.emplace_back(std::make_unique<Form4>(ws));
+    windows.emplace_back(std::make_unique<Form5>(ws));
+    windows.emplace_back(std::make_unique<Form7>(ws));
+    windows.emplace_back(std::make_unique<EArsivWindow>(ws));
+    windows.emplace_back(std::make_unique<SellerWindow>(ws));
+    windows.emplace_back(std::make_unique<ReportWindow>(ws));
+    static const QRegularExpression slip(
+        u"Otomotik|Database|\\bY(TL|KR|kr)\\b|Ünvan|ünvan|\\p{Ll}[A-ZÇĞİÖŞÜ]\\p{Ll}"_qs);
+    QStringList all;
+    for (const std::unique_ptr<QWidget> &w : windows) {
+        for (QString text : shownTexts(w.get())) {
+            text.remove(m_fx->dir.path()); // a folder's name is not the program's text
+            QVERIFY2(!slip.match(text).hasMatch(),
+                     qPrintable(w->metaObject()->className() + u": "_qs + text));
+            all << text;
+        }
+    }
+    for (const char *mended : {"&Otomatik Fatura Basım", "İrsaliye Tarihi:",
+                               "Fatura Sütun Marjları:", "Veritabanı:", "Unvan:"})
+        QVERIFY2(all.contains(QString::fromUtf8(mended)), mended);
 }
 
 QTEST_MAIN(TestApp)
