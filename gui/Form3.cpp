@@ -12,9 +12,6 @@
 #include "invoice/invoiceprint.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
-#include "store/customers.h"
-#include "store/database.h"
-#include "store/invoices.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -472,8 +469,7 @@ void Form3::load() {
         const ayarlar a = m_workspace.readSettings(2);
         m_vatRate->setText(a.kdv_yuzde.trimmed());
         reloadCustomerLists(false);
-        Database db(m_workspace.databasePath(a));
-        m_invoiceNumber->setText(QString::number(nextInvoiceNumber(largestInvoiceNumber(db))));
+        m_invoiceNumber->setText(QString::number(Books(m_workspace).proposedInvoiceNumber()));
     });
     m_vatMode->clear();
     m_vatMode->addItems({QStringLiteral("Dahil"), QStringLiteral("Hariç")});
@@ -601,10 +597,8 @@ void Form3::fillReturnedDate() {
     if (!n || !m_returnedDate->text().trimmed().isEmpty())
         return;
     guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        const QList<StoredRow> rows = invoiceRows(db, *n);
-        if (!rows.isEmpty() && rows.first().fatura_tarihi)
-            m_returnedDate->setText(*rows.first().fatura_tarihi);
+        if (const std::optional<QString> date = Books(m_workspace).invoiceDateOf(*n))
+            m_returnedDate->setText(*date);
     });
 }
 
@@ -934,13 +928,8 @@ void Form3::transfer() {
     bool refused = false;
     InvoiceInfo info = record.info;
     info.changeCount = m_stored.changeCount;
-    const bool written = guarded(this, [&] {
-        Database db(m_workspace.databasePath(), Database::Access::Write);
-        if (replacing)
-            refused = !replaceInvoice(db, record.header, record.lines, info);
-        else
-            refused = !insertInvoice(db, record.header, record.lines, info);
-    });
+    const bool written =
+        guarded(this, [&] { refused = !Books(m_workspace).saveInvoice(record, info, replacing); });
     if (!written)
         return;
     if (refused) {
@@ -1009,10 +998,7 @@ void Form3::faturabul(const QString &number) {
     if (!mayDiscard(QStringLiteral("Yine de %1 numaralı fatura yüklensin mi?").arg(*n)))
         return;
     StoredInvoice stored;
-    if (!guarded(this, [&] {
-            Database db(m_workspace.databasePath());
-            stored = storedInvoice(db, *n);
-        }))
+    if (!guarded(this, [&] { stored = Books(m_workspace).loadInvoice(*n); }))
         return;
     const QList<StoredRow> &rows = stored.rows;
 

@@ -1,17 +1,16 @@
 #include "gui/Form5.h"
 
 #include "base/numbers.h"
+#include "gui/choosers.h"
 #include "gui/guard.h"
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
 #include "gui/previewwindow.h"
 #include "gui/printersetup.h"
+#include "invoice/books.h"
 #include "invoice/workspace.h"
-#include "store/database.h"
 
 #include <QDir>
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -85,21 +84,6 @@ QFont windowFont(bool bold) {
                    QStringLiteral("Nimbus Sans")});
     f.setPointSizeF(8.25);
     f.setBold(bold);
-    return f;
-}
-
-std::optional<QString> desktopFileChooser(QWidget *parent) {
-    const QString path = QFileDialog::getOpenFileName(parent);
-    if (path.isEmpty())
-        return std::nullopt;
-    return QDir::toNativeSeparators(path);
-}
-
-std::optional<QFont> desktopFontChooser(QWidget *parent) {
-    bool chosen = false;
-    const QFont f = QFontDialog::getFont(&chosen, parent);
-    if (!chosen)
-        return std::nullopt;
     return f;
 }
 
@@ -320,7 +304,8 @@ bool Form5::kaydet() {
     }
     // A server address is checked before it goes into the file: a password typed into it
     // would stay there in plain text, for anyone who can read the folder.
-    if (const QString problem = serverAddressProblem(a.veritabani_yolu); !problem.isEmpty()) {
+    if (const QString problem = Books::databaseSettingProblem(a.veritabani_yolu);
+        !problem.isEmpty()) {
         Messages::info(this, QStringLiteral("Ayarlar kaydedilemedi.\n") + problem);
         m_singleBoxes[1]->setFocus();
         return false;
@@ -363,15 +348,13 @@ void Form5::openPrinterSetup() {
 }
 
 void Form5::chooseDatabase() {
-    const Workspace::FileChooser &chooser = m_workspace.seams.chooseFile;
-    const std::optional<QString> path = chooser ? chooser(this) : desktopFileChooser(this);
+    const std::optional<QString> path = Choosers::chooseFile(this);
     if (path)
         m_singleBoxes[1]->setText(*path);
 }
 
 void Form5::chooseFont(int line) {
-    const Workspace::FontChooser &chooser = m_workspace.seams.chooseFont;
-    const std::optional<QFont> f = chooser ? chooser(this) : desktopFontChooser(this);
+    const std::optional<QFont> f = Choosers::chooseFont(this);
     if (!f)
         return;
     const qreal pointSize = f->pointSizeF() > 0 ? f->pointSizeF() : QFontInfo(*f).pointSizeF();

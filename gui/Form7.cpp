@@ -5,10 +5,9 @@
 #include "gui/messages.h"
 #include "gui/picklist.h"
 #include "invoice/batchrun.h"
+#include "invoice/books.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
-#include "store/campaigns.h"
-#include "store/database.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -149,10 +148,7 @@ Form7::Form7(Workspace &workspace, QWidget *parent)
 
 void Form7::load() {
     QStringList names;
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        names = campaigns(db);
-    });
+    guarded(this, [&] { names = Books(m_workspace).campaignNames(); });
     m_campaign->addItems(names);
     m_region->addItems(regions);
     // Nothing is picked until the user picks it.

@@ -1,10 +1,10 @@
 #include "gui/SellerWindow.h"
 
+#include "earsiv/books.h"
 #include "earsiv/party.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "invoice/workspace.h"
-#include "store/seller.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -90,8 +90,7 @@ SellerWindow::SellerWindow(Workspace &workspace, QWidget *parent)
     resize(520, sizeHint().height());
 
     guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        if (const std::optional<SellerRecord> s = readSeller(db)) {
+        if (const std::optional<SellerRecord> s = EArsivBooks(m_workspace).seller()) {
             m_taxNumber->setText(s->taxNumber);
             m_title->setText(s->title);
             m_firstName->setText(s->firstName);
@@ -128,10 +127,7 @@ void SellerWindow::save() {
         Messages::info(this, problem);
         return;
     }
-    if (guarded(this, [&] {
-            Database db(m_workspace.databasePath(), Database::Access::Write);
-            writeSeller(db, s);
-        })) {
+    if (guarded(this, [&] { EArsivBooks(m_workspace).saveSeller(s); })) {
         Messages::info(this, QStringLiteral("Firma bilgileri kaydedildi."));
         Q_EMIT saved();
     }

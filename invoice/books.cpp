@@ -3,6 +3,7 @@
 #include "base/numbers.h"
 #include "invoice/summary.h"
 #include "invoice/workspace.h"
+#include "store/campaigns.h"
 #include "store/database.h"
 
 #include <QRegularExpression>
@@ -108,4 +109,53 @@ QList<InvoiceListEntry> Books::invoiceList(const QString &search, std::optional<
             filter.customerNumbers << c.number;
     }
     return invoiceListPage(db, filter, before, count);
+}
+
+qint64 Books::proposedInvoiceNumber() const {
+    Database db(path());
+    return nextInvoiceNumber(largestInvoiceNumber(db));
+}
+
+std::optional<QString> Books::invoiceDateOf(qint64 number) const {
+    Database db(path());
+    const QList<StoredRow> rows = invoiceRows(db, number);
+    if (rows.isEmpty())
+        return std::nullopt;
+    return rows.first().fatura_tarihi;
+}
+
+StoredInvoice Books::loadInvoice(qint64 number) const {
+    Database db(path());
+    return storedInvoice(db, number);
+}
+
+bool Books::saveInvoice(const InvoiceRecord &record, InvoiceInfo &info, bool replacing) const {
+    Database db(path(), Database::Access::Write);
+    return replacing ? replaceInvoice(db, record.header, record.lines, info)
+                     : insertInvoice(db, record.header, record.lines, info);
+}
+
+QStringList Books::campaignNames() const {
+    Database db(path());
+    return campaigns(db);
+}
+
+BackupResult Books::backUp(const QString &folder) const {
+    return backupDatabase(path(), folder, m_workspace.now());
+}
+
+BackupContents Books::checkBackup(const QString &backup) {
+    return ::checkBackup(backup);
+}
+
+QString Books::restore(const QString &backup) const {
+    return restoreBackup(backup, path(), m_workspace.now());
+}
+
+QString Books::shownBooks() const {
+    return shownAddress(path());
+}
+
+QString Books::databaseSettingProblem(const QString &setting) {
+    return serverAddressProblem(setting);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "invoice/saving.h"
+#include "store/backup.h"
 #include "store/customers.h"
 #include "store/invoicelist.h"
 #include "store/invoices.h"
@@ -55,6 +56,32 @@ public:
     // the customer search, the first 500 such customers).
     QList<InvoiceListEntry> invoiceList(const QString &search, std::optional<qint64> before,
                                         int count) const;
+
+    // The number a new invoice is proposed: one above the largest stored.
+    qint64 proposedInvoiceNumber() const;
+    // The stored invoice's date as it was saved; nothing when no such invoice is stored.
+    std::optional<QString> invoiceDateOf(qint64 number) const;
+    // One stored invoice with what is kept beside it; no rows when none is stored.
+    StoredInvoice loadInvoice(qint64 number) const;
+    // Writes `record` as a new invoice, or over the stored one when `replacing`. False when
+    // refused, nothing written: a new one's number is taken, or the stored one was saved
+    // elsewhere since `info` was read. Saved, `info` holds what is stored now.
+    bool saveInvoice(const InvoiceRecord &record, InvoiceInfo &info, bool replacing) const;
+
+    // The campaigns' names, for the batch print.
+    QStringList campaignNames() const;
+
+    // Backups (see store/backup.h): the books copied into `folder`; a backup file checked;
+    // the books replaced by a backup, the old ones kept beside (their path returned).
+    BackupResult backUp(const QString &folder) const;
+    static BackupContents checkBackup(const QString &backup);
+    QString restore(const QString &backup) const;
+    // The books as a message names them: a file's path, a server's address without password.
+    QString shownBooks() const;
+
+    // What is wrong with a database setting that names a server; empty when it is usable or
+    // names a file.
+    static QString databaseSettingProblem(const QString &setting);
 
 private:
     QString path() const;

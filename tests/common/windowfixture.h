@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/choosers.h"
 #include "gui/messages.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
@@ -36,7 +37,10 @@ public:
             return t;
         };
     }
-    ~WindowFixture() { Messages::setTestHandler({}); }
+    ~WindowFixture() {
+        Messages::setTestHandler({});
+        Choosers::setTestHooks({});
+    }
 
     // Each row of a query on the database as its values joined by "|"; a NULL is empty.
     QStringList rows(const QString &query) const {

@@ -71,8 +71,9 @@ private:
 void TestForm5::init() {
     m_fx = std::make_unique<WindowFixture>();
     QDir::setCurrent(m_fx->dir.path());
-    m_fx->workspace.seams.chooseFile = [this](QWidget *) { return ++m_choices, m_nextFile; };
-    m_fx->workspace.seams.chooseFont = [this](QWidget *) { return ++m_choices, m_nextFont; };
+    Choosers::setTestHooks({.file = [this](QWidget *) { return ++m_choices, m_nextFile; },
+                            .font = [this](QWidget *) { return ++m_choices, m_nextFont; },
+                            .path = {}});
     m_choices = 0;
     m_nextFile.reset();
     m_nextFont.reset();

@@ -6,6 +6,7 @@
 #include "gui/Form2.h"
 #include "gui/Form3.h"
 #include "gui/Form5.h"
+#include "gui/choosers.h"
 #include "gui/messages.h"
 #include "gui/previewwindow.h"
 #include "invoice/workspace.h"
@@ -156,8 +157,9 @@ void TestBadInput::initTestCase() {
         return t;
     };
     // The choosers bring the typed text too: as a path, as a font's name.
-    m_workspace.seams.chooseFile = [this](QWidget *) { return std::optional<QString>(m_typed); };
-    m_workspace.seams.chooseFont = [this](QWidget *) { return std::optional(QFont(m_typed)); };
+    Choosers::setTestHooks({.file = [this](QWidget *) { return std::optional<QString>(m_typed); },
+                            .font = [this](QWidget *) { return std::optional(QFont(m_typed)); },
+                            .path = {}});
 }
 
 void TestBadInput::sweep_data() {
