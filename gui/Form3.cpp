@@ -513,6 +513,13 @@ void Form3::showCustomer(const Customer &c) {
     m_address->setText(c.adresi);
     m_address2->setText(c.adresi2);
     m_taxOffice->setText(c.vergidaire_no);
+    showFromStart();
+}
+
+void Form3::showFromStart() {
+    // A long address shows its beginning, not its tail, in the narrow boxes.
+    for (QLineEdit *e : {m_address, m_address2, m_taxOffice, m_deliveryNumber})
+        e->setCursorPosition(0);
 }
 
 void Form3::pickCustomerByNumber(const QString &number) {
@@ -1035,6 +1042,7 @@ void Form3::faturabul(const QString &number) {
     m_invoiceType->setCurrentIndex(h.type == InvoiceType::Return ? 1 : 0);
     m_returnedNumber->setText(h.returnedNumber);
     m_returnedDate->setText(h.returnedDate);
+    showFromStart();
     m_invoice = loaded;
     {
         // The mode and rate boxes show the loaded ones without computing the half-shown

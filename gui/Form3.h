@@ -90,6 +90,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    void showFromStart();
     void buildWindow();
     void load();
     void showToday();

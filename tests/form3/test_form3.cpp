@@ -184,6 +184,9 @@ void TestForm3::loading() {
     QCOMPARE(headerTexts(&form) << text(&form, "Text12") << text(&form, "Text14"),
              (QStringList{"3", "Kayıtlı Müşteri", "Kayıtlı adres", "Kat 2", "Konak 42",
                           "05.03.2024", "İ-9", "04.03.2024", "9", "5"}));
+    // Each box shows its text from the beginning.
+    for (const char *box : {"Text11", "Text16", "Text2", "Text4"})
+        QCOMPARE(field<QLineEdit>(&form, box)->cursorPosition(), 0);
     QCOMPARE(texts(&form, {"Text3", "Text9", "Text10"}), QStringList(3));
     QCOMPARE(form.focusWidget(), field(&form, "Text3"));
 
