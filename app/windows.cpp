@@ -31,12 +31,15 @@ Windows::Windows(Workspace &workspace, QObject *parent)
             [this] { backUpBooks(m_workspace, m_main, true); });
     connect(m_main, &Form4::restoreRequested, this, [this] { restoreBooks(m_workspace, m_main); });
     connect(m_main, &Form4::aboutRequested, this, &Windows::openAbout);
-    connect(m_main, &Form4::closing, this, &Windows::closeOthers);
+    m_main->setBeforeClose([this] { return closeOthers(); });
 }
 
 Windows::~Windows() {
-    closeOthers();
-    delete m_main.data();
+    // Gone with the program: nobody is left to answer a question.
+    const QList<QWidget *> order = {m_about,  m_customers, m_invoice, m_settings, m_batch,
+                                    m_earsiv, m_seller,    m_reports, m_main};
+    for (QWidget *w : order)
+        delete w;
 }
 
 template <class W> W *Windows::open(QPointer<W> &slot) {
@@ -128,11 +131,13 @@ void Windows::wire(EArsivWindow *earsiv) {
     connect(earsiv, &EArsivWindow::sellerDetailsRequested, this, &Windows::openSeller);
 }
 
-void Windows::closeOthers() {
+bool Windows::closeOthers() {
     const QList<QWidget *> order = {m_about, m_customers, m_invoice, m_settings,
                                     m_batch, m_earsiv,    m_seller,  m_reports};
     for (QWidget *w : order) {
-        if (w)
-            w->close();
+        // A window that keeps its unsaved work stops the closing there.
+        if (w && !w->close())
+            return false;
     }
+    return true;
 }

@@ -18,7 +18,8 @@ class Workspace;
 // time it is opened and shown modeless; opening it again only brings it to the front.
 // Closing the main window closes the about box, the customer register, the invoice window,
 // the settings window, the batch window, the e-Arşiv window, the seller's details and the
-// reports, in that order, then the main window itself.
+// reports, in that order, then the main window itself; a window that keeps unsaved work open
+// (its user said no) stops that, and the program goes on.
 class Windows : public QObject {
     Q_OBJECT
 public:
@@ -53,7 +54,9 @@ private:
     void wire(Form2 *customers);
     void wire(Form3 *invoice);
     void wire(EArsivWindow *earsiv);
-    void closeOthers();
+    // Closes the other windows in order; false when one of them stays open (its user kept
+    // unsaved work), and the windows after it are left open too.
+    bool closeOthers();
 
     Workspace &m_workspace;
     QPointer<Form4> m_main;

@@ -3,6 +3,7 @@
 #include "base/money.h"
 
 #include <QRegularExpression>
+#include <QStringList>
 
 #include <cmath>
 #include <cstdio>
@@ -166,17 +167,95 @@ std::optional<double> localNumber(QStringView text) {
 
 std::optional<double> inputNumber(QStringView text) {
     const QStringView t = trimmedBlanks(text);
+    // "." only between groups of three digits: the first group one to three digits long.
+    const qsizetype comma = t.indexOf(u',');
+    const QStringView whole = comma < 0 ? t : t.left(comma);
+    qsizetype start = whole.startsWith(u'-') || whole.startsWith(u'+') ? 1 : 0;
+    qsizetype group = 0;
+    bool grouped = false;
+    for (qsizetype i = start; i < whole.size(); ++i) {
+        if (whole[i] == u'.') {
+            if (group == 0 || (grouped && group != 3) || (!grouped && group > 3))
+                return std::nullopt;
+            grouped = true;
+            group = 0;
+        } else if (isDigit(whole[i])) {
+            ++group;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (grouped && group != 3)
+        return std::nullopt;
+    // A comma needs its decimals: "5," is a slip, not five.
+    if (comma >= 0 && comma + 1 >= t.size())
+        return std::nullopt;
+    return parseDecimal(t, u',', u'.', false);
+}
+
+std::optional<double> storedNumber(QStringView text) {
+    const QStringView t = trimmedBlanks(text);
     if (t.contains(u','))
         return parseDecimal(t, u',', u'.', false);
     return parseDecimal(t, u'.', QChar(), false);
 }
 
+QString typedNumberForm(QStringView typed) {
+    const QString t = trimmedBlanks(typed).toString();
+    if (t.isEmpty() || inputNumber(t))
+        return QString();
+    QStringList candidates;
+    // The last "." meant as the decimal point: "18.50", "1.250.50".
+    if (!t.contains(u',') && t.contains(u'.')) {
+        QString c = t;
+        c[c.lastIndexOf(u'.')] = u',';
+        candidates << c;
+    }
+    // The English marks: "1,250.50".
+    if (t.contains(u',') && t.contains(u'.') && t.lastIndexOf(u'.') > t.lastIndexOf(u',')) {
+        QString c = t;
+        for (QChar &ch : c)
+            ch = ch == u',' ? QChar(u'.') : ch == u'.' ? QChar(u',') : ch;
+        candidates << c;
+    }
+    for (const QString &c : std::as_const(candidates)) {
+        if (inputNumber(c))
+            return c;
+    }
+    return QString();
+}
+
+QString typedExcerpt(const QString &typed) {
+    constexpr qsizetype longest = 40;
+    const QString shown = typed.trimmed();
+    if (shown.size() <= longest)
+        return shown;
+    return shown.left(shown.at(longest - 1).isHighSurrogate() ? longest - 1 : longest) +
+           QStringLiteral("…");
+}
+
+QString typedNumberRefusal(const QString &field, const QString &typed) {
+    const QString form = typedNumberForm(typed);
+    const QString shown = typedExcerpt(typed);
+    if (!form.isEmpty())
+        return QStringLiteral("%1 okunamadı: \"%2\". Ondalıklar virgülle ayrılır, nokta yalnızca "
+                              "binlikleri ayırır (1.250 bin iki yüz ellidir); \"%3\" biçiminde "
+                              "yazınız.")
+            .arg(field, shown, form);
+    return QStringLiteral("%1 bir sayı değil: \"%2\". Sayıyı \"1.250,50\" biçiminde yazınız.")
+        .arg(field, shown);
+}
+
 QString priceCellText(QStringView typed) {
     QString t = trimmedBlanks(typed).toString();
-    if (t.contains(u',')) {
-        t.remove(u'.');
-        t.replace(u',', u'.');
-    }
+    t.remove(u'.');
+    t.replace(u',', u'.');
+    return t;
+}
+
+QString typedPriceText(QStringView cell) {
+    QString t = trimmedBlanks(cell).toString();
+    t.replace(u'.', u',');
     return t;
 }
 

@@ -22,15 +22,37 @@ double leadingNumber(QStringView text);
 // Anything else, and the empty text, is no number.
 std::optional<double> localNumber(QStringView text);
 
-// How a number the user typed is read (quantity, unit price, discount percent, VAT rate):
-// a text with "," is a Turkish number ("1.250,50" is 1250.5); a text without "," takes "."
-// as the decimal point ("12.5" is 12.5, "1.250" is 1.25). Blanks around it are allowed.
-// The empty text and anything that is not a finite number is no number.
+// How every number the user types is read (quantity, unit price, discount percent, VAT rate,
+// settings values): the Turkish way. "," before the decimals, "." only between groups of three
+// digits: "1.250" is 1250, "1.250,5" is 1250.5, "1250,5" too. Blanks around it and a sign are
+// allowed. Anything else is no number, never read as another amount: "18.50" and "1.25" are
+// refused, as are the empty text and anything that is not finite.
 std::optional<double> inputNumber(QStringView text);
 
+// How number texts that older programs stored are read (a unit price "18.50" in faturalar):
+// a text with "," is a Turkish number; without one, "." is the decimal point ("18.50" is 18.5,
+// "1.250" is 1.25). Blanks around it are allowed.
+std::optional<double> storedNumber(QStringView text);
+
+// The form to type for a text that inputNumber() refuses but that plainly means a number:
+// "18.50" gives "18,50", "1.250.50" "1.250,50", "1,250.50" "1.250,50". Empty when there is
+// no such form ("12,5 TL", "on iki").
+QString typedNumberForm(QStringView typed);
+
+// What a message quotes of a typed text: the text without the blanks around it, a long one
+// only by its first 40 characters and "…", so that the message stays readable.
+QString typedExcerpt(const QString &typed);
+
+// The message that refuses a typed number: the field as the window names it, what was typed
+// and the form to type, e.g. `Br.Fiyat okunamadı: "18.50". ... "18,50" biçiminde yazınız.`
+QString typedNumberRefusal(const QString &field, const QString &typed);
+
 // The unit price as the line grid and the database keep it: "." as the decimal point and no
-// thousands mark ("1.250,50" and "1250,50" give "1250.50"; "12.5" stays "12.5").
+// thousands mark ("1.250,50" and "1250,50" give "1250.50", "1.250" gives "1250"). `typed` is a
+// price inputNumber() reads.
 QString priceCellText(QStringView typed);
+// Back from the grid's form to the form a user types: "1250.50" gives "1250,50".
+QString typedPriceText(QStringView cell);
 
 // Exactly two decimals, rounded half away from zero on the value's 15-digit decimal form
 // (2.675 gives "2,68", -2.675 "-2,68"), thousands grouped: "2.511,00", "0,50".

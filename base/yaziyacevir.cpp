@@ -81,9 +81,9 @@ QString yaziyacevir(const QString &amount) {
         const QString words = groupsToWords(lira.rightJustified(15, u'0'));
         if (!words.isEmpty())
             result =
-                (negative ? QStringLiteral("Eksi") : QString()) + words + QStringLiteral(" YTL");
+                (negative ? QStringLiteral("Eksi") : QString()) + words + QStringLiteral(" TL");
         else
-            minusGoesToKurus = negative; // -0,50 reads "EksiElli Ykr"
+            minusGoesToKurus = negative; // -0,50 reads "EksiElli Kr"
     }
 
     const QString kurusDigits = s.mid(comma + 1, 2);
@@ -93,7 +93,7 @@ QString yaziyacevir(const QString &amount) {
     if (!kurusWords.isEmpty()) {
         if (minusGoesToKurus)
             result += QStringLiteral("Eksi");
-        result += kurusWords + QStringLiteral(" Ykr");
+        result += kurusWords + QStringLiteral(" Kr");
     }
     return result;
 }

@@ -64,9 +64,7 @@ QString spacedWords(const QString &words) {
 
 QString amountInWords(const QString &money) {
     QString words = yaziyacevir(money);
-    // The words end in the old units or the new, depending on where they come from.
-    words.replace(QStringLiteral(" YTL"), QStringLiteral(" TL "));
-    words.replace(QStringLiteral(" Ykr"), QStringLiteral(" Kr"));
+    words.replace(QStringLiteral(" TL"), QStringLiteral(" TL "));
     return QStringLiteral("Yalnız: ") + spacedWords(words).simplified();
 }
 

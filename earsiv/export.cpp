@@ -417,7 +417,7 @@ EArsivExport::Prepared EArsivExport::prepare(qint64 number,
     // An invoice saved with its rates keeps them; an older one goes at the rate given, or the
     // one it was first given with.
     if (stored.info.hasDetails) {
-        if (m_rateGiven && inputNumber(stored.info.kdv_orani) != inputNumber(m_rateText))
+        if (m_rateGiven && storedNumber(stored.info.kdv_orani) != storedNumber(m_rateText))
             return refuse(QStringLiteral("fatura %%1 KDV ile kaydedilmiş; başka bir KDV oranıyla "
                                          "yazılamaz.")
                               .arg(stored.info.kdv_orani),
@@ -453,7 +453,9 @@ EArsivExport::Prepared EArsivExport::prepare(qint64 number,
     }
 
     Invoice invoice;
-    invoice.setVatRate(record ? record->vatRate : m_rateText);
+    // The rate as kept ("18.5") in the form typed rates take ("18,5").
+    invoice.setVatRate(
+        plainNumberText(storedNumber(record ? record->vatRate : m_rateText).value_or(qQNaN())));
     if (const QString problem = loadStoredInvoice(invoice, stored); !problem.isEmpty())
         return refuse(problem, givenAsEFatura);
     invoice.header.number = number;

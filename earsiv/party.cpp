@@ -57,7 +57,7 @@ QString sellerProblem(const SellerRecord &s) {
     if (number.size() == 11 && !validTckn(number))
         return QStringLiteral("TCKN geçersiz: kontrol haneleri tutmuyor!");
     if (number.size() == 10 && s.title.trimmed().isEmpty())
-        return QStringLiteral("Ünvan giriniz!");
+        return QStringLiteral("Unvan giriniz!");
     if (number.size() == 11 && s.firstName.trimmed().isEmpty())
         return QStringLiteral("Adı giriniz!");
     if (number.size() == 11 && s.familyName.trimmed().isEmpty())

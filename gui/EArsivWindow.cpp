@@ -1,17 +1,16 @@
 #include "gui/EArsivWindow.h"
 
+#include "earsiv/books.h"
 #include "earsiv/document.h"
 #include "earsiv/export.h"
 #include "earsiv/userlist.h"
+#include "gui/choosers.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "gui/pagedlist.h"
 #include "invoice/workspace.h"
-#include "store/earsivrecords.h"
-#include "store/efaturausers.h"
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -48,9 +47,11 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
     m_invoices = new PagedModel(
         4,
         [this](const QVariant &key, int count) {
-            Database db(m_workspace.databasePath());
-            const InvoiceSummaryPage page = invoiceSummariesAfter(
-                db, key.isValid() ? std::optional<qint64>(key.toLongLong()) : std::nullopt, count);
+            const InvoiceSummaryPage page =
+                EArsivBooks(m_workspace)
+                    .invoicesAfter(key.isValid() ? std::optional<qint64>(key.toLongLong())
+                                                 : std::nullopt,
+                                   count);
             QList<PagedRow> rows;
             for (const InvoiceSummary &s : page.invoices) {
                 const QString number = page.earsivNumbers.value(s.number);
@@ -146,10 +147,7 @@ EArsivWindow::EArsivWindow(Workspace &workspace, QWidget *parent)
 
 void EArsivWindow::showUserList() {
     std::optional<RegisteredUserList> list;
-    if (!guarded(this, [&] {
-            Database db(m_workspace.databasePath());
-            list = registeredUserList(db);
-        }))
+    if (!guarded(this, [&] { list = EArsivBooks(m_workspace).userList(); }))
         return;
     const bool stale = userListStale(list, m_workspace.today());
     m_userList->setText(userListStatus(list, m_workspace.today()));
@@ -159,24 +157,13 @@ void EArsivWindow::showUserList() {
 }
 
 void EArsivWindow::importUserList() {
-    const Workspace::FileChooser &chooser = m_workspace.seams.chooseFile;
-    std::optional<QString> path;
-    if (chooser) {
-        path = chooser(this);
-    } else {
-        const QString chosen = QFileDialog::getOpenFileName(
-            this, QStringLiteral("e-Fatura Kullanıcı Listesi"), QString(),
-            QStringLiteral("Kullanıcı listesi (*.xml *.csv *.txt);;Tüm dosyalar (*)"));
-        if (!chosen.isEmpty())
-            path = chosen;
-    }
+    const std::optional<QString> path = Choosers::chooseFile(
+        this, QStringLiteral("e-Fatura Kullanıcı Listesi"),
+        QStringLiteral("Kullanıcı listesi (*.xml *.csv *.txt);;Tüm dosyalar (*)"));
     if (!path)
         return;
     qint64 users = 0;
-    if (guarded(this, [&] {
-            Database db(m_workspace.databasePath(), Database::Access::Write);
-            users = ::importUserList(db, *path, m_workspace.now());
-        }))
+    if (guarded(this, [&] { users = EArsivBooks(m_workspace).importUserList(*path); }))
         Messages::info(this, QStringLiteral("e-Fatura kullanıcı listesi alındı: %1 kullanıcı.\n%2")
                                  .arg(users)
                                  .arg(QDir::toNativeSeparators(*path)));
@@ -226,10 +213,7 @@ void EArsivWindow::exportRange() {
         return;
     }
     QList<qint64> numbers;
-    if (!guarded(this, [&] {
-            Database db(m_workspace.databasePath());
-            numbers = invoicesDated(db, *from, *to);
-        }))
+    if (!guarded(this, [&] { numbers = EArsivBooks(m_workspace).invoicesDated(*from, *to); }))
         return;
     if (numbers.isEmpty()) {
         Messages::info(this, QStringLiteral("%1 ile %2 arasında tarihli kayıtlı fatura yok.")

@@ -19,6 +19,12 @@ Form1::Form1(const Workspace &workspace, QWidget *parent)
         layout->addWidget(label);
         return label;
     };
+    QLabel *program = add("surum", Maker::programTitle());
+    QFont large = program->font();
+    large.setBold(true);
+    large.setPointSizeF(large.pointSizeF() * 1.6);
+    program->setFont(large);
+    add("aciklama", QStringLiteral("Satış faturası yazma ve matbu kâğıda basma programı"));
     QLabel *company = add("Label1", Maker::company());
     QFont bold = company->font();
     bold.setBold(true);

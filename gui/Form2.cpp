@@ -6,8 +6,9 @@
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "gui/pagedlist.h"
+#include "gui/picklist.h"
+#include "invoice/books.h"
 #include "invoice/workspace.h"
-#include "store/database.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -45,11 +46,16 @@ Form2::Form2(Workspace &workspace, QWidget *parent)
     m_taxOffice = named(new QLineEdit(frame), "Text3");
     m_save = named(new QPushButton(QStringLiteral("KAYDET"), frame), "Command1");
     m_delete = named(new QPushButton(QStringLiteral("SİL"), frame), "Command2");
-    m_customers = customerModel(m_workspace, this);
-    makeCustomerPicker(m_number, m_customers, CustomerColumn::Number, m_workspace,
-                       [this](const QString &number) { pickByNumber(number); });
-    makeCustomerPicker(m_name, m_customers, CustomerColumn::Name, m_workspace,
-                       [this](const QString &name) { pickByName(name); });
+    m_new = named(new QPushButton(QStringLiteral("Yeni"), frame), "Command3");
+    for (QPushButton *b : {m_save, m_delete, m_new})
+        b->setAutoDefault(true); // Enter on a button presses it
+    m_numbers = customerNumbers(m_workspace, this);
+    m_names = customerNames(m_workspace, this);
+    makeCustomerPicker(m_number, m_numbers, CustomerColumn::Number, m_workspace,
+                       [this](qint64 key) { pick(key); });
+    makeCustomerPicker(m_name, m_names, CustomerColumn::Name, m_workspace,
+                       [this](qint64 key) { pick(key); });
+    m_name->setMinimumContentsLength(30);
     m_delete->setEnabled(false);
 
     auto *grid = new QGridLayout(frame);
@@ -68,6 +74,7 @@ Form2::Form2(Workspace &workspace, QWidget *parent)
     grid->addWidget(m_address2, 3, 1);
     grid->addWidget(m_taxOffice, 4, 1);
     auto *buttons = new QHBoxLayout;
+    buttons->addWidget(m_new);
     buttons->addStretch();
     buttons->addWidget(m_save);
     buttons->addWidget(m_delete);
@@ -78,19 +85,20 @@ Form2::Form2(Workspace &workspace, QWidget *parent)
     outer->addWidget(frame);
 
     const QList<QWidget *> fields = {m_number, m_name, m_address1, m_address2, m_taxOffice};
-    const QList<QWidget *> order = fields + QList<QWidget *>{m_save, m_delete};
+    const QList<QWidget *> order = fields + QList<QWidget *>{m_save, m_delete, m_new};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
     new EnterChain(order, this);
     new FocusColours(fields, this);
 
-    connect(m_number, &QComboBox::activated, this,
-            [this](int i) { pickByNumber(m_number->itemText(i)); });
-    connect(m_name, &QComboBox::activated, this,
-            [this](int i) { pickByName(m_name->itemText(i)); });
     connect(m_save, &QPushButton::clicked, this, &Form2::kaydet);
     connect(m_delete, &QPushButton::clicked, this, &Form2::remove);
+    connect(m_new, &QPushButton::clicked, this, [this] {
+        reset();
+        m_name->setFocus();
+    });
 
+    roomyLists(this);
     reset();
     m_number->setFocus();
 }
@@ -110,9 +118,9 @@ void Form2::reset() {
     QString proposal;
     // On a failure the lists stay empty rather than show what may no longer be so.
     guarded(this, [&] {
-        reloadPickLists(m_customers, {m_number, m_name}, false);
-        Database db(m_workspace.databasePath());
-        proposal = QString::number(proposedCustomerNumber(db));
+        reloadPickLists(m_numbers, {m_number}, false);
+        reloadPickLists(m_names, {m_name}, false);
+        proposal = QString::number(Books(m_workspace).proposedCustomerNumber());
     });
     m_number->setEditText(proposal);
 }
@@ -127,26 +135,9 @@ void Form2::showCustomer(const Customer &m) {
     m_delete->setEnabled(true);
 }
 
-void Form2::pickByNumber(const QString &text) {
-    // A list entry that is not a whole number cannot name a row.
-    const std::optional<qint64> number = wholeNumber(text);
-    if (!number)
-        return;
+void Form2::pick(qint64 key) {
     std::optional<Customer> found;
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        found = customerByNumber(db, *number);
-    });
-    if (found)
-        showCustomer(*found);
-}
-
-void Form2::pickByName(const QString &text) {
-    std::optional<Customer> found;
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        found = customerByName(db, text);
-    });
+    guarded(this, [&] { found = Books(m_workspace).customerByKey(key); });
     if (found)
         showCustomer(*found);
 }
@@ -155,20 +146,23 @@ void Form2::kaydet() {
     const std::variant<Customer, QString> checked = customerToSave(boxes());
     if (const QString *message = std::get_if<QString>(&checked)) {
         Messages::info(this, *message);
+        (m_name->currentText().isEmpty() ? m_name : m_number)->setFocus();
         return;
     }
     const Customer &customer = std::get<Customer>(checked);
     CustomerResult result = CustomerResult::Ok;
     const bool written = guarded(this, [&] {
-        Database db(m_workspace.databasePath(), Database::Access::Write);
-        result = m_mode == newMode ? addCustomer(db, customer) : updateCustomer(db, customer);
+        const Books books(m_workspace);
+        result = m_mode == newMode ? books.addCustomer(customer) : books.updateCustomer(customer);
     });
     if (!written)
         return;
     if (result != CustomerResult::Ok) {
         Messages::info(this, resultMessage(result));
+        m_number->setFocus();
         return;
     }
+    Messages::info(this, savedMessage(customer));
     Q_EMIT customerSaved();
     reset();
     // The number is proposed; the next customer starts with the name.
@@ -183,13 +177,12 @@ void Form2::remove() {
         Messages::info(this, *message);
         return;
     }
-    if (!Messages::ask(this, QStringLiteral("Emin misiniz?")))
+    if (!Messages::ask(this, deleteQuestion(std::get<qint64>(number), m_name->currentText()),
+                       Messages::appTitle(), false))
         return;
     CustomerResult result = CustomerResult::Ok;
-    const bool deleted = guarded(this, [&] {
-        Database db(m_workspace.databasePath(), Database::Access::Write);
-        result = deleteCustomer(db, std::get<qint64>(number));
-    });
+    const bool deleted = guarded(
+        this, [&] { result = Books(m_workspace).deleteCustomer(std::get<qint64>(number)); });
     if (!deleted)
         return;
     if (result != CustomerResult::Ok) {

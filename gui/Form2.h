@@ -22,14 +22,18 @@ class Workspace;
 //   Text1     address line 1, label Label3 "Adresi:"
 //   Text2     address line 2, under line 1
 //   Text3     tax office and number, label Label4 "Vergi Dairesi/No:"
-//   Command1  "KAYDET": save
-//   Command2  "SİL": delete; enabled only by a successful pick
+//   Command1  "KAYDET": save, confirmed with a message naming the customer
+//   Command2  "SİL": delete, after a question naming the customer ("Hayır" the default);
+//             enabled only by a successful pick
+//   Command3  "Yeni": a new customer, the boxes emptied and the next number proposed
 //
-// The two lists are parallel (the n-th number and the n-th name are one row) but a pick in
-// one only sets the other's text. Only a pick loads a customer; typing never changes the
-// mode, so a number typed after a pick saves as a change of the row with that number. The
-// lists are read a page at a time as they are scrolled; typing offers, under the box, the
-// customers whose number or name starts with the text, and choosing one is a pick.
+// The number list is in the order of the numbers, the name list in the order of the Turkish
+// alphabet; a pick in one sets the other's text. Only a pick loads a customer; typing never
+// changes the mode, so a number typed after a pick saves as a change of the row with that
+// number ("Yeni" starts a new one). The lists are read a page at a time as they are scrolled;
+// typing offers, under the box, the customers whose number starts with the digits or whose
+// name holds the text anywhere, whatever the case and the Turkish letters, and choosing one
+// is a pick.
 class Form2 : public QWidget {
     Q_OBJECT
 public:
@@ -46,8 +50,7 @@ private:
     // Mode "yeni", SİL off, the boxes emptied, both lists refilled in stored order and the
     // number box proposing the largest number plus one.
     void reset();
-    void pickByNumber(const QString &text);
-    void pickByName(const QString &text);
+    void pick(qint64 key);
     void kaydet();
     void remove();
 
@@ -58,10 +61,12 @@ private:
     QString m_mode;
     QComboBox *m_number;
     QComboBox *m_name;
-    PagedModel *m_customers;
+    PagedModel *m_numbers;
+    PagedModel *m_names;
     QLineEdit *m_address1;
     QLineEdit *m_address2;
     QLineEdit *m_taxOffice;
     QPushButton *m_save;
     QPushButton *m_delete;
+    QPushButton *m_new;
 };

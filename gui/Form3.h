@@ -1,5 +1,6 @@
 #pragma once
 
+#include "invoice/books.h"
 #include "invoice/invoice.h"
 #include "invoice/saving.h"
 
@@ -9,7 +10,8 @@ class QAbstractSpinBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
-class QListView;
+class QFrame;
+class QTableView;
 class PagedModel;
 class QPushButton;
 class QTableWidget;
@@ -19,9 +21,21 @@ class Workspace;
 // saves it, loads a saved one and hands it to printing. The window keeps an invoice model
 // and shows it: every figure on screen comes from the model, never from a field's text.
 //
-// The line grid MSFlexGrid1 keeps its five column headers in the table's own header, so
-// they stay in view while the lines scroll. Line n of the invoice is table row n - 1, and
-// the table always ends with one empty row below the last line.
+// The line grid MSFlexGrid1 keeps its column headers in the table's own header, so they stay
+// in view while the lines scroll. Line n of the invoice is table row n - 1, and the table
+// always ends with one empty row below the last line. A line is removed with Delete (or
+// "Satırı Sil") and put back into the line boxes to be corrected with Enter, F2 or a double
+// click ("Satırı Düzelt"); EKLE then puts it back in its place.
+//
+// Nothing typed is lost without a yes: closing the window, YENİ FATURA and loading another
+// invoice ask first when the window holds unsaved work, and replacing a saved invoice asks
+// too. The keyboard reaches everything: Enter moves on (a customer number and Enter fills the
+// customer), Ctrl+S saves, Ctrl+N starts a new invoice, Ctrl+L lists the saved ones, Esc
+// closes (or ends a correction).
+//
+// " Liste" (Ctrl+L) shows the saved invoices over the window: number, date, customer and grand
+// total, newest first, found by typing into its box (Text21) a number, part of a name or a date;
+// Enter or a double click loads one, Esc hides the list.
 class Form3 : public QWidget {
     Q_OBJECT
 public:
@@ -53,6 +67,13 @@ public:
     // "yeni" while a new invoice is entered, "eski" after a saved one was loaded.
     QString state() const { return m_state; }
 
+    // Whether anything was typed, picked or changed since the invoice was started, loaded or
+    // saved: lines, header boxes, a half-typed line.
+    bool hasUnsavedWork() const;
+
+    // The line being corrected (0 for the first), or -1.
+    int correctedLine() const { return m_correcting; }
+
 public Q_SLOTS:
     // Refills the two customer lists after the customer register saved a customer; the
     // customer typed or picked, the dates, lines and totals stay as they are.
@@ -64,16 +85,33 @@ Q_SIGNALS:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
+    void showFromStart();
     void buildWindow();
     void load();
     void showToday();
     void pickCustomerByNumber(const QString &number);
-    void pickCustomerByName(const QString &name);
+    void pickCustomer(qint64 key);
+    void showCustomer(const Customer &customer);
+    void reloadCustomerLists(bool keepTexts);
     void addTypedLine();
-    void showLine(const InvoiceLine &line, Money amount);
+    void showLines();
+    void removeLine(int line);
+    void correctLine(int line);
+    void endCorrection();
+    int selectedLine() const;
     void clearLineBoxes();
+    void focusBox(QWidget *box);
+    void focusLineField(LineField field);
+    void focusHeaderField(HeaderField field);
+    QStringList work() const;
+    void markSaved();
+    bool mayDiscard(const QString &question);
+    void fitToScreen();
     void enableExemption();
     void enableReturnBoxes();
     void fillReturnedDate();
@@ -83,6 +121,8 @@ private:
     void saveClicked();
     void stepVatRate(int step);
     void showInvoiceList();
+    void hideInvoiceList();
+    void loadListed(int row);
     HeaderTexts headerTexts() const;
     bool print(const QString &afterFailure);
 
@@ -92,6 +132,10 @@ private:
     // What the database held beside the invoice when it was loaded or last saved here: a
     // replacement is refused once someone else has saved it since.
     InvoiceInfo m_stored;
+    // What the window held when it was last started, loaded or saved.
+    QStringList m_savedWork;
+    int m_correcting = -1;
+    bool m_placed = false;
 
     QLineEdit *m_invoiceNumber;  // Text12
     QComboBox *m_customerNumber; // Combo1
@@ -126,7 +170,10 @@ private:
     QPushButton *m_save;         // Command3
     QPushButton *m_newCustomer;  // Command4
     QPushButton *m_list;         // Command5
-    QListView *m_invoiceList;    // List1
+    QFrame *m_listPanel;
+    QLineEdit *m_listSearch;   // Text21
+    QTableView *m_invoiceList; // List1
     PagedModel *m_invoiceNumbers;
-    PagedModel *m_customers;
+    PagedModel *m_customerNumbers;
+    PagedModel *m_customerNames;
 };

@@ -12,6 +12,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPainterPath>
+#include <QShortcut>
 
 QPixmap mainPicture(const QSize &size) {
     QPixmap pm(size);
@@ -85,6 +86,18 @@ Form4::Form4(const Workspace &workspace, QWidget *parent)
             &Form4::aboutRequested);
     connect(action(bar, "cikis", QStringLiteral("&Çıkış")), &QAction::triggered, this,
             &QWidget::close);
+    // The access key of "&İşlemler" is the dotted capital İ: a Turkish keyboard gives it only
+    // with Shift, another keyboard not at all. Alt with the dotless or the Latin I opens the
+    // menu too (İ itself is the menu bar's own key), and F10 the first menu, as elsewhere.
+    const auto openOperations = [this, operationsMenu] {
+        menuBar()->setActiveAction(operationsMenu->menuAction());
+        // As the access key does: the first entry chosen, Enter takes it.
+        operationsMenu->setActiveAction(operationsMenu->actions().value(0));
+    };
+    for (const QKeySequence &keys : {QKeySequence(Qt::ALT | Qt::Key_I),
+                                     QKeySequence(Qt::ALT | Qt::Key(0x131)), // ı
+                                     QKeySequence(Qt::Key_F10)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, openOperations);
 
     auto *central = new QWidget(this);
     auto *grid = new QGridLayout(central);
@@ -132,6 +145,11 @@ Form4::Form4(const Workspace &workspace, QWidget *parent)
 }
 
 void Form4::closeEvent(QCloseEvent *event) {
+    // A window that holds unsaved work may keep itself open; then the program stays.
+    if (m_beforeClose && !m_beforeClose()) {
+        event->ignore();
+        return;
+    }
     Q_EMIT closing();
     event->accept();
 }

@@ -2,6 +2,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 class QLabel;
 class WebPanel;
 class Workspace;
@@ -14,6 +16,10 @@ public:
     explicit Form4(const Workspace &workspace, QWidget *parent = nullptr);
 
     WebPanel *webPanel() const { return m_web; }
+
+    // Asked before the window closes: false (another window kept unsaved work open) keeps the
+    // program running.
+    void setBeforeClose(std::function<bool()> check) { m_beforeClose = std::move(check); }
 
 Q_SIGNALS:
     void customersRequested();
@@ -34,6 +40,7 @@ protected:
 
 private:
     WebPanel *m_web;
+    std::function<bool()> m_beforeClose;
 };
 
 // The program's own picture for the main window.

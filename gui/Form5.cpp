@@ -1,17 +1,16 @@
 #include "gui/Form5.h"
 
 #include "base/numbers.h"
+#include "gui/choosers.h"
 #include "gui/guard.h"
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
 #include "gui/previewwindow.h"
 #include "gui/printersetup.h"
+#include "invoice/books.h"
 #include "invoice/workspace.h"
-#include "store/database.h"
 
 #include <QDir>
-#include <QFileDialog>
-#include <QFontDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -65,7 +64,7 @@ constexpr std::array<PlacementBox, 4> placementBoxes = {{
     {"_boyutu", 6030, 690},
 }};
 
-// The column positions under "Fatura SütunMarjları:", left to right: file line and box left.
+// The column positions under "Fatura Sütun Marjları:", left to right: file line and box left.
 constexpr std::array<std::pair<int, int>, 5> marginBoxes = {{
     {16, 2610}, // Açıklama
     {20, 3375}, // İskonto
@@ -85,21 +84,6 @@ QFont windowFont(bool bold) {
                    QStringLiteral("Nimbus Sans")});
     f.setPointSizeF(8.25);
     f.setBold(bold);
-    return f;
-}
-
-std::optional<QString> desktopFileChooser(QWidget *parent) {
-    const QString path = QFileDialog::getOpenFileName(parent);
-    if (path.isEmpty())
-        return std::nullopt;
-    return QDir::toNativeSeparators(path);
-}
-
-std::optional<QFont> desktopFontChooser(QWidget *parent) {
-    bool chosen = false;
-    const QFont f = QFontDialog::getFont(&chosen, parent);
-    if (!chosen)
-        return std::nullopt;
     return f;
 }
 
@@ -226,7 +210,7 @@ Form5::Form5(Workspace &workspace, QWidget *parent)
     for (const auto &[line, left] : marginBoxes) {
         QLineEdit *margin = singleBox(line, twips(left, 7185, 600, rowHeight));
         if (line == marginBoxes[0].first)
-            captionBefore(QStringLiteral("Fatura SütunMarjları:"), captionLeft, left, margin);
+            captionBefore(QStringLiteral("Fatura Sütun Marjları:"), captionLeft, left, margin);
         // Centred over the box: some captions are wider than their box.
         caption(QString::fromUtf8(lineAt(line).caption), twips(left - 150, 6900, 900, 285),
                 Qt::AlignHCenter | Qt::AlignBottom);
@@ -304,14 +288,24 @@ ayarlar Form5::settingsInBoxes() const {
 
 bool Form5::kaydet() {
     const ayarlar a = settingsInBoxes();
-    const QList<WriteProblem> problems = unwritableValues(a);
+    // What cannot be written back comes first; then what is written but would not print as
+    // meant.
+    QList<WriteProblem> problems = unwritableValues(a);
+    if (problems.isEmpty())
+        problems = typedValueProblems(a);
     if (!problems.isEmpty()) {
-        Messages::info(this, problems.first().message());
+        const WriteProblem &p = problems.first();
+        Messages::info(this, p.message());
+        QLineEdit *box = m_singleBoxes[p.line - 1] ? m_singleBoxes[p.line - 1]
+                                                   : m_placementBoxes[p.line - 1][p.part];
+        box->setFocus(Qt::OtherFocusReason);
+        box->selectAll();
         return false;
     }
     // A server address is checked before it goes into the file: a password typed into it
     // would stay there in plain text, for anyone who can read the folder.
-    if (const QString problem = serverAddressProblem(a.veritabani_yolu); !problem.isEmpty()) {
+    if (const QString problem = Books::databaseSettingProblem(a.veritabani_yolu);
+        !problem.isEmpty()) {
         Messages::info(this, QStringLiteral("Ayarlar kaydedilemedi.\n") + problem);
         m_singleBoxes[1]->setFocus();
         return false;
@@ -354,15 +348,13 @@ void Form5::openPrinterSetup() {
 }
 
 void Form5::chooseDatabase() {
-    const Workspace::FileChooser &chooser = m_workspace.seams.chooseFile;
-    const std::optional<QString> path = chooser ? chooser(this) : desktopFileChooser(this);
+    const std::optional<QString> path = Choosers::chooseFile(this);
     if (path)
         m_singleBoxes[1]->setText(*path);
 }
 
 void Form5::chooseFont(int line) {
-    const Workspace::FontChooser &chooser = m_workspace.seams.chooseFont;
-    const std::optional<QFont> f = chooser ? chooser(this) : desktopFontChooser(this);
+    const std::optional<QFont> f = Choosers::chooseFont(this);
     if (!f)
         return;
     const qreal pointSize = f->pointSizeF() > 0 ? f->pointSizeF() : QFontInfo(*f).pointSizeF();

@@ -3,11 +3,11 @@
 #include "gui/guard.h"
 #include "gui/imagebutton.h"
 #include "gui/messages.h"
+#include "gui/picklist.h"
 #include "invoice/batchrun.h"
+#include "invoice/books.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
-#include "store/campaigns.h"
-#include "store/database.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -69,7 +69,7 @@ Form7::Form7(Workspace &workspace, QWidget *parent)
     : QWidget(parent)
     , m_workspace(workspace) {
     setObjectName(QStringLiteral("Form7"));
-    setWindowTitle(QStringLiteral("Otomotik Fatura Basım"));
+    setWindowTitle(QStringLiteral("Otomatik Fatura Basım"));
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     m_scale = logicalDpiX() / 1440.0;
@@ -136,6 +136,7 @@ Form7::Form7(Workspace &workspace, QWidget *parent)
     setTabOrder(m_region, m_oneFile);
 
     load();
+    roomyLists(this);
     m_campaign->setFocus();
 
     if (const QScreen *s = screen()) {
@@ -147,10 +148,7 @@ Form7::Form7(Workspace &workspace, QWidget *parent)
 
 void Form7::load() {
     QStringList names;
-    guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        names = campaigns(db);
-    });
+    guarded(this, [&] { names = Books(m_workspace).campaignNames(); });
     m_campaign->addItems(names);
     m_region->addItems(regions);
     // Nothing is picked until the user picks it.
@@ -164,13 +162,26 @@ void Form7::yazdir() {
         return;
     if (m_campaign->currentIndex() < 0) {
         Messages::info(this, QStringLiteral("Kampanya seçiniz!"));
+        m_campaign->setFocus();
+        return;
+    }
+    const QString campaign = m_campaign->currentText();
+    const CampaignSelection selection{m_start->text().trimmed(), m_end->text().trimmed(),
+                                      m_region->currentText()};
+    SelectionField named = SelectionField::None;
+    if (const QString problem = selectionCheck(selection, &named); !problem.isEmpty()) {
+        Messages::info(this, problem);
+        QWidget *box = named == SelectionField::First  ? static_cast<QWidget *>(m_start)
+                       : named == SelectionField::Last ? static_cast<QWidget *>(m_end)
+                                                       : static_cast<QWidget *>(m_region);
+        box->setFocus();
+        if (auto *edit = qobject_cast<QLineEdit *>(box))
+            edit->selectAll();
         return;
     }
     m_printing = true;
     const auto done = qScopeGuard([this] { m_printing = false; });
 
-    const QString campaign = m_campaign->currentText();
-    const CampaignSelection selection{m_start->text(), m_end->text(), m_region->currentText()};
     const PdfPrinter::Mode mode =
         m_filePerInvoice->isChecked() ? PdfPrinter::FilePerDocument : PdfPrinter::OneFile;
 
@@ -262,6 +273,8 @@ void Form7::yazdir() {
                        pdf && printed > 0 ? count + u'\n' + pdfNotice(target.pdfPath) : count);
     } else if (pdf && printed > 0) {
         Messages::info(this, pdfNotice(target.pdfPath));
+    } else if (total == 0) {
+        Messages::info(this, nothingSelectedMessage(campaign, selection));
     }
     if (pdf && printed == 0 && mode == PdfPrinter::FilePerDocument)
         QDir().rmdir(target.pdfPath); // the folder made for the files, still empty

@@ -8,7 +8,7 @@ class QLineEdit;
 class QRadioButton;
 class Workspace;
 
-// The batch print window "Otomotik Fatura Basım": pick a campaign, optionally a range of
+// The batch print window "Otomatik Fatura Basım": pick a campaign, optionally a range of
 // invoice numbers and a region, and "Yazdır" prints the campaign's invoices that they select.
 //
 // Controls by objectName: Combo1 the campaign list, Text1 the start number, Text2 the end

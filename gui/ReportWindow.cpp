@@ -2,11 +2,10 @@
 
 #include "base/numbers.h"
 #include "base/savefile.h"
+#include "gui/choosers.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
-#include "gui/pathchooser.h"
 #include "invoice/workspace.h"
-#include "store/database.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSet>
@@ -260,13 +259,12 @@ void ReportWindow::showReports() {
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     QString note;
     const bool done = guarded(this, [&] {
-        const ayarlar settings = m_workspace.readSettings(2);
-        Database db(m_workspace.databasePath(settings), Database::Access::Write);
-        note = prepareReports(db, settings.kdv_yuzde);
-        m_tables[VatTab] = vatReport(db, *p);
-        m_tables[BuyerTab] = buyerReport(db, *p, *limit);
-        m_tables[SalesTab] = monthlySales(db, lastTwelveMonths(p->to));
-        m_formBs = formBsList(db, *p, *limit);
+        ReportSet set = reportSet(m_workspace, *p, *limit);
+        note = set.note;
+        m_tables[VatTab] = std::move(set.vat);
+        m_tables[BuyerTab] = std::move(set.buyers);
+        m_tables[SalesTab] = std::move(set.sales);
+        m_formBs = std::move(set.formBs);
     });
     QGuiApplication::restoreOverrideCursor();
     if (!done)
@@ -392,8 +390,8 @@ std::optional<QString> ReportWindow::saveTableCsv(const ReportTable &table, cons
         return std::nullopt;
     }
     const std::optional<QString> path =
-        choosePath(m_workspace, this, Workspace::PathKind::SaveFile, title,
-                   proposedName(stem, u"csv"_qs), QStringLiteral("CSV dosyası (*.csv)"));
+        Choosers::choosePath(this, Choosers::PathKind::SaveFile, title,
+                             proposedName(stem, u"csv"_qs), QStringLiteral("CSV dosyası (*.csv)"));
     if (!path)
         return std::nullopt;
     if (const QString why = saveWhole(*path, csvText(table)); !why.isEmpty()) {
@@ -411,9 +409,9 @@ void ReportWindow::savePdf() {
     const int tab = std::clamp(m_tabs->currentIndex(), 0, 2);
     static const char *stems[] = {"kdv-ozeti", "musteri-satislari", "aylik-satislar"};
     const std::optional<QString> path =
-        choosePath(m_workspace, this, Workspace::PathKind::SaveFile, QStringLiteral("PDF Kaydet"),
-                   proposedName(QString::fromLatin1(stems[tab]), u"pdf"_qs),
-                   QStringLiteral("PDF dosyası (*.pdf)"));
+        Choosers::choosePath(this, Choosers::PathKind::SaveFile, QStringLiteral("PDF Kaydet"),
+                             proposedName(QString::fromLatin1(stems[tab]), u"pdf"_qs),
+                             QStringLiteral("PDF dosyası (*.pdf)"));
     if (!path)
         return;
     QBuffer buffer;

@@ -1,10 +1,10 @@
 #include "gui/SellerWindow.h"
 
+#include "earsiv/books.h"
 #include "earsiv/party.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
 #include "invoice/workspace.h"
-#include "store/seller.h"
 
 #include <QComboBox>
 #include <QFormLayout>
@@ -30,7 +30,7 @@ SellerWindow::SellerWindow(Workspace &workspace, QWidget *parent)
         return e;
     };
     m_taxNumber = box("taxNumber", QStringLiteral("VKN / TCKN:"), 11);
-    m_title = box("title", QStringLiteral("Ünvan:"), 250);
+    m_title = box("title", QStringLiteral("Unvan:"), 250);
     m_firstName = box("firstName", QStringLiteral("Adı:"), 100);
     m_familyName = box("familyName", QStringLiteral("Soyadı:"), 100);
     m_taxOffice = box("taxOffice", QStringLiteral("Vergi Dairesi:"), 100);
@@ -57,7 +57,7 @@ SellerWindow::SellerWindow(Workspace &workspace, QWidget *parent)
                       {{QStringLiteral("Kâğıt"), QStringLiteral("KAGIT")},
                        {QStringLiteral("Elektronik"), QStringLiteral("ELEKTRONIK")}});
     m_taxNumber->setPlaceholderText(QStringLiteral("10 haneli VKN ya da 11 haneli TCKN"));
-    m_title->setPlaceholderText(QStringLiteral("VKN ile: şirketin ünvanı"));
+    m_title->setPlaceholderText(QStringLiteral("VKN ile: şirketin unvanı"));
     m_firstName->setPlaceholderText(QStringLiteral("TCKN ile"));
     m_familyName->setPlaceholderText(QStringLiteral("TCKN ile"));
     m_seriesPrefix->setPlaceholderText(QStringLiteral("ABC"));
@@ -90,8 +90,7 @@ SellerWindow::SellerWindow(Workspace &workspace, QWidget *parent)
     resize(520, sizeHint().height());
 
     guarded(this, [&] {
-        Database db(m_workspace.databasePath());
-        if (const std::optional<SellerRecord> s = readSeller(db)) {
+        if (const std::optional<SellerRecord> s = EArsivBooks(m_workspace).seller()) {
             m_taxNumber->setText(s->taxNumber);
             m_title->setText(s->title);
             m_firstName->setText(s->firstName);
@@ -128,10 +127,7 @@ void SellerWindow::save() {
         Messages::info(this, problem);
         return;
     }
-    if (guarded(this, [&] {
-            Database db(m_workspace.databasePath(), Database::Access::Write);
-            writeSeller(db, s);
-        })) {
+    if (guarded(this, [&] { EArsivBooks(m_workspace).saveSeller(s); })) {
         Messages::info(this, QStringLiteral("Firma bilgileri kaydedildi."));
         Q_EMIT saved();
     }

@@ -1,11 +1,10 @@
 #include "gui/backupactions.h"
 
+#include "gui/choosers.h"
 #include "gui/guard.h"
 #include "gui/messages.h"
-#include "gui/pathchooser.h"
+#include "invoice/books.h"
 #include "invoice/workspace.h"
-#include "store/backup.h"
-#include "store/database.h"
 
 #include <QCursor>
 #include <QDir>
@@ -19,16 +18,15 @@ bool backUpBooks(const Workspace &workspace, QWidget *parent, bool chooseFolder)
     QString folder = backupFolder(workspace);
     if (chooseFolder) {
         const std::optional<QString> chosen =
-            choosePath(workspace, parent, Workspace::PathKind::Folder,
-                       QStringLiteral("Yedeğin Alınacağı Klasör"), QDir::homePath());
+            Choosers::choosePath(parent, Choosers::PathKind::Folder,
+                                 QStringLiteral("Yedeğin Alınacağı Klasör"), QDir::homePath());
         if (!chosen)
             return false;
         folder = *chosen;
     }
     BackupResult r;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool done = guarded(
-        parent, [&] { r = backupDatabase(workspace.databasePath(), folder, workspace.now()); });
+    const bool done = guarded(parent, [&] { r = Books(workspace).backUp(folder); });
     QGuiApplication::restoreOverrideCursor();
     if (done)
         Messages::info(parent,
@@ -37,29 +35,27 @@ bool backUpBooks(const Workspace &workspace, QWidget *parent, bool chooseFolder)
 }
 
 bool restoreBooks(const Workspace &workspace, QWidget *parent) {
-    const std::optional<QString> backup =
-        choosePath(workspace, parent, Workspace::PathKind::OpenFile,
-                   QStringLiteral("Geri Yüklenecek Yedek"), backupFolder(workspace),
-                   QStringLiteral("Yedekler (fatura-*.MDB *.MDB *.mdb *.db);;Bütün dosyalar (*)"));
+    const std::optional<QString> backup = Choosers::choosePath(
+        parent, Choosers::PathKind::OpenFile, QStringLiteral("Geri Yüklenecek Yedek"),
+        backupFolder(workspace),
+        QStringLiteral("Yedekler (fatura-*.MDB *.MDB *.mdb *.db);;Bütün dosyalar (*)"));
     if (!backup)
         return false;
     QString database;
     BackupContents contents;
     if (!guarded(parent, [&] {
-            database = workspace.databasePath();
-            contents = checkBackup(*backup);
+            database = Books(workspace).shownBooks();
+            contents = Books::checkBackup(*backup);
         }))
         return false;
-    if (!Messages::ask(parent,
-                       QStringLiteral("Yedek: %1\n%2\n\nDefterler (%3) bu yedekle değiştirilsin "
-                                      "mi? Şimdiki defterler yanında saklanır.")
-                           .arg(QDir::toNativeSeparators(*backup), contentsText(contents),
-                                shownAddress(database))))
+    if (!Messages::ask(
+            parent, QStringLiteral("Yedek: %1\n%2\n\nDefterler (%3) bu yedekle değiştirilsin "
+                                   "mi? Şimdiki defterler yanında saklanır.")
+                        .arg(QDir::toNativeSeparators(*backup), contentsText(contents), database)))
         return false;
     QString kept;
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool done =
-        guarded(parent, [&] { kept = restoreBackup(*backup, database, workspace.now()); });
+    const bool done = guarded(parent, [&] { kept = Books(workspace).restore(*backup); });
     QGuiApplication::restoreOverrideCursor();
     if (done)
         Messages::info(parent, QStringLiteral("Yedek geri yüklendi. Önceki defterler saklandı: %1\n"

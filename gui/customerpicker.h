@@ -1,6 +1,6 @@
 #pragma once
 
-#include "store/customers.h"
+#include "invoice/books.h"
 
 #include <functional>
 
@@ -9,13 +9,19 @@ class QComboBox;
 class QWidget;
 class Workspace;
 
-// Every customer's number (column 0) and name (column 1) in table order, read page by page:
-// the one model a window's number box and name box both show. Starts empty; reload() reads.
-PagedModel *customerModel(Workspace &workspace, QWidget *owner);
+// Every customer's number, ascending: what a window's number box lists, read page by page.
+// Starts empty; reload() reads.
+PagedModel *customerNumbers(const Workspace &workspace, QWidget *owner);
 
-// Shows `model`'s column in the editable box `combo` (see makePickList), reading on as the user
-// scrolls, and offers under it, as the user types, the customers whose number or name starts
-// with the text. Choosing an offer puts it in the box and calls `picked` with it; the text
-// typed stays as typed otherwise.
+// Every customer's name in the order of the Turkish alphabet, case aside: what a window's
+// name box lists. Its reload() makes the customer search ready first.
+PagedModel *customerNames(const Workspace &workspace, QWidget *owner);
+
+// Shows `model` (one of the two above) in the editable box `combo` (see makePickList), reading
+// on as the user scrolls, and offers under it, as the user types, the customers whose number
+// starts with the digits (the number box) or whose name holds the text anywhere, whatever the
+// case and the Turkish letters' marks (the name box); an offer shows the name and the number.
+// Choosing an entry of the list or an offer puts its text in the box and calls `picked` with
+// that customer's place in the table; a text typed stays as typed otherwise.
 void makeCustomerPicker(QComboBox *combo, PagedModel *model, CustomerColumn column,
-                        Workspace &workspace, std::function<void(const QString &)> picked);
+                        const Workspace &workspace, std::function<void(qint64 key)> picked);

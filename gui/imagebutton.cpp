@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
@@ -13,7 +14,8 @@ ImageButton::ImageButton(const QString &caption, QWidget *parent)
     , m_caption(caption)
     , m_raised(buttonPicture(false))
     , m_pressed(buttonPicture(true)) {
-    setFocusPolicy(Qt::NoFocus);
+    // Tab reaches it; a click leaves the focus where the user was typing.
+    setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCaptionPointSize(8.25);
 }
@@ -63,6 +65,12 @@ void ImageButton::paintEvent(QPaintEvent *) {
     p.drawImage(rect(), isDown() ? m_pressed : m_raised);
     p.setPen(palette().color(QPalette::WindowText));
     p.drawText(captionRect(), Qt::AlignCenter, m_caption);
+    if (hasFocus()) {
+        QPen dotted(palette().color(QPalette::WindowText), 1, Qt::DotLine);
+        p.setPen(dotted);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(rect().adjusted(2, 2, -3, -3));
+    }
 }
 
 bool ImageButton::takesPressAt(const QPoint &pos) const {
@@ -99,7 +107,62 @@ void ImageButton::mouseReleaseEvent(QMouseEvent *event) {
         Q_EMIT captionClicked();
 }
 
+void ImageButton::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (!event->isAutoRepeat() && !isDown())
+            actByKeyboard();
+        break;
+    case Qt::Key_Space:
+        if (!event->isAutoRepeat() && !isDown()) {
+            m_button = Qt::LeftButton;
+            m_pressOnCaption = true;
+            m_keyPress = true;
+            update();
+            Q_EMIT pressed();
+        }
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void ImageButton::keyReleaseEvent(QKeyEvent *event) {
+    if (event->key() != Qt::Key_Space || event->isAutoRepeat() || !m_keyPress) {
+        QWidget::keyReleaseEvent(event);
+        return;
+    }
+    event->accept();
+    cancelPress();
+    const QPointer<ImageButton> self(this);
+    Q_EMIT released();
+    if (self)
+        Q_EMIT captionClicked();
+}
+
+// The whole of a click on the caption, from the keyboard.
+void ImageButton::actByKeyboard() {
+    const QPointer<ImageButton> self(this);
+    Q_EMIT pressed();
+    if (self)
+        Q_EMIT released();
+    if (self)
+        Q_EMIT captionClicked();
+}
+
+// Space held while the focus moves on is no press any more.
+void ImageButton::focusOutEvent(QFocusEvent *event) {
+    if (m_keyPress)
+        cancelPress();
+    update();
+    QWidget::focusOutEvent(event);
+}
+
 void ImageButton::cancelPress() {
+    m_keyPress = false;
     m_button = Qt::NoButton;
     m_pressOnCaption = false;
     update();

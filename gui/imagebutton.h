@@ -6,7 +6,9 @@
 
 // A picture button: a caption over a raised picture, and the pressed picture in its place
 // while a mouse button is held down on it. Both pictures are stretched to the button's size.
-// It works with the mouse only: it takes no focus and has no access key.
+// Tab gives it the keyboard focus (a click leaves the focus where it was), shown by a dotted frame
+// round the caption: Enter acts at once, Space shows the pressed picture and acts when it comes up,
+// as a push button does.
 //
 // A press belongs to the button until its mouse button comes up, wherever the pointer is
 // by then; released() reports that moment, captionClicked() only a press and a release that
@@ -56,12 +58,16 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void changeEvent(QEvent *event) override;
 
 private:
     bool takesPressAt(const QPoint &pos) const;
     void cancelPress();
+    void actByKeyboard();
 
     QString m_caption;
     QRect m_captionRect;
@@ -70,4 +76,5 @@ private:
     QImage m_pressed;
     Qt::MouseButton m_button = Qt::NoButton;
     bool m_pressOnCaption = false;
+    bool m_keyPress = false; // the press is Space held down
 };

@@ -18,6 +18,10 @@ inline QString advertUrl() {
         return qEnvironmentVariable("FATURA_REKLAM_URL");
     return webAddress() + QStringLiteral("/reklam/Pralkin/default.asp");
 }
+// The program itself, as the about box names it: "Fatura 1.0".
+inline QString programTitle() {
+    return QStringLiteral("Fatura %1").arg(QStringLiteral(FATURA_VERSION));
+}
 inline QString company() {
     return QStringLiteral("Örnek Yazılım Ltd. Şti.");
 }

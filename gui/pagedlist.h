@@ -15,6 +15,11 @@ struct PagedRow {
     QVariant key;
     QStringList texts;
     int greyColumn = -1; // a column whose text says there is nothing, shown greyed
+    // What the row stands for (a customer's place in the table), when the key is only where it
+    // stands in the list.
+    QVariant id = {};
+    // What a view shows instead of `texts`, which stay what a box takes when the row is chosen.
+    QStringList shown = {};
 };
 
 // A list that grows with the books, read a page at a time as a view scrolls to its end, so
@@ -33,6 +38,7 @@ public:
     void reload();
 
     QVariant key(int row) const { return m_rows.at(row).key; }
+    QVariant id(int row) const { return m_rows.at(row).id; }
     void setHeaders(const QStringList &headers) { m_headers = headers; }
 
     int rowCount(const QModelIndex &parent = {}) const override;

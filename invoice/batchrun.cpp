@@ -95,7 +95,9 @@ Invoice campaignInvoiceModel(const CampaignInvoice &stored, const ayarlar &setti
     invoice.vatMode = VatExcluded;
     invoice.vatRateText = settings.kdv_yuzde;
     invoice.vatRate = leadingNumber(settings.kdv_yuzde);
-    invoice.invoiceDiscountText = numberText(stored.iskonto);
+    // A sum like every other on the paper: "10,00". What is no number prints as it stands.
+    invoice.invoiceDiscountText =
+        number(stored.iskonto) ? moneyText(*number(stored.iskonto)) : text(stored.iskonto);
     invoice.invoiceDiscount = Money::fromLira(number(stored.iskonto).value_or(0)).value_or(Money());
     invoice.lines.reserve(stored.lines.size());
     for (const CampaignInvoice::Line &l : stored.lines) {
@@ -152,7 +154,7 @@ void printCampaignInvoice(Printer &printer, const PrintLayout &layout, const Inv
     setPlacementFont(printer, block);
     const double t = layout.amountColumn;
     printBelow(printer, t, 200, rule);
-    printBelow(printer, t - 1200, 150, QStringLiteral("ISKONTO"));
+    printBelow(printer, t - 1200, 150, QStringLiteral("İSKONTO"));
     printBelow(printer, t, -250, invoice.invoiceDiscountText);
     printBelow(printer, t, -100, rule);
     printBelow(printer, t - 1200, 75, QStringLiteral("KDV MATRAHI"));
@@ -162,13 +164,65 @@ void printCampaignInvoice(Printer &printer, const PrintLayout &layout, const Inv
 
     const QString grandTotal = money(figures.grandTotal);
     printAtPosition(printer, layout.words,
-                    grandTotal.isEmpty()
-                        ? QString()
-                        : QStringLiteral("Y. ") + yaziyacevir(grandTotal) + QStringLiteral(" TL"));
+                    grandTotal.isEmpty() ? QString()
+                                         : QStringLiteral("Y. ") + yaziyacevir(grandTotal));
     printAtPosition(printer, layout.vatRate, invoice.vatRateText);
     printAtPosition(printer, layout.vat, money(figures.vat));
     printAtPosition(printer, layout.grandTotal, grandTotal);
     printer.endDocument();
+}
+
+QString selectionCheck(const CampaignSelection &selection, SelectionField *field) {
+    SelectionField ignored = SelectionField::None;
+    SelectionField &named = field ? *field : ignored;
+    named = SelectionField::None;
+    const auto refuse = [&named](SelectionField f, const QString &message) {
+        named = f;
+        return message;
+    };
+    const QString first = selection.first.trimmed();
+    const QString last = selection.last.trimmed();
+    if (first.isEmpty() && last.isEmpty() && selection.region.isEmpty())
+        return QString();
+    const std::pair<const QString *, const char *> numbers[] = {{&first, "Başlangıç No"},
+                                                                {&last, "Bitiş No"}};
+    for (const auto &[typed, name] : numbers) {
+        if (!typed->isEmpty() && !wholeNumber(*typed))
+            return refuse(typed == &first ? SelectionField::First : SelectionField::Last,
+                          QStringLiteral("%1 geçersiz: \"%2\". Fatura numarasını tam sayıyla "
+                                         "yazınız (örnek: 1).")
+                              .arg(QString::fromUtf8(name), typedExcerpt(*typed)));
+    }
+    if (first.isEmpty() && last.isEmpty())
+        return refuse(SelectionField::First,
+                      QStringLiteral("Yalnızca Dağıtım Bölgesi seçildi; bölge, numara aralığıyla "
+                                     "birlikte seçilir. Başlangıç No ve Bitiş No giriniz "
+                                     "(örnek: 1 ve 500). Kampanyanın bütün faturaları için "
+                                     "bölgeyi de boş bırakınız."));
+    const qint64 from = first.isEmpty() ? 0 : *wholeNumber(first);
+    const qint64 to = last.isEmpty() ? 0 : *wholeNumber(last);
+    if (from > to)
+        return refuse(SelectionField::Last,
+                      QStringLiteral("Başlangıç No (%1) Bitiş No'dan (%2) büyük; bu aralıkta "
+                                     "fatura olamaz. Küçük numarayı Başlangıç No'ya, büyüğünü "
+                                     "Bitiş No'ya yazınız.")
+                          .arg(from)
+                          .arg(to));
+    if (selection.region.isEmpty())
+        return refuse(SelectionField::Region,
+                      QStringLiteral("Dağıtım Bölgesi seçiniz! Numara aralığı, bir bölgenin "
+                                     "faturalarını seçer."));
+    return QString();
+}
+
+QString nothingSelectedMessage(const QString &campaign, const CampaignSelection &selection) {
+    if (selection.first.trimmed().isEmpty() && selection.last.trimmed().isEmpty() &&
+        selection.region.isEmpty())
+        return QStringLiteral("%1 kampanyasında fatura yok; hiçbir şey yazdırılmadı.")
+            .arg(campaign);
+    return QStringLiteral("%1 kampanyasında %2 - %3 numaraları arasında %4 bölgesinde fatura "
+                          "yok; hiçbir şey yazdırılmadı.")
+        .arg(campaign, selection.first.trimmed(), selection.last.trimmed(), selection.region);
 }
 
 int runBatch(Printer &printer, const ayarlar &settings, const QString &databasePath,

@@ -27,10 +27,24 @@ QString campaignFontProblem(const ayarlar &settings);
 // apart, the totals block below the last line, then the amount in words, VAT rate, VAT and
 // grand total at their positions in the line block's font. Figures are the model's (VAT
 // base = subtotal - discount, VAT = base x rate / 100, grand total = base + VAT), printed as
-// money texts; the words are made from the grand total. A line with an unknown quantity or
-// price has an empty amount. The caller checks campaignFontProblem() first.
+// money texts, the discount too; the words are made from the grand total and carry their own
+// " TL" and " Kr". A line with an unknown quantity or price has an empty amount. The caller
+// checks campaignFontProblem() first.
 void printCampaignInvoice(Printer &printer, const PrintLayout &layout, const Invoice &invoice,
                           const QString &region);
+
+// The box of the batch window a refusal names.
+enum class SelectionField { None, First, Last, Region };
+
+// Why a selection would print nothing, as the message the batch window shows before the run;
+// empty when it may select invoices. All three empty picks the whole campaign; otherwise the
+// numbers must be whole numbers (an empty one counts as 0), the first not above the last,
+// and a region is picked: a region alone selects nothing (its numbers count as 0), and so do
+// numbers alone (only an empty region matches then). `field`, when given, gets the box.
+QString selectionCheck(const CampaignSelection &selection, SelectionField *field = nullptr);
+
+// The message of a run whose selection matched no invoice of the campaign.
+QString nothingSelectedMessage(const QString &campaign, const CampaignSelection &selection);
 
 // Told how far a run is: `printed` invoices of `total` are done (called with 0 before the
 // first). Returning false stops the run after the invoice just printed.

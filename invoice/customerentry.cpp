@@ -27,7 +27,23 @@ QString resultMessage(CustomerResult result) {
     case CustomerResult::NumberTaken:
         return QStringLiteral("Bu müşteri no zaten kayıtlı!");
     case CustomerResult::NotFound:
-        return QStringLiteral("Müşteri bulunamadı!");
+        return QStringLiteral("Müşteri bulunamadı! Bu numarayla kayıtlı müşteri yok; yeni müşteri "
+                              "için önce Yeni düğmesine basınız.");
     }
     return {};
+}
+
+QString savedMessage(const Customer &customer) {
+    // A long name only by its beginning, so that the message stays readable.
+    const QString name = typedExcerpt(customer.adi_soyadi);
+    if (name.isEmpty())
+        return QStringLiteral("%1 numaralı müşteri kaydedildi.").arg(customer.sirano);
+    return QStringLiteral("%1 numaralı müşteri kaydedildi: %2").arg(customer.sirano).arg(name);
+}
+
+QString deleteQuestion(qint64 number, const QString &name) {
+    return QStringLiteral("%1 numaralı müşteri \"%2\" silinsin mi?\nMüşterinin faturaları "
+                          "silinmez.")
+        .arg(number)
+        .arg(name.trimmed());
 }

@@ -26,3 +26,9 @@ std::variant<Customer, QString> customerToSave(const CustomerBoxes &boxes);
 
 // What the user is told when the table refuses a write; empty for Ok.
 QString resultMessage(CustomerResult result);
+
+// The confirmation of a saved customer, naming it.
+QString savedMessage(const Customer &customer);
+
+// The question before a delete, naming the customer (number and the name shown).
+QString deleteQuestion(qint64 number, const QString &name);

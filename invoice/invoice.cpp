@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -250,55 +251,68 @@ FigureTexts figureTexts(const Invoice &invoice, const InvoiceFigures &f) {
     return t;
 }
 
-QString addLine(Invoice &invoice, const LineInput &input, qsizetype position) {
+QString addLine(Invoice &invoice, const LineInput &input, qsizetype position, LineField *refused) {
+    LineField ignored = LineField::None;
+    LineField &field = refused ? *refused : ignored;
+    field = LineField::None;
+    const auto refuse = [&field](LineField f, const QString &message) {
+        field = f;
+        return message;
+    };
     const auto quantity = typedNumber(input.quantity, 0.0);
     const auto price = typedNumber(input.unitPrice, 0.0);
     const auto discount = typedNumber(input.discountPercent, std::nullopt);
     const auto rate = typedNumber(input.vatRate, std::nullopt);
     if (!quantity)
-        return QStringLiteral("Miktar geçerli bir sayı değil: %1").arg(quoted(input.quantity));
+        return refuse(LineField::Quantity,
+                      typedNumberRefusal(QStringLiteral("Miktar"), input.quantity));
     if (!price)
-        return QStringLiteral("Birim fiyat geçerli bir sayı değil: %1")
-            .arg(quoted(input.unitPrice));
+        return refuse(LineField::UnitPrice,
+                      typedNumberRefusal(QStringLiteral("Birim fiyat"), input.unitPrice));
     if (!discount)
-        return QStringLiteral("İskonto yüzdesi geçerli bir sayı değil: %1")
-            .arg(quoted(input.discountPercent));
+        return refuse(LineField::Discount,
+                      typedNumberRefusal(QStringLiteral("İskonto yüzdesi"), input.discountPercent));
     if (!rate)
-        return QStringLiteral("Satırın KDV oranı geçerli bir sayı değil: %1")
-            .arg(quoted(input.vatRate));
-    const std::pair<const QString *, const char *> typedNumbers[] = {
-        {&input.quantity, "Miktar"},
-        {&input.unitPrice, "Birim fiyat"},
-        {&input.discountPercent, "İskonto yüzdesi"}};
-    for (const auto &[text, field] : typedNumbers)
+        return refuse(LineField::VatRate,
+                      typedNumberRefusal(QStringLiteral("Satırın KDV oranı"), input.vatRate));
+    const std::tuple<const QString *, const char *, LineField> typedNumbers[] = {
+        {&input.quantity, "Miktar", LineField::Quantity},
+        {&input.unitPrice, "Birim fiyat", LineField::UnitPrice},
+        {&input.discountPercent, "İskonto yüzdesi", LineField::Discount}};
+    for (const auto &[text, name, f] : typedNumbers)
         if (significantDigits(*text) > keptDigits)
-            return QStringLiteral("%1 en fazla 15 anlamlı basamak olabilir: %2")
-                .arg(QString::fromUtf8(field), quoted(*text));
+            return refuse(f, QStringLiteral("%1 en fazla 15 anlamlı basamak olabilir: %2")
+                                 .arg(QString::fromUtf8(name), quoted(*text)));
     if (*discount && (**discount < 0 || **discount > 100))
-        return QStringLiteral("İskonto yüzdesi 0 ile 100 arasında olmalı: %1")
-            .arg(quoted(input.discountPercent));
+        return refuse(LineField::Discount,
+                      QStringLiteral("İskonto yüzdesi 0 ile 100 arasında olmalı: %1")
+                          .arg(quoted(input.discountPercent)));
     if (*rate && (**rate < 0 || **rate > 100))
-        return QStringLiteral("Satırın KDV oranı 0 ile 100 arasında olmalı: %1")
-            .arg(quoted(input.vatRate));
+        return refuse(LineField::VatRate, QStringLiteral("Satırın KDV oranı 0 ile 100 arasında "
+                                                         "olmalı: %1")
+                                              .arg(quoted(input.vatRate)));
     const bool ownRate = rate->has_value();
     if (!ownRate && invoice.vatMode != VatIncluded && invoice.vatRateText.trimmed().isEmpty())
-        return QStringLiteral("KDV oranı girilmelidir!");
+        return refuse(LineField::InvoiceRate, QStringLiteral("KDV oranı girilmelidir!"));
     if (!ownRate && invoice.vatMode != VatIncluded && !invoice.vatRate)
-        return QStringLiteral("KDV oranı geçerli bir sayı değil: %1")
-            .arg(quoted(invoice.vatRateText));
+        return refuse(LineField::InvoiceRate,
+                      typedNumberRefusal(QStringLiteral("KDV oranı"), invoice.vatRateText));
     const std::optional<QString> unit =
         input.unit.trimmed().isEmpty() ? QStringLiteral("C62") : unitCode(input.unit);
     if (!unit)
-        return QStringLiteral("Birim listede yok: %1. Listeden bir birim seçiniz (Adet, Kg, "
-                              "Metre, Litre, …).")
-            .arg(quoted(input.unit));
+        return refuse(LineField::Unit,
+                      QStringLiteral("Birim listede yok: %1. Listeden bir birim seçiniz (Adet, "
+                                     "Kg, Metre, Litre, …).")
+                          .arg(quoted(input.unit)));
     const std::optional<double> lineRate = ownRate ? *rate : invoice.vatRate;
     const QString code = input.exemptionCode.trimmed();
     if (lineRate && *lineRate == 0 && code.isEmpty())
-        return QStringLiteral("İstisna seçiniz: KDV oranı 0 olan satır, vergi dairesinin "
-                              "istisna kodlarından biriyle yazılır.");
+        return refuse(LineField::Exemption,
+                      QStringLiteral("İstisna seçiniz: KDV oranı 0 olan satır, vergi dairesinin "
+                                     "istisna kodlarından biriyle yazılır."));
     if (!code.isEmpty() && exemptionReason(code).isEmpty())
-        return QStringLiteral("İstisna kodu listede yok: %1").arg(quoted(code));
+        return refuse(LineField::Exemption,
+                      QStringLiteral("İstisna kodu listede yok: %1").arg(quoted(code)));
 
     InvoiceLine line;
     line.quantityText = input.quantity;
@@ -325,16 +339,27 @@ QString addLine(Invoice &invoice, const LineInput &input, qsizetype position) {
     changed.lines.insert(at, line);
     const InvoiceFigures f = computeFigures(changed);
     if (!f.fits)
-        return tooLargeMessage;
+        return refuse(LineField::Quantity, tooLargeMessage);
     if (const QString beyond = figureBeyondDigits(f, at); !beyond.isEmpty())
-        return beyond;
+        return refuse(LineField::Quantity, beyond);
     invoice = std::move(changed);
     return QString();
 }
 
 LineInput lineInput(const InvoiceLine &line) {
-    return LineInput{line.description, line.discountText,   line.quantityText, line.unitPriceText,
-                     line.vatRateText, unitName(line.unit), line.exemptionCode};
+    // Texts an older program stored are given back in the form the boxes read.
+    const auto typed = [](const QString &text, std::optional<double> value) {
+        if (text.trimmed().isEmpty() || inputNumber(text) || !value)
+            return text;
+        return plainNumberText(*value);
+    };
+    return LineInput{line.description,
+                     typed(line.discountText, line.discountPercent),
+                     typed(line.quantityText, line.quantity),
+                     typedPriceText(line.unitPriceText),
+                     typed(line.vatRateText, line.vatRate),
+                     unitName(line.unit),
+                     line.exemptionCode};
 }
 
 InvoiceLine storedLine(double quantity, const QString &description, const QString &discountPercent,
@@ -347,7 +372,7 @@ InvoiceLine storedLine(double quantity, const QString &description, const QStrin
     line.quantity = quantity;
     line.unitPrice = unitPrice;
     if (!discountPercent.isEmpty())
-        line.discountPercent = inputNumber(discountPercent);
+        line.discountPercent = storedNumber(discountPercent);
     return line;
 }
 

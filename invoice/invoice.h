@@ -140,16 +140,32 @@ struct LineInput {
     QString exemptionCode; // needed when the line's rate is 0
 };
 
-// Makes a typed line and adds it at `position` (the end when it is past the end): reads
-// quantity, unit price, discount percent and rate as the user means them and checks unit,
-// exemption and the invoice's rate. Returns the Turkish message that refuses the line, naming
-// the field (a field that is not a number or has more than 15 significant digits, a discount
-// below 0 or above 100 %, a rate outside 0 to 100, a missing rate, an unknown unit, a 0 % line
-// without its exemption, an amount or total beyond 15 digits), and then changes nothing; an
-// empty text when the line was added. An empty quantity or price counts as 0.
-QString addLine(Invoice &invoice, const LineInput &input, qsizetype position = -1);
+// The box a refusal of a typed line names, for the focus to go back to.
+enum class LineField {
+    None,
+    Description,
+    Discount,
+    Quantity,
+    UnitPrice,
+    VatRate,
+    Unit,
+    Exemption,
+    InvoiceRate
+};
 
-// The line boxes that would make `line` again, to correct it.
+// Makes a typed line and adds it at `position` (the end when it is past the end): reads
+// quantity, unit price, discount percent and rate as the user means them (inputNumber()) and
+// checks unit, exemption and the invoice's rate. Returns the Turkish message that refuses the
+// line, naming the field and, for a number, the form to type (a field that is not a number or
+// has more than 15 significant digits, a discount below 0 or above 100 %, a rate outside 0 to
+// 100, a missing rate, an unknown unit, a 0 % line without its exemption, an amount or total
+// beyond 15 digits), and then changes nothing; `refused`, when given, gets the field. An
+// empty text when the line was added. An empty quantity or price counts as 0.
+QString addLine(Invoice &invoice, const LineInput &input, qsizetype position = -1,
+                LineField *refused = nullptr);
+
+// The line boxes that would make `line` again, to correct it: the texts as typed, a stored
+// price in the typed form ("1250.50" gives "1250,50").
 LineInput lineInput(const InvoiceLine &line);
 
 // The line of a stored row: its quantity and unit price as read, the stored unit price text

@@ -17,22 +17,50 @@ bool blank(const QString &s) {
 
 } // namespace
 
-QString saveCheck(const HeaderTexts &texts) {
+namespace {
+
+QString dateRefusal(const QString &field, const QString &typed) {
+    return blank(typed) ? QStringLiteral("%1 giriniz! Tarihi GG.AA.YYYY biçiminde yazınız (örnek: "
+                                         "05.01.2027).")
+                              .arg(field)
+                        : QStringLiteral("%1 geçersiz: \"%2\". Tarihi GG.AA.YYYY biçiminde yazınız "
+                                         "(örnek: 05.01.2027).")
+                              .arg(field, typedExcerpt(typed));
+}
+
+} // namespace
+
+QString saveCheck(const HeaderTexts &texts, HeaderField *field) {
+    HeaderField ignored = HeaderField::None;
+    HeaderField &named = field ? *field : ignored;
+    named = HeaderField::None;
+    const auto refuse = [&named](HeaderField f, const QString &message) {
+        named = f;
+        return message;
+    };
     if (blank(texts.invoiceNumber))
-        return QStringLiteral("Fatura No giriniz!");
+        return refuse(HeaderField::InvoiceNumber, QStringLiteral("Fatura No giriniz!"));
     if (blank(texts.customerNumber))
-        return QStringLiteral("Müşteri No giriniz!");
+        return refuse(HeaderField::CustomerNumber, QStringLiteral("Müşteri No giriniz!"));
     if (blank(texts.customerName))
-        return QStringLiteral("Müşteri adı giriniz!");
+        return refuse(HeaderField::CustomerName, QStringLiteral("Müşteri adı giriniz!"));
     if (!wholeNumber(texts.invoiceNumber))
-        return QStringLiteral("Fatura No geçersiz!");
+        return refuse(HeaderField::InvoiceNumber, QStringLiteral("Fatura No geçersiz!"));
+    if (!invoiceDate(texts.invoiceDate))
+        return refuse(HeaderField::InvoiceDate,
+                      dateRefusal(QStringLiteral("Fatura Tarihi"), texts.invoiceDate));
+    if (!blank(texts.deliveryNoteDate) && !invoiceDate(texts.deliveryNoteDate))
+        return refuse(HeaderField::DeliveryNoteDate,
+                      dateRefusal(QStringLiteral("İrsaliye Tarihi"), texts.deliveryNoteDate));
     if (texts.type == InvoiceType::Return) {
         if (blank(texts.returnedNumber))
-            return QStringLiteral("İade Edilen Fatura giriniz! İADE faturası, iade edilen "
-                                  "faturanın numarasını ve tarihini taşır.");
+            return refuse(HeaderField::ReturnedNumber,
+                          QStringLiteral("İade Edilen Fatura giriniz! İADE faturası, iade edilen "
+                                         "faturanın numarasını ve tarihini taşır."));
         if (!invoiceDate(texts.returnedDate))
-            return QStringLiteral("İade Edilen Fatura tarihi GG.AA.YYYY biçiminde girilmelidir "
-                                  "(örnek: 05.01.2027).");
+            return refuse(HeaderField::ReturnedDate,
+                          QStringLiteral("İade Edilen Fatura tarihi GG.AA.YYYY biçiminde "
+                                         "girilmelidir (örnek: 05.01.2027)."));
     }
     return QString();
 }
@@ -132,8 +160,13 @@ QString loadStoredInvoice(Invoice &invoice, const StoredInvoice &stored) {
     h.returnedNumber = info.iade_no;
     h.returnedDate = info.iade_tarihi;
     h.savedAt = QDateTime::fromString(info.kayit_zamani, Qt::ISODate);
+    // A rate kept in the form an earlier version read ("18.5") is shown as typed today.
+    const auto typedRate = [](const QString &kept) {
+        const std::optional<double> rate = storedNumber(kept);
+        return inputNumber(kept) || !rate ? kept : plainNumberText(*rate);
+    };
     if (info.hasDetails)
-        loaded.setVatRate(info.kdv_orani);
+        loaded.setVatRate(typedRate(info.kdv_orani));
     const auto refused = [&](qsizetype line, const QString &why) {
         return QStringLiteral("%1 numaralı faturanın %2. satırı okunamadı (%3); fatura "
                               "yüklenmedi.")
@@ -147,7 +180,7 @@ QString loadStoredInvoice(Invoice &invoice, const StoredInvoice &stored) {
         const StoredRow &row = rows.at(i);
         std::optional<double> quantity = row.miktar;
         if (row.quantityText)
-            quantity = inputNumber(*row.quantityText);
+            quantity = storedNumber(*row.quantityText);
         if (!quantity)
             return refused(i,
                            row.quantityText
@@ -157,7 +190,7 @@ QString loadStoredInvoice(Invoice &invoice, const StoredInvoice &stored) {
             return refused(i, QStringLiteral("birim fiyat boş"));
         // The program stores an empty price box as the empty text: 0, as typed.
         const std::optional<double> price =
-            row.br_fiyat->trimmed().isEmpty() ? 0.0 : inputNumber(*row.br_fiyat);
+            row.br_fiyat->trimmed().isEmpty() ? 0.0 : storedNumber(*row.br_fiyat);
         if (!price)
             return refused(i, QStringLiteral("birim fiyat bir sayı değil: %1").arg(*row.br_fiyat));
         InvoiceLine line = storedLine(*quantity, row.aciklama.value_or(QString()),
@@ -165,9 +198,9 @@ QString loadStoredInvoice(Invoice &invoice, const StoredInvoice &stored) {
         if (info.hasDetails) {
             const LineInfo &l = info.lines.at(i);
             // A line at the invoice's rate takes it again, and follows it when it changes.
-            const std::optional<double> rate = inputNumber(l.kdv_orani);
+            const std::optional<double> rate = storedNumber(l.kdv_orani);
             if (!l.kdv_orani.isEmpty() && rate != loaded.vatRate) {
-                line.vatRateText = l.kdv_orani;
+                line.vatRateText = typedRate(l.kdv_orani);
                 line.vatRate = rate;
             }
             if (!l.birim.isEmpty())

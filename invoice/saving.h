@@ -26,11 +26,25 @@ struct HeaderTexts {
     QString returnedDate;
 };
 
+// The header box a refusal names, for the focus to go back to.
+enum class HeaderField {
+    None,
+    InvoiceNumber,
+    CustomerNumber,
+    CustomerName,
+    InvoiceDate,
+    DeliveryNoteDate,
+    ReturnedNumber,
+    ReturnedDate
+};
+
 // The first reason the invoice cannot be saved, as the message the window shows, checked
 // in this order: no invoice number, no customer number, no customer name, an invoice
-// number that is not a whole number; for a return, no returned invoice or no readable date
-// of it. Empty when it can be saved.
-QString saveCheck(const HeaderTexts &texts);
+// number that is not a whole number, an invoice date that is no real day (32.13.2026) or a
+// delivery-note date typed that is none; for a return, no returned invoice or no readable
+// date of it. A date's message shows the form to type. Empty when it can be saved; `field`,
+// when given, gets the box it names.
+QString saveCheck(const HeaderTexts &texts, HeaderField *field = nullptr);
 
 // The header of the boxes; nothing when the invoice number is not a whole number.
 std::optional<InvoiceHeader> invoiceHeader(const HeaderTexts &texts);

@@ -6,18 +6,15 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
-#include <QFont>
 #include <QString>
 #include <QUrl>
 
 #include <functional>
 #include <optional>
 
-class QWidget;
-
 // The program's place in the world: the working folder with its settings file and
 // database, where prints go, and every seam a test replaces (the clock, the printer, the
-// choosers). Made once in app/ and handed to every window; a test makes its own.
+// file manager). Made once in app/ and handed to every window; a test makes its own.
 class Workspace {
 public:
     explicit Workspace(const QString &folder = QDir::currentPath());
@@ -53,25 +50,13 @@ public:
     bool openFolder(const QString &path) const;
     bool openWebAddress(const QString &address) const;
 
-    // The choosers behind the settings window's "Gözat" and "Yazıtipi": nothing when the
-    // user cancels. Empty means the desktop's own dialogs.
-    using FileChooser = std::function<std::optional<QString>(QWidget *parent)>;
-    // The choosers of the reports and backups: a file to read, a file to write, a folder.
-    enum class PathKind { OpenFile, SaveFile, Folder };
-    using PathChooser = std::function<std::optional<QString>(
-        QWidget *parent, PathKind kind, const QString &title, const QString &proposed)>;
-    using FontChooser = std::function<std::optional<QFont>(QWidget *parent)>;
-
     // The seams. Empty functions mean the real thing.
     struct Seams {
         std::function<PrintTarget(const QString &stem, PdfPrinter::Mode mode)> printTarget;
         std::function<QDate()> clock;
-        FileChooser chooseFile;
-        FontChooser chooseFont;
         QString printerOffsetsFile; // an INI file instead of the user's settings
         std::function<QDateTime()> now;
         std::function<bool(const QUrl &)> openUrl; // the desktop's file manager or browser
-        PathChooser choosePath;
     };
     Seams seams;
 

@@ -11,6 +11,8 @@
 #include <QSet>
 
 #ifdef FATURA_HAVE_CUPS
+#include <QLibrary>
+
 #include <cups/cups.h>
 
 #include <optional>
@@ -24,11 +26,69 @@ QString withReason(const QString &message, const QString &reason) {
                : message + QStringLiteral("\nYazdırma sisteminin bildirdiği: ") + reason;
 }
 
+// What Qt knows of a printer, where the printing system's own library cannot be had.
+PrinterStatus qtPrinterStatus(const QString &name) {
+    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
+    if (info.isNull())
+        return {PrinterReadiness::Missing, {}};
+    if (info.state() == QPrinter::Error || info.state() == QPrinter::Aborted)
+        return {PrinterReadiness::Stopped, {}};
+    return {PrinterReadiness::Ready, {}};
+}
+
+DefaultPrinter qtDefaultPrinter() {
+    const QString name = QPrinterInfo::defaultPrinterName();
+    return {name, !name.isEmpty(), {}};
+}
+
 } // namespace
 
 #ifdef FATURA_HAVE_CUPS
 
 namespace {
+
+// libcups, loaded at the first look at a printer rather than at the program's start: most
+// starts print nothing, and libcups brings its own libraries along (TLS, Kerberos, Avahi).
+// Qt's print support loads the same library, so its per-thread last error is the one seen
+// here. Nothing when it cannot be loaded: then only what Qt knows.
+struct Cups {
+#define FATURA_CUPS_FUNCTIONS(X)                                                                   \
+    X(cupsGetNamedDest)                                                                            \
+    X(cupsLastError)                                                                               \
+    X(cupsLastErrorString)                                                                         \
+    X(cupsGetOption)                                                                               \
+    X(cupsFreeDests)                                                                               \
+    X(cupsUser)                                                                                    \
+    X(cupsDoRequest)                                                                               \
+    X(cupsGetJobs2)                                                                                \
+    X(cupsFreeJobs)                                                                                \
+    X(ippNewRequest)                                                                               \
+    X(ippAddString)                                                                                \
+    X(ippFindAttribute)                                                                            \
+    X(ippGetInteger)                                                                               \
+    X(ippDelete)
+#define FATURA_CUPS_MEMBER(f) decltype(&::f) f = nullptr;
+    FATURA_CUPS_FUNCTIONS(FATURA_CUPS_MEMBER)
+#undef FATURA_CUPS_MEMBER
+};
+
+const Cups *cups() {
+    static const std::optional<Cups> loaded = []() -> std::optional<Cups> {
+        QLibrary library(QStringLiteral("cups"), 2);
+        if (!library.load())
+            return std::nullopt;
+        Cups c;
+        bool all = true;
+#define FATURA_CUPS_RESOLVE(f)                                                                     \
+    c.f = reinterpret_cast<decltype(c.f)>(library.resolve(#f));                                    \
+    all = all && c.f;
+        FATURA_CUPS_FUNCTIONS(FATURA_CUPS_RESOLVE)
+#undef FATURA_CUPS_RESOLVE
+        // Kept loaded for the program's life: the functions are called until it ends.
+        return all ? std::optional<Cups>(c) : std::nullopt;
+    }();
+    return loaded ? &*loaded : nullptr;
+}
 
 // A name as CUPS takes it: the queue, and an instance after a slash.
 struct QueueName {
@@ -50,17 +110,21 @@ bool ippSucceeded(ipp_status_t status) {
 } // namespace
 
 PrinterStatus printerStatus(const QString &name) {
+    const Cups *c = cups();
+    if (!c)
+        return qtPrinterStatus(name);
     const QueueName q = queueName(name);
-    cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, q.queue.constData(),
-                                         q.instance.isEmpty() ? nullptr : q.instance.constData());
+    cups_dest_t *dest =
+        c->cupsGetNamedDest(CUPS_HTTP_DEFAULT, q.queue.constData(),
+                            q.instance.isEmpty() ? nullptr : q.instance.constData());
     if (!dest) {
-        const ipp_status_t status = cupsLastError();
+        const ipp_status_t status = c->cupsLastError();
         if (ippSucceeded(status) || status == IPP_STATUS_ERROR_NOT_FOUND)
             return {PrinterReadiness::Missing, {}};
-        return {PrinterReadiness::Unreachable, QString::fromUtf8(cupsLastErrorString())};
+        return {PrinterReadiness::Unreachable, QString::fromUtf8(c->cupsLastErrorString())};
     }
-    const auto option = [dest](const char *key) {
-        return QString::fromUtf8(cupsGetOption(key, dest->num_options, dest->options));
+    const auto option = [c, dest](const char *key) {
+        return QString::fromUtf8(c->cupsGetOption(key, dest->num_options, dest->options));
     };
     // IPP printer-state: 3 idle, 4 processing, 5 stopped.
     const QString state = option("printer-state");
@@ -68,7 +132,7 @@ PrinterStatus printerStatus(const QString &name) {
     QString reasons = option("printer-state-reasons");
     if (reasons == u"none")
         reasons.clear();
-    cupsFreeDests(1, dest);
+    c->cupsFreeDests(1, dest);
     if (accepting == u"false" || accepting == u"0")
         return {PrinterReadiness::Rejecting, reasons};
     if (state == u"5")
@@ -79,10 +143,13 @@ PrinterStatus printerStatus(const QString &name) {
 void checkJobAccepted(const QString &name) {
     // Qt's CUPS engine submits the job with cupsPrintFile() while the painter ends and
     // drops its result; libcups keeps it, per thread, until the next request.
-    const ipp_status_t status = cupsLastError();
+    const Cups *c = cups();
+    if (!c)
+        return;
+    const ipp_status_t status = c->cupsLastError();
     if (ippSucceeded(status))
         return;
-    const QString reason = QString::fromUtf8(cupsLastErrorString());
+    const QString reason = QString::fromUtf8(c->cupsLastErrorString());
     QString message = QStringLiteral("Yazıcı baskı işini almadı: %1").arg(name);
     // For a queue deleted meanwhile the system's own words are no help ("No such file or
     // directory").
@@ -128,30 +195,33 @@ DefaultPrinter usersChoice() {
 }
 
 // A job's state as the printing system has it now; nothing when it does not know the job.
-std::optional<ipp_jstate_t> jobState(int id) {
-    ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+std::optional<ipp_jstate_t> jobState(const Cups &c, int id) {
+    ipp_t *request = c.ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
     const QByteArray uri = "ipp://localhost/jobs/" + QByteArray::number(id);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
-                 cupsUser());
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
-                 "job-state");
-    ipp_t *response = cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
+    c.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.constData());
+    c.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr,
+                   c.cupsUser());
+    c.ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr,
+                   "job-state");
+    ipp_t *response = c.cupsDoRequest(CUPS_HTTP_DEFAULT, request, "/");
     std::optional<ipp_jstate_t> state;
-    if (ipp_attribute_t *a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM))
-        state = ipp_jstate_t(ippGetInteger(a, 0));
-    ippDelete(response);
+    if (ipp_attribute_t *a = c.ippFindAttribute(response, "job-state", IPP_TAG_ENUM))
+        state = ipp_jstate_t(c.ippGetInteger(a, 0));
+    c.ippDelete(response);
     return state;
 }
 
 } // namespace
 
 DefaultPrinter defaultPrinter() {
-    if (cups_dest_t *dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
+    const Cups *c = cups();
+    if (!c)
+        return qtDefaultPrinter();
+    if (cups_dest_t *dest = c->cupsGetNamedDest(CUPS_HTTP_DEFAULT, nullptr, nullptr)) {
         QString name = QString::fromUtf8(dest->name);
         if (dest->instance)
             name += u'/' + QString::fromUtf8(dest->instance);
-        cupsFreeDests(1, dest);
+        c->cupsFreeDests(1, dest);
         return {name, true, {}};
     }
     // libcups gives no default when the one chosen is not installed, and does not say which.
@@ -161,13 +231,16 @@ DefaultPrinter defaultPrinter() {
 void JobWatch::look() {
     if (m_firstUnsettled == m_jobs.size())
         return;
+    const Cups *c = cups();
+    if (!c)
+        return; // nothing more is known of a job than that it was handed over
     const QueueName q = queueName(m_printer);
     cups_job_t *jobs = nullptr;
     const int count =
-        cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, q.queue.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
+        c->cupsGetJobs2(CUPS_HTTP_DEFAULT, &jobs, q.queue.constData(), 1, CUPS_WHICHJOBS_ACTIVE);
     if (count < 0) {
         // A deleted queue takes the jobs still in it along.
-        if (cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
+        if (c->cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND) {
             for (qsizetype i = m_firstUnsettled; i < m_jobs.size(); ++i) {
                 if (!m_jobs[i].settled)
                     m_jobs[i].outcome = JobOutcome::Lost;
@@ -183,7 +256,7 @@ void JobWatch::look() {
         const QString title = QString::fromUtf8(jobs[i].title);
         byTitle[title] = std::max(byTitle.value(title), jobs[i].id);
     }
-    cupsFreeJobs(count, jobs);
+    c->cupsFreeJobs(count, jobs);
     for (qsizetype i = m_firstUnsettled; i < m_jobs.size(); ++i) {
         Job &job = m_jobs[i];
         if (job.settled)
@@ -194,7 +267,7 @@ void JobWatch::look() {
             continue;
         // It has left the queue. One never seen waiting went through at once; one the system
         // no longer knows was printed and forgotten.
-        const std::optional<ipp_jstate_t> state = job.id == 0 ? std::nullopt : jobState(job.id);
+        const std::optional<ipp_jstate_t> state = job.id == 0 ? std::nullopt : jobState(*c, job.id);
         if (state && *state < IPP_JSTATE_CANCELED)
             continue;
         job.outcome =
@@ -208,19 +281,13 @@ void JobWatch::look() {
 #else
 
 PrinterStatus printerStatus(const QString &name) {
-    const QPrinterInfo info = QPrinterInfo::printerInfo(name);
-    if (info.isNull())
-        return {PrinterReadiness::Missing, {}};
-    if (info.state() == QPrinter::Error || info.state() == QPrinter::Aborted)
-        return {PrinterReadiness::Stopped, {}};
-    return {PrinterReadiness::Ready, {}};
+    return qtPrinterStatus(name);
 }
 
 void checkJobAccepted(const QString &) {}
 
 DefaultPrinter defaultPrinter() {
-    const QString name = QPrinterInfo::defaultPrinterName();
-    return {name, !name.isEmpty(), {}};
+    return qtDefaultPrinter();
 }
 
 // Without CUPS nothing more is known of a job than that it was handed over.

@@ -3,6 +3,7 @@
 #include "base/numbers.h"
 #include "invoice/summary.h"
 #include "invoice/taxnumbers.h"
+#include "invoice/workspace.h"
 #include "store/summaries.h"
 
 #include <QLocale>
@@ -465,4 +466,16 @@ QString terminalText(const ReportTable &table) {
     for (const QString &note : table.notes)
         out << note;
     return out.join(u'\n') + u'\n';
+}
+
+ReportSet reportSet(const Workspace &workspace, const ReportPeriod &period, Money threshold) {
+    const ayarlar settings = workspace.readSettings(2);
+    Database db(workspace.databasePath(settings), Database::Access::Write);
+    ReportSet set;
+    set.note = prepareReports(db, settings.kdv_yuzde);
+    set.vat = vatReport(db, period);
+    set.buyers = buyerReport(db, period, threshold);
+    set.sales = monthlySales(db, lastTwelveMonths(period.to));
+    set.formBs = formBsList(db, period, threshold);
+    return set;
 }

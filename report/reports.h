@@ -18,6 +18,8 @@
 
 // A report as a table: each cell a text, a count or an amount (Money), so that the screen
 // shows "1.234,56" and the CSV file a number the spreadsheet reads.
+class Workspace;
+
 struct ReportTable {
     enum class Kind { Text, Count, Amount };
     QString title;
@@ -68,6 +70,18 @@ ReportTable formBsList(Database &db, const ReportPeriod &period, Money threshold
 
 // "Aylık Satışlar": per month of the period the net sales without VAT, the VAT and the total.
 ReportTable monthlySales(Database &db, const ReportPeriod &period);
+
+// Every table of the reports window for `period`, from the books the workspace's settings
+// name, read in one go after the summaries were brought up to date (`note` says what was done,
+// see prepareReports()). Throws DatabaseError or SettingsError.
+struct ReportSet {
+    QString note;
+    ReportTable vat;
+    ReportTable buyers;
+    ReportTable sales; // the twelve months up to the period's end
+    ReportTable formBs;
+};
+ReportSet reportSet(const Workspace &workspace, const ReportPeriod &period, Money threshold);
 
 // The table as a CSV file a Turkish spreadsheet opens: UTF-8 with a BOM, ";" between fields,
 // "," before decimals, no thousands marks; the notes after an empty line.

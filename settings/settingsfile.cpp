@@ -8,6 +8,7 @@
 #include <QTextCodec>
 
 #include <algorithm>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -164,7 +165,7 @@ QString lineDamage(const SettingsLine &s, const QString &line, const ayarlar &a)
 const std::array<SettingsLine, 23> &settingsLines() {
     static const std::array<SettingsLine, 23> lines = {{
         {1, "kdv_yuzde", "KDV (%):", &ayarlar::kdv_yuzde, nullptr},
-        {2, "veritabani_yolu", "Database:", &ayarlar::veritabani_yolu, nullptr},
+        {2, "veritabani_yolu", "Veritabanı:", &ayarlar::veritabani_yolu, nullptr},
         {3, "yer_adi_soyadi", "Adı Soyadı:", nullptr, &ayarlar::yer_adi_soyadi},
         {4, "yer_adresi", "Adresi:", nullptr, &ayarlar::yer_adresi},
         {5, "yer_vergi_dairesi", "Vergi Dairesi:", nullptr, &ayarlar::yer_vergi_dairesi},
@@ -272,9 +273,9 @@ QString WriteProblem::message() const {
 QList<WriteProblem> unwritableValues(const ayarlar &a) {
     QList<WriteProblem> problems;
     const auto check = [&](const SettingsLine &s, const QString &field, const QString &value,
-                           int maxLength) {
+                           int maxLength, int part = 0) {
         const auto problem = [&](const QString &reason) {
-            problems.append({s.line, field, reason});
+            problems.append({s.line, field, reason, part});
         };
         if (hasLineBreak(value))
             problem(QStringLiteral("satır sonu karakteri olamaz."));
@@ -291,10 +292,128 @@ QList<WriteProblem> unwritableValues(const ayarlar &a) {
             continue;
         }
         const baski_yeri &y = a.*s.placement;
-        check(s, fieldName(s, "Sol Boşluk"), y.sol_bosluk, marginWidth);
-        check(s, fieldName(s, "Üst Boşluk"), y.ust_bosluk, marginWidth);
-        check(s, fieldName(s, "Yazıtipi Adı"), y.yazitipi_adi, fontNameWidth);
-        check(s, fieldName(s, "Boyutu"), y.boyutu, sizeWidth);
+        check(s, fieldName(s, "Sol Boşluk"), y.sol_bosluk, marginWidth, 0);
+        check(s, fieldName(s, "Üst Boşluk"), y.ust_bosluk, marginWidth, 1);
+        check(s, fieldName(s, "Yazıtipi Adı"), y.yazitipi_adi, fontNameWidth, 2);
+        check(s, fieldName(s, "Boyutu"), y.boyutu, sizeWidth, 3);
+    }
+    return problems;
+}
+
+namespace {
+
+// The twips of a length typed in centimetres or millimetres ("6 cm", "15mm"), as the form
+// to type instead; empty for anything else.
+QString twipsOfLength(const QString &typed) {
+    static const QRegularExpression length(
+        QStringLiteral("^\\s*([0-9]+(?:,[0-9]+)?)\\s*(cm|mm)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = length.match(typed);
+    if (!m.hasMatch())
+        return QString();
+    const double value = inputNumber(m.captured(1)).value_or(0);
+    const double perUnit = m.captured(2).compare(QLatin1String("cm"), Qt::CaseInsensitive) == 0
+                               ? 1440 / 2.54
+                               : 144 / 2.54;
+    return QString::number(qRound64(value * perUnit));
+}
+
+bool isWholeNumber(const QString &typed) {
+    static const QRegularExpression whole(QStringLiteral("^\\s*-?[0-9]+\\s*$"));
+    return whole.match(typed).hasMatch();
+}
+
+QString positionProblem(const QString &typed) {
+    if (typed.trimmed().isEmpty())
+        return QString();
+    if (isWholeNumber(typed)) {
+        const double v = typed.trimmed().toDouble();
+        if (v >= 0 && v <= largestPosition)
+            return QString();
+        return QStringLiteral("\"%1\" kâğıdın dışında; konum 0 ile 100.000 twip arasında "
+                              "olmalıdır.")
+            .arg(typedExcerpt(typed));
+    }
+    QString form = twipsOfLength(typed);
+    // "7.000" is seven thousand as the user types it; the file keeps the digits alone.
+    if (const std::optional<double> v = inputNumber(typed);
+        form.isEmpty() && v && *v == std::floor(*v) && *v >= 0 && *v <= largestPosition)
+        form = QString::number(qint64(*v));
+    QString why = QStringLiteral("\"%1\" bir tam sayı değil. Konumlar twip cinsinden tam sayıyla "
+                                 "yazılır (1 cm = 567 twip)")
+                      .arg(typedExcerpt(typed));
+    return form.isEmpty() ? why + QStringLiteral(": \"600\" gibi.")
+                          : why + QStringLiteral("; \"%1\" biçiminde yazınız.").arg(form);
+}
+
+QString fontSizeProblem(const QString &typed) {
+    if (typed.trimmed().isEmpty())
+        return QString();
+    const std::optional<double> size = inputNumber(typed);
+    if (!size)
+        return QStringLiteral("\"%1\" bir sayı değil. Yazı boyutu punto cinsinden \"10\" ya da "
+                              "\"10,5\" biçiminde yazılır.")
+            .arg(typedExcerpt(typed));
+    if (*size <= 0 || *size > largestFontSize)
+        return QStringLiteral("\"%1\" olamaz; yazı boyutu 0'dan büyük, en çok 1.000 punto "
+                              "olmalıdır.")
+            .arg(typedExcerpt(typed));
+    return QString();
+}
+
+QString vatRateProblem(const QString &typed) {
+    if (typed.trimmed().isEmpty())
+        return QString();
+    const std::optional<double> rate = inputNumber(typed);
+    if (!rate) {
+        QString form = typedNumberForm(typed);
+        // "%18" and "18 %": the sign is the caption's.
+        QString bare = typed.trimmed();
+        bare.remove(u'%');
+        if (form.isEmpty() && inputNumber(bare))
+            form = bare.trimmed();
+        return QStringLiteral("\"%1\" bir sayı değil. KDV oranı yüzde işareti olmadan yazılır; "
+                              "\"%2\" biçiminde yazınız.")
+            .arg(typedExcerpt(typed), form.isEmpty() ? QStringLiteral("20") : form);
+    }
+    if (*rate < 0 || *rate > 100)
+        return QStringLiteral("\"%1\" olamaz; KDV oranı 0 ile 100 arasında olmalıdır.")
+            .arg(typedExcerpt(typed));
+    return QString();
+}
+
+QString lineSpacingProblem(const QString &typed) {
+    if (typed.trimmed().isEmpty() || isWholeNumber(typed))
+        return QString();
+    return QStringLiteral("\"%1\" bir tam sayı değil; satır arası boşluk \"3\" gibi tam sayıyla "
+                          "yazılır.")
+        .arg(typedExcerpt(typed));
+}
+
+} // namespace
+
+QList<WriteProblem> typedValueProblems(const ayarlar &a) {
+    QList<WriteProblem> problems;
+    const auto check = [&](const SettingsLine &s, const QString &field, const QString &why,
+                           int part) {
+        if (!why.isEmpty())
+            problems.append({s.line, field, why, part});
+    };
+    for (const SettingsLine &s : settingsLines()) {
+        if (s.placement) {
+            const baski_yeri &y = a.*s.placement;
+            check(s, fieldName(s, "Sol Boşluk"), positionProblem(y.sol_bosluk), 0);
+            check(s, fieldName(s, "Üst Boşluk"), positionProblem(y.ust_bosluk), 1);
+            check(s, fieldName(s, "Boyutu"), fontSizeProblem(y.boyutu), 3);
+        } else if (s.single == &ayarlar::kdv_yuzde) {
+            check(s, singleFieldName(s), vatRateProblem(a.kdv_yuzde), 0);
+        } else if (s.single == &ayarlar::satir_arasi_bosluk) {
+            check(s, singleFieldName(s), lineSpacingProblem(a.satir_arasi_bosluk), 0);
+        } else if (s.line >= 16 && s.line <= 20) {
+            // The columns of the invoice lines: positions too, named as the window shows them.
+            check(s, QStringLiteral("Fatura Sütun Marjları: ") + QString::fromUtf8(s.caption),
+                  positionProblem(a.*s.single), 0);
+        }
     }
     return problems;
 }

@@ -105,8 +105,19 @@ struct WriteProblem {
     QString field;  // which value: "KDV (%)", "Fatura No: Sol Boşluk", ...
     QString reason; // why, in Turkish
     QString message() const;
+    // Which of the line's boxes: 0 for a single value; for a placement 0 left, 1 top,
+    // 2 font name, 3 size.
+    int part = 0;
 };
 QList<WriteProblem> unwritableValues(const ayarlar &a);
+
+// The values the settings window refuses as typed, before anything is written, each with the
+// form to type: a VAT rate that is no number from 0 to 100 ("%18"), a position or column that
+// is no whole number of twips from 0 to 100.000 ("6 cm": 1 cm is 567 twips), a font size that
+// is no number above 0 and up to 1.000 points ("abc"), a line spacing that is no whole number.
+// Numbers are read as the user types them (inputNumber()). An empty box passes: it reads as
+// 0, as it always has.
+QList<WriteProblem> typedValueProblems(const ayarlar &a);
 
 // The exact bytes of the file: Windows-1254, CR LF after every line, placements in fixed
 // columns. Values are written as held, even those unwritableValues() reports.

@@ -36,25 +36,17 @@ struct ImportReport {
 // stops the import.
 using ImportProgress = std::function<bool(const QString &table, qint64 done, qint64 total)>;
 
-// Copies every user table of the Jet file `source` into a new SQLite file `target`, rows in
-// the order the file yields them. The data goes to a temporary file beside `target`
-// ("<target>.aktariliyor-<8 hex digits>", locked by "<that>.kilit" while it is written), which
-// gets its final name only after every table's row count was checked in it. Refuses a
-// missing source, a file that is not Jet and a target that exists. Throws DatabaseError
-// (ImportStopped when stopped); on any failure no file is left under `target` and the
-// temporary file is removed.
-ImportReport importJet(const QString &source, const QString &target,
-                       const ImportProgress &progress = {});
-
 // Removes what imports killed half-way left beside `target` (or, the second form, anywhere in
 // `folder`): temporary files whose lock is free or held by a process that is gone. An import
 // still running keeps its files. Returns the temporary files removed.
 QStringList removeImportLeftovers(const QString &target);
 QStringList removeImportLeftoversIn(const QString &folder);
 
-// The bind size every table starts with (64 KiB); a longer text makes the import read that
-// table again with a larger one. Tests lower it to reach that path with short texts.
-void setJetInitialBindSize(size_t size);
+// The temporary file an import into `target` writes first, the suffix of its lock file, and
+// the temporary file removed with its journals: shared by the reader (store/jetread.h).
+QString importTemporaryName(const QString &target);
+QString importLockSuffix();
+void removeImportTemporary(const QString &name);
 
 // The name the old file is kept under: `<path>.eski`, or `.eski2`, `.eski3`, ... when taken.
 QString oldFileName(const QString &path);
@@ -65,15 +57,13 @@ struct ConversionResult {
 };
 
 // Replaces the Jet database at `path` with an SQLite copy under the same name, so that the
-// settings keep naming it: imports into a new file beside it, then moves the old file to
-// oldFileName(path) and the new one to `path`. Any failure leaves the old file as it was,
-// under its own name, and throws DatabaseError saying why. The plan (the old and the new
-// name) is written first beside `path` ("<path>.aktarma-yarim"), so that a kill at any moment
-// leaves a state recoverConversion() finishes or undoes.
-ConversionResult convertJetDatabase(const QString &path, const ImportProgress &progress = {});
-
-// The same with the import done by `import(source, target)`, which throws as importJet()
-// does: in a child process, say (importJetInChild).
+// settings keep naming it: imports into a new file beside it with `import(source, target)`
+// (importJet() of store/jetread.h, or in a child process: importJetInChild), then moves the
+// old file to oldFileName(path) and the new one to `path`. `import` throws as importJet()
+// does. Any failure leaves the old file as it was, under its own name, and throws
+// DatabaseError saying why. The plan (the old and the new name) is written first beside `path`
+// ("<path>.aktarma-yarim"), so that a kill at any moment leaves a state recoverConversion()
+// finishes or undoes.
 using JetImport = std::function<ImportReport(const QString &source, const QString &target)>;
 ConversionResult convertJetDatabase(const QString &path, const JetImport &import);
 

@@ -12,7 +12,7 @@
 #include "base/failure.h"
 #include "store/database.h"
 #include "store/importprocess.h"
-#include "store/jetimport.h"
+#include "store/jetread.h"
 #include "store/servercopy.h"
 #include "tools/toolio.h"
 

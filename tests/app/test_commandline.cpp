@@ -19,6 +19,7 @@ class TestCommandLine : public QObject {
 private Q_SLOTS:
     void parse();
     void program();
+    void librariesAtStart();
 };
 
 // Each command line as what it asks for, the folder (the home folder is /ev/ayse) and a part of
@@ -124,6 +125,24 @@ void TestCommandLine::program() {
         // From a terminal the home folder is left alone.
         QCOMPARE(homeDir.exists(u"Fatura"_qs), fromMenu);
     }
+}
+
+// The program starts without the printing system's library and without the Access reader:
+// libcups is loaded at the first look at a printer, libmdb only by the import child. The
+// dynamic loader names every library it loads when asked (glibc's LD_DEBUG).
+void TestCommandLine::librariesAtStart() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"LD_DEBUG"_qs, u"libs"_qs);
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(fatura, {u"--surum"_qs});
+    QVERIFY(p.waitForFinished(60000));
+    QCOMPARE(p.exitCode(), 0);
+    const QString loaded = QString::fromUtf8(p.readAllStandardError());
+    if (!loaded.contains(u"find library=libQt6Widgets"_qs))
+        QSKIP("the dynamic loader does not name what it loads");
+    for (const QString &library : {u"libcups"_qs, u"libmdb"_qs})
+        QVERIFY2(!loaded.contains(u"find library="_qs + library), qPrintable(library));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -1,6 +1,7 @@
 #include "base/failure.h"
 #include "base/money.h"
 #include "base/numbers.h"
+#include "base/searchtext.h"
 #include "base/yaziyacevir.h"
 
 #include <QRandomGenerator>
@@ -17,6 +18,7 @@ private Q_SLOTS:
     void readings();
     void texts();
     void words();
+    void searchTexts();
     void failures();
     void kurus();
 };
@@ -35,10 +37,47 @@ void TestBase::readings() {
                                          {u"12,5 TL"_qs, none},
                                          {u"1E400"_qs, none}})
         QCOMPARE(localNumber(text), expected);
-    // What the user types: with a comma Turkish, without one the dot is the decimal point.
-    for (const auto &[text, expected] :
-         {std::pair{u" 1.250 "_qs, OptDouble(1.25)}, {u"on iki"_qs, none}, {u"1e400"_qs, none}})
+    // What the user types, the Turkish way: "." only between groups of three digits, "," before
+    // the decimals. "18.50" and "1.25" are no number: never read as another amount.
+    for (const auto &[text, expected] : {std::pair{u" 1.250 "_qs, OptDouble(1250)},
+                                         {u"1.000"_qs, 1000.0},
+                                         {u"1.250,5"_qs, 1250.5},
+                                         {u"1250,5"_qs, 1250.5},
+                                         {u"-1.234.567,89"_qs, -1234567.89},
+                                         {u"18.50"_qs, none},
+                                         {u"1.25"_qs, none},
+                                         {u"12.5"_qs, none},
+                                         {u"1.2345"_qs, none},
+                                         {u"1234.567"_qs, none},
+                                         {u".250"_qs, none},
+                                         {u"5,"_qs, none},
+                                         {u"on iki"_qs, none},
+                                         {u"1e400"_qs, none}})
         QCOMPARE(inputNumber(text), expected);
+    // What older programs stored keeps its reading: without a comma the dot is the decimal
+    // point.
+    for (const auto &[text, expected] : {std::pair{u"18.50"_qs, OptDouble(18.5)},
+                                         {u"1.250"_qs, 1.25},
+                                         {u"1.250,50"_qs, 1250.5},
+                                         {u"1.250.50"_qs, none}})
+        QCOMPARE(storedNumber(text), expected);
+    // A refused number is answered with the form to type, where there plainly is one.
+    for (const auto &[typed, form] : {std::pair{u"18.50"_qs, u"18,50"_qs},
+                                      {u"1.25"_qs, u"1,25"_qs},
+                                      {u" 1.250.50"_qs, u"1.250,50"_qs},
+                                      {u"1,250.50"_qs, u"1.250,50"_qs},
+                                      {u"12,5 TL"_qs, QString()},
+                                      {u"1.250"_qs, QString()}})
+        QCOMPARE(typedNumberForm(typed), form);
+    QCOMPARE(typedNumberRefusal(u"Br.Fiyat"_qs, u"18.50"_qs),
+             u"Br.Fiyat okunamadı: \"18.50\". Ondalıklar virgülle ayrılır, nokta yalnızca "
+             "binlikleri ayırır (1.250 bin iki yüz ellidir); \"18,50\" biçiminde yazınız."_qs);
+    QCOMPARE(typedNumberRefusal(u"Miktar"_qs, u"iki"_qs),
+             u"Miktar bir sayı değil: \"iki\". Sayıyı \"1.250,50\" biçiminde yazınız."_qs);
+    // The grid's price and back.
+    QCOMPARE(priceCellText(u"1.250"_qs), u"1250"_qs);
+    QCOMPARE(priceCellText(u"1.250,50"_qs), u"1250.50"_qs);
+    QCOMPARE(typedPriceText(u"1250.50"_qs), u"1250,50"_qs);
     // A money text from its parts; the sign belongs to the kuruş too.
     QCOMPARE(rebuiltValue(u"-0,50"_qs), OptDouble(-0.5));
     QCOMPARE(rebuiltValue(u"1234"_qs), none);
@@ -73,30 +112,52 @@ void TestBase::texts() {
 }
 
 void TestBase::words() {
+    // The lira of today: " TL" and " Kr", never the YTL that ended in 2009.
     const std::pair<const char *, const char *> amounts[] = {
         // Between them the rows use every word: ones, tens, hundreds with and without a
         // leading one, each group of three digits (one thousand alone as "Bin"), the kuruş.
-        {"1.234,56", "BinİkiYüzOtuzDört YTLElliAltı Ykr"},
-        {"110,45", "YüzOn YTLKırkBeş Ykr"},
-        {"21.000,00", "YirmiBirBin YTL"},
-        {"1.001.000,00", "BirMilyonBin YTL"},
-        {"3.470.000,05", "ÜçMilyonDörtYüzYetmişBin YTLBeş Ykr"},
-        {"58.967,86", "ElliSekizBinDokuzYüzAltmışYedi YTLSeksenAltı Ykr"},
+        {"1.234,56", "BinİkiYüzOtuzDört TLElliAltı Kr"},
+        {"110,45", "YüzOn TLKırkBeş Kr"},
+        {"21.000,00", "YirmiBirBin TL"},
+        {"1.001.000,00", "BirMilyonBin TL"},
+        {"3.470.000,05", "ÜçMilyonDörtYüzYetmişBin TLBeş Kr"},
+        {"58.967,86", "ElliSekizBinDokuzYüzAltmışYedi TLSeksenAltı Kr"},
         {"999.999.999.999,99", "DokuzYüzDoksanDokuzMilyarDokuzYüzDoksanDokuzMilyonDokuzYüzDoksan"
-                               "DokuzBinDokuzYüzDoksanDokuz YTLDoksanDokuz Ykr"},
-        {"999.000.000.000.001,00", "DokuzYüzDoksanDokuzTrilyonBir YTL"},
+                               "DokuzBinDokuzYüzDoksanDokuz TLDoksanDokuz Kr"},
+        {"999.000.000.000.001,00", "DokuzYüzDoksanDokuzTrilyonBir TL"},
         {"0,00", ""},
-        {"-1.234,50", "EksiBinİkiYüzOtuzDört YTLElli Ykr"},
+        {"-1.234,50", "EksiBinİkiYüzOtuzDört TLElli Kr"},
         // Below one lira the sign goes before the kuruş words.
-        {"-0,50", "EksiElli Ykr"},
+        {"-0,50", "EksiElli Kr"},
         // The error texts: lira that are too many or not digits (the kuruş words still
         // follow), kuruş that are not digits (whatever the lira), no comma at all.
-        {"1.000.000.000.000.000,25", "ytl de HataYirmiBeş Ykr"},
+        {"1.000.000.000.000.000,25", "ytl de HataYirmiBeş Kr"},
         {"12a,00", "ytl de Hata"},
         {"abc,5x", "kuruş ta Hata"},
         {"1234", "ytl de Hata"}};
     for (const auto &[amount, expected] : amounts)
         QCOMPARE(yaziyacevir(QString::fromUtf8(amount)), QString::fromUtf8(expected));
+}
+
+// Names as the searches and lists compare them: the four I's one letter, case and marks
+// aside; sorted in the order of the Turkish alphabet; the pieces kept to find any part.
+void TestBase::searchTexts() {
+    for (const auto &[text, folded] : {std::pair{u"Işık Öztürk"_qs, u"isik ozturk"_qs},
+                                       {u"İSTANBUL ısparta"_qs, u"istanbul isparta"_qs},
+                                       {u"ÇAĞLAR Dükkânı"_qs, u"caglar dukkani"_qs},
+                                       {u"Ayşe'nin 2. Şubesi"_qs, u"ayse'nin 2. subesi"_qs}})
+        QCOMPARE(searchFolded(text), folded);
+    QStringList names = {u"Zeki"_qs, u"özlem"_qs, u"Çelik"_qs, u"İnce"_qs,    u"Cengiz"_qs,
+                         u"ışık"_qs, u"Oya"_qs,   u"ali"_qs,   u"Ali Can"_qs, u"ISMAİL"_qs,
+                         u"Ümit"_qs, u"Ulus"_qs,  u"Şahin"_qs, u"Sevgi"_qs,   u"1. Cadde"_qs};
+    std::sort(names.begin(), names.end(),
+              [](const QString &a, const QString &b) { return sortingKey(a) < sortingKey(b); });
+    QCOMPARE(names,
+             (QStringList{"1. Cadde", "ali", "Ali Can", "Cengiz", "Çelik", "ISMAİL", "ışık", "İnce",
+                          "Oya", "özlem", "Sevgi", "Şahin", "Ulus", "Ümit", "Zeki"}));
+    QCOMPARE(sortingKey(u"AYŞE"_qs), sortingKey(u"ayşe"_qs));
+    QCOMPARE(searchPieces(u"aliali"_qs), (QStringList{"ali", "lia", "ial", "li", "i"}));
+    QCOMPARE(searchPieces(u"al"_qs), (QStringList{"al", "l"}));
 }
 
 // What the user reads of a failure: the program's own words as they stand; an exception the

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/choosers.h"
 #include "gui/messages.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
@@ -26,7 +27,7 @@ public:
         ayarlari_yaz(a, workspace.settingsPath());
         Messages::setTestHandler([this](const Messages::Message &m) {
             messages << m;
-            return answer;
+            return keepingWork(m.text) ? discard : answer;
         });
         workspace.seams.printTarget = [this](const QString &, PdfPrinter::Mode mode) {
             targets << mode;
@@ -36,7 +37,10 @@ public:
             return t;
         };
     }
-    ~WindowFixture() { Messages::setTestHandler({}); }
+    ~WindowFixture() {
+        Messages::setTestHandler({});
+        Choosers::setTestHooks({});
+    }
 
     // Each row of a query on the database as its values joined by "|"; a NULL is empty.
     QStringList rows(const QString &query) const {
@@ -57,11 +61,25 @@ public:
         return t;
     }
 
+    // The invoice window's questions before unsaved work goes or a saved invoice is replaced.
+    static bool keepingWork(const QString &text) {
+        return text.startsWith(QStringLiteral("Bu fatura kaydedilmedi:")) ||
+               text.contains(QStringLiteral(" numaralı kayıtlı fatura, ekrandaki haliyle"));
+    }
+    // The messages but those questions.
+    QStringList toldTexts() const {
+        QStringList t = messageTexts();
+        t.removeIf(keepingWork);
+        return t;
+    }
+
     QTemporaryDir dir;
     Workspace workspace;
     QString db;
     QList<Messages::Message> messages;
     bool answer = false;
+    // The answer to keepingWork() questions: yes, so that tests of other things go on.
+    bool discard = true;
     RecordingPrinter printed;
     QList<PdfPrinter::Mode> targets;
     QString pdfPath; // where the print target says a PDF went; empty as for a printer

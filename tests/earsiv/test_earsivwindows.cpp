@@ -5,11 +5,13 @@
 #include "gui/EArsivWindow.h"
 #include "gui/Form4.h"
 #include "gui/SellerWindow.h"
+#include "gui/choosers.h"
 #include "gui/messages.h"
 #include "store/efaturausers.h"
 #include "tests/common/widgets.h"
 
 #include <QLabel>
+#include <QScopeGuard>
 #include <QSignalSpy>
 
 #include <memory>
@@ -214,7 +216,8 @@ void TestEArsivWindows::userList() {
             f.write("1234567890;Işık Elektrik\n10000000146;Ayşe Yılmaz\n") > 0);
     f.close();
     std::optional<QString> chosen = csv;
-    m_fx->workspace.seams.chooseFile = [&](QWidget *) { return chosen; };
+    Choosers::setTestHooks({.file = [&](QWidget *) { return chosen; }, .font = {}, .path = {}});
+    const auto unhook = qScopeGuard([] { Choosers::setTestHooks({}); });
 
     Shown<EArsivWindow> w(m_fx->workspace);
     auto *label = field<QLabel>(&w, "userListLabel");

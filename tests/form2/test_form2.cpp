@@ -1,7 +1,10 @@
 #include "gui/Form2.h"
 #include "tests/common/windowfixture.h"
 
+#include "base/numbers.h"
+
 #include <QApplication>
+#include <QCompleter>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -44,6 +47,7 @@ private Q_SLOTS:
     void saves();
     void changeAndDelete();
     void keyboard();
+    void search();
 
 private:
     // Rows as "number|name|address 1|address 2|tax office", put straight into the table: old
@@ -61,8 +65,8 @@ private:
     std::unique_ptr<WindowFixture> m_fx;
 };
 
-// The lists in stored order; the proposal is the largest number plus one, never a number in
-// use, whatever old or imported data holds.
+// The numbers in their order, the names in the order of the Turkish alphabet; the proposal is
+// the largest number plus one, never a number in use, whatever old or imported data holds.
 void TestForm2::opensWithListsAndProposal() {
     const QList<std::pair<QStringList, QString>> cases = {
         {{}, "1"},
@@ -71,18 +75,32 @@ void TestForm2::opensWithListsAndProposal() {
     for (const auto &[numbers, proposal] : cases) {
         if (!testdb::server().isEmpty() && numbers.contains(u"abc"_qs))
             continue; // the server's number column holds numbers only
-        QStringList names, added;
+        QStringList added;
+        QList<qint64> whole;
         for (const QString &n : numbers) {
-            names << "Müşteri " + n;
-            added << n + '|' + names.last();
+            added << n + u"|Müşteri "_qs + n;
+            if (wholeNumber(n))
+                whole << *wholeNumber(n);
         }
+        std::sort(whole.begin(), whole.end());
+        QStringList listedNumbers;
+        for (qint64 n : whole)
+            listedNumbers << QString::number(n);
         testdb::sql(m_fx->db, {"DELETE FROM MUSTERI"});
         addRows(added);
         Register r(m_fx->workspace);
-        QCOMPARE(items(r.number) + items(r.name) << r.number->currentText(),
-                 numbers + names << proposal);
+        QCOMPARE(items(r.number) << r.number->currentText(), listedNumbers << proposal);
+        QCOMPARE(items(r.name).size(), numbers.size());
         QVERIFY(r.isReset());
     }
+    // Names in Turkish order whatever their case: Ç after C, ı before i, Ö after O.
+    testdb::sql(m_fx->db, {"DELETE FROM MUSTERI"});
+    addRows({"1|Zeki", "2|özlem", "3|Çelik", "4|İnce", "5|Cengiz", "6|ışık", "7|Oya", "8|ali"});
+    Register r(m_fx->workspace);
+    QCOMPARE(items(r.name),
+             (QStringList{"ali", "Cengiz", "Çelik", "ışık", "İnce", "Oya", "özlem", "Zeki"}));
+    // Rows with room for the dots of Ö and İ above the letters.
+    QVERIFY(r.name->view()->sizeHintForRow(6) >= r.name->fontMetrics().height() * 5 / 4);
     QVERIFY(m_fx->messages.isEmpty());
 }
 
@@ -93,7 +111,8 @@ void TestForm2::saves() {
     addRows({"3|Ali"});
     Register r(m_fx->workspace);
     r.save({"4", "D'Arcy O'Neil", "Atatürk Cad. 5", "Çankaya/Ankara", "Çankaya 1234567890"});
-    QVERIFY(m_fx->messages.isEmpty());
+    QCOMPARE(m_fx->messageTexts(), QStringList{"4 numaralı müşteri kaydedildi: D'Arcy O'Neil"});
+    m_fx->messages.clear();
     QCOMPARE(rows().last(), "4|D'Arcy O'Neil|Atatürk Cad. 5|Çankaya/Ankara|Çankaya 1234567890");
     QVERIFY(r.isReset());
     QCOMPARE(r.number->currentText(), "5");
@@ -122,7 +141,8 @@ void TestForm2::saves() {
     QCOMPARE(r.saved.count(), 1); // the first save only
 }
 
-// A pick by number or by name loads the first row that has it; a change of that row saves
+// A pick by number loads the first row that has it, a pick by name the very row; a change of
+// that row saves
 // both address lines, and the reset after it empties them. A number edited after the pick
 // to one that has no row changes nothing anywhere. SİL asks first; it deletes the picked row
 // and no invoice.
@@ -131,35 +151,50 @@ void TestForm2::changeAndDelete() {
     testdb::sql(m_fx->db, {"INSERT INTO faturalar (faturano, musterino, adi_soyadi) "
                            "VALUES (100, '2', 'Veli')"});
     Register r(m_fx->workspace);
-    pick(r.name, 2);
+    pick(r.name, 1);
     QVERIFY(r.picked());
     QCOMPARE(texts(&r, boxes).join('|'), "2|Veli|V1|V2|VD");
     r.save({"2", "Veli Can", "Yeni Cad.", "Yeni Kat"});
-    QVERIFY(m_fx->messages.isEmpty());
+    QCOMPARE(m_fx->messageTexts(), QStringList{"2 numaralı müşteri kaydedildi: Veli Can"});
+    m_fx->messages.clear();
     QCOMPARE(rows(),
              QStringList({"1|Ali|A1|A2|", "2|Veli Can|Yeni Cad.|Yeni Kat|VD", "2|Veli|ikinci||"}));
     QVERIFY(r.isReset());
 
     pick(r.number, 0);
     r.save({"77", "Ali", "Başka"});
-    QCOMPARE(m_fx->messageTexts(), QStringList{"Müşteri bulunamadı!"});
+    QCOMPARE(m_fx->messageTexts(),
+             QStringList{"Müşteri bulunamadı! Bu numarayla kayıtlı müşteri yok; yeni müşteri için "
+                         "önce Yeni düğmesine basınız."});
     QCOMPARE(rows().first(), "1|Ali|A1|A2|");
     QVERIFY(r.picked());
     QCOMPARE(r.saved.count(), 1); // the change only
 
+    // "Yeni" after viewing a customer: a new one, saved as new.
+    m_fx->messages.clear();
+    click(&r, "Command3");
+    QVERIFY(r.isReset());
+    QCOMPARE(r.number->currentText(), u"3"_qs);
+    r.save({"3", "Yeni Müşteri"});
+    QCOMPARE(m_fx->messageTexts(), QStringList{"3 numaralı müşteri kaydedildi: Yeni Müşteri"});
+    QCOMPARE(rows().last(), "3|Yeni Müşteri|||");
+
+    // The delete question names the customer; Enter answers "Hayır".
     pick(r.number, 1);
     r.del->click();
-    QVERIFY(m_fx->messages.last().text == "Emin misiniz?" &&
-            m_fx->messages.last().kind == Messages::Kind::Question);
-    QVERIFY(rows().size() == 3 && r.picked());
+    QCOMPARE(m_fx->messages.last().text,
+             u"2 numaralı müşteri \"Veli Can\" silinsin mi?\nMüşterinin faturaları silinmez."_qs);
+    QVERIFY(m_fx->messages.last().kind == Messages::Kind::Question &&
+            !m_fx->messages.last().yesIsDefault);
+    QVERIFY(rows().size() == 4 && r.picked());
 
     m_fx->answer = true;
     r.del->click();
-    QCOMPARE(rows(), QStringList({"1|Ali|A1|A2|", "2|Veli|ikinci||"}));
+    QCOMPARE(rows(), QStringList({"1|Ali|A1|A2|", "2|Veli|ikinci||", "3|Yeni Müşteri|||"}));
     QCOMPARE(m_fx->rows("SELECT faturano, musterino, adi_soyadi FROM faturalar"),
              QStringList{"100|2|Veli"});
     QVERIFY(r.isReset());
-    QCOMPARE(items(r.name), QStringList({"Ali", "Veli"}));
+    QCOMPARE(items(r.name), QStringList({"Ali", "Veli", "Yeni Müşteri"}));
 }
 
 // A typed number or name neither loads that customer nor completes to another entry, as Qt's
@@ -182,9 +217,67 @@ void TestForm2::keyboard() {
     field<QPushButton>(&r, "Command1")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
     QCOMPARE(rows().last(), "11|Ali|||");
-    QVERIFY(m_fx->messages.isEmpty());
+    QCOMPARE(m_fx->messageTexts(), QStringList{"11 numaralı müşteri kaydedildi: Ali"});
     // The number is proposed, so the next customer starts at the name.
     QTRY_COMPARE(QApplication::focusWidget(), r.name);
+}
+
+// Typing in the name box offers, under it, every customer whose name holds the text anywhere,
+// whatever the case and the Turkish letters, in the order of the alphabet, each with its
+// number; choosing one loads that one, even where two share a name. The number box offers the
+// numbers that start with the digits. A customer another program added is found too.
+void TestForm2::search() {
+    addRows({"1|Ayşe Kaya", "2|IŞIK GIDA", "3|Hayri Öztürk", "4|ayşe", "5|Kaya Ltd.", "12|Ayşe",
+             "120|Zeynep"});
+    Register r(m_fx->workspace);
+    r.show();
+    QVERIFY(QTest::qWaitForWindowActive(&r));
+    QCompleter *offers = r.name->findChild<QCompleter *>();
+    const auto offered = [offers] {
+        QStringList l;
+        for (int i = 0; i < offers->completionModel()->rowCount(); ++i)
+            l << offers->completionModel()->index(i, 0).data().toString();
+        return l;
+    };
+    const auto type = [&r](const QString &t) {
+        r.name->lineEdit()->setFocus();
+        r.name->lineEdit()->setText(t);
+        Q_EMIT r.name->lineEdit()->textEdited(t);
+    };
+    const std::pair<QString, QStringList> searches[] = {
+        {u"ay"_qs,
+         {"ayşe  (4)", "Ayşe  (12)", "Ayşe Kaya  (1)", "Hayri Öztürk  (3)", "Kaya Ltd.  (5)"}},
+        {u"AYŞE"_qs, {"ayşe  (4)", "Ayşe  (12)", "Ayşe Kaya  (1)"}},
+        {u"ozt"_qs, {"Hayri Öztürk  (3)"}},
+        {u"ışık"_qs, {"IŞIK GIDA  (2)"}},
+        {u"isik g"_qs, {"IŞIK GIDA  (2)"}},
+        {u"e k"_qs, {"Ayşe Kaya  (1)"}},
+        {u"q"_qs, {}}};
+    for (const auto &[typed, found] : searches) {
+        type(typed);
+        QCOMPARE(offered(), found);
+    }
+    type(u"ayşe"_qs);
+    QTRY_VERIFY(offers->popup()->isVisible());
+    offers->popup()->setCurrentIndex(offers->completionModel()->index(1, 0));
+    QTest::keyClick(offers->popup(), Qt::Key_Return);
+    QCOMPARE(texts(&r, boxes).mid(0, 2), (QStringList{"12", "Ayşe"}));
+    QVERIFY(r.picked());
+
+    r.number->lineEdit()->setFocus();
+    r.number->lineEdit()->clear();
+    QTest::keyClicks(r.number->lineEdit(), u"12"_qs);
+    QCompleter *numbers = r.number->findChild<QCompleter *>();
+    QStringList listed;
+    for (int i = 0; i < numbers->completionModel()->rowCount(); ++i)
+        listed << numbers->completionModel()->index(i, 0).data().toString();
+    QCOMPARE(listed, (QStringList{"12  Ayşe", "120  Zeynep"}));
+
+    // Another program's customer: the list made anew finds it.
+    addRows({"130|Ayşegül"});
+    click(&r, "Command3");
+    type(u"gül"_qs);
+    QCOMPARE(offered(), QStringList{u"Ayşegül  (130)"_qs});
 }
 
 QTEST_MAIN(TestForm2)

@@ -56,6 +56,7 @@ private Q_SLOTS:
     void fontChoiceFillsItsRow();
     void pressAndRelease();
     void serverPasswordRefused();
+    void typedValuesRefused();
     void preview();
 
 private:
@@ -70,8 +71,9 @@ private:
 void TestForm5::init() {
     m_fx = std::make_unique<WindowFixture>();
     QDir::setCurrent(m_fx->dir.path());
-    m_fx->workspace.seams.chooseFile = [this](QWidget *) { return ++m_choices, m_nextFile; };
-    m_fx->workspace.seams.chooseFont = [this](QWidget *) { return ++m_choices, m_nextFont; };
+    Choosers::setTestHooks({.file = [this](QWidget *) { return ++m_choices, m_nextFile; },
+                            .font = [this](QWidget *) { return ++m_choices, m_nextFont; },
+                            .path = {}});
     m_choices = 0;
     m_nextFile.reset();
     m_nextFont.reset();
@@ -96,7 +98,7 @@ void TestForm5::saveHideCloseAndReload() {
     int n = 10;
     for (QLineEdit *b : boxes) {
         QVERIFY2(b->text().isEmpty(), qPrintable(b->objectName()));
-        b->setText(u" %1,5   "_qs.arg(n++));
+        b->setText(u"%1   "_qs.arg(n++));
         typed[b->objectName()] = b->text();
     }
     clickCaption(w, "kaydet_dugmesi");
@@ -229,6 +231,35 @@ void TestForm5::serverPasswordRefused() {
     clickCaption(&w, "kaydet_dugmesi");
     QCOMPARE(m_fx->messageTexts(), QStringList{u"Ayarlar Kaydedildi."_qs});
     QCOMPARE(ayarlari_oku(2).veritabani_yolu, u"postgresql://muhasebe@sunucu/fatura"_qs);
+}
+
+// A font size "abc", a position "6 cm" and a VAT "%18" are refused, each naming its box with
+// the form to type, the focus back in that box; nothing is written and nothing said saved.
+// (Every refusal's words are test_settings'.)
+void TestForm5::typedValuesRefused() {
+    const QByteArray before = testdb::fileBytes(settingsFileName());
+    Shown<Form5> w(m_fx->workspace);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    const std::tuple<const char *, QString, QString> typed[] = {
+        {"yer_fatura_no_boyutu", u"abc"_qs, u"Fatura No: Boyutu: \"abc\" bir sayı değil"_qs},
+        {"yer_adresi_ust_bosluk", u"6 cm"_qs, u"\"3402\" biçiminde yazınız."_qs},
+        {"kdv_yuzde", u"%18"_qs, u"\"18\" biçiminde yazınız."_qs}};
+    for (const auto &[box, value, said] : typed) {
+        m_fx->messages.clear();
+        const QString kept = text(&w, box);
+        setText(&w, box, value);
+        field(&w, "veritabani_yolu")->setFocus();
+        clickCaption(&w, "kaydet_dugmesi");
+        QCOMPARE(m_fx->messages.size(), 1);
+        QVERIFY2(m_fx->messages[0].text.contains(said), qPrintable(m_fx->messages[0].text));
+        QVERIFY(w.isVisible());
+        QTRY_VERIFY2(field(&w, box)->hasFocus(), box);
+        QCOMPARE(testdb::fileBytes(settingsFileName()), before);
+        setText(&w, box, kept);
+    }
+    m_fx->messages.clear();
+    clickCaption(&w, "kaydet_dugmesi");
+    QCOMPARE(m_fx->messageTexts(), QStringList{u"Ayarlar Kaydedildi."_qs});
 }
 
 // The form picture is shown under the page. The sample while the database holds no

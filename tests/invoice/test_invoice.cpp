@@ -113,10 +113,14 @@ void TestInvoice::arithmetic_data() {
         {"2.501,00", "2.511,00", "250,1", "406,96", "2.667,86"}, u"250,10"_qs);
     row("worked example, Dahil", worked, VatIncluded, "18",
         {"2.501,00", "2.511,00", "250,1", "Dahil", "2.260,90"}, u"250,10"_qs);
-    // A quantity with a comma, a price with thousands marks and a discount with a dot are read
-    // as meant; the discount lowers the VAT base and the grand total, never the line amount.
-    row("2,5 at 1.250,50 less 12.5 %", {{"12.5", "2,5", "1.250,50"}}, VatExcluded, "18",
+    // A quantity with a comma, a price with thousands marks and a discount with a comma are
+    // read as meant; the discount lowers the VAT base and the grand total, never the line
+    // amount.
+    row("2,5 at 1.250,50 less 12,5 %", {{"12,5", "2,5", "1.250,50"}}, VatExcluded, "18",
         {"3.126,25", "3.126,25", "390,78", "492,38", "3.227,85"}, u"390,78"_qs);
+    // "1.250" is one thousand two hundred and fifty, and a quantity "1.000" a thousand.
+    row("1.000 at 1.250", {{"", "1.000", "1.250"}}, VatExcluded, "18",
+        {"1.250.000,00", "1.250.000,00", "0", "225.000,00", "1.475.000,00"});
     // The settings say 20: the invoice's own rate counts.
     row("beyond 32-bit lira at 8,5 %", {{"", "3", "1000000000"}}, VatExcluded, "8,5",
         {"3.000.000.000,00", "3.000.000.000,00", "0", "255.000.000,00", "3.255.000.000,00"});
@@ -151,8 +155,13 @@ void TestInvoice::refusalsAndRateChanges() {
     const QList<QPair<QStringList, QString>> cases = {
         // discount, quantity, price, rate; then how the message begins
         {{"", "1", "10", ""}, u"KDV oranı girilmelidir"_qs},
-        {{"", "1", "10", "on sekiz"}, u"KDV oranı geçerli bir sayı değil"_qs},
-        {{"", "1", QString(5000, u'x'), "18"}, u"Birim fiyat"_qs},
+        {{"", "1", "10", "on sekiz"}, u"KDV oranı bir sayı değil: \"on sekiz\""_qs},
+        {{"", "1", QString(5000, u'x'), "18"}, u"Birim fiyat bir sayı değil"_qs},
+        // A dot where the decimals begin is refused with the form to type, never read as
+        // another amount.
+        {{"", "1", "18.50", "18"}, u"Birim fiyat okunamadı: \"18.50\""_qs},
+        {{"", "1.5", "10", "18"}, u"Miktar okunamadı: \"1.5\""_qs},
+        {{"12.5", "1", "10", "18"}, u"İskonto yüzdesi okunamadı: \"12.5\""_qs},
         // Amounts beyond any number once zeroed the running sums; now they are refused.
         {{"", huge, huge, "18"}, u"Satır tutarı"_qs},
         {{"", huge, "1", u"1"_qs + QString(307, u'0')}, u"Satır tutarı"_qs},
@@ -163,9 +172,34 @@ void TestInvoice::refusalsAndRateChanges() {
         const QString problem =
             addLine(invoice, {u"x"_qs, input[0], input[1], input[2], {}, {}, {}});
         // Readable in a message box: a long text is quoted only in part.
-        QVERIFY2(problem.startsWith(message) && problem.size() < 100, qPrintable(problem));
+        QVERIFY2(problem.startsWith(message) && problem.size() < 200, qPrintable(problem));
         QCOMPARE(invoice.lines.size(), 1);
     }
+    // The refusal names its box, for the focus to go back to.
+    for (const auto &[input, box] : {std::pair{QStringList{"", "1", "18.50"}, LineField::UnitPrice},
+                                     {{"", "1.5", "1"}, LineField::Quantity},
+                                     {{"12.5", "1", "1"}, LineField::Discount}}) {
+        Invoice invoice = typed({}, VatExcluded, u"18"_qs);
+        LineField named = LineField::None;
+        QVERIFY(!addLine(invoice, {u"x"_qs, input[0], input[1], input[2], {}, {}, {}}, -1, &named)
+                     .isEmpty());
+        QCOMPARE(named, box);
+    }
+    // A line put back into the boxes to be corrected reads again as the same line, a price
+    // stored in the grid's form included; inserted at its place.
+    Invoice corrected =
+        typed({{"12,5", "2,5", "1.250,50", "1", "kg"}, {"", "3", "4"}}, VatExcluded, u"18"_qs);
+    const InvoiceLine first = corrected.lines.first();
+    const LineInput back = lineInput(first);
+    QCOMPARE(
+        (QStringList{back.discountPercent, back.quantity, back.unitPrice, back.vatRate, back.unit}),
+        (QStringList{"12,5", "2,5", "1250,50", "1", "Kg"}));
+    corrected.lines.removeFirst();
+    QCOMPARE(addLine(corrected, back, 0), QString());
+    QCOMPARE(corrected.lines.first(), first);
+    const InvoiceLine old = storedLine(2, u"eski"_qs, u"12.5"_qs, u"18.50"_qs, 18.5);
+    QCOMPARE((QStringList{lineInput(old).discountPercent, lineInput(old).unitPrice}),
+             (QStringList{"12,5", "18,50"}));
 
     // A saved invoice with the window's rate changed afterwards: every figure follows at once.
     Invoice invoice = typed(worked, VatExcluded, u"20"_qs);
@@ -250,7 +284,7 @@ void TestInvoice::vatPerRate() {
         {{"0", "", ""}, u"İstisna"_qs},
         {{"0", "", "999"}, u"İstisna"_qs},
         {{"120", "", ""}, u"Satırın KDV oranı 0 ile 100"_qs},
-        {{"%8", "", ""}, u"Satırın KDV oranı geçerli bir sayı değil"_qs},
+        {{"%8", "", ""}, u"Satırın KDV oranı bir sayı değil"_qs},
     };
     for (const auto &[input, message] : refusals) {
         Invoice invoice = typed({{"", "1", "5"}}, VatExcluded, u"20"_qs);
@@ -277,6 +311,7 @@ void TestInvoice::vatPerRate() {
     header.invoiceNumber = u"9"_qs;
     header.customerNumber = u"1"_qs;
     header.customerName = u"Ad"_qs;
+    header.invoiceDate = u"01.03.2027"_qs;
     header.type = InvoiceType::Return;
     QVERIFY(saveCheck(header).startsWith(u"İade Edilen Fatura giriniz"_qs));
     header.returnedNumber = u"7"_qs;
@@ -309,9 +344,27 @@ void TestInvoice::storedForm() {
     header.invoiceNumber = u"5a"_qs;
     header.customerNumber = u"1"_qs;
     header.customerName = u"Ad"_qs;
+    header.invoiceDate = u"5.3.2026"_qs;
     QCOMPARE(saveCheck(header), u"Fatura No geçersiz!"_qs);
     header.invoiceNumber = u"5"_qs;
     QCOMPARE(saveCheck(header), QString());
+    // A day that does not exist is refused with the form to type, naming its box; an empty
+    // delivery-note date is allowed, an impossible one is not.
+    const QString form = u" Tarihi GG.AA.YYYY biçiminde yazınız (örnek: 05.01.2027)."_qs;
+    for (const auto &[invoiceDate, deliveryDate, message, box] :
+         {std::tuple{u"32.13.2026"_qs, QString(), u"Fatura Tarihi geçersiz: \"32.13.2026\"."_qs,
+                     HeaderField::InvoiceDate},
+          {u"29.02.2026"_qs, QString(), u"Fatura Tarihi geçersiz: \"29.02.2026\"."_qs,
+           HeaderField::InvoiceDate},
+          {u" "_qs, QString(), u"Fatura Tarihi giriniz!"_qs, HeaderField::InvoiceDate},
+          {u"28.02.2026"_qs, u"31.04.2026"_qs, u"İrsaliye Tarihi geçersiz: \"31.04.2026\"."_qs,
+           HeaderField::DeliveryNoteDate}}) {
+        header.invoiceDate = invoiceDate;
+        header.deliveryNoteDate = deliveryDate;
+        HeaderField named = HeaderField::None;
+        QCOMPARE(saveCheck(header, &named), message + form);
+        QCOMPARE(named, box);
+    }
 }
 
 // A stored invoice loaded and printed. The header comes from the first row, where a column
@@ -352,7 +405,7 @@ void TestInvoice::printing() {
     // 100,00 + 1.875,75 + 0,75 = 1.976,50, less a discount of 10,00: 1.966,50.
     want << QList<Expected>{{u"1.976,50"_qs, lineFont, 9.5, 9220, 11700},
                             {u"10,00"_qs, lineFont, 9.5, 9210, 12000},
-                            {u"Y. BinDokuzYüzAltmışAltı YTLElli Ykr"_qs, lineFont, 9.5, 600, 13500},
+                            {u"Y. BinDokuzYüzAltmışAltı TLElli Kr"_qs, lineFont, 9.5, 600, 13500},
                             {u"18"_qs, lineFont, 9.5, 7800, 12600},
                             {u"Dahil"_qs, lineFont, 9.5, 9230, 12600},
                             {u"1.966,50"_qs, lineFont, 9.5, 9240, 12900}};
@@ -391,12 +444,12 @@ void TestInvoice::batchPaper() {
     const double top = 4700 + h + 200;
     const QString rule = u"__________________"_qs;
     want << QList<Expected>{{rule, lineFont, 9.5, 9200, top},
-                            {u"ISKONTO"_qs, lineFont, 9.5, 8000, top + h + 150},
-                            {u"10"_qs, lineFont, 9.5, 9200, top + 2 * h - 100},
+                            {u"İSKONTO"_qs, lineFont, 9.5, 8000, top + h + 150},
+                            {u"10,00"_qs, lineFont, 9.5, 9200, top + 2 * h - 100},
                             {rule, lineFont, 9.5, 9200, top + 3 * h - 200},
                             {u"KDV MATRAHI"_qs, lineFont, 9.5, 8000, top + 4 * h - 125},
                             {u"90,00"_qs, lineFont, 9.5, 9200, top + 5 * h - 300},
-                            {u"Y. YüzSekiz YTL TL"_qs, lineFont, 9.5, 600, 13500},
+                            {u"Y. YüzSekiz TL"_qs, lineFont, 9.5, 600, 13500},
                             {u"20"_qs, lineFont, 9.5, 7800, 12600},
                             {u"18,00"_qs, lineFont, 9.5, 9230, 12600},
                             {u"108,00"_qs, lineFont, 9.5, 9240, 12900}};

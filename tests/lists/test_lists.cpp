@@ -7,8 +7,8 @@
 
 #include <QAbstractItemView>
 #include <QCompleter>
-#include <QListView>
 #include <QScrollBar>
+#include <QTableView>
 
 #include <memory>
 
@@ -20,6 +20,7 @@ private Q_SLOTS:
     void init() { m_fx = std::make_unique<WindowFixture>(); }
     void cleanup() { m_fx.reset(); }
     void pages();
+    void customerSearch();
     void invoiceWindow();
 
 private:
@@ -84,8 +85,7 @@ void TestLists::pages() {
     QCOMPARE(listed, (QStringList{"15 ", "100 İlk"}));
     QCOMPARE(summaries.earsivNumbers.keys(), QList<qint64>{100});
 
-    // Customers in table order, not by number; a prefix matches from the first character,
-    // case and apostrophes as typed.
+    // Customers in table order.
     const auto entries = [](const QList<CustomerEntry> &l) {
         QStringList s;
         for (const CustomerEntry &e : l)
@@ -95,14 +95,66 @@ void TestLists::pages() {
     const QList<CustomerEntry> first = customerPage(db, std::nullopt, 3);
     QCOMPARE(entries(first), (QStringList{"21 Ayşe'nin", "1 Ali", "12 Ayşe"}));
     QCOMPARE(entries(customerPage(db, first.last().key, 3)), (QStringList{"3 ayşe", "121 Ay"}));
-    QCOMPARE(entries(customersStartingWith(db, CustomerColumn::Name, u"Ayşe"_qs, {}, 9)),
-             (QStringList{"21 Ayşe'nin", "12 Ayşe"}));
-    QCOMPARE(entries(customersStartingWith(db, CustomerColumn::Name, u"Ayşe'"_qs, {}, 9)),
-             QStringList{"21 Ayşe'nin"});
-    const QList<CustomerEntry> ones = customersStartingWith(db, CustomerColumn::Number, "1", {}, 2);
+    // By number: those that start with the digits, ascending, page after page.
+    const QList<CustomerEntry> ones = customersByNumber(db, u"1"_qs, {}, 2);
     QCOMPARE(entries(ones), (QStringList{"1 Ali", "12 Ayşe"}));
-    QCOMPARE(entries(customersStartingWith(db, CustomerColumn::Number, "1", ones.last().key, 2)),
-             QStringList{"121 Ay"});
+    QCOMPARE(entries(customersByNumber(db, u"1"_qs, 12, 2)), QStringList{"121 Ay"});
+    QCOMPARE(entries(customersByNumber(db, u"2"_qs, {}, 9)), QStringList{"21 Ayşe'nin"});
+    QCOMPARE(entries(customersByNumber(db, u"x"_qs, {}, 9)), QStringList());
+}
+
+// The customer search: names in the order of the Turkish alphabet, found by any part whatever
+// the case and the Turkish letters, read a page after another; kept in step by the program's
+// own saves and made anew after another program's.
+void TestLists::customerSearch() {
+    testdb::sql(m_fx->db, {u"INSERT INTO MUSTERI (sirano, adi_soyadi) VALUES (21, 'Ayşe''nin'), "
+                           "(1, 'Ali'), (12, 'Ayşe'), (3, 'ayşe'), (121, 'Ay'), (7, 'ÇİÇEK'), "
+                           "(8, 'Cem')"_qs});
+    const auto entries = [](const QList<CustomerEntry> &l) {
+        QStringList s;
+        for (const CustomerEntry &e : l)
+            s << e.number + u' ' + e.name;
+        return s;
+    };
+    Database db(m_fx->db, Database::Access::Write);
+    QVERIFY(!customerSearchReady(db));
+    prepareCustomerSearch(db);
+    QVERIFY(customerSearchReady(db));
+    const QList<CustomerEntry> page = customersByName(db, QString(), std::nullopt, 4);
+    QCOMPARE(entries(page), (QStringList{"1 Ali", "121 Ay", "12 Ayşe", "3 ayşe"}));
+    QCOMPARE(entries(customersByName(db, QString(), page.last(), 4)),
+             (QStringList{"21 Ayşe'nin", "8 Cem", "7 ÇİÇEK"}));
+    const std::pair<QString, QStringList> found[] = {
+        {u"AYŞE"_qs, {"12 Ayşe", "3 ayşe", "21 Ayşe'nin"}},
+        {u"se"_qs, {"12 Ayşe", "3 ayşe", "21 Ayşe'nin"}},
+        {u"'n"_qs, {"21 Ayşe'nin"}},
+        {u"cic"_qs, {"7 ÇİÇEK"}},
+        {u"i"_qs, {"1 Ali", "21 Ayşe'nin", "7 ÇİÇEK"}},
+        {u"li"_qs, {"1 Ali"}},
+        {u"xq"_qs, {}},
+        {u"ayşe'nin ve"_qs, {}}};
+    for (const auto &[part, names] : found)
+        QCOMPARE(entries(customersByName(db, part, std::nullopt, 9)), names);
+
+    // The program's saves: found at once under the new name, not under the old, gone when
+    // deleted.
+    QCOMPARE(addCustomer(db, {40, u"IŞIK Gıda"_qs, {}, {}, {}}), CustomerResult::Ok);
+    QCOMPARE(entries(customersByName(db, u"ışık"_qs, std::nullopt, 9)),
+             QStringList{"40 IŞIK Gıda"});
+    QCOMPARE(updateCustomer(db, {1, u"Veli"_qs, {}, {}, {}}), CustomerResult::Ok);
+    QCOMPARE(entries(customersByName(db, u"ali"_qs, std::nullopt, 9)), QStringList());
+    QCOMPARE(entries(customersByName(db, u"vel"_qs, std::nullopt, 9)), QStringList{"1 Veli"});
+    QCOMPARE(deleteCustomer(db, 40), CustomerResult::Ok);
+    QCOMPARE(entries(customersByName(db, u"gida"_qs, std::nullopt, 9)), QStringList());
+    QVERIFY(customerSearchReady(db));
+    // Another program adds a row: the search is out of step until it is made anew.
+    testdb::sql(m_fx->db, {u"INSERT INTO MUSTERI (sirano, adi_soyadi) VALUES (50, 'Yeni')"_qs});
+    QVERIFY(!customerSearchReady(db));
+    prepareCustomerSearch(db);
+    QCOMPARE(entries(customersByName(db, u"yen"_qs, std::nullopt, 9)), QStringList{"50 Yeni"});
+    QCOMPARE(
+        customerByKey(db, customersByName(db, u"yen"_qs, std::nullopt, 1).first().key)->adi_soyadi,
+        u"Yeni"_qs);
 }
 
 void TestLists::invoiceWindow() {
@@ -112,12 +164,14 @@ void TestLists::invoiceWindow() {
     Shown<Form3> form(m_fx->workspace);
     QCOMPARE(text(&form, "Text12"), QString::number(3 * invoices + 1));
 
-    // List1 holds a page at first, and every number, ascending, once scrolled to the end.
-    auto *list = field<QListView>(&form, "List1");
-    QCOMPARE(list->model()->rowCount(), PagedModel::pageSize);
+    // List1 holds a page when shown, and every number, newest first, once scrolled to the
+    // end; nothing is read before it is shown.
+    auto *list = field<QTableView>(&form, "List1");
+    QCOMPARE(list->model()->rowCount(), 0);
     click(&form, "Command5");
+    QCOMPARE(list->model()->rowCount(), PagedModel::pageSize);
     QStringList expected;
-    for (int i = 1; i <= invoices; ++i)
+    for (int i = invoices; i >= 1; --i)
         expected << QString::number(3 * i);
     for (int turn = 0; turn < 10 && list->model()->rowCount() < invoices; ++turn) {
         list->scrollToBottom();
@@ -125,7 +179,7 @@ void TestLists::invoiceWindow() {
     }
     QCOMPARE(column(list->model()), expected);
 
-    // The customer boxes read on likewise, in table order.
+    // The customer boxes read on likewise, numbers ascending, names in alphabetical order.
     auto *numbers = field<QComboBox>(&form, "Combo1");
     auto *names = field<QComboBox>(&form, "Combo2");
     QCOMPARE(numbers->count(), PagedModel::pageSize);
@@ -133,28 +187,33 @@ void TestLists::invoiceWindow() {
     numbers->setCurrentIndex(PagedModel::pageSize - 2);
     QTest::keyClick(numbers, Qt::Key_Down);
     QCOMPARE(numbers->count(), PagedModel::pageSize + 10);
-    QCOMPARE(items(names).last(), u"Cari 791"_qs);
+    QCOMPARE(items(numbers).first() + u' ' + items(numbers).last(), u"791 1000"_qs);
+    names->setCurrentIndex(PagedModel::pageSize - 2);
+    QTest::keyClick(names, Qt::Key_Down);
+    QCOMPARE(items(names).first() + u' ' + items(names).last(), u"Cari 1000 Cari 999"_qs);
 
-    // Typing offers the customers whose name starts with the text; choosing one loads it.
+    // Typing offers the customers whose name holds the text, each with its number; choosing
+    // one loads it.
     names->setEditText({});
     names->setFocus();
     QTest::keyClicks(names->lineEdit(), u"Cari 80"_qs);
-    QCompleter *search = names->lineEdit()->completer();
+    QCompleter *search = names->findChild<QCompleter *>();
     QTRY_VERIFY(search->popup()->isVisible());
-    QCOMPARE(column(search->popup()->model()),
-             (QStringList{"Cari 809", "Cari 808", "Cari 807", "Cari 806", "Cari 805", "Cari 804",
-                          "Cari 803", "Cari 802", "Cari 801", "Cari 800"}));
+    QStringList offers;
+    for (int n = 800; n < 810; ++n)
+        offers << u"Cari %1  (%1)"_qs.arg(n);
+    QCOMPARE(column(search->popup()->model()), offers);
     // Enter without choosing keeps the text as typed: a new customer may start like an old one.
     QTest::keyClick(search->popup(), Qt::Key_Return);
     QVERIFY(!search->popup()->isVisible());
     QCOMPARE(names->currentText(), u"Cari 80"_qs);
     QTest::keyClicks(names->lineEdit(), u"8"_qs);
     QTRY_VERIFY(search->popup()->isVisible());
-    QCOMPARE(column(search->popup()->model()), QStringList{"Cari 808"});
+    QCOMPARE(column(search->popup()->model()), QStringList{"Cari 808  (808)"});
     QTest::keyClicks(names->lineEdit(), u"\b"_qs);
     search->popup()->setCurrentIndex(search->popup()->model()->index(2, 0));
     QTest::keyClick(search->popup(), Qt::Key_Return);
-    QCOMPARE(texts(&form, {"Combo1", "Combo2"}), (QStringList{"807", "Cari 807"}));
+    QCOMPARE(texts(&form, {"Combo1", "Combo2"}), (QStringList{"802", "Cari 802"}));
     QVERIFY(m_fx->messages.isEmpty());
 }
 

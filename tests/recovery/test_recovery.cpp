@@ -7,7 +7,7 @@
 #include "gui/buttonpictures.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
-#include "store/jetimport.h"
+#include "store/jetread.h"
 #include "tests/common/testdb.h"
 #include "tools/sampledata.h"
 

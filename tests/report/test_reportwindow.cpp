@@ -63,10 +63,12 @@ private Q_SLOTS:
         m_fx = std::make_unique<WindowFixture>();
         m_fx->workspace.seams.clock = [] { return QDate(2026, 4, 17); };
         m_fx->workspace.seams.now = [] { return QDateTime(QDate(2026, 4, 17), QTime(10, 30)); };
-        m_fx->workspace.seams.choosePath = [this](QWidget *, Workspace::PathKind, const QString &,
-                                                  const QString &) {
-            return m_nextPath.isEmpty() ? std::nullopt : std::optional<QString>(m_nextPath);
-        };
+        Choosers::setTestHooks(
+            {.file = {},
+             .font = {},
+             .path = [this](QWidget *, Choosers::PathKind, const QString &, const QString &) {
+                 return m_nextPath.isEmpty() ? std::nullopt : std::optional<QString>(m_nextPath);
+             }});
         // By hand (20 %): 1 excluded 2 × 100 + 50 less 10 % + 3 × 10 at 1 %: 245,00 / 49,00
         // and 30,00 / 0,30; 2 included 120,00 + 0,10 + 0,10: VAT 20,03 once for the rate,
         // base 100,17; 3 a return of 50,00 / 10,00.

@@ -33,6 +33,8 @@ private Q_SLOTS:
     void reading();
     void damaged_data();
     void damaged();
+    void typedValues_data();
+    void typedValues();
 
 private:
     QString path() const { return m_dir.filePath(QStringLiteral("ayarlar.dat")); }
@@ -80,7 +82,7 @@ void TestSettings::writing() {
         {4, &baski_yeri::ust_bosluk, u"12\r\n34"_qs, "Adresi: Üst Boşluk"},
         {7, &baski_yeri::yazitipi_adi, u"宋体"_qs, "Fatura Tarihi: Yazıtipi Adı"}, // not cp1254
         {1, nullptr, u"1,\"8\""_qs, "KDV (%):"},
-        {2, nullptr, u" \"fatura.db"_qs, "Database:"}};
+        {2, nullptr, u" \"fatura.db"_qs, "Veritabanı:"}};
     for (const auto &[line, part, value, named] : cases) {
         ayarlar bad = defaultSettings();
         const SettingsLine &s = settingsLines()[line - 1];
@@ -112,6 +114,75 @@ void TestSettings::reading() {
             QVERIFY2(n > lines ? said.contains(path()) : said.isEmpty(), qPrintable(said));
         }
     }
+}
+
+// What the settings window refuses before writing: each box named, with the form to type;
+// the box itself, for the focus to go back to.
+void TestSettings::typedValues_data() {
+    QTest::addColumn<int>("line");
+    QTest::addColumn<int>("part"); // which of a placement's four boxes
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message"); // empty: saved
+    const QString position = u"Konumlar twip cinsinden tam sayıyla yazılır (1 cm = 567 twip)"_qs;
+    QTest::newRow("VAT %18") << 1 << 0 << u"%18"_qs
+                             << u"KDV (%): \"%18\" bir sayı değil. KDV oranı yüzde işareti "
+                                "olmadan yazılır; \"18\" biçiminde yazınız."_qs;
+    QTest::newRow("VAT 18.5") << 1 << 0 << u"18.5"_qs
+                              << u"KDV (%): \"18.5\" bir sayı değil. KDV oranı yüzde işareti "
+                                 "olmadan yazılır; \"18,5\" biçiminde yazınız."_qs;
+    QTest::newRow("VAT 120") << 1 << 0 << u"120"_qs
+                             << u"KDV (%): \"120\" olamaz; KDV oranı 0 ile 100 arasında "
+                                "olmalıdır."_qs;
+    QTest::newRow("VAT 18,5") << 1 << 0 << u"18,5"_qs << QString();
+    QTest::newRow("position 6 cm") << 23 << 0 << u"6 cm"_qs
+                                   << u"Fatura No: Sol Boşluk: \"6 cm\" bir tam sayı değil. "_qs +
+                                          position + u"; \"3402\" biçiminde yazınız."_qs;
+    QTest::newRow("position 7.000")
+        << 7 << 1 << u"7.000"_qs
+        << u"Fatura Tarihi: Üst Boşluk: \"7.000\" bir tam sayı değil. "_qs + position +
+               u"; \"7000\" biçiminde yazınız."_qs;
+    QTest::newRow("position abc") << 3 << 1 << u"abc"_qs
+                                  << u"Adı Soyadı: Üst Boşluk: \"abc\" bir tam sayı değil. "_qs +
+                                         position + u": \"600\" gibi."_qs;
+    QTest::newRow("column 5 cm")
+        << 19 << 0 << u"5 cm"_qs
+        << u"Fatura Sütun Marjları: Tutar: \"5 cm\" bir tam sayı değil. "_qs + position +
+               u"; \"2835\" biçiminde yazınız."_qs;
+    QTest::newRow("font size abc")
+        << 8 << 3 << u"abc"_qs
+        << u"Fatura Hareketleri: Boyutu: \"abc\" bir sayı değil. Yazı boyutu punto cinsinden "
+           "\"10\" ya da \"10,5\" biçiminde yazılır."_qs;
+    QTest::newRow("font size 0") << 8 << 3 << u"0"_qs
+                                 << u"Fatura Hareketleri: Boyutu: \"0\" olamaz; yazı boyutu 0'dan "
+                                    "büyük, en çok 1.000 punto olmalıdır."_qs;
+    QTest::newRow("font size 10,5") << 8 << 3 << u"10,5"_qs << QString();
+    QTest::newRow("line spacing 1,5")
+        << 15 << 0 << u"1,5"_qs
+        << u"Satır arası boşluk: \"1,5\" bir tam sayı değil; satır arası boşluk \"3\" gibi tam "
+           "sayıyla yazılır."_qs;
+    QTest::newRow("empty position") << 4 << 0 << QString() << QString();
+}
+
+void TestSettings::typedValues() {
+    QFETCH(int, line);
+    QFETCH(int, part);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    QCOMPARE(typedValueProblems(defaultSettings()).size(), 0);
+    ayarlar a = defaultSettings();
+    const SettingsLine &s = settingsLines()[line - 1];
+    QString baski_yeri::*const parts[] = {&baski_yeri::sol_bosluk, &baski_yeri::ust_bosluk,
+                                          &baski_yeri::yazitipi_adi, &baski_yeri::boyutu};
+    (s.single ? a.*s.single : a.*s.placement.*parts[part]) = value;
+    const QList<WriteProblem> problems = typedValueProblems(a);
+    if (message.isEmpty()) {
+        QCOMPARE(problems.size(), 0);
+        return;
+    }
+    QCOMPARE(problems.size(), 1);
+    QCOMPARE(problems.first().message(), u"Ayarlar kaydedilemedi.\n"_qs + message);
+    QCOMPARE(problems.first().line, line);
+    QCOMPARE(problems.first().part, part);
 }
 
 void TestSettings::damaged_data() {

@@ -1,4 +1,4 @@
-#include "store/jetimport.h"
+#include "store/jetread.h"
 #include "tests/common/testdb.h"
 
 #include <QDir>

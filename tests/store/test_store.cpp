@@ -94,6 +94,7 @@ private Q_SLOTS:
     void transactions();
     void invoices();
     void savedInBetween();
+    void readTogether();
     void twoProgramsReplacing();
     void serverAddresses_data();
     void serverAddresses();
@@ -295,6 +296,41 @@ void TestStore::savedInBetween() {
         queryRows(m_path, u"SELECT faturano, degisiklik FROM fatura_bilgi ORDER BY faturano"_qs),
         (QList<QVariantList>{{7, 2}, {8, 3}}));
     QCOMPARE(columns(), before);
+}
+
+// Several invoices read at once come back each as it comes back alone: the rows, the count,
+// and the lines' own rates, units and exemptions; one whose rows another program wrote has no
+// details, and a number without rows is left out.
+void TestStore::readTogether() {
+    Database db(m_path, Database::Access::Write);
+    InvoiceInfo mixed;
+    mixed.hasDetails = true;
+    mixed.kdv_orani = u"20"_qs;
+    mixed.tip = u"SATIŞ"_qs;
+    mixed.lines = {{u"20"_qs, u"C62"_qs, {}, {}},
+                   {u"1"_qs, u"KGM"_qs, {}, {}},
+                   {u"0"_qs, u"C62"_qs, u"351"_qs, u"Kitap"_qs}};
+    QVERIFY(insertInvoice(db, header(3), lines({u"a"_qs, u"b"_qs, u"c"_qs}), mixed));
+    InvoiceInfo plain = mixed;
+    plain.lines = {{u"20"_qs, u"C62"_qs, {}, {}}};
+    QVERIFY(insertInvoice(db, header(4), lines({u"d"_qs}), plain));
+    InvoiceInfo rewritten = mixed;
+    QVERIFY(insertInvoice(db, header(5), lines({u"e"_qs, u"f"_qs, u"g"_qs}), rewritten));
+    sql(m_path, {u"UPDATE faturalar SET aciklama = 'x' WHERE aciklama = 'f'"_qs});
+
+    const QList<StoredInvoiceAt> together = storedInvoices(db, {3, 4, 5, 6});
+    QCOMPARE(together.size(), 3);
+    for (const StoredInvoiceAt &s : together) {
+        const StoredInvoice alone = storedInvoice(db, s.number);
+        QCOMPARE(descriptions(s.stored.rows), descriptions(alone.rows));
+        QCOMPARE(s.stored.info.changeCount, 1);
+        QCOMPARE(s.stored.info.hasDetails, s.number != 5);
+        QCOMPARE(s.stored.info.hasDetails, alone.info.hasDetails);
+        QCOMPARE(s.stored.info.lines, alone.info.lines);
+        QCOMPARE(s.stored.info.kdv_orani, alone.info.kdv_orani);
+    }
+    QCOMPARE(together.at(0).stored.info.lines, mixed.lines);
+    QCOMPARE(together.at(1).stored.info.lines, plain.lines);
 }
 
 // Two programs load, add a line to and save invoice 7, forty times each, at once: every save
