@@ -96,8 +96,8 @@ QString dateText(const QDate &d) {
     return d.toString(QStringLiteral("dd.MM.yyyy"));
 }
 
-const QString xmlFailure = QStringLiteral("e-Arşiv dosyası yazılamadı: %1\n%2");
-const QString pdfFailure = QStringLiteral("e-Arşiv faturasının PDF kopyası yazılamadı: %1\n%2");
+const QString xmlFailure = QStringLiteral("e-fatura dosyası yazılamadı: %1\n%2");
+const QString pdfFailure = QStringLiteral("e-faturanın PDF kopyası yazılamadı: %1\n%2");
 
 // Writes `path` through QSaveFile and gives it its name only when every byte reached the
 // disk: a write that fails as the last block goes out leaves the old file as it was.

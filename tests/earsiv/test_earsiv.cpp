@@ -843,7 +843,7 @@ void TestEArsiv::wholeOrNothing() {
     const QString failure = thrownText<EArsivError>([&] {
         EArsivExport(fx.workspace).run({3, 2, 1}, results);
     });
-    QVERIFY2(failure.startsWith(u"e-Arşiv faturasının PDF kopyası yazılamadı: "_qs +
+    QVERIFY2(failure.startsWith(u"e-faturanın PDF kopyası yazılamadı: "_qs +
                                 fx.file(u"ABC2026000000002"_qs, ".pdf")),
              qPrintable(failure));
     QCOMPARE(outcomes(results), (QMap<qint64, QString>{{1, u"ABC2026000000001"_qs}}));

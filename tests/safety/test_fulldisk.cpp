@@ -151,20 +151,20 @@ void TestFullDisk::earsiv_data() {
     QTest::addColumn<QString>("failure"); // %1 is the e-Arşiv folder
     QTest::newRow("yeniden, 16 KB boş")
         << qint64(1) << 16 * 1024
-        << "e-Arşiv faturasının PDF kopyası yazılamadı: %1/ORN2025000000001.pdf\n";
+        << "e-faturanın PDF kopyası yazılamadı: %1/ORN2025000000001.pdf\n";
     // 16 KB for the PDF beside the export's lock file: it fails as its last block goes out.
     QTest::newRow("yeniden, 20 KB boş")
         << qint64(1) << 20 * 1024
-        << "e-Arşiv faturasının PDF kopyası yazılamadı: %1/ORN2025000000001.pdf\n";
+        << "e-faturanın PDF kopyası yazılamadı: %1/ORN2025000000001.pdf\n";
     QTest::newRow("yeniden, 4 KB boş")
-        << qint64(1) << 4096 << "e-Arşiv dosyası yazılamadı: %1/ORN2025000000001.xml\n";
+        << qint64(1) << 4096 << "e-fatura dosyası yazılamadı: %1/ORN2025000000001.xml\n";
     QTest::newRow("yeniden, disk dolu") << qint64(1) << 0 << "e-Arşiv klasörüne yazılamıyor: %1\n";
     QTest::newRow("ilk kez, 16 KB boş")
         << qint64(4) << 16 * 1024
-        << "e-Arşiv faturasının PDF kopyası yazılamadı: %1/ORN2025000000004.pdf\n";
+        << "e-faturanın PDF kopyası yazılamadı: %1/ORF2025000000002.pdf\n";
 }
 
-// Invoices 1, 2 and 3 are e-Arşiv invoices already; then the disk fills and invoices 1, 2
+// Invoices 1, 2 and 3 are e-invoices already; then the disk fills and invoices 1, 2
 // and 3 are exported again (or invoice 4 for the first time). The run stops at the first file
 // that cannot be written and names it; no file is told as written; the six files given
 // before stay as they were to the byte; a first export uses no number and leaves no file.
