@@ -386,6 +386,7 @@ void Form3::buildWindow() {
         this);
     m_invoiceNumbers->setHeaders({QStringLiteral("Fatura No"), QStringLiteral("Tarih"),
                                   QStringLiteral("Müşteri"), QStringLiteral("Genel Toplam")});
+    m_invoiceNumbers->setRightAligned({0, 3});
     m_invoiceList->setModel(m_invoiceNumbers);
     m_invoiceList->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     m_invoiceList->horizontalHeader()->setSectionResizeMode(2, QHeaderView::Stretch);

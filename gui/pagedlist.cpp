@@ -37,6 +37,8 @@ QVariant PagedModel::data(const QModelIndex &index, int role) const {
     const PagedRow &row = m_rows.at(index.row());
     if (role == Qt::ForegroundRole && index.column() == row.greyColumn)
         return m_owner->palette().color(QPalette::Disabled, QPalette::Text);
+    if (role == Qt::TextAlignmentRole && m_rightAligned.contains(index.column()))
+        return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role == Qt::DisplayRole && !row.shown.isEmpty())
         return row.shown.value(index.column());
     if (role != Qt::DisplayRole && role != Qt::EditRole)

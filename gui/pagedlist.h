@@ -40,6 +40,8 @@ public:
     QVariant key(int row) const { return m_rows.at(row).key; }
     QVariant id(int row) const { return m_rows.at(row).id; }
     void setHeaders(const QStringList &headers) { m_headers = headers; }
+    // Columns of numbers and amounts, shown against the right edge.
+    void setRightAligned(const QList<int> &columns) { m_rightAligned = columns; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     int columnCount(const QModelIndex &parent = {}) const override;
@@ -55,6 +57,7 @@ private:
     QWidget *m_owner;
     QList<PagedRow> m_rows;
     QStringList m_headers;
+    QList<int> m_rightAligned;
     bool m_complete = true;
 };
 

@@ -760,6 +760,12 @@ void TestForm3::invoiceList() {
                                                  {"102", "06.03.2024", "IŞIK Gıda", "1.250,50"},
                                                  {"101", "05.03.2024", "Ayşe Yılmaz", "10,00"},
                                                  {"7", "05.03.2024", "IŞIK Gıda", "4,00"}}));
+    // Numbers and amounts stand against the right edge, names and dates at the left.
+    QList<bool> right;
+    for (int column = 0; column < 4; ++column)
+        right << (list->model()->index(0, column).data(Qt::TextAlignmentRole).toInt() &
+                  Qt::AlignRight);
+    QCOMPARE(right, (QList<bool>{true, false, false, true}));
     const std::pair<QString, QStringList> searches[] = {
         {u"1"_qs, {"120", "102", "101"}}, {u"12"_qs, {"120"}},
         {u"05.03.2024"_qs, {"101", "7"}}, {u"3.2024"_qs, {"102", "101", "7"}},
