@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <limits>
 
 namespace {
 
@@ -352,6 +353,30 @@ std::optional<qint64> wholeNumber(QStringView text) {
     if (!ok)
         return std::nullopt;
     return v;
+}
+
+QList<std::pair<qint64, qint64>> numbersStartingWith(QStringView digits) {
+    QList<std::pair<qint64, qint64>> stretches;
+    const QStringView t = trimmedBlanks(digits);
+    for (const QChar c : t) {
+        if (!isDigit(c))
+            return stretches;
+    }
+    const std::optional<qint64> start = wholeNumber(t);
+    if (!start)
+        return stretches;
+    qint64 low = *start;
+    qint64 width = 1;
+    constexpr qint64 largest = std::numeric_limits<qint64>::max();
+    while (true) {
+        // The last stretch may end at the largest number rather than at its nines.
+        stretches << std::pair{low, low > largest - (width - 1) ? largest : low + (width - 1)};
+        if (low == 0 || low > largest / 10 || width > largest / 10)
+            break;
+        low *= 10;
+        width *= 10;
+    }
+    return stretches;
 }
 
 std::optional<QDate> invoiceDate(const QString &text) {

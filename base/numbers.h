@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringView>
 
 #include <optional>
+#include <utility>
 
 // Every reading and writing of numbers the program uses. Texts on screen and paper follow
 // Turkish conventions whatever the machine's locale: "," before the decimals, "." between
@@ -73,6 +75,11 @@ std::optional<double> rebuiltValue(QStringView moneyText);
 // A customer or invoice number as typed: digits only, blanks around allowed, an optional
 // sign, within the range of a 64-bit number. Anything else is no whole number.
 std::optional<qint64> wholeNumber(QStringView text);
+
+// The numbers whose digits start with `digits` (0-9 only, blanks around allowed), as stretches
+// of consecutive numbers, each above the one before: 12, then 120 to 129, 1200 to 1299, ...
+// while they fit in 64 bits. Empty for anything else. A search by the start of a number.
+QList<std::pair<qint64, qint64>> numbersStartingWith(QStringView digits);
 
 // A date as the invoice window writes it ("05.03.2024"; "5.3.2024", "/" and "-" too) or in
 // ISO form; nothing for anything else, an impossible day (31.02.2026) included.

@@ -1,5 +1,6 @@
 #include "benchdata.h"
 
+#include "settings/settingsfile.h"
 #include "tools/sampledata.h"
 
 #include <QDir>
@@ -29,6 +30,21 @@ QTemporaryDir &runFolder() {
 QString benchFile(const QString &name) {
     const QString path = runFolder().filePath(name);
     QFile::remove(path);
+    return path;
+}
+
+QString keptSampleFolder(const QString &path, const SampleDataOptions &options) {
+    const QDir dir(path);
+    const QString database = dir.filePath(QStringLiteral("fatura.MDB"));
+    if (QFile::exists(database))
+        return path;
+    const QString partial = database + QStringLiteral(".yaziliyor");
+    if (!QDir().mkpath(path) || (QFile::exists(partial) && !QFile::remove(partial)))
+        throw std::runtime_error("cannot prepare the kept benchmark folder");
+    writeSampleDatabase(partial, options);
+    if (!QFile::rename(partial, database))
+        throw std::runtime_error("cannot keep the benchmark database");
+    ayarlari_yaz(defaultSettings(), dir.filePath(settingsFileName()));
     return path;
 }
 

@@ -10,6 +10,11 @@
 // 100,000 saved invoices of exactly 5 lines (500,000 rows) and `customers` customers.
 SampleDataOptions hundredThousandBooks(int customers);
 
+// A working folder at `path` with the sample books `options` give and the first-run settings,
+// kept between runs: written under another name and renamed when whole, so that a run stopped
+// halfway leaves nothing that looks ready.
+QString keptSampleFolder(const QString &path, const SampleDataOptions &options);
+
 // A new, empty file name in the run's folder.
 QString benchFile(const QString &name);
 

@@ -9,6 +9,8 @@
 //
 //   build/ci/bench/fatura_bench --benchmark_filter='CustomerSearch'
 
+#include "benchdata.h"
+
 #include "invoice/books.h"
 #include "invoice/workspace.h"
 #include "settings/settingsfile.h"
@@ -30,23 +32,12 @@ constexpr int millionCustomers = 1'000'000;
 
 // A working folder with the sample's million customers and no invoice, kept between runs.
 QString customerBooks() {
-    const QString path = QStringLiteral(FATURA_BENCH_CACHE "/musteri-%1").arg(millionCustomers);
-    const QDir dir(path);
-    const QString database = dir.filePath(QStringLiteral("fatura.MDB"));
-    if (QFile::exists(database))
-        return path;
-    const QString partial = database + QStringLiteral(".yaziliyor");
-    if (!QDir().mkpath(path) || (QFile::exists(partial) && !QFile::remove(partial)))
-        throw std::runtime_error("cannot prepare the kept benchmark folder");
     SampleDataOptions a;
     a.customers = millionCustomers;
     a.invoices = 0;
     a.campaignInvoices = 0;
-    writeSampleDatabase(partial, a);
-    if (!QFile::rename(partial, database))
-        throw std::runtime_error("cannot keep the benchmark database");
-    ayarlari_yaz(defaultSettings(), dir.filePath(settingsFileName()));
-    return path;
+    return keptSampleFolder(QStringLiteral(FATURA_BENCH_CACHE "/musteri-%1").arg(millionCustomers),
+                            a);
 }
 
 // The same customers, each name followed by a made-up word of three syllables, so that names

@@ -9,7 +9,6 @@
 #include "benchdata.h"
 #include "windowrun.h"
 
-#include "settings/settingsfile.h"
 #include "tools/sampledata.h"
 
 #include <QDir>
@@ -29,26 +28,13 @@ void resetPeakMemory() {
 }
 
 // A working folder with `invoices` saved invoices (up to 5 lines each) and 1,000 customers,
-// kept between runs. The database is written under another name and renamed when whole, so a
-// run stopped halfway leaves nothing that looks ready.
+// kept between runs.
 QString keptWorkingFolder(int invoices) {
-    const QString path = QStringLiteral(FATURA_BENCH_CACHE "/pencere-%1").arg(invoices);
-    const QDir dir(path);
-    const QString database = dir.filePath(QStringLiteral("fatura.MDB"));
-    if (QFile::exists(database))
-        return path;
-    const QString partial = database + QStringLiteral(".yaziliyor");
-    if (!QDir().mkpath(path) || (QFile::exists(partial) && !QFile::remove(partial)))
-        throw std::runtime_error("cannot prepare the kept benchmark folder");
     SampleDataOptions a;
     a.customers = 1000;
     a.invoices = invoices;
     a.campaignInvoices = 0;
-    writeSampleDatabase(partial, a);
-    if (!QFile::rename(partial, database))
-        throw std::runtime_error("cannot keep the benchmark database");
-    ayarlari_yaz(defaultSettings(), dir.filePath(settingsFileName()));
-    return path;
+    return keptSampleFolder(QStringLiteral(FATURA_BENCH_CACHE "/pencere-%1").arg(invoices), a);
 }
 
 void InvoiceWindowOpen(benchmark::State &state) {

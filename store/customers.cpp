@@ -445,30 +445,13 @@ QList<CustomerEntry> customersByNumber(Database &db, const QString &digits,
     db.requireColumns(table, {QStringLiteral("sirano"), QStringLiteral("adi_soyadi")});
     const QString typed = digits.trimmed();
     // The numbers that start with the digits, one stretch after another, each above the one
-    // before: 12, then 120 to 129, 1200 to 1299, ... while the numbers fit.
-    QList<std::pair<qint64, qint64>> stretches;
-    if (typed.isEmpty()) {
-        stretches << std::pair{std::numeric_limits<qint64>::min(),
-                               std::numeric_limits<qint64>::max()};
-    } else {
-        for (const QChar c : typed)
-            if (c < u'0' || c > u'9')
-                return {};
-        const std::optional<qint64> start = wholeNumber(typed);
-        if (!start)
-            return {};
-        qint64 low = *start;
-        qint64 width = 1;
-        constexpr qint64 largest = std::numeric_limits<qint64>::max();
-        while (true) {
-            stretches << std::pair{low, low + (width - 1)};
-            if (low == 0 || low > largest / 10 || width > largest / 10 ||
-                low * 10 > largest - width * 10)
-                break;
-            low *= 10;
-            width *= 10;
-        }
-    }
+    // before; without digits every number.
+    const QList<std::pair<qint64, qint64>> stretches =
+        typed.isEmpty() ? QList{std::pair{std::numeric_limits<qint64>::min(),
+                                          std::numeric_limits<qint64>::max()}}
+                        : numbersStartingWith(typed);
+    if (stretches.isEmpty())
+        return {};
     // Whole numbers only: an older program's text in the column is no number to look for.
     const QString integers = db.engine() == Engine::SQLite
                                  ? QStringLiteral(" AND typeof(sirano) = 'integer'")

@@ -11,27 +11,6 @@ namespace {
 const QString summaryTable = QStringLiteral("fatura_ozet");
 const QString activity = QStringLiteral("fatura listesi okunurken");
 
-// The numbers that start with the digits: the number itself, then ten, a hundred, ... after
-// it, each stretch above the one before.
-QList<std::pair<qint64, qint64>> numberStretches(const QString &digits) {
-    QList<std::pair<qint64, qint64>> stretches;
-    const std::optional<qint64> start = wholeNumber(digits);
-    if (!start || *start < 0)
-        return stretches;
-    qint64 low = *start;
-    qint64 width = 1;
-    constexpr qint64 largest = std::numeric_limits<qint64>::max();
-    while (true) {
-        stretches << std::pair{low, low + (width - 1)};
-        if (low == 0 || low > largest / 10 || width > largest / 10 ||
-            low * 10 > largest - width * 10)
-            break;
-        low *= 10;
-        width *= 10;
-    }
-    return stretches;
-}
-
 InvoiceListEntry entryOf(const QSqlQuery &q) {
     InvoiceListEntry e;
     e.number = q.value(0).toLongLong();
@@ -88,7 +67,7 @@ QList<InvoiceListEntry> invoiceListPage(Database &db, const InvoiceListFilter &f
     case InvoiceListFilter::Kind::Number: {
         // The stretches from the highest down, each read newest first.
         QList<InvoiceListEntry> entries;
-        const QList<std::pair<qint64, qint64>> stretches = numberStretches(filter.digits);
+        const QList<std::pair<qint64, qint64>> stretches = numbersStartingWith(filter.digits);
         for (qsizetype i = stretches.size() - 1; i >= 0 && entries.size() < count; --i) {
             const auto &[low, high] = stretches.at(i);
             if (before && low >= *before)

@@ -86,6 +86,18 @@ void TestBase::readings() {
     QCOMPARE(wholeNumber(u"9223372036854775807"_qs),
              std::optional<qint64>(std::numeric_limits<qint64>::max()));
     QCOMPARE(wholeNumber(u"9223372036854775808"_qs), std::nullopt);
+    // A search by a number's start: stretch after stretch, never past the largest number.
+    using Stretches = QList<std::pair<qint64, qint64>>;
+    const Stretches twelve = numbersStartingWith(u" 12 "_qs);
+    QCOMPARE(twelve.mid(0, 3), (Stretches{{12, 12}, {120, 129}, {1200, 1299}}));
+    QCOMPARE(twelve.size(), 18);
+    QCOMPARE(twelve.last(), (std::pair<qint64, qint64>{1200000000000000000, 1299999999999999999}));
+    QCOMPARE(numbersStartingWith(u"0"_qs), (Stretches{{0, 0}}));
+    const Stretches nine = numbersStartingWith(u"922337203685477580"_qs);
+    QCOMPARE(nine, (Stretches{{922337203685477580, 922337203685477580},
+                              {9223372036854775800, std::numeric_limits<qint64>::max()}}));
+    for (const QString &text : {u"-1"_qs, u"+1"_qs, u"1a"_qs, u""_qs, u"99999999999999999999"_qs})
+        QCOMPARE(numbersStartingWith(text), Stretches());
 }
 
 void TestBase::texts() {
