@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "app/commandline.h"
 #include "app/dailybackup.h"
 #include "app/firstrun.h"
@@ -10,9 +11,6 @@
 #include "store/database.h"
 
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 
 #include <cstdio>
 
@@ -47,16 +45,7 @@ int main(int argc, char *argv[]) {
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Fatura"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Fatura"));
-
-    // Qt's own dialogs (file and font choosers) in Turkish too.
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Turkish, QLocale::Turkey), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
-
-    QGuiApplication::setDesktopFileName(QStringLiteral("com.example.fatura"));
+    setUpApplication(app);
     Workspace workspace(QDir::currentPath());
     const StartReport start = prepareWorkingFolder(QDir(workspace.folder()));
     Windows windows(workspace);

@@ -5,6 +5,7 @@
 //   cd /tmp/bos && build/ci/bench/fatura-baslangic-olcum   (once, to make the folder's files)
 //   FATURA_REKLAM_URL=about:blank build/ci/bench/fatura-baslangic-olcum
 
+#include "app/application.h"
 #include "app/dailybackup.h"
 #include "app/firstrun.h"
 #include "app/oldformat.h"
@@ -15,19 +16,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QWindow>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Fatura"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Fatura"));
-    QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Turkish, QLocale::Turkey), QStringLiteral("qtbase"),
-                     QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTexts);
+    setUpApplication(app);
     Workspace workspace(QDir::currentPath());
     const StartReport start = prepareWorkingFolder(QDir(workspace.folder()));
     Windows windows(workspace);

@@ -11,6 +11,22 @@
 #include <QFile>
 #include <QRadioButton>
 
+namespace {
+
+// The campaign tables, empty but for the invoices' numbers and regions given as SQL values.
+void campaignTables(WindowFixture &fx, const QString &invoices) {
+    testdb::sql(fx.db,
+                {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
+                 u"CREATE TABLE FATCARIKAMPANYAT (SIRANO INTEGER, DAGITIM_BOLGESI TEXT, "
+                 "FATURA_TARIHI TEXT, BOLGE TEXT, ADI_SOYADI TEXT, ADRESI TEXT, "
+                 "ISKONTO REAL)"_qs,
+                 u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO INTEGER, ACIKLAMA TEXT, "
+                 "MIKTAR REAL, BR_FIYAT REAL)"_qs,
+                 u"INSERT INTO FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI) VALUES "_qs + invoices});
+}
+
+} // namespace
+
 // The batch window's wiring; what a run selects and prints is checked in test_invoice.
 class TestForm7 : public QObject {
     Q_OBJECT
@@ -25,14 +41,7 @@ private Q_SLOTS:
 void TestForm7::window() {
     WindowFixture fx;
     fx.pdfPath = u"baskilar/kampanya"_qs;
-    testdb::sql(fx.db, {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
-                        u"CREATE TABLE FATCARIKAMPANYAT (SIRANO INTEGER, DAGITIM_BOLGESI TEXT, "
-                        "FATURA_TARIHI TEXT, BOLGE TEXT, ADI_SOYADI TEXT, ADRESI TEXT, "
-                        "ISKONTO REAL)"_qs,
-                        u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO INTEGER, ACIKLAMA TEXT, "
-                        "MIKTAR REAL, BR_FIYAT REAL)"_qs,
-                        u"INSERT INTO FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI) VALUES "
-                        "(1, 'İSTANBUL'), (2, 'ANKARA'), (3, 'İSTANBUL'), (4, 'İSTANBUL')"_qs});
+    campaignTables(fx, u"(1, 'İSTANBUL'), (2, 'ANKARA'), (3, 'İSTANBUL'), (4, 'İSTANBUL')"_qs);
     {
         Shown<Form7> w(fx.workspace);
         // Both lists filled, nothing chosen in either.
@@ -102,14 +111,7 @@ void TestForm7::selectionRefused() {
     QFETCH(QString, said);
     QFETCH(QString, focused);
     WindowFixture fx;
-    testdb::sql(fx.db, {u"CREATE TABLE KAMPANYAT (ADI TEXT)"_qs,
-                        u"CREATE TABLE FATCARIKAMPANYAT (SIRANO INTEGER, DAGITIM_BOLGESI TEXT, "
-                        "FATURA_TARIHI TEXT, BOLGE TEXT, ADI_SOYADI TEXT, ADRESI TEXT, "
-                        "ISKONTO REAL)"_qs,
-                        u"CREATE TABLE FATSTOKKAMPANYAT (FATURANO INTEGER, ACIKLAMA TEXT, "
-                        "MIKTAR REAL, BR_FIYAT REAL)"_qs,
-                        u"INSERT INTO FATCARIKAMPANYAT (SIRANO, DAGITIM_BOLGESI) VALUES "
-                        "(0, 'İSTANBUL'), (2, 'ANKARA')"_qs});
+    campaignTables(fx, u"(0, 'İSTANBUL'), (2, 'ANKARA')"_qs);
     Shown<Form7> w(fx.workspace);
     QVERIFY(QTest::qWaitForWindowActive(&w));
     field<QComboBox>(&w, "Combo1")->setCurrentIndex(0);
