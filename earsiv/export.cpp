@@ -77,6 +77,27 @@ const QRegularExpression &gibNumberPattern() {
     return p;
 }
 
+// Takes the folder's lock, waiting up to `waitMs` for an export writing there. Only a lock
+// whose process is gone is stale; so is one a kill left empty or half-written, between making
+// the file and writing the process into it: nobody is left to ask. Such a file is removed only
+// when no live process holds it (Qt's own removal takes the file's system lock first) and it
+// still cannot be read a moment later, the time a live export takes to write it.
+bool takeFolderLock(QLockFile &lock, int waitMs) {
+    lock.setStaleLockTime(0);
+    if (lock.tryLock(waitMs))
+        return true;
+    const auto unreadable = [&lock] {
+        qint64 pid = 0;
+        QString host, application;
+        return lock.error() == QLockFile::LockFailedError &&
+               !lock.getLockInfo(&pid, &host, &application);
+    };
+    if (!unreadable())
+        return false;
+    QThread::msleep(50);
+    return unreadable() && lock.removeStaleLockFile() && lock.tryLock(0);
+}
+
 QString refused(qint64 number, const QString &reason, bool efatura = false) {
     return QStringLiteral("%1 numaralı fatura %2 olarak yazılmadı: %3")
         .arg(number)
@@ -379,8 +400,7 @@ void EArsivExport::holdFolder() {
     if (!QDir().mkpath(dir))
         throw EArsivError(QStringLiteral("e-Arşiv klasörü oluşturulamadı: %1").arg(dir));
     auto lock = std::make_unique<QLockFile>(QDir(dir).filePath(folderLockName));
-    lock->setStaleLockTime(0); // only a lock whose process is gone is stale
-    if (!lock->tryLock(folderWaitMs)) {
+    if (!takeFolderLock(*lock, folderWaitMs)) {
         if (lock->error() == QLockFile::LockFailedError)
             throw EArsivError(QStringLiteral("Bu klasöre şu anda başka bir e-Arşiv yazımı "
                                              "yazıyor: %1\nO bittikten sonra yeniden deneyin.")
@@ -907,9 +927,8 @@ QStringList tidyEArsivFolder(const QDir &workingFolder, const QString &databaseP
     if (!QFileInfo(dir).isDir())
         return {};
     QLockFile lock(QDir(dir).filePath(folderLockName));
-    lock.setStaleLockTime(0);
     // An export writing there now tidies when it starts.
-    if (!lock.tryLock(0))
+    if (!takeFolderLock(lock, 0))
         return {};
     std::unique_ptr<Database> db;
     const auto database = [&]() -> Database & {

@@ -283,6 +283,7 @@ private Q_SLOTS:
     void earsivStates_data();
     void earsivStates();
     void earsivKilled();
+    void earsivLockLeftEmpty();
     void aktarStopped_data();
     void aktarStopped();
 
@@ -476,6 +477,28 @@ void TestRecovery::earsivStates() {
             QVERIFY2(said.contains(leftover.fileName()), qPrintable(said));
         if (recorded)
             QCOMPARE(testdb::fileBytes(pdf), pdfBytes);
+    }
+}
+
+// A kill between making the folder's lock file and writing its process into it leaves the
+// file empty, with no process to ask whether it still runs. Neither the next start nor the
+// next export may take the folder for one being written for ever.
+void TestRecovery::earsivLockLeftEmpty() {
+    QTemporaryDir given;
+    earsivFolder(given.path());
+    for (const bool byStart : {true, false}) {
+        QTemporaryDir tmp;
+        copyFolder(given.path(), tmp.path());
+        const QString lock = QDir(earsivFolder(QDir(tmp.path()))).filePath(u".kilit"_qs);
+        QFile empty(lock);
+        QVERIFY(empty.open(QIODevice::WriteOnly));
+        empty.close();
+        if (byStart)
+            prepareWorkingFolder(QDir(tmp.path()));
+        else
+            QVERIFY(runEArsiv(tmp.path(), -1) > 0);
+        QVERIFY2(!QFile::exists(lock), byStart ? "by the start" : "by the export");
+        QCOMPARE(earsivProblems(tmp.path()), QString());
     }
 }
 
